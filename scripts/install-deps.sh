@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, its tools and its tests need,
+# asking apt only when something is missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils libxtst-dev imagemagick
+  clang libclang-rt-14-dev valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,10 @@
+#include "overlay/overlay_buffer.h"
+
+uint8_t* OverlayBuffer = nullptr;
+
+void AllocateOverlay() { OverlayBuffer = new uint8_t[OverlayWidth * OverlayHeight * 4](); }
+
+void ReleaseOverlay() {
+  delete[] OverlayBuffer;
+  OverlayBuffer = nullptr;
+}

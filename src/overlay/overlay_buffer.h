@@ -1,0 +1,13 @@
+// The window-sized RGBA image that all 2-D marks are drawn into, bottom row
+// first, laid over the 3-D scene once per frame.
+#pragma once
+
+#include <cstdint>
+
+constexpr int OverlayWidth = 640;
+constexpr int OverlayHeight = 480;
+
+extern uint8_t* OverlayBuffer;  // OverlayWidth * OverlayHeight * 4 bytes, RGBA
+
+void AllocateOverlay();
+void ReleaseOverlay();

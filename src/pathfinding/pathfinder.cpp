@@ -1,0 +1,207 @@
+#include "pathfinding/pathfinder.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "world/world.h"
+
+int32_t TerrainStepCost[256];
+
+bool IsWalkableCode(int code) {
+  return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;
+}
+
+bool ClearsCorner(int code) {
+  return code == 1 || code == 10 || code == 22 || code == 60 || code == 68;
+}
+
+namespace {
+
+// The nearest float to 1.4142, deliberately not the nearest to sqrt(2).
+const float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
+constexpr int FirstStepLinkLimit = 10000;
+
+}  // namespace
+
+Pathfinder::Pathfinder() {
+  for (int32_t& c : TerrainStepCost) c = 3;
+  TerrainStepCost[61] = 3000;
+  node_x = new int16_t[CellsPerLayer];
+  node_y = new int16_t[CellsPerLayer];
+  parent = new int32_t[CellsPerLayer];
+  state = new uint8_t[CellsPerLayer];
+  cost = new float[CellsPerLayer];
+  cell_mark = new uint8_t[CellsPerLayer];
+  dir_dx = new int32_t[8];
+  dir_dy = new int32_t[8];
+  dir_cost = new float[8];
+  LoadNeighbourTable();
+  ready = 0;
+}
+
+Pathfinder::~Pathfinder() {
+  delete[] node_x;
+  delete[] node_y;
+  delete[] parent;
+  delete[] state;
+  delete[] cost;
+  delete[] cell_mark;
+  delete[] dir_dx;
+  delete[] dir_dy;
+  delete[] dir_cost;
+}
+
+void Pathfinder::LoadNeighbourTable() {
+  static constexpr int dx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+  static constexpr int dy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+  for (int d = 0; d < 8; ++d) {
+    dir_dx[d] = dx[d];
+    dir_dy[d] = dy[d];
+    dir_cost[d] = (d % 2 == 1) ? DiagonalCost : 1.0f;
+  }
+}
+
+int Pathfinder::CodeAt(int x, int y) const { return TerrainCodes[CellIndex(x, y, search_layer)]; }
+
+void Pathfinder::ClearSearch() {
+  const int used = window_size * window_size;
+  std::fill_n(node_x, used, int16_t{0});
+  std::fill_n(node_y, used, int16_t{0});
+  std::fill_n(parent, used, 0);
+  std::fill_n(state, used, uint8_t{0});
+  std::fill_n(cost, used, 0.0f);
+  std::fill_n(cell_mark, used, uint8_t{MarkFree});
+}
+
+void Pathfinder::MarkUnitObstacles() {
+  auto mark_if_inside = [this](int x, int y, uint8_t mark) {
+    const int cx = x - window_x0, cy = y - window_y0;
+    if (cx > 0 && cx < window_size - 1 && cy > 0 && cy < window_size - 1)
+      cell_mark[cy * window_size + cx] = mark;
+  };
+  for (int u = 0; u < std::min(10, UnitCount); ++u) {
+    const UnitRecord& unit = UnitTable[u];
+    if (unit.in_use != 1 || unit.mobility == 0 || unit.blocking != 1 || unit.layer != search_layer)
+      continue;
+    mark_if_inside(unit.cell_x, unit.cell_y, MarkUnitCell);
+    if (unit.order == OrderMove) mark_if_inside(unit.step_x, unit.step_y, MarkUnitStep);
+  }
+}
+
+int Pathfinder::BeginSearch(int fx, int fy, int tx, int ty, int layer, int size) {
+  search_layer = layer;
+  fx = std::clamp(fx, 0, MapSize - 1);
+  fy = std::clamp(fy, 0, MapSize - 1);
+  tx = std::clamp(tx, 0, MapSize - 1);
+  ty = std::clamp(ty, 0, MapSize - 1);
+
+  window_size = size;
+  window_x0 = fx - size / 2;
+  window_y0 = fy - size / 2;
+  if (window_x0 < 0) window_x0 = 0;
+  if (window_x0 > MapSize - size) window_x0 = MapSize - size;
+  if (window_y0 < 0) window_y0 = 0;
+  if (window_y0 > MapSize - size) window_y0 = MapSize - size;
+
+  from_x = std::clamp(fx, window_x0 + 1, window_x0 + size - 2);
+  to_x = std::clamp(tx, window_x0 + 1, window_x0 + size - 2);
+  from_y = std::clamp(fy, window_y0 + 1, window_y0 + size - 2);
+  to_y = std::clamp(ty, window_y0 + 1, window_y0 + size - 2);
+
+  ClearSearch();
+  for (int i = 0; i < size; ++i) {
+    cell_mark[i] = MarkSeen;                            // window row 0
+    cell_mark[(size - 1) * size + i] = MarkSeen;        // last window row
+    cell_mark[i * size] = MarkSeen;                     // window column 0
+    cell_mark[i * size + size - 1] = MarkSeen;          // last window column
+  }
+  MarkUnitObstacles();
+  MarkAt(from_x, from_y) = MarkFree;
+  MarkAt(to_x, to_y) = MarkFree;
+
+  current = 0;
+  last_node = 0;
+  node_x[0] = static_cast<int16_t>(from_x);
+  node_y[0] = static_cast<int16_t>(from_y);
+  parent[0] = 0;
+  state[0] = NodeOpen;
+  cost[0] = 1.0f;
+  first_open = 0;
+  best_cost = 0.0f;
+  result = ResultNone;
+  ready = 1;
+  LoadNeighbourTable();
+  return 0;
+}
+
+void Pathfinder::ExpandDirection(int dir) {
+  const int n = ++last_node;
+  node_x[n] = static_cast<int16_t>(node_x[current] + dir_dx[dir]);
+  node_y[n] = static_cast<int16_t>(node_y[current] + dir_dy[dir]);
+  parent[n] = current;
+  state[n] = NodeOpen;
+  const float step = dir_cost[dir] + cost[current];
+  cost[n] = step + static_cast<float>(TerrainStepCost[CodeAt(node_x[n], node_y[n])]);
+  MarkAt(node_x[n], node_y[n]) = MarkSeen;
+}
+
+// The cheapest open node, ties to the newest; a linear scan from first_open.
+void Pathfinder::PickNextNode() {
+  best_cost = static_cast<float>(2 * MapSize * MapSize);
+  best_node = last_node;
+  for (int k = first_open; k <= last_node; ++k) {
+    if (state[k] == NodeOpen && best_cost >= cost[k]) {
+      best_cost = cost[k];
+      best_node = k;
+    }
+  }
+  for (int k = first_open; k <= last_node; ++k) {
+    if (state[k] == NodeOpen) {
+      first_open = k;
+      break;
+    }
+  }
+  current = best_node;
+}
+
+int Pathfinder::RunSearch(int max_expansions) {
+  if (ready == 0) return 5;
+  const int limit = window_size * window_size - 9;
+  if (from_x == to_x && from_y == to_y) {
+    result = ResultStartIsGoal;
+    return 4;
+  }
+  if (int64_t{last_node} + max_expansions >= limit) max_expansions = limit - last_node;
+
+  for (int i = 0; i < max_expansions; ++i) {
+    const int x = node_x[current], y = node_y[current];
+    for (int dir = 0; dir < 8; ++dir) {
+      const int nx = x + dir_dx[dir], ny = y + dir_dy[dir];
+      if (dir % 2 == 1 && (!ClearsCorner(CodeAt(nx, y)) || !ClearsCorner(CodeAt(x, ny)))) continue;
+      if (MarkAt(nx, ny) == MarkFree && IsWalkableCode(CodeAt(nx, ny))) ExpandDirection(dir);
+    }
+    state[current] = NodeClosed;
+    MarkAt(x, y) = MarkClosed;
+    PickNextNode();
+    if (node_x[current] == to_x && node_y[current] == to_y) {
+      result = ResultFound;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+bool Pathfinder::EndReachedDirectly() const { return parent[current] == 0; }
+
+int Pathfinder::ReadFirstStep() {
+  int k = current;
+  for (int links = 0; links < FirstStepLinkLimit; ++links) {
+    if (parent[k] == 0) {
+      out_x = node_x[k];
+      out_y = node_y[k];
+      return links;
+    }
+    k = parent[k];
+  }
+  return FirstStepLinkLimit;
+}

@@ -1,0 +1,67 @@
+// The grid search that tells a unit which cell to step to next: a
+// uniform-cost search over the 8-connected cells of a square window, with no
+// estimate of the remaining distance and no re-opening of nodes.
+#pragma once
+
+#include <cstdint>
+
+enum NodeState : uint8_t { NodeOpen = 0, NodeClosed = 9 };
+enum CellMark : uint8_t { MarkFree = 0, MarkSeen = 1, MarkClosed = 9, MarkUnitStep = 11, MarkUnitCell = 12 };
+enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal = 3 };
+
+// Terrain rules shared by every search.
+extern int32_t TerrainStepCost[256];
+bool IsWalkableCode(int code);
+bool ClearsCorner(int code);
+
+class Pathfinder {
+ public:
+  Pathfinder();
+  ~Pathfinder();
+  Pathfinder(const Pathfinder&) = delete;
+  Pathfinder& operator=(const Pathfinder&) = delete;
+
+  int BeginSearch(int from_x, int from_y, int to_x, int to_y, int layer, int window_size);
+  // 1: goal picked, 4: start is goal, 0: budget spent, 5: no search begun.
+  int RunSearch(int max_expansions);
+  bool EndReachedDirectly() const;
+  int ReadFirstStep();
+
+  // Node arrays, CellsPerLayer entries each; node 0 is the start.
+  int16_t* node_x;
+  int16_t* node_y;
+  int32_t* parent;
+  uint8_t* state;
+  float* cost;
+
+  int32_t from_x = 0, from_y = 0, to_x = 0, to_y = 0;
+  int32_t window_x0 = 0, window_y0 = 0, window_size = 0;
+
+  int32_t* dir_dx;
+  int32_t* dir_dy;
+  float* dir_cost;
+
+  uint8_t* cell_mark;  // window_size^2 used
+  int32_t search_layer = 0;
+
+  int32_t current = 0;
+  int32_t last_node = 0;
+  int32_t first_open = 0;
+  float best_cost = 0.0f;
+  int32_t best_node = 0;
+
+  uint8_t result = ResultNone;
+  uint8_t ready = 0;
+
+  int32_t out_x = 0, out_y = 0;
+
+ private:
+  void LoadNeighbourTable();
+  void ClearSearch();
+  void MarkUnitObstacles();
+  void ExpandDirection(int dir);
+  void PickNextNode();
+
+  uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
+  int CodeAt(int x, int y) const;
+};

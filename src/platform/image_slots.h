@@ -1,0 +1,19 @@
+// Numbered picture slots. A unit's picture sits at the slot equal to its
+// type code; pictures are square and every consumer reads `width` as both sides.
+#pragma once
+
+#include <cstdint>
+
+struct ImageSlot {
+  uint8_t* pixels;  // width * height * 3 bytes, RGB, bottom row first, no padding
+  int32_t width;
+  int32_t height;
+  int32_t bytesPerPixel;
+};
+
+constexpr int TextureSlotCount = 2048;
+
+extern ImageSlot* TextureSlots;  // TextureSlotCount entries once allocated
+
+void AllocateTextureSlots();
+void ReleaseTextureSlots();  // frees every slot's pixels and the table

@@ -1,0 +1,30 @@
+// The renderer's per-frame arrays: the terrain mesh and the visible units.
+// Allocated once with the world; each frame only resets the counts.
+#pragma once
+
+struct TerrainVertex {
+  float x, y, z;     // relative to the view centre
+  float wx, wy, wz;  // window coordinates, written by the label projection
+  float u, v;        // texture coordinates
+};
+
+struct TerrainTriangle {
+  int vertex[3];  // indices into TerrainVertices, in drawing order
+  int texture;    // index into GlTextureNames
+};
+
+constexpr int VertexCapacity = 1000000;
+constexpr int TriangleCapacity = 300000;
+constexpr int VisibleTriangleCapacity = 100000;
+
+extern TerrainVertex* TerrainVertices;
+extern TerrainTriangle* TerrainTriangles;
+extern int* VisibleTriangles;
+extern int* VisibleUnits;  // UnitCount entries
+extern int TerrainVertexCount;
+extern int TerrainTriangleCount;
+extern int VisibleTriangleCount;
+extern int VisibleUnitCount;
+
+void AllocateRenderBuffers();
+void ReleaseRenderBuffers();

@@ -1,0 +1,3 @@
+#include "world/random.h"
+
+uint32_t RandomState = 1;

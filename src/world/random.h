@@ -1,0 +1,17 @@
+// The game's one random generator: the classic linear congruential rand().
+#pragma once
+
+#include <cstdint>
+
+extern uint32_t RandomState;
+
+inline void SeedRandom(uint32_t seed) { RandomState = seed; }
+
+// Next draw, 0..32767.
+inline int DrawRandom() {
+  RandomState = RandomState * 214013u + 2531011u;
+  return static_cast<int>((RandomState >> 16) & 0x7FFF);
+}
+
+// "A draw r mod N": the next draw taken modulo n.
+inline int DrawMod(int n) { return DrawRandom() % n; }

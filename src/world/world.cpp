@@ -1,0 +1,104 @@
+#include "world/world.h"
+
+#include <bit>
+
+#include "overlay/overlay_buffer.h"
+#include "platform/image_slots.h"
+#include "render/render_buffers.h"
+
+TileType* TileTypes = nullptr;
+MapCell* MapCells = nullptr;
+uint8_t* TerrainCodes = nullptr;
+UnitRecord* UnitTable = nullptr;
+
+// One single-precision step below 1.6.
+constexpr float LoadUnitSize = 1.5999999f;
+static_assert(std::bit_cast<uint32_t>(LoadUnitSize) == std::bit_cast<uint32_t>(1.6f) - 1);
+
+int FrameCounter = 0;
+int selected_unit = 0;
+int map_sx = 0, map_sy = 0;
+int map_ex = 0, map_ey = 0;
+int GameSpeed = 1;
+float UnitSize = LoadUnitSize;
+int VictoryPlayer = 0, VictoryComputer = 0, VictoryTie = 0;
+int HelpVisible = 0;
+float CameraZoom = -5.0f, CameraTilt = 25.0f, CameraTurn = 0.0f, CameraSpin = 0.0f;
+
+void ResetWorldGlobals() {
+  FrameCounter = 0;
+  selected_unit = 0;
+  map_sx = map_sy = 0;
+  map_ex = map_ey = 0;
+  GameSpeed = 1;
+  UnitSize = LoadUnitSize;
+  VictoryPlayer = VictoryComputer = VictoryTie = 0;
+  HelpVisible = 0;
+  CameraZoom = -5.0f;
+  CameraTilt = 25.0f;
+  CameraTurn = 0.0f;
+  CameraSpin = 0.0f;
+}
+
+namespace {
+
+constexpr UnitTypeInfo UnitTypes[] = {
+    {10, 20.0f, 0, 0},   {30, 30.0f, 6, 7},   {31, 25.0f, 4, 7},   {32, 40.0f, 8, 11},
+    {33, 60.0f, 10, 19}, {34, 50.0f, 6, 9},   {35, 30.0f, 8, 10},  {36, 30.0f, 8, 8},
+    {37, 25.0f, 5, 7},   {38, 15.0f, 2, 7},   {39, 20.0f, 3, 7},   {40, 28.0f, 4, 10},
+    {41, 10.0f, 2, 6},   {42, 40.0f, 9, 21},  {43, 80.0f, 14, 26}, {44, 25.0f, 12, 13},
+    {90, 120.0f, 0, 60},
+};
+
+constexpr TileType TileRows[4] = {
+    {0, 0, 0, 0, 0, 0},  // void
+    {1, 0, 0, 0, 0, 0},  // floor only
+    {1, 1, 0, 0, 0, 0},  // floor and top
+    {1, 1, 2, 2, 2, 2},  // solid block
+};
+
+}  // namespace
+
+const UnitTypeInfo* FindUnitType(int type) {
+  for (const UnitTypeInfo& info : UnitTypes)
+    if (info.type == type) return &info;
+  return nullptr;
+}
+
+void AllocateWorld() {
+  TileTypes = new TileType[TileTypeCount]();
+  AllocateRenderBuffers();
+  MapCells = new MapCell[CellsPerLayer * LayerCount]();
+  TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
+  AllocateOverlay();
+  UnitTable = new UnitRecord[UnitCount]();
+}
+
+void BuildTileTypes() {
+  for (int code = 0; code < 4; ++code) TileTypes[code] = TileRows[code];
+}
+
+void InitMapCells() {
+  for (int i = 0; i < CellsPerLayer * LayerCount; ++i) {
+    MapCell& cell = MapCells[i];
+    for (CornerHeights& corner : cell.corner) corner = {1.5f, 0.0f};
+    cell.diagonal = static_cast<uint8_t>(i % 2);
+    cell.tex_top = 0;
+    cell.tex_floor = 1;
+    cell.tex_south = cell.tex_north = cell.tex_east = cell.tex_west = 0;
+    TerrainCodes[i] = 1;
+  }
+}
+
+void ReleaseWorld() {
+  delete[] TileTypes;
+  TileTypes = nullptr;
+  ReleaseRenderBuffers();
+  delete[] MapCells;
+  MapCells = nullptr;
+  delete[] TerrainCodes;
+  TerrainCodes = nullptr;
+  ReleaseOverlay();
+  ReleaseTextureSlots();
+  // The unit table lives until the process ends.
+}

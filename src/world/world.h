@@ -1,0 +1,112 @@
+// The world: map cells, terrain tables, the unit table and the world globals.
+// Plain process-wide state; every rule reads and writes it directly.
+#pragma once
+
+#include <cstdint>
+
+constexpr int MapSize = 64;
+constexpr int LayerCount = 1;
+constexpr int CellsPerLayer = MapSize * MapSize;
+constexpr int UnitCount = 256;
+constexpr int TileTypeCount = 20;
+
+inline int CellIndex(int x, int y, int layer = 0) { return x + y * MapSize + layer * CellsPerLayer; }
+
+struct CornerHeights {
+  float top;
+  float floor;
+};
+
+struct MapCell {
+  CornerHeights corner[4];  // 0: low column/low row, 1: next column, 2: next row, 3: both
+  uint8_t diagonal;         // 0: split along corner 0-3, 1: along corner 2-1
+  uint8_t tex_top;
+  uint8_t tex_floor;
+  uint8_t tex_south;  // wall toward row y-1
+  uint8_t tex_north;  // wall toward row y+1
+  uint8_t tex_east;   // wall toward column x+1
+  uint8_t tex_west;   // wall toward column x-1
+};
+
+// Surfaces are drawn when their flag is 1, walls when theirs is 2.
+struct TileType {
+  int floor;
+  int top;
+  int wall_south;
+  int wall_north;
+  int wall_east;
+  int wall_west;
+};
+
+enum OrderCode : uint16_t { OrderNone = 0, OrderMove = 1, OrderAttack = 2, OrderGoTo = 3 };
+
+enum Empire : int { EmpirePlayer = 0, EmpireComputer = 1, EmpireNeutral = 2 };
+
+constexpr int TypeLeader = 10;
+constexpr int TypeFirstCreature = 30;
+constexpr int TypeLastCreature = 44;
+constexpr int TypeMine = 90;
+constexpr int SlotBlood = 9;  // picture drawn for a corpse; never a unit type
+
+struct UnitRecord {
+  uint8_t in_use;
+  int32_t owner;
+  uint16_t cell_x;
+  uint16_t cell_y;
+  uint16_t layer;
+  uint16_t goal_x;
+  uint16_t goal_y;
+  uint16_t step_x;
+  uint16_t step_y;
+  int16_t target;
+  uint16_t order;
+  uint16_t blocking;
+  uint16_t type;
+  uint16_t mobility;  // 1: carries out orders, 2: a mine
+  int8_t mining;
+  float gold;  // entries 0 and 1: the empire's treasury; mines: gold left
+  float hp_max;
+  float hp;
+  uint8_t dead;
+  int32_t strength;
+};
+
+// Per-type values: hit points, strength and recruitment odds (1 in N).
+struct UnitTypeInfo {
+  int type;
+  float hp_max;
+  int strength;
+  int recruit_odds;
+};
+// Returns the row for a creature type 30..44, the leader (10) or the mine (90);
+// nullptr for any other code.
+const UnitTypeInfo* FindUnitType(int type);
+
+// --- The world's arrays, allocated once by AllocateWorld. ---
+extern TileType* TileTypes;      // TileTypeCount entries
+extern MapCell* MapCells;        // CellsPerLayer * LayerCount
+extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount
+extern UnitRecord* UnitTable;    // UnitCount entries, never released
+
+// --- World globals. ---
+extern int FrameCounter;
+extern int selected_unit;
+extern int map_sx, map_sy;
+extern int map_ex, map_ey;
+extern int GameSpeed;
+extern float UnitSize;
+extern int VictoryPlayer, VictoryComputer, VictoryTie;
+extern int HelpVisible;
+extern float CameraZoom, CameraTilt, CameraTurn, CameraSpin;
+
+// Puts every global back to its load value (tests and the simulator use this
+// to start from a freshly loaded program).
+void ResetWorldGlobals();
+
+void AllocateWorld();
+void BuildTileTypes();
+void InitMapCells();
+void ReleaseWorld();
+
+// The gold of an empire lives in the entry whose index is the empire number.
+inline float& TreasuryOf(int empire) { return UnitTable[empire].gold; }

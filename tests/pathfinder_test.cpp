@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "pathfinding/path_requests.h"
+#include "pathfinding/pathfinder.h"
+#include "rules/startup.h"
+#include "world/services.h"
+#include "world/world.h"
+
+namespace {
+
+using Cells = std::vector<std::pair<int, int>>;
+
+class PathfinderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseHeadlessHost(1);
+    StartHeadlessWorld();
+    for (int u = 0; u < UnitCount; ++u) UnitTable[u] = UnitRecord{};
+  }
+  void TearDown() override { StopHeadlessWorld(); }
+
+  int Search(int fx, int fy, int tx, int ty, int window = 64) {
+    pf.BeginSearch(fx, fy, tx, ty, 0, window);
+    return pf.RunSearch(window * window);
+  }
+  Cells Path() {
+    Cells cells;
+    for (int k = pf.current; k != 0; k = pf.parent[k]) cells.insert(cells.begin(), {pf.node_x[k], pf.node_y[k]});
+    return cells;
+  }
+  std::pair<int, int> FirstStep() {
+    pf.ReadFirstStep();
+    return {pf.out_x, pf.out_y};
+  }
+  void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
+  void Blocker(int id, int x, int y) {
+    UnitRecord& u = UnitTable[id];
+    u.in_use = 1;
+    u.mobility = 1;
+    u.blocking = 1;
+    u.cell_x = static_cast<uint16_t>(x);
+    u.cell_y = static_cast<uint16_t>(y);
+  }
+
+  Pathfinder pf;
+};
+
+TEST_F(PathfinderTest, StraightPathAlongARow) {
+  EXPECT_EQ(Search(10, 10, 13, 10), 1);
+  EXPECT_EQ(pf.result, ResultFound);
+  EXPECT_EQ(Path(), (Cells{{11, 10}, {12, 10}, {13, 10}}));
+  EXPECT_EQ(pf.cost[pf.current], 13.0f);
+  EXPECT_EQ(pf.ReadFirstStep(), 2);
+  EXPECT_EQ(std::make_pair(pf.out_x, pf.out_y), std::make_pair(11, 10));
+}
+
+TEST_F(PathfinderTest, OpenMapPathsGoStraightThenDiagonal) {
+  ASSERT_EQ(Search(30, 30, 40, 35), 1);
+  EXPECT_EQ(Path(), (Cells{{31, 30}, {32, 30}, {33, 30}, {34, 30}, {35, 30}, {36, 31}, {37, 32}, {38, 33},
+                           {39, 34}, {40, 35}}));
+  ASSERT_EQ(Search(30, 30, 35, 40), 1);
+  EXPECT_EQ(Path(), (Cells{{30, 31}, {30, 32}, {30, 33}, {30, 34}, {30, 35}, {31, 36}, {32, 37}, {33, 38},
+                           {34, 39}, {35, 40}}));
+  ASSERT_EQ(Search(10, 10, 13, 13), 1);
+  EXPECT_EQ(FirstStep(), std::make_pair(11, 11));
+
+  // Any start and goal: max(|dx|, |dy|) steps, the straight part first.
+  for (auto [fx, fy, tx, ty] : {std::tuple{5, 50, 60, 3}, {62, 62, 1, 1}, {20, 7, 22, 40}, {44, 44, 40, 45}}) {
+    ASSERT_EQ(Search(fx, fy, tx, ty), 1);
+    const Cells path = Path();
+    const int dx = std::abs(tx - fx), dy = std::abs(ty - fy);
+    ASSERT_EQ(static_cast<int>(path.size()), std::max(dx, dy));
+    const int straight = std::abs(dx - dy);
+    int px = fx, py = fy;
+    for (int i = 0; i < static_cast<int>(path.size()); ++i) {
+      const int sx = std::abs(path[i].first - px), sy = std::abs(path[i].second - py);
+      EXPECT_EQ(sx + sy, i < straight ? 1 : 2) << "step " << i;
+      px = path[i].first;
+      py = path[i].second;
+    }
+  }
+}
+
+TEST_F(PathfinderTest, GoalNextToStartIsReachedDirectly) {
+  ASSERT_EQ(Search(10, 10, 11, 11), 1);
+  EXPECT_TRUE(pf.EndReachedDirectly());
+  EXPECT_EQ(pf.ReadFirstStep(), 0);
+  EXPECT_EQ(std::make_pair(pf.out_x, pf.out_y), std::make_pair(11, 11));
+}
+
+TEST_F(PathfinderTest, ClampingToTheWindowInterior) {
+  ASSERT_EQ(Search(0, 0, 5, 5), 1);
+  EXPECT_EQ(std::make_pair(pf.from_x, pf.from_y), std::make_pair(1, 1));
+  EXPECT_EQ(FirstStep(), std::make_pair(2, 2));
+
+  EXPECT_EQ(Search(0, 0, 1, 1), 4);
+  EXPECT_EQ(pf.result, ResultStartIsGoal);
+  EXPECT_EQ(pf.last_node, 0);
+
+  ASSERT_EQ(Search(63, 63, 60, 60), 1);
+  EXPECT_EQ(FirstStep(), std::make_pair(61, 61));
+
+  ASSERT_EQ(Search(3, 3, 20, 20, 12), 1);
+  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(0, 0));
+  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(10, 10));
+  EXPECT_EQ(FirstStep(), std::make_pair(4, 4));
+
+  ASSERT_EQ(Search(60, 2, 40, 30, 12), 1);
+  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(52, 0));
+  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(53, 10));
+  EXPECT_EQ(FirstStep(), std::make_pair(60, 3));
+
+  // Far outside the map, both ways.
+  ASSERT_EQ(Search(-2000000000, 2000000000, 2000000000, -5), 1);
+  EXPECT_EQ(std::make_pair(pf.from_x, pf.from_y), std::make_pair(1, 62));
+  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(62, 1));
+}
+
+TEST_F(PathfinderTest, CornersAreCutOnlyPastCellsThatClearThem) {
+  SetCode(11, 10, 0);
+  ASSERT_EQ(Search(10, 10, 11, 11), 1);
+  EXPECT_EQ(Path(), (Cells{{10, 11}, {11, 11}}));
+  EXPECT_FALSE(pf.EndReachedDirectly());
+
+  SetCode(11, 10, 2);  // walkable, but does not clear corners
+  ASSERT_EQ(Search(10, 10, 11, 11), 1);
+  EXPECT_EQ(Path(), (Cells{{11, 10}, {11, 11}}));
+}
+
+TEST_F(PathfinderTest, WalksAroundAWall) {
+  for (int y = 5; y <= 15; ++y) SetCode(12, y, 0);
+  ASSERT_EQ(Search(10, 10, 14, 10), 1);
+  EXPECT_EQ(Path(), (Cells{{10, 9}, {10, 8}, {10, 7}, {10, 6}, {10, 5}, {11, 4}, {12, 4}, {13, 4}, {13, 5}, {13, 6},
+                           {13, 7}, {13, 8}, {13, 9}, {14, 10}}));
+}
+
+TEST_F(PathfinderTest, UnwalkableCodesNeverGetNodes) {
+  for (int code : {0, 3, 11, 20, 61}) {
+    SetCode(11, 10, code);
+    ASSERT_EQ(Search(10, 10, 12, 10), 1);
+    for (int k = 0; k <= pf.last_node; ++k)
+      EXPECT_FALSE(pf.node_x[k] == 11 && pf.node_y[k] == 10) << "code " << code;
+  }
+  EXPECT_TRUE(IsWalkableCode(2));
+  EXPECT_TRUE(IsWalkableCode(255));
+}
+
+TEST_F(PathfinderTest, WalledInGoalExhaustsTheBudget) {
+  for (int dx = -1; dx <= 1; ++dx)
+    for (int dy = -1; dy <= 1; ++dy)
+      if (dx || dy) SetCode(10 + dx, 14 + dy, 0);
+  EXPECT_EQ(Search(10, 10, 10, 14), 0);
+  EXPECT_EQ(pf.result, ResultNone);
+  EXPECT_EQ(pf.last_node + 1, 3835);
+
+  EXPECT_EQ(Search(10, 10, 10, 14, 12), 0);
+  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(4, 4));
+  EXPECT_EQ(pf.last_node + 1, 94);
+}
+
+TEST_F(PathfinderTest, ExpensiveTerrainIsAvoided) {
+  SetCode(11, 10, 61);  // not walkable at all
+  SetCode(11, 20, 62);  // walkable, ordinary
+  ASSERT_EQ(Search(10, 20, 12, 20), 1);
+  EXPECT_EQ(Path(), (Cells{{11, 20}, {12, 20}}));
+}
+
+TEST_F(PathfinderTest, BlockingUnitsAmongTheFirstTen) {
+  Blocker(1, 11, 10);
+  Blocker(2, 10, 30);  // moving: its step cell (11, 11) blocks too
+  UnitTable[2].order = OrderMove;
+  UnitTable[2].step_x = 11;
+  UnitTable[2].step_y = 11;
+  Blocker(12, 11, 9);  // entries from 10 up never block
+  ASSERT_EQ(Search(10, 10, 13, 10), 1);
+  EXPECT_EQ(Path(), (Cells{{11, 9}, {12, 9}, {13, 10}}));
+
+  UnitTable[1].cell_x = 13;  // standing on the goal does not block it
+  ASSERT_EQ(Search(10, 10, 13, 10), 1);
+  EXPECT_EQ(Path(), (Cells{{11, 10}, {12, 10}, {13, 10}}));
+}
+
+TEST(PathfinderLifecycle, RunBeforeBeginReturnsFive) {
+  Pathfinder pf;
+  EXPECT_EQ(pf.RunSearch(100), 5);
+  EXPECT_EQ(pf.ready, 0);
+}
+
+// --- The two unit path requests. ---
+
+class PathRequestTest : public PathfinderTest {
+ protected:
+  UnitRecord& Unit(int id, int x, int y) {
+    UnitRecord& u = UnitTable[id];
+    u = UnitRecord{};
+    u.in_use = 1;
+    u.mobility = 1;
+    u.cell_x = static_cast<uint16_t>(x);
+    u.cell_y = static_cast<uint16_t>(y);
+    return u;
+  }
+};
+
+TEST_F(PathRequestTest, OutcomeTable) {
+  UnitRecord& u = Unit(5, 10, 10);
+  u.order = OrderMove;
+  EXPECT_EQ(RequestMoveStep(5, 13, 10, 64), 1);  // long path
+  EXPECT_EQ(std::make_pair(int{u.step_x}, int{u.step_y}), std::make_pair(11, 10));
+  EXPECT_EQ(u.order, OrderMove);
+
+  u.order = OrderAttack;
+  EXPECT_EQ(RequestApproachStep(5, 13, 10, 64), 1);
+  EXPECT_EQ(RequestApproachStep(5, 11, 11, 64), 2);  // one step away: nothing written
+  EXPECT_EQ(std::make_pair(int{u.step_x}, int{u.step_y}), std::make_pair(11, 10));
+  EXPECT_EQ(u.order, OrderAttack);
+  EXPECT_EQ(RequestMoveStep(5, 11, 11, 64), 1);
+  EXPECT_EQ(std::make_pair(int{u.step_x}, int{u.step_y}), std::make_pair(11, 11));
+
+  // Already on the target: cancelled, nothing moved or written.
+  u.step_x = 40;
+  EXPECT_EQ(RequestApproachStep(5, 10, 10, 64), 0);
+  EXPECT_EQ(u.order, OrderNone);
+  u.order = OrderMove;
+  EXPECT_EQ(RequestMoveStep(5, 10, 10, 64), 0);
+  EXPECT_EQ(u.order, OrderNone);
+  EXPECT_EQ(u.step_x, 40);
+  EXPECT_EQ(u.cell_x, 10);
+}
+
+TEST_F(PathRequestTest, BorderClampingOfUnitAndTarget) {
+  UnitRecord& u = Unit(5, 0, 0);
+  u.order = OrderMove;
+  EXPECT_EQ(RequestMoveStep(5, 5, 5, 64), 1);
+  EXPECT_EQ(std::make_pair(int{u.step_x}, int{u.step_y}), std::make_pair(2, 2));
+  EXPECT_EQ(RequestMoveStep(5, 1, 1, 64), 0);
+  EXPECT_EQ(u.order, OrderNone);
+
+  Unit(6, 1, 5).order = OrderAttack;  // target on column 0 clamps onto the attacker
+  EXPECT_EQ(RequestApproachStep(6, 0, 5, 64), 0);
+  EXPECT_EQ(UnitTable[6].order, OrderNone);
+
+  Unit(7, 2, 5).order = OrderAttack;  // clamped target (1, 5) is one step away
+  EXPECT_EQ(RequestApproachStep(7, 0, 5, 64), 2);
+}
+
+TEST_F(PathRequestTest, FailedSearchCancelsTheOrder) {
+  for (int dx = -1; dx <= 1; ++dx)
+    for (int dy = -1; dy <= 1; ++dy)
+      if (dx || dy) SetCode(30 + dx, 30 + dy, 3);
+  UnitRecord& u = Unit(9, 10, 10);
+  u.order = OrderMove;
+  u.step_x = 3;
+  EXPECT_EQ(RequestMoveStep(9, 30, 30, 64), 0);
+  EXPECT_EQ(u.order, OrderNone);
+  EXPECT_EQ(u.step_x, 3);
+  EXPECT_EQ(u.cell_x, 10);
+}
+
+}  // namespace

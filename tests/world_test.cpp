@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "rules/startup.h"
+#include "world/new_game.h"
+#include "world/random.h"
+#include "world/services.h"
+#include "world/world.h"
+
+namespace {
+
+TEST(RandomGenerator, FirstDrawsMatchTheClassicRand) {
+  // Worked out by hand from state = state * 214013 + 2531011, bits 16..30.
+  struct Case {
+    uint32_t seed;
+    std::vector<int> draws;
+  } cases[] = {
+      {1, {41, 18467, 6334, 26500, 19169}},
+      {0, {38, 7719, 21238, 2437, 8855}},
+      {4294967295u, {35, 29739, 3374, 11141, 31308}},
+      {12345, {7584, 19164, 25795, 22125, 5828}},
+  };
+  for (const Case& c : cases) {
+    SeedRandom(c.seed);
+    for (int expected : c.draws) EXPECT_EQ(DrawRandom(), expected) << "seed " << c.seed;
+  }
+}
+
+class NewGameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWorldGlobals();
+    UseHeadlessHost(1234);
+    StartHeadlessWorld();
+  }
+  void TearDown() override { StopHeadlessWorld(); }
+};
+
+TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
+  EXPECT_EQ(UnitSize, 1.5999999f);
+  EXPECT_LT(UnitSize, 1.6f);
+  for (int y = 0; y < MapSize; ++y) {
+    for (int x = 0; x + 1 < MapSize; ++x) {
+      EXPECT_NE(MapCells[CellIndex(x, y)].diagonal, MapCells[CellIndex(x + 1, y)].diagonal);
+      if (y + 1 < MapSize) EXPECT_EQ(MapCells[CellIndex(x, y)].diagonal, MapCells[CellIndex(x, y + 1)].diagonal);
+    }
+  }
+  EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], 1);
+  EXPECT_EQ(MapCells[CellIndex(17, 40)].corner[3].top, 1.5f);
+  EXPECT_EQ(MapCells[CellIndex(17, 40)].tex_floor, 1);
+  EXPECT_EQ(TileTypes[3].wall_west, 2);
+  EXPECT_EQ(TileTypes[2].top, 1);
+  EXPECT_EQ(TileTypes[0].floor, 0);
+}
+
+TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
+  for (uint32_t seed : {0u, 1u, 7u, 99u, 1700000000u, 4294967295u}) {
+    UseHeadlessHost(seed);
+    NewGame();
+    int in_use = 0, mines = 0;
+    for (int i = 0; i < UnitCount; ++i) {
+      const UnitRecord& u = UnitTable[i];
+      if (i >= 85) {
+        EXPECT_EQ(u.in_use, 0);
+        continue;
+      }
+      ASSERT_EQ(u.in_use, 1) << i;
+      ++in_use;
+      if (i < 2) continue;
+      EXPECT_EQ(u.owner, EmpireNeutral);
+      EXPECT_GE(u.cell_x, 1);
+      EXPECT_LE(u.cell_x, 62);
+      EXPECT_GE(u.cell_y, 1);
+      EXPECT_LE(u.cell_y, 62);
+      if (u.type == TypeMine) {
+        ++mines;
+        EXPECT_GE(i, 3);
+        EXPECT_EQ(u.mobility, 2);
+        EXPECT_EQ(u.hp, 120.0f);
+        EXPECT_GE(u.gold, 500.0f);
+        EXPECT_LE(u.gold, 4699.0f);
+        EXPECT_EQ(u.gold, static_cast<float>(static_cast<int>(u.gold)));
+      } else {
+        EXPECT_GE(u.type, 30);
+        EXPECT_LE(u.type, 44);
+        EXPECT_EQ(u.hp, FindUnitType(u.type)->hp_max);
+        EXPECT_EQ(u.strength, FindUnitType(u.type)->strength);
+        EXPECT_EQ(u.gold, 1.0f);
+      }
+    }
+    EXPECT_EQ(in_use, 85);
+    EXPECT_LE(mines, 5);
+    EXPECT_EQ(UnitTable[0].cell_x, 32);
+    EXPECT_EQ(UnitTable[0].cell_y, 4);
+    EXPECT_EQ(UnitTable[1].cell_y, 59);
+    EXPECT_EQ(UnitTable[0].owner, EmpirePlayer);
+    EXPECT_EQ(UnitTable[1].owner, EmpireComputer);
+    EXPECT_EQ(TreasuryOf(0), 1000.0f);
+    EXPECT_EQ(UnitTable[1].type, TypeLeader);
+    EXPECT_NE(UnitTable[2].type, TypeMine);
+  }
+}
+
+TEST_F(NewGameTest, LeaderKeepsTheStrengthDrawnForItsEntry) {
+  // Entry 0 consumes draws 1-3 (x, y, type); its type draw decides its strength.
+  UseHeadlessHost(1);
+  NewGame();
+  SeedRandom(1);
+  DrawRandom();
+  DrawRandom();
+  const int type = 30 + DrawRandom() % 15;
+  EXPECT_EQ(UnitTable[0].strength, FindUnitType(type)->strength);
+  EXPECT_EQ(UnitTable[0].type, TypeLeader);
+}
+
+TEST_F(NewGameTest, FirstEntriesFollowTheDrawOrder) {
+  UseHeadlessHost(1);
+  NewGame();
+  // Seed 1: 41, 18467, 6334 for entry 0, then 26500, 19169, 15724 for entry 1,
+  // then 11478, 29358, 26962 for entry 2.
+  EXPECT_EQ(UnitTable[2].cell_x, 1 + 11478 % 62);
+  EXPECT_EQ(UnitTable[2].cell_y, 1 + 29358 % 62);
+  EXPECT_EQ(UnitTable[2].type, 30 + 26962 % 15);
+}
+
+TEST_F(NewGameTest, SameSecondGivesTheSameTableAndUntouchedFieldsSurvive) {
+  UseHeadlessHost(555);
+  NewGame();
+  std::vector<UnitRecord> first(UnitTable, UnitTable + UnitCount);
+
+  // Junk in the entries a new game does not place, and in fields it leaves alone.
+  for (int i = 85; i < UnitCount; ++i) {
+    UnitTable[i].in_use = 1;
+    UnitTable[i].mining = 1;
+  }
+  UnitTable[5].goal_x = 17;
+  UnitTable[5].step_y = 9;
+  UnitTable[5].target = 44;
+  UnitTable[0].mining = 1;
+  selected_unit = 42;
+  FrameCounter = 777;
+  VictoryTie = 1;
+  CameraSpin = 90.0f;
+  map_sx = 3;
+
+  NewGame();
+  for (int i = 0; i < UnitCount; ++i) {
+    EXPECT_EQ(UnitTable[i].in_use, first[i].in_use) << i;
+    EXPECT_EQ(UnitTable[i].mining, 0) << i;
+    EXPECT_EQ(UnitTable[i].cell_x, first[i].cell_x) << i;
+    EXPECT_EQ(UnitTable[i].type, first[i].type) << i;
+    EXPECT_EQ(UnitTable[i].gold, first[i].gold) << i;
+  }
+  EXPECT_EQ(UnitTable[5].goal_x, 17);
+  EXPECT_EQ(UnitTable[5].step_y, 9);
+  EXPECT_EQ(UnitTable[5].target, 44);
+  EXPECT_EQ(selected_unit, 42);
+  EXPECT_EQ(FrameCounter, 0);
+  EXPECT_EQ(VictoryTie, 0);
+  EXPECT_EQ(CameraSpin, 0.0f);
+  EXPECT_EQ(CameraZoom, -30.0f);
+  EXPECT_EQ(CameraTilt, -45.0f);
+  EXPECT_EQ(map_sx, 32);
+  EXPECT_EQ(map_sy, 32);
+}
+
+TEST_F(NewGameTest, MinesAppearAcrossSeedsAndARerolledMineKeepsOneEntry) {
+  int total_mines = 0, games_with_mines = 0;
+  for (uint32_t seed = 0; seed < 200; ++seed) {
+    UseHeadlessHost(seed);
+    NewGame();
+    int mines = 0;
+    for (int i = 0; i < 85; ++i) mines += UnitTable[i].type == TypeMine;
+    ASSERT_LE(mines, 5);
+    total_mines += mines;
+    games_with_mines += mines > 0;
+  }
+  // Each attempt fails only if all ~82 candidates miss a 1-in-20 draw.
+  EXPECT_GT(games_with_mines, 190);
+  EXPECT_GT(total_mines, 800);
+}
+
+}  // namespace
