@@ -1,0 +1,44 @@
+// The game's view of the keyboard and the pointer. The window feeds these
+// (by Windows virtual-key code); the simulator feeds them from its script.
+#pragma once
+
+#include <cstdint>
+
+constexpr int WindowWidth = 640;
+constexpr int WindowHeight = 480;
+
+// Windows virtual-key codes used by the game.
+enum VirtualKey : int {
+  KeyBackspace = 0x08,
+  KeyShift = 0x10,
+  KeyEscape = 0x1B,
+  KeySpace = 0x20,
+  KeyPageUp = 0x21,
+  KeyPageDown = 0x22,
+  KeyLeft = 0x25,
+  KeyUp = 0x26,
+  KeyRight = 0x27,
+  KeyDown = 0x28,
+  Key0 = 0x30,
+  KeyE = 0x45,
+  KeyH = 0x48,
+  KeyM = 0x4D,
+  KeyF1 = 0x70,  // F1..F8 are 0x70..0x77
+};
+
+struct MouseStateRecord {
+  int x, y;  // client pixels, origin top-left, y down
+  int left, middle, right;
+};
+
+extern uint8_t KeyState[256];      // 1 while the key is down, from key events
+extern MouseStateRecord MouseState;
+
+// Whether a key is held at this instant. The platform may install its own
+// query; by default the answer is KeyState.
+extern int (*AsyncKeyQuery)(int key);
+inline int IsKeyDown(int key) { return AsyncKeyQuery(key) ? 1 : 0; }
+inline int IsKeyUp(int key) { return AsyncKeyQuery(key) ? 0 : 1; }
+
+// Clears every key and button and puts the pointer at (0, 0).
+void ResetInput();
