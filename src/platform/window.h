@@ -1,0 +1,28 @@
+// The game's only window and its OpenGL context: creation, projection,
+// presentation and the ordered teardown. Every failure is told in a modal
+// message box (and on stderr).
+#pragma once
+
+constexpr int ColorBits = 16;  // colour depth asked of the context
+
+extern bool Fullscreen;  // display-mode request; the entry point always asks for a window
+
+// Creation failures show their "ERROR" box and return false.
+bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen);
+void SetInitialProjection(int width, int height);
+void ResizeScene(int width, int height);
+void DestroyGameWindow();  // safe on a partly built state
+
+// Shows the back buffer. Where the driver does not wait for the display,
+// presentation is held to at most PacedFramesPerSecond.
+void PresentFrame();
+constexpr int PacedFramesPerSecond = 60;
+bool PresentationSynced();  // the driver accepted a swap interval of 1
+
+void MoveGameWindowToPointer();  // top-left corner under the pointer, 640 x 480
+void HideSystemPointer();
+
+// Message boxes with no owner window; the text also goes to stderr.
+enum class BoxIcon { Exclamation, Stop, Information };
+void ShowMessageBox(const char* text, const char* caption, BoxIcon icon);
+bool AskYesNo(const char* text, const char* caption);  // true for Yes
