@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Plays the real game binary on its own virtual X display and checks what a
+# player would see: the window, the keys, the close button, the exit status.
+#   window_test.sh CASE GAME DRIVER GAME_FOLDER
+set -u
+case_name=$1 game=$2 driver=$3 game_folder=$4
+
+work=$(mktemp -d)
+game_pid="" xvfb_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($case_name): $*" >&2
+  [ -s "$work/stderr" ] && sed 's/^/  game stderr: /' "$work/stderr" >&2
+  exit 1
+}
+
+# Xvfb picks a free display number itself, so tests can run side by side.
+start_display() {
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  exec 3>&-
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$work/display")"
+  "$driver" announce-wm-hints || fail "cannot reach the display"
+}
+
+start_game() {  # FOLDER
+  (cd "$1" && exec "$game") 2>"$work/stderr" &
+  game_pid=$!
+}
+
+expect_exit() {  # STATUS [SECONDS]
+  local deadline=$((SECONDS + ${2:-5}))
+  while kill -0 "$game_pid" 2>/dev/null; do
+    [ $SECONDS -ge $deadline ] && fail "the game did not end within ${2:-5} s"
+    sleep 0.05
+  done
+  wait "$game_pid"
+  local status=$?
+  game_pid=""
+  [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
+}
+
+expect_geometry() {  # WANTED
+  local seen
+  seen=$("$driver" find VALDORIK) || fail "no game window"
+  [ "$seen" = "$1" ] || fail "window is '$seen', expected '$1'"
+}
+
+# A key tap shorter than a frame can come and go unseen; hold it a while.
+tap() { "$driver" hold "$1" 300 || fail "could not press $1"; }
+
+export SDL_AUDIODRIVER=dummy
+
+case $case_name in
+  start_and_escape)
+    mkdir -p "$game_folder"
+    start_display
+    start_game "$game_folder"
+    expect_geometry "x=0 y=0 width=640 height=480 decorations=0"
+    "$driver" pointer-hidden VALDORIK || fail "the system pointer shows over the window"
+    tap Escape
+    expect_exit 0
+    ;;
+  close_request)
+    mkdir -p "$game_folder"
+    start_display
+    start_game "$game_folder"
+    "$driver" close VALDORIK || fail "no game window"
+    expect_exit 0
+    ;;
+  without_pictures)
+    # No picture folders and a sound file that is not a WAV: the game still
+    # runs its frames; M (read by the frame) drags the window to the pointer.
+    mkdir -p "$work/bare/sound"
+    echo "not a sound" >"$work/bare/sound/explosion3b.wav"
+    start_display
+    start_game "$work/bare"
+    expect_geometry "x=0 y=0 width=640 height=480 decorations=0"
+    "$driver" move 200 120
+    tap m
+    expect_geometry "x=200 y=120 width=640 height=480 decorations=0"
+    tap Escape
+    expect_exit 0
+    ;;
+  start_sound)
+    mkdir -p "$work/sounding/sound"
+    "$driver" write-wav "$work/sounding/sound/explosion3b.wav" || fail "could not write the test sound"
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw"
+    start_display
+    start_game "$work/sounding"
+    "$driver" find VALDORIK >/dev/null || fail "no game window"
+    sleep 0.5
+    tap Escape
+    expect_exit 0
+    [ -s "$work/played.raw" ] || fail "no audio was written"
+    loud=$(tr -d '\000' <"$work/played.raw" | wc -c)
+    [ "$loud" -gt 0 ] || fail "only silence was played"
+    ;;
+  no_display)
+    mkdir -p "$game_folder"
+    (unset DISPLAY WAYLAND_DISPLAY; cd "$game_folder" && exec "$game") 2>"$work/stderr" &
+    game_pid=$!
+    expect_exit 1 10
+    grep -q "no display" "$work/stderr" || fail "stderr does not say that there is no display"
+    ;;
+  *)
+    echo "unknown case $case_name" >&2
+    exit 2
+    ;;
+esac
+echo "PASS ($case_name)"
