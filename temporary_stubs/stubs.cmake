@@ -1,4 +1,4 @@
-# TEMPORARY: stand-ins for the picture loader and the frame's rule stretches,
+# TEMPORARY: stand-ins for the picture loader (with its table and host paths) and the frame's rule stretches,
 # used only while their real sources are not in the tree, so that the game
 # links before those branches are merged. Delete this folder (and its include
 # line in the top CMakeLists.txt) once both have landed.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/bitmap_loader.h"
+#include "platform/host_path.h"
 #include "world/services.h"
 
 namespace {

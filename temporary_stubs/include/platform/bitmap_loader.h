@@ -1,7 +1,6 @@
 // TEMPORARY stand-in declaration; the real header comes with the picture loader.
 #pragma once
 
-#include <string>
+#include "platform/host_path.h"
 
 bool LoadBitmapSlot(const char* path, int slot);
-std::string HostPath(const char* path);
