@@ -47,7 +47,7 @@ bool UploadFloorTextures() {
   glEnable(GL_TEXTURE_2D);
   glGenTextures(GlTextureNameCount, GlTextureNames);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // slot rows carry no padding, whatever the width
-  for (int k = 0; k < 2; ++k) {
+  for (int k = 0; k < FloorPictureCount; ++k) {
     glBindTexture(GL_TEXTURE_2D, GlTextureNames[k]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
