@@ -9,12 +9,14 @@
 //   window_driver hold KEYSYM MILLISECONDS   holds a key down, then lets it go
 //   window_driver press KEYSYM | release KEYSYM
 //   window_driver move X Y                   moves the pointer (XTest motion)
+//   window_driver answer TITLE               points at a message box and presses Return
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
 //   window_driver write-wav PATH             a short loud tone, 16-bit mono
 //
 // Exit status 0 on success, 1 when the check or the wait failed, 2 on bad use.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -34,11 +36,12 @@ constexpr int WindowWaitSeconds = 10;
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
+// The title as stored, whatever its encoding (message boxes use UTF-8).
 std::string WindowName(Display* display, Window window) {
-  char* name = nullptr;
-  if (!XFetchName(display, window, &name) || !name) return {};
-  std::string result = name;
-  XFree(name);
+  XTextProperty name;
+  if (!XGetWMName(display, window, &name) || !name.value) return {};
+  std::string result(reinterpret_cast<const char*>(name.value), name.nitems);
+  XFree(name.value);
   return result;
 }
 
@@ -150,6 +153,22 @@ int Move(Display* display, int x, int y) {
   return 0;
 }
 
+// With no window manager the keyboard follows the pointer, so the pointer
+// goes onto the box before Return is pressed.
+int Answer(Display* display, const std::string& title) {
+  const Window window = WaitForWindow(display, title);
+  if (!window) return 1;
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, window, &attributes);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width / 2,
+                        attributes.height / 2, &x, &y, &child);
+  Move(display, x, y);
+  Pause(100);
+  return Hold(display, "Return", 200);
+}
+
 int PointerHidden(Display* display, const std::string& title) {
   const Window window = WaitForWindow(display, title);
   if (!window) return 1;
@@ -224,6 +243,7 @@ int main(int argc, char** argv) {
   else if (command == "release") status = Key(display, argv[2], false);
   else if (command == "hold" && argc == 4) status = Hold(display, argv[2], std::atoi(argv[3]));
   else if (command == "move" && argc == 4) status = Move(display, std::atoi(argv[2]), std::atoi(argv[3]));
+  else if (command == "answer") status = Answer(display, argv[2]);
   else if (command == "pointer-hidden") status = PointerHidden(display, argv[2]);
   else status = Usage();
   XCloseDisplay(display);

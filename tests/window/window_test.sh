@@ -21,9 +21,9 @@ fail() {
 }
 
 # Xvfb picks a free display number itself, so tests can run side by side.
-start_display() {
+start_display() {  # [DEPTH]
   exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "1024x768x${1:-24}" -nolisten tcp -noreset 2>"$work/xvfb.log" &
   xvfb_pid=$!
   exec 3>&-
   for _ in $(seq 100); do
@@ -107,6 +107,16 @@ case $case_name in
     [ -s "$work/played.raw" ] || fail "no audio was written"
     loud=$(tr -d '\000' <"$work/played.raw" | wc -c)
     [ "$loud" -gt 0 ] || fail "only silence was played"
+    ;;
+  window_creation_fails)
+    # An 8-bit display has no visual for the context: the start fails with
+    # its message box, and once that is answered the game exits with 1.
+    mkdir -p "$game_folder"
+    start_display 8
+    start_game "$game_folder"
+    "$driver" answer ERROR || fail "no message box"
+    expect_exit 1
+    grep -q "^ERROR: Window Creation Error.$" "$work/stderr" || fail "stderr does not tell the failure"
     ;;
   no_display)
     mkdir -p "$game_folder"
