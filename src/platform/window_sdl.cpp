@@ -195,8 +195,8 @@ void ResizeScene(int width, int height) {
 }
 
 void DestroyGameWindow() {
-  if (Fullscreen && GameWindow) {
-    SDL_SetWindowFullscreen(GameWindow, 0);
+  if (Fullscreen) {
+    if (GameWindow) SDL_SetWindowFullscreen(GameWindow, 0);  // back to the desktop mode
     SDL_ShowCursor(SDL_ENABLE);
   }
   if (GameContext) {
