@@ -10,13 +10,11 @@ for f in "$game" "$driver" "$counter"; do
   [ -e "$f" ] || { echo "missing $f: build first" >&2; exit 1; }
 done
 work=$(mktemp -d)
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null &
-xvfb=$!
-exec 3>&-
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$work/display")" SDL_AUDIODRIVER=dummy
+xvfb_pid=""
+trap '[ -n "$xvfb_pid" ] && kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+export SDL_AUDIODRIVER=dummy
 mkdir -p "$build/game"
 for claim in 0 1; do
   (cd "$build/game" && PRESENT_COUNTER_CLAIM_SYNC=$claim LD_PRELOAD=$counter \

@@ -20,18 +20,10 @@ fail() {
   exit 1
 }
 
-# Xvfb picks a free display number itself, so tests can run side by side.
+source "$(dirname "$0")/xvfb.sh"
+
 start_display() {  # [DEPTH]
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 "1024x768x${1:-24}" -nolisten tcp -noreset 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  exec 3>&-
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$work/display")"
+  start_xvfb "$work" "${1:-24}" || fail "Xvfb did not start"
   "$driver" announce-wm-hints || fail "cannot reach the display"
 }
 
