@@ -4,8 +4,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <vector>
 
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
@@ -95,6 +97,29 @@ TEST_F(GameWindow, StartUpLeavesTheFixedStateAndTheFirstGame) {
   EXPECT_EQ(UnitTable[0].type, TypeLeader);  // the first game has begun
   EXPECT_EQ(CameraZoom, -30.0f);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+// A side that is not a multiple of four leaves rows of a length GL does not
+// expect by default; the texture must still hold the picture exactly.
+TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
+  constexpr int Side = 5;
+  for (int k = 0; k < 2; ++k) {
+    ImageSlot& slot = TextureSlots[k];
+    delete[] slot.pixels;
+    slot = {new uint8_t[Side * Side * 3], Side, Side, 3};
+    for (int i = 0; i < Side * Side * 3; ++i) slot.pixels[i] = static_cast<uint8_t>(i * 7 + k);
+  }
+  EXPECT_TRUE(UploadFloorTextures());
+  for (int k = 0; k < 2; ++k) {
+    glBindTexture(GL_TEXTURE_2D, GlTextureNames[k]);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    ASSERT_EQ(width, Side);
+    std::vector<uint8_t> texels(Side * Side * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels)) << "texture " << k;
+  }
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
