@@ -25,7 +25,16 @@ class GameWindow : public ::testing::Test {
     UseHeadlessHost(1);
     ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
   }
-  void TearDown() override { DestroyGameWindow(); }
+  void TearDown() override {
+    DestroyGameWindow();
+    ReleaseUnitTable();
+  }
+  // The game keeps its unit table to the end of the process; each test
+  // here starts the renderer anew.
+  static void ReleaseUnitTable() {
+    delete[] UnitTable;
+    UnitTable = nullptr;
+  }
 };
 
 int GlInteger(GLenum name) {
@@ -132,6 +141,8 @@ TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   EXPECT_EQ(MapCells, nullptr);
   EXPECT_EQ(OverlayBuffer, nullptr);
   DestroyGameWindow();  // nothing left to release: no box, no crash
+  delete[] UnitTable;
+  UnitTable = nullptr;
 }
 
 }  // namespace
