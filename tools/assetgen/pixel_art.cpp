@@ -38,6 +38,9 @@ PixelArt ParsePixelArt(const std::string& text, const std::string& source_name) 
       auto entry = ParsePaletteLine(line);
       if (!entry) return fail(line_no, "palette lines read \"X = R G B\" with components 0 to 255");
       if (!rows.empty()) return fail(line_no, "palette lines must come before the picture rows");
+      if (entry->second == Transparent)
+        return fail(line_no, "0 0 0 is the see-through colour: use '.' for background and a near-black "
+                             "such as 16 16 16 inside a figure");
       palette[uint8_t(entry->first)] = entry->second;
       continue;
     }

@@ -1,6 +1,7 @@
 // Pixel art kept as text: a palette of "X = R G B" lines, then one text row
 // per picture row, one character per pixel. '#' starts a comment line; '.'
-// and ' ' are always black, the colour the game leaves out.
+// and ' ' are always black, the colour the game leaves out; no palette colour
+// may be pure black, so a figure never gets accidental holes.
 #pragma once
 
 #include <string>

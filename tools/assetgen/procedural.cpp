@@ -114,7 +114,7 @@ Image Scale(const Image& image, int factor) {
 namespace {
 
 constexpr Rgb Outline{16, 16, 16};
-constexpr int WordScale = 4, EmblemScale = 2;
+constexpr int WordScale = 4, EmblemScale = 3;
 
 bool Ink(const Image& mask, int x, int y) { return mask.contains(x, y) && mask.at(x, y) != Transparent; }
 
