@@ -7,7 +7,8 @@ out=${2:-build/asset-preview.png}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 for f in "$game"/bmp_unit/*.bmp "$game"/bmp_land/*.bmp; do
-  convert "$f" -scale 800% "$tmp/$(basename "$f" .bmp).png"
+  # Pure black is left out in the game, so show the figures over grass green.
+  convert "$f" -fill '#4a7a34' -opaque black -scale 800% "$tmp/$(basename "$f" .bmp).png"
 done
 montage -label '%t' "$tmp"/*.png -tile 6x -geometry +6+6 -background '#3a5a30' "$tmp/units.png"
 convert "$game"/bmp_floor/brickold2.bmp "$game"/bmp_floor/grass1.bmp -scale 400% +append "$tmp/floors.png"
