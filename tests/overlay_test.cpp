@@ -83,13 +83,14 @@ TEST_F(OverlayTest, LinesAreClippedPixelByPixel) {
 
 class PictureTest : public OverlayTest {
  protected:
-  // A side x side picture; row 0 is its bottom row.
-  void MakePicture(int slot, int side, const std::vector<Rgba>& colours) {
+  // A width x height picture (square unless told); row 0 is its bottom row.
+  void MakePicture(int slot, int width, const std::vector<Rgba>& colours, int height = 0) {
     ImageSlot& image = TextureSlots[slot];
-    image.width = image.height = side;
+    image.width = width;
+    image.height = height ? height : width;
     image.bytesPerPixel = 3;
-    image.pixels = new uint8_t[side * side * 3];
-    for (int k = 0; k < side * side; ++k)
+    image.pixels = new uint8_t[image.width * image.height * 3];
+    for (int k = 0; k < image.width * image.height; ++k)
       for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
   }
 };
@@ -121,6 +122,12 @@ TEST_F(PictureTest, ClipsAndIgnoresEmptyOrUnknownSlots) {
   BlitPicture(0, 0, -1);
   BlitPicture(0, 0, TextureSlotCount);
   EXPECT_TRUE(InkedPixels().empty());
+}
+
+TEST_F(PictureTest, PictureShorterThanWideStopsAtItsLastRow) {
+  MakePicture(10, 4, {{10, 20, 30}}, 2);
+  BlitPicture(0, 0, 10);
+  EXPECT_EQ(InkedPixels().size(), 8u);
 }
 
 TEST_F(OverlayTest, FormatTextLineFormatsAndCutsAtTheBuffer) {

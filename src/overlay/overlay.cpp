@@ -1,5 +1,6 @@
 #include "overlay/overlay.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -65,8 +66,11 @@ void BlitPicture(int x, int y, int slot) {
   if (!TextureSlots || slot < 0 || slot >= TextureSlotCount) return;
   const ImageSlot& image = TextureSlots[slot];
   if (!image.pixels || image.width <= 0) return;
+  // Pictures are square and drawn width by width; a shorter picture stops at
+  // its last stored row instead of reading past its pixels.
   const int side = image.width;
-  for (int i = 0; i < side; ++i) {
+  const int rows = std::min(side, image.height);
+  for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < side; ++j) {
       const uint8_t* rgb = image.pixels + (static_cast<size_t>(i) * side + j) * 3;
       if (!IsTransparent(rgb)) PlotPixel(x + j, y + i, rgb[0], rgb[1], rgb[2]);
