@@ -6,4 +6,5 @@
 // Reads the world globals (view centre, cursor cell, selection, treasury,
 // FrameCounter, outcome flags, HelpVisible). Clears HelpVisible on every frame
 // that shows a game-over message, so the status lines come back under it.
+// The frame's closing pass: BeginOverlayPass, HelpKey, DrawHud, CompositeOverlay.
 void DrawHud();
