@@ -1,8 +1,7 @@
 #include "run_command.h"
 
 #include <climits>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 #include "platform/input.h"
 #include "rules/frame_rules.h"
@@ -33,14 +32,16 @@ bool ReadOptionValue(int argc, char** argv, int& i, const char* option, int64_t 
   return true;
 }
 
+// False when the file cannot be opened or read (a directory fails on the first read).
 bool ReadScriptFile(const std::string& path, std::string& text) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) return false;
-  text = contents.str();
-  return true;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed;
 }
 
 void WriteDump(int64_t pass, std::string& buffer, std::ostream& out) {
