@@ -193,21 +193,6 @@ TEST_F(Orders, MinesAndIdleNeutralsWanderButMinesNeverMove) {
   EXPECT_EQ(mine.goal_x, goal_x) << "a mine keeps its first wander order";
 }
 
-TEST_F(Orders, OnlyFramesOneAfterAPeriodAreDue) {
-  for (int frame : {1, 31, 61, 3001}) {
-    FrameCounter = frame;
-    EXPECT_TRUE(IsPeriodDue(30)) << frame;
-  }
-  for (int frame : {0, 2, 30, 32}) {
-    FrameCounter = frame;
-    EXPECT_FALSE(IsPeriodDue(30)) << frame;
-  }
-  FrameCounter = 501;
-  EXPECT_TRUE(IsPeriodDue(500));
-  FrameCounter = 1001;
-  EXPECT_FALSE(IsPeriodDue(3000));
-}
-
 TEST_F(Orders, ThrottleSleepsSixMillisecondsPerLevelAboveOne) {
   GameSpeed = 1;
   ThrottleFrame();
