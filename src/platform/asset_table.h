@@ -1,4 +1,3 @@
-// TEMPORARY copy of the picture table that comes with the picture loader.
 // Which picture file fills which image slot, in the order start-up loads
 // them. A unit's picture sits at the slot equal to its type code.
 #pragma once

@@ -1,6 +1,0 @@
-// TEMPORARY stand-in declaration; the real header comes with the picture loader.
-#pragma once
-
-#include <string>
-
-std::string HostPath(const char* path);
