@@ -13,11 +13,12 @@ void SetInitialProjection(int width, int height);
 void ResizeScene(int width, int height);
 void DestroyGameWindow();  // safe on a partly built state
 
-// Shows the back buffer. Where the driver does not wait for the display,
-// presentation is held to at most PacedFramesPerSecond.
+// Shows the back buffer. The game's clock is its frame count and the loop
+// draws as fast as frames are presented; where the driver does not wait for
+// the display (no swap interval), presentation is held to at most
+// PacedFramesPerSecond, so the game keeps the speed it has on a synced display.
 void PresentFrame();
 constexpr int PacedFramesPerSecond = 60;
-bool PresentationSynced();  // the driver accepted a swap interval of 1
 
 void MoveGameWindowToPointer();  // top-left corner under the pointer, 640 x 480
 void HideSystemPointer();

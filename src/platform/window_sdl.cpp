@@ -218,8 +218,6 @@ void DestroyGameWindow() {
   GamePathfinder = nullptr;
 }
 
-bool PresentationSynced() { return SwapSynced; }
-
 void PresentFrame() {
   if (!GameWindow) return;
   if (!SwapSynced) WaitForPresentTick();
