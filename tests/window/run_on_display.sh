@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs one program on a private virtual X display and passes on its status.
-#   run_on_display.sh PROGRAM [ARGUMENTS...]
+#   [XVFB_SIZE=WxH] run_on_display.sh PROGRAM [ARGUMENTS...]
 set -u
 work=$(mktemp -d)
 xvfb_pid=""
 trap '[ -n "$xvfb_pid" ] && kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/xvfb.sh"
-start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+start_xvfb "$work" 24 "${XVFB_SIZE:-1024x768}" || { echo "Xvfb did not start" >&2; exit 1; }
 SDL_AUDIODRIVER=dummy timeout -s KILL 60 "$@"

@@ -9,7 +9,8 @@
 //   window_driver hold KEYSYM MILLISECONDS   holds a key down, then lets it go
 //   window_driver press KEYSYM | release KEYSYM
 //   window_driver move X Y                   moves the pointer (XTest motion)
-//   window_driver answer TITLE               points at a message box and presses Return
+//   window_driver answer TITLE [KEYSYM]      points at a message box and presses Return
+//                                            (or the key given)
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
 //   window_driver write-wav PATH             a short loud tone, 16-bit mono
 //
@@ -155,7 +156,7 @@ int Move(Display* display, int x, int y) {
 
 // With no window manager the keyboard follows the pointer, so the pointer
 // goes onto the box before Return is pressed.
-int Answer(Display* display, const std::string& title) {
+int Answer(Display* display, const std::string& title, const char* key) {
   const Window window = WaitForWindow(display, title);
   if (!window) return 1;
   XWindowAttributes attributes;
@@ -166,7 +167,7 @@ int Answer(Display* display, const std::string& title) {
                         attributes.height / 2, &x, &y, &child);
   Move(display, x, y);
   Pause(100);
-  return Hold(display, "Return", 200);
+  return Hold(display, key, 200);
 }
 
 int PointerHidden(Display* display, const std::string& title) {
@@ -243,7 +244,7 @@ int main(int argc, char** argv) {
   else if (command == "release") status = Key(display, argv[2], false);
   else if (command == "hold" && argc == 4) status = Hold(display, argv[2], std::atoi(argv[3]));
   else if (command == "move" && argc == 4) status = Move(display, std::atoi(argv[2]), std::atoi(argv[3]));
-  else if (command == "answer") status = Answer(display, argv[2]);
+  else if (command == "answer") status = Answer(display, argv[2], argc > 3 ? argv[3] : "Return");
   else if (command == "pointer-hidden") status = PointerHidden(display, argv[2]);
   else status = Usage();
   XCloseDisplay(display);
