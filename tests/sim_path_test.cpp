@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 struct Outcome {
@@ -14,7 +16,10 @@ struct Outcome {
 
 // Runs the real simulator binary, capturing stdout and stderr.
 Outcome RunSim(const std::string& args) {
-  const std::string err_file = testing::TempDir() + "/sim_err.txt";
+  // Tests run in parallel processes: each capture gets its own file.
+  static int calls = 0;
+  const std::string err_file =
+      testing::TempDir() + "/sim_err_" + std::to_string(getpid()) + "_" + std::to_string(++calls) + ".txt";
   const std::string command = std::string(VALDORIK_SIM_PATH) + " " + args + " 2>" + err_file;
   Outcome result{};
   FILE* pipe = popen(command.c_str(), "r");
@@ -27,6 +32,7 @@ Outcome RunSim(const std::string& args) {
     while ((n = fread(buffer.data(), 1, buffer.size(), f)) > 0) result.err.append(buffer.data(), n);
     fclose(f);
   }
+  std::remove(err_file.c_str());
   return result;
 }
 
