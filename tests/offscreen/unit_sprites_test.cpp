@@ -1,7 +1,5 @@
 // The fast sprite drawers against the square-by-square ones, through GL's
 // feedback mode: same quads, same colours, same window positions.
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -9,44 +7,15 @@
 #include <cmath>
 #include <vector>
 
+#include "offscreen_context.h"
 #include "platform/image_slots.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
 #include "world/world.h"
 
-// The software GL driver keeps a few blocks until the process ends; a
-// sanitizer build is not to count them as our leaks.
-extern "C" const char* __lsan_default_suppressions() { return "leak:swrast_dri.so\n"; }
-
 namespace {
 
-constexpr int Width = 640, Height = 480;
-
-// One pbuffer context for the whole run; it lives until the process ends.
-bool MakeOffscreenContext() {
-  static int state = 0;  // 0 untried, 1 ready, 2 failed
-  if (state) return state == 1;
-  state = 2;
-  auto getPlatformDisplay =
-      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  if (!getPlatformDisplay) return false;
-  EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return false;
-  const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                               EGL_RED_SIZE,     8,               EGL_DEPTH_SIZE,      16,
-                               EGL_NONE};
-  EGLConfig config;
-  EGLint configs = 0;
-  if (!eglChooseConfig(display, attributes, &config, 1, &configs) || configs < 1) return false;
-  if (!eglBindAPI(EGL_OPENGL_API)) return false;
-  const EGLint size[] = {EGL_WIDTH, Width, EGL_HEIGHT, Height, EGL_NONE};
-  EGLSurface surface = eglCreatePbufferSurface(display, config, size);
-  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-  if (surface == EGL_NO_SURFACE || context == EGL_NO_CONTEXT) return false;
-  if (!eglMakeCurrent(display, surface, surface, context)) return false;
-  state = 1;
-  return true;
-}
+constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
 
 struct FeedbackVertex {
   float x, y, z, r, g, b;
