@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "overlay_fixture.h"
 #include "platform/image_slots.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
@@ -229,6 +231,44 @@ TEST_F(UnitsTest, HealthBarFillsInProportionTruncatedTowardZero) {
     EXPECT_EQ(labels.bar_fill.y1, 116);
     EXPECT_EQ(labels.bar_fill.colour.g, 255);
   }
+}
+
+// --- The labels as they land in the overlay. ---
+
+bool InkIn(int x0, int y0, int x1, int y1, Rgba colour) {
+  for (int y = y0; y <= y1; ++y)
+    for (int x = x0; x <= x1; ++x)
+      if (OverlayPixel(x, y) == colour) return true;
+  return false;
+}
+
+constexpr Rgba White{255, 255, 255, 255}, Red{255, 0, 0, 255}, Green{0, 255, 0, 255}, Blue{0, 0, 255, 255};
+
+TEST_F(UnitsTest, LabelsLandAroundTheAnchorInTheOverlay) {
+  const int sx = 200, sy = 300;
+  UnitLabels labels;
+  struct Case {
+    float hp;
+    int green;  // bar pixels from sx that are green
+  } cases[] = {{30, 15}, {0, 0}, {15, 8}};
+  for (const Case& c : cases) {
+    std::fill(OverlayBuffer, OverlayBuffer + OverlayWidth * OverlayHeight * 4, 0);
+    PlanUnitLabels(7, Creature(0, c.hp, 30), {sx, sy}, labels);
+    DrawUnitLabels(labels);
+    for (int x = sx; x <= sx + 14; ++x) EXPECT_EQ(OverlayPixel(x, sy + 16), x < sx + c.green ? Green : Red) << x;
+    EXPECT_EQ(OverlayPixel(sx + 15, sy + 16)[3], 0);
+    for (int y = sy - 20; y <= sy; ++y) EXPECT_EQ(OverlayPixel(sx - 10, y), Blue) << y;
+    EXPECT_TRUE(InkIn(sx, sy - 7, sx + 4, sy + 1, White)) << "id";
+    EXPECT_TRUE(InkIn(sx - 5, sy + 8, sx + 40, sy + 16, White)) << "hit points";
+    EXPECT_FALSE(InkIn(sx - 30, sy - 37, sx + 60, sy - 29, White)) << "no gold label";
+  }
+  UnitRecord mine = Creature(2, 120, 120);
+  mine.type = TypeMine;
+  mine.gold = 80;
+  PlanUnitLabels(80, mine, {sx, sy}, labels);
+  DrawUnitLabels(labels);
+  EXPECT_TRUE(InkIn(sx - 30, sy - 37, sx + 60, sy - 29, White)) << "gold label";
+  EXPECT_EQ(OverlayPixel(sx - 10, sy - 20), Green);
 }
 
 }  // namespace

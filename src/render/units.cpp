@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "overlay/overlay.h"
 #include "render/render_buffers.h"
 
 namespace {
@@ -36,6 +37,15 @@ bool BarFillEnd(int sx, float hp, float hp_max, int& end) {
   if (std::isnan(x)) return false;
   end = static_cast<int>(std::clamp(x, -FillEndLimit, FillEndLimit));
   return true;
+}
+
+void DrawText(const LabelText& label) {
+  FormatTextLine("%s", label.text);
+  DrawSmallText(label.x, label.y, LabelWhite.r, LabelWhite.g, LabelWhite.b);
+}
+
+void DrawLabelLine(const LabelLine& line) {
+  DrawLine(line.x0, line.y0, line.x1, line.y1, line.colour.r, line.colour.g, line.colour.b);
 }
 
 bool OwnerColour(int owner, Rgb& colour) {
@@ -104,4 +114,13 @@ void PlanUnitLabels(int id, const UnitRecord& unit, WindowPoint anchor, UnitLabe
 
   labels.hit_points = {sx - 5, sy + 15, {}};
   std::snprintf(labels.hit_points.text, LabelTextSize, "HP%2.0f/%2.0f", unit.hp, unit.hp_max);
+}
+
+void DrawUnitLabels(const UnitLabels& labels) {
+  DrawText(labels.id);
+  DrawLabelLine(labels.bar_back);
+  if (labels.has_bar_fill) DrawLabelLine(labels.bar_fill);  // over the red
+  if (labels.has_owner_mark) DrawLabelLine(labels.owner_mark);
+  if (labels.has_mine_gold) DrawText(labels.mine_gold);
+  DrawText(labels.hit_points);
 }

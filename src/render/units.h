@@ -72,6 +72,8 @@ struct UnitLabels {
 };
 constexpr Rgb LabelWhite{255, 255, 255};
 void PlanUnitLabels(int id, const UnitRecord& unit, WindowPoint anchor, UnitLabels& labels);
+// Writes the planned labels into the overlay, in their drawing order.
+void DrawUnitLabels(const UnitLabels& labels);
 
 // --- GL side (units_gl.cpp). ---
 
@@ -86,3 +88,5 @@ void DrawLyingSprite(int slot, float size);
 // pixel: slow, kept to check the fast drawers against.
 void DrawUnitSpriteSquareBySquare(int slot, float size);
 void DrawLyingSpriteSquareBySquare(int slot, float size);
+// The frame's unit pass: each visible unit's picture, and its labels into the overlay.
+void DrawUnitPass();

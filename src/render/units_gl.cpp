@@ -94,3 +94,26 @@ void DrawUnitSprite(int slot, float size) { DrawSprite<true, DrawSquares>(slot, 
 void DrawLyingSprite(int slot, float size) { DrawSprite<false, DrawSquares>(slot, size); }
 void DrawUnitSpriteSquareBySquare(int slot, float size) { DrawSprite<true, DrawSquaresOneByOne>(slot, size); }
 void DrawLyingSpriteSquareBySquare(int slot, float size) { DrawSprite<false, DrawSquaresOneByOne>(slot, size); }
+
+void DrawUnitPass() {
+  for (int k = 0; k < VisibleUnitCount; ++k) {
+    const int id = VisibleUnits[k];
+    const UnitRecord& unit = UnitTable[id];
+    if (unit.in_use != 1) continue;
+    glPushMatrix();
+    const ScenePoint centre = UnitAnchorOffset(unit);
+    glTranslatef(centre.x, centre.y, centre.z);
+    ProjectToWindow(0.0f, 0.0f, 0.0f);
+    const TerrainVertex& projected = TerrainVertices[VertexCapacity - 1];
+    UnitLabels labels;
+    PlanUnitLabels(id, unit, LabelAnchor(projected.wx, projected.wy), labels);
+    if (!unit.dead) {
+      DrawUnitSprite(UnitPictureSlot(unit), UnitSize);
+    } else {
+      glTranslatef(0.0f, 0.0f, -CorpseDrop(UnitSize));
+      DrawLyingSprite(UnitPictureSlot(unit), UnitSize);
+    }
+    DrawUnitLabels(labels);
+    glPopMatrix();
+  }
+}

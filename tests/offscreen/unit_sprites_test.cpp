@@ -10,7 +10,10 @@
 #include "offscreen_context.h"
 #include "platform/image_slots.h"
 #include "render/render_buffers.h"
+#include "overlay/overlay_buffer.h"
 #include "render/units.h"
+#include "rules/startup.h"
+#include "world/services.h"
 #include "world/world.h"
 
 namespace {
@@ -200,6 +203,88 @@ TEST_F(UnitSpritesTest, ProjectionLandsInTheLastVertexSlot) {
   ProjectToWindow(0.0f, 1.0f, 0.0f);
   EXPECT_GT(result.wy, 240.0f);
   EXPECT_EQ(TerrainVertices[VertexCapacity - 2].wx, 0.0f);
+}
+
+// --- The whole unit pass: which units are drawn, how, and where their labels go. ---
+
+class UnitPassTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
+    ResetWorldGlobals();
+    UseHeadlessHost(1);
+    StartHeadlessWorld();
+    AllocateTextureSlots();
+    for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
+    map_sx = map_sy = 32;
+    glViewport(0, 0, Width, Height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(Width) / Height, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -30.0f);
+    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
+  }
+  void TearDown() override { StopHeadlessWorld(); }
+
+  static void Picture(int slot, uint8_t red) {
+    TextureSlots[slot] = {new uint8_t[4 * 4 * 3], 4, 4, 3};
+    for (int k = 0; k < 16; ++k) {
+      TextureSlots[slot].pixels[3 * k] = red;
+      TextureSlots[slot].pixels[3 * k + 1] = TextureSlots[slot].pixels[3 * k + 2] = 1;
+    }
+  }
+  static void Unit(int id, int x, int type, int dead, int in_use) {
+    UnitRecord& unit = UnitTable[id];
+    unit = UnitRecord{};
+    unit.in_use = static_cast<uint8_t>(in_use);
+    unit.cell_x = static_cast<uint16_t>(x);
+    unit.cell_y = 32;
+    unit.type = static_cast<uint16_t>(type);
+    unit.dead = static_cast<uint8_t>(dead);
+    unit.hp = unit.hp_max = 20;
+  }
+  // Where the pass anchors the labels of a unit in cell (x, 32).
+  static WindowPoint AnchorOf(int x) {
+    glPushMatrix();
+    glTranslatef(static_cast<float>(x - map_sx) + 0.5f, 0.5f, UnitSize / 2.0f);
+    ProjectToWindow(0, 0, 0);
+    glPopMatrix();
+    const TerrainVertex& p = TerrainVertices[VertexCapacity - 1];
+    return LabelAnchor(p.wx, p.wy);
+  }
+  static bool OwnerMarkAt(WindowPoint a) {
+    const uint8_t* p = OverlayBuffer + ((a.y - 10) * OverlayWidth + a.x - 10) * 4;
+    return p[2] == 255 && p[3] == 255;  // blue, the player's
+  }
+};
+
+TEST_F(UnitPassTest, LivingUnitsStandCorpsesLieFreeEntriesAreSkipped) {
+  Picture(33, 200);
+  Picture(CorpseSlot, 100);
+  Unit(3, 28, 33, 0, 1);  // standing dragon
+  Unit(4, 36, 33, 1, 1);  // dead dragon: the blood picture
+  Unit(5, 32, 33, 0, 0);  // free entry near the centre: listed, not drawn
+  ASSERT_EQ(CollectVisibleUnits(), 3);
+  GLdouble before[16], after[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, before);
+  const auto polygons = Feedback([] { DrawUnitPass(); });
+  int standing = 0, lying = 0;
+  for (const Polygon& polygon : polygons) {
+    const int red = static_cast<int>(std::lround(polygon[0].r * 255));
+    standing += red == 200;
+    lying += red == 100;
+  }
+  EXPECT_EQ(standing + lying, static_cast<int>(polygons.size()));
+  EXPECT_GT(standing, 0);
+  EXPECT_EQ(lying, standing);  // 16 squares each, however GL splits them
+
+  EXPECT_TRUE(OwnerMarkAt(AnchorOf(28)));
+  EXPECT_TRUE(OwnerMarkAt(AnchorOf(36)));
+  EXPECT_FALSE(OwnerMarkAt(AnchorOf(32)));
+  glGetDoublev(GL_MODELVIEW_MATRIX, after);
+  for (int k = 0; k < 16; ++k) EXPECT_EQ(after[k], before[k]);  // the cursor mark starts from the camera
 }
 
 }  // namespace
