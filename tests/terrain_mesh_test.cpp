@@ -12,6 +12,15 @@
 
 namespace {
 
+void SetFaceTextures(MapCell& cell, int floor, int top, int south, int north, int east, int west) {
+  cell.tex_floor = static_cast<uint8_t>(floor);
+  cell.tex_top = static_cast<uint8_t>(top);
+  cell.tex_south = static_cast<uint8_t>(south);
+  cell.tex_north = static_cast<uint8_t>(north);
+  cell.tex_east = static_cast<uint8_t>(east);
+  cell.tex_west = static_cast<uint8_t>(west);
+}
+
 class TerrainMeshTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -29,15 +38,7 @@ class TerrainMeshTest : public ::testing::Test {
   static MapCell& Cell(int c, int r) { return MapCells[CellIndex(c, r)]; }
   static void SetCode(int c, int r, int code) { TerrainCodes[CellIndex(c, r)] = static_cast<uint8_t>(code); }
   // Every face of the cell gets its own texture so the output can be sorted by face.
-  static void MarkFaces(int c, int r) {
-    MapCell& cell = Cell(c, r);
-    cell.tex_floor = 6;
-    cell.tex_top = 7;
-    cell.tex_south = 2;
-    cell.tex_north = 3;
-    cell.tex_east = 4;
-    cell.tex_west = 5;
-  }
+  static void MarkFaces(int c, int r) { SetFaceTextures(Cell(c, r), 6, 7, 2, 3, 4, 5); }
   static int TrianglesWithTexture(int texture) {
     int n = 0;
     for (int j = 0; j < TerrainTriangleCount; ++j) n += TerrainTriangles[j].texture == texture;
@@ -317,12 +318,7 @@ void EmitFace(Face face, int diagonal, float X, float Y) {
 TEST_F(TerrainMeshTest, EveryEmitterWritesItsCornersInOrderWithTheirTextureCoordinates) {
   MapCell cell{};
   for (int k = 0; k < 4; ++k) cell.corner[k] = {Tops[k], Floors[k]};
-  cell.tex_floor = 11;
-  cell.tex_top = 12;
-  cell.tex_south = 13;
-  cell.tex_north = 14;
-  cell.tex_east = 15;
-  cell.tex_west = 16;
+  SetFaceTextures(cell, 11, 12, 13, 14, 15, 16);
   LoadCellCorners(cell);
   const int textureOf[6] = {11, 12, 13, 14, 15, 16};
   const float X = 3.0f, Y = -2.0f, s = 2.0f;

@@ -20,6 +20,24 @@ namespace {
 
 constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
 
+// The game's projection, and the new-game camera with a spin.
+void GamePerspective() {
+  glViewport(0, 0, Width, Height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, static_cast<double>(Width) / Height, 0.1, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void DefaultCamera(float spin) {
+  glLoadIdentity();
+  glTranslatef(0.0f, 0.0f, -30.0f);
+  glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
+  glRotatef(0.0f, 0.0f, 1.0f, 0.0f);
+  glRotatef(spin, 0.0f, 0.0f, 0.5f);
+}
+
 struct FeedbackVertex {
   float x, y, z, r, g, b;
 };
@@ -71,12 +89,7 @@ class UnitSpritesTest : public ::testing::Test {
     ResetWorldGlobals();
     AllocateTextureSlots();
     TerrainVertices = new TerrainVertex[VertexCapacity]();
-    glViewport(0, 0, Width, Height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(Width) / Height, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    GamePerspective();
     glEnable(GL_TEXTURE_2D);
   }
   void TearDown() override {
@@ -104,11 +117,7 @@ class UnitSpritesTest : public ::testing::Test {
 
   // The frame's camera with the default view, a spin, and a unit's anchor.
   static void CameraAndAnchor(float spin, float x = 3.5f, float y = -2.5f) {
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -30.0f);
-    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(0.0f, 0.0f, 1.0f, 0.0f);
-    glRotatef(spin, 0.0f, 0.0f, 0.5f);
+    DefaultCamera(spin);
     glTranslatef(x, y, UnitSize / 2.0f);
   }
 };
@@ -217,14 +226,8 @@ class UnitPassTest : public ::testing::Test {
     AllocateTextureSlots();
     for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
     map_sx = map_sy = 32;
-    glViewport(0, 0, Width, Height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(Width) / Height, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -30.0f);
-    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
+    GamePerspective();
+    DefaultCamera(0.0f);
   }
   void TearDown() override { StopHeadlessWorld(); }
 
