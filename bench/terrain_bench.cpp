@@ -18,12 +18,10 @@ struct DefaultView {
   ~DefaultView() { StopHeadlessWorld(); }
 };
 
-void ResetMesh() { TerrainVertexCount = TerrainTriangleCount = VisibleTriangleCount = 0; }
-
 void BuildDefaultMesh(benchmark::State& state) {
   DefaultView view;
   for (auto _ : state) {
-    ResetMesh();
+    ResetRenderCounts();
     BuildTerrainMesh(0, 32, 32, ViewRadius);
     benchmark::ClobberMemory();
   }
@@ -33,7 +31,7 @@ BENCHMARK(BuildDefaultMesh);
 
 void CullDefaultMesh(benchmark::State& state) {
   DefaultView view;
-  ResetMesh();
+  ResetRenderCounts();
   BuildTerrainMesh(0, 32, 32, ViewRadius);
   for (auto _ : state) benchmark::DoNotOptimize(CullTerrainTriangles());
   state.counters["visible"] = VisibleTriangleCount;
@@ -43,7 +41,7 @@ BENCHMARK(CullDefaultMesh);
 void BuildAndCullDefaultView(benchmark::State& state) {
   DefaultView view;
   for (auto _ : state) {
-    ResetMesh();
+    ResetRenderCounts();
     BuildTerrainMesh(0, 32, 32, ViewRadius);
     benchmark::DoNotOptimize(CullTerrainTriangles());
   }

@@ -27,11 +27,10 @@ class TerrainMeshTest : public ::testing::Test {
     ResetWorldGlobals();
     UseHeadlessHost(1);
     StartHeadlessWorld();
-    ResetCounts();
+    ResetRenderCounts();
   }
   void TearDown() override { StopHeadlessWorld(); }
 
-  static void ResetCounts() { TerrainVertexCount = TerrainTriangleCount = VisibleTriangleCount = 0; }
   static void FillCodes(int code) {
     for (int i = 0; i < CellsPerLayer; ++i) TerrainCodes[i] = static_cast<uint8_t>(code);
   }
@@ -52,7 +51,7 @@ TEST_F(TerrainMeshTest, TriangleCountFollowsTheTerrainCode) {
   for (int code = 0; code < 4; ++code) {
     FillCodes(0);
     SetCode(30, 30, code);
-    ResetCounts();
+    ResetRenderCounts();
     BuildDefaultView();
     EXPECT_EQ(TerrainTriangleCount, expected[code]) << "code " << code;
     EXPECT_EQ(TerrainVertexCount, 3 * expected[code]) << "code " << code;
@@ -61,7 +60,7 @@ TEST_F(TerrainMeshTest, TriangleCountFollowsTheTerrainCode) {
   for (int code : {4, 19, 20, 255}) {
     FillCodes(0);
     SetCode(30, 30, code);
-    ResetCounts();
+    ResetRenderCounts();
     BuildDefaultView();
     EXPECT_EQ(TerrainTriangleCount, 0) << "code " << code;
   }
@@ -101,7 +100,7 @@ TEST_F(TerrainMeshTest, DiagonalOutsideZeroAndOneDropsFloorAndTopButKeepsWalls) 
   MarkFaces(30, 30);
   for (int diagonal : {2, 255}) {
     Cell(30, 30).diagonal = static_cast<uint8_t>(diagonal);
-    ResetCounts();
+    ResetRenderCounts();
     BuildDefaultView();
     EXPECT_EQ(TerrainTriangleCount, 8);
     EXPECT_EQ(TrianglesWithTexture(6) + TrianglesWithTexture(7), 0);
@@ -132,13 +131,13 @@ TEST_F(TerrainMeshTest, VisitedColumnsStayInsideTheMapsInnerSquare) {
     std::set<int> columns;
   } cases[] = {{5, Span(1, 24)}, {60, Span(40, 62)}, {100, {}}, {32, Span(12, 51)}};
   for (const Case& c : cases) {
-    ResetCounts();
+    ResetRenderCounts();
     BuildTerrainMesh(0, c.centre, 32, ViewRadius);
     EXPECT_EQ(ColumnsInMesh(c.centre), c.columns) << "centre " << c.centre;
     EXPECT_EQ(TerrainTriangleCount, static_cast<int>(c.columns.size()) * 40 * 2) << "centre " << c.centre;
   }
   // Rows are cut the same way: centre row 5 sees rows 1 to 24.
-  ResetCounts();
+  ResetRenderCounts();
   BuildTerrainMesh(0, 32, 5, ViewRadius);
   EXPECT_EQ(TerrainTriangleCount, 40 * 24 * 2);
   float lowY = 1e9f, highY = -1e9f;
@@ -159,11 +158,11 @@ TEST_F(TerrainMeshTest, ExtremeCentresAndRadiiNeitherOverflowNorLeaveTheMap) {
       {32, 32, 0, 0},              {1, 1, 1, 2},                             {2, 2, 1, 8},
   };
   for (const Case& c : cases) {
-    ResetCounts();
+    ResetRenderCounts();
     BuildTerrainMesh(0, c.cx, c.cy, c.radius);
     EXPECT_EQ(TerrainTriangleCount, c.triangles) << c.cx << "," << c.cy << " r " << c.radius;
   }
-  ResetCounts();
+  ResetRenderCounts();
   BuildTerrainMesh(1, 32, 32, 20);  // no such layer
   BuildTerrainMesh(-1, 32, 32, 20);
   EXPECT_EQ(TerrainTriangleCount, 0);
@@ -178,7 +177,7 @@ TEST_F(TerrainMeshTest, RepeatedBuildsStopAtTheArraysCapacity) {
   EXPECT_EQ(TerrainVertexCount, 3 * TriangleCapacity);
 
   // Near the vertex capacity: the last entry (the projection's slot) is never written.
-  ResetCounts();
+  ResetRenderCounts();
   TerrainVertex& slot = TerrainVertices[VertexCapacity - 1];
   slot.x = slot.u = 77.0f;
   TerrainVertexCount = VertexCapacity - 5;
@@ -210,7 +209,7 @@ TEST_F(TerrainMeshTest, CullTestsOnlyTheFirstCornerAgainstDistanceTwenty) {
   FillCodes(0);
   SetCode(22, 22, 1);
   Cell(22, 22).diagonal = 0;
-  ResetCounts();
+  ResetRenderCounts();
   BuildDefaultView();
   EXPECT_EQ(CountAndList(visible), 1);
   EXPECT_EQ(visible, std::vector<int>{1});
@@ -221,7 +220,7 @@ TEST_F(TerrainMeshTest, CullTestsOnlyTheFirstCornerAgainstDistanceTwenty) {
   MapCell& block = Cell(40, 40);
   block.diagonal = 0;
   for (CornerHeights& corner : block.corner) corner = {3.0f, 0.0f};
-  ResetCounts();
+  ResetRenderCounts();
   BuildDefaultView();
   ASSERT_EQ(TerrainTriangleCount, 4);
   EXPECT_EQ(CountAndList(visible), 2);
@@ -325,7 +324,7 @@ TEST_F(TerrainMeshTest, EveryEmitterWritesItsCornersInOrderWithTheirTextureCoord
   EmitCellSize = s;
 
   for (const FaceCase& fc : FaceCases) {
-    ResetCounts();
+    ResetRenderCounts();
     EmitFace(fc.face, fc.diagonal, X, Y);
     ASSERT_EQ(TerrainTriangleCount, 2) << "face " << fc.face;
     for (int t = 0; t < 2; ++t) {
@@ -348,7 +347,7 @@ TEST_F(TerrainMeshTest, EveryEmitterWritesItsCornersInOrderWithTheirTextureCoord
     }
   }
   for (Face face : {Floor, Top}) {
-    ResetCounts();
+    ResetRenderCounts();
     EmitFace(face, 3, X, Y);
     EXPECT_EQ(TerrainTriangleCount, 0);
   }
