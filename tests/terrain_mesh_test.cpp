@@ -353,17 +353,6 @@ TEST_F(TerrainMeshTest, EveryEmitterWritesItsCornersInOrderWithTheirTextureCoord
   }
 }
 
-TEST_F(TerrainMeshTest, DefaultWallsRepeatTheirTextureOneAndAHalfTimes) {
-  FillCodes(0);
-  SetCode(30, 30, 3);
-  BuildDefaultView();
-  ASSERT_EQ(TerrainTriangleCount, 12);
-  float highest = 0.0f;
-  for (int v = 0; v < TerrainVertexCount; ++v)
-    if (TerrainVertices[v].z > 0.0f) highest = std::max(highest, TerrainVertices[v].v);
-  EXPECT_EQ(highest, 1.5f);
-}
-
 TEST_F(TerrainMeshTest, NewWorldIsAFlatGrassFloorWithAlternatingDiagonals) {
   BuildDefaultView();
   EXPECT_EQ(TerrainTriangleCount, 40 * 40 * 2);

@@ -117,9 +117,6 @@ TEST_F(UnitsTest, SpritesReadOnlyPicturesThatExist) {
     EXPECT_EQ(SpritePictureOf(slot).n, 0) << slot;
     EXPECT_EQ(SpritePictureOf(slot).rows, 0) << slot;
   }
-  const uint8_t black[3] = {0, 0, 0}, nearBlack[3] = {0, 0, 1};
-  EXPECT_TRUE(IsBlackPixel(black));
-  EXPECT_FALSE(IsBlackPixel(nearBlack));
 }
 
 TEST_F(UnitsTest, AnchorTruncatesTowardZeroAndStaysFinite) {
