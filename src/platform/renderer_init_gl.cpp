@@ -10,7 +10,8 @@
 #include "world/new_game.h"
 #include "world/world.h"
 
-unsigned int GlTextureNames[GlTextureNameCount] = {};
+// Names 2 to 31 are generated and never given an image.
+unsigned int GlTextureNames[GlTextureCount] = {};
 
 namespace {
 
@@ -45,7 +46,7 @@ void SetFixedGlState() {
 bool UploadFloorTextures() {
   glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
-  glGenTextures(GlTextureNameCount, GlTextureNames);
+  glGenTextures(GlTextureCount, GlTextureNames);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // slot rows carry no padding, whatever the width
   for (int k = 0; k < FloorPictureCount; ++k) {
     glBindTexture(GL_TEXTURE_2D, GlTextureNames[k]);

@@ -94,8 +94,8 @@ TEST_F(GameWindow, StartUpLeavesTheFixedStateAndTheFirstGame) {
   EXPECT_EQ(GlInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
   EXPECT_EQ(GlInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
 
-  std::set<unsigned int> names(GlTextureNames, GlTextureNames + GlTextureNameCount);
-  EXPECT_EQ(names.size(), static_cast<size_t>(GlTextureNameCount));
+  std::set<unsigned int> names(GlTextureNames, GlTextureNames + GlTextureCount);
+  EXPECT_EQ(names.size(), static_cast<size_t>(GlTextureCount));
   EXPECT_EQ(names.count(0u), 0u);
   EXPECT_TRUE(glIsTexture(GlTextureNames[0]) && glIsTexture(GlTextureNames[1]));
 
