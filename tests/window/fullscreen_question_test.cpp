@@ -42,7 +42,7 @@ TEST_F(FullscreenQuestion, NoEndsTheStartBeforeAnyWindow) {
   auto answered = AnswerBoxes("'Mirl GL' Escape && " WINDOW_DRIVER " answer ERROR");
   EXPECT_FALSE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, true));
   const std::string told = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(answered.get(), 0);
+  EXPECT_EQ(answered.get(), 0) << told;
   EXPECT_NE(told.find(Question), std::string::npos) << told;
   EXPECT_NE(told.find("ERROR: Program Will Now Close."), std::string::npos) << told;
   EXPECT_EQ(GamePathfinder, nullptr);  // renderer start-up never ran
@@ -52,7 +52,7 @@ TEST_F(FullscreenQuestion, YesGoesOnInAWindow) {
   auto answered = AnswerBoxes("'Mirl GL' Return");
   ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, true));
   const std::string told = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(answered.get(), 0);
+  EXPECT_EQ(answered.get(), 0) << told;
   EXPECT_NE(told.find(Question), std::string::npos) << told;
   EXPECT_FALSE(Fullscreen);
   SDL_Window* window = SDL_GL_GetCurrentWindow();

@@ -33,7 +33,7 @@
 
 namespace {
 
-constexpr int WindowWaitSeconds = 10;
+constexpr int WindowWaitSeconds = 30;  // generous: the machine may be busy
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -154,20 +154,33 @@ int Move(Display* display, int x, int y) {
   return 0;
 }
 
-// With no window manager the keyboard follows the pointer, so the pointer
-// goes onto the box before Return is pressed.
+bool StillShown(Display* display, Window window, const std::string& title) {
+  return FindMappedWindow(display, DefaultRootWindow(display), title) == window;
+}
+
+// With no window manager nobody hands the box the keyboard (and a window
+// that had it and closed may have left the focus nowhere), so the driver
+// does, as a click on the box would. A box that has only just appeared may
+// miss the key; it is pressed again until the box goes away.
 int Answer(Display* display, const std::string& title, const char* key) {
   const Window window = WaitForWindow(display, title);
   if (!window) return 1;
-  XWindowAttributes attributes;
-  XGetWindowAttributes(display, window, &attributes);
-  int x = 0, y = 0;
-  Window child;
-  XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width / 2,
-                        attributes.height / 2, &x, &y, &child);
-  Move(display, x, y);
-  Pause(100);
-  return Hold(display, key, 200);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, window, &attributes);
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width / 2,
+                          attributes.height / 2, &x, &y, &child);
+    Move(display, x, y);
+    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    Pause(100);
+    if (int status = Hold(display, key, 200)) return status;
+    for (int wait = 0; wait < 10 && StillShown(display, window, title); ++wait) Pause(100);
+    if (!StillShown(display, window, title)) return 0;
+  }
+  std::fprintf(stderr, "window_driver: the box \"%s\" does not go away\n", title.c_str());
+  return 1;
 }
 
 int PointerHidden(Display* display, const std::string& title) {
@@ -235,6 +248,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "window_driver: cannot open the display\n");
     return 1;
   }
+  // Windows come and go while they are looked at (a box closing): such a
+  // failed request only means the window is gone.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   int status = 2;
   if (command == "announce-wm-hints") status = AnnounceWmHints(display);
   else if (argc < 3) status = Usage();
