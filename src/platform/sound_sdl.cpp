@@ -23,10 +23,10 @@ void ReleaseSamples() {
 
 void OpenSound(const char* path) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-  SDL_AudioSpec spec;
-  if (!SDL_LoadWAV(HostPath(path).c_str(), &spec, &SoundSamples, &SoundLength)) return;
-  spec.callback = nullptr;  // samples are queued, not pulled
-  SoundDevice = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+  SDL_AudioSpec format;
+  if (!SDL_LoadWAV(HostPath(path).c_str(), &format, &SoundSamples, &SoundLength)) return;
+  format.callback = nullptr;  // samples are queued, not pulled
+  SoundDevice = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
   if (SoundDevice == 0) {
     ReleaseSamples();
     return;
