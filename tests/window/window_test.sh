@@ -65,6 +65,25 @@ quit_with_escape() {
   release Escape
 }
 
+# The disk audio driver writes what is played, silence included, in real time.
+loud_bytes_after() { tail -c +"$(($1 + 1))" "$work/played.raw" 2>/dev/null | tr -d '\000' | wc -c; }
+
+expect_loud_after() {  # BYTE_OFFSET MESSAGE
+  local deadline=$((SECONDS + 5))
+  until [ "$(loud_bytes_after "$1")" -gt 0 ]; do
+    [ $SECONDS -ge $deadline ] && fail "$2"
+    sleep 0.05
+  done
+}
+
+expect_quiet_end() {  # the last quarter second written is silence: the sound is over
+  local deadline=$((SECONDS + 5)) quarter=$((22050 * 2 / 4))
+  until [ "$(tail -c "$quarter" "$work/played.raw" | tr -d '\000' | wc -c)" -eq 0 ]; do
+    [ $SECONDS -ge $deadline ] && fail "the sound does not end"
+    sleep 0.05
+  done
+}
+
 export SDL_AUDIODRIVER=dummy
 
 case $case_name in
@@ -98,18 +117,20 @@ case $case_name in
     quit_with_escape
     ;;
   start_sound)
+    # The sound plays at the start and again at each new game (F1, read as
+    # the key held at this instant).
     mkdir -p "$work/sounding/sound"
     "$driver" write-wav "$work/sounding/sound/explosion3b.wav" || fail "could not write the test sound"
     export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw"
     start_display
     start_game "$work/sounding"
     "$driver" find VALDORIK >/dev/null || fail "no game window"
-    # The disk driver writes in real time: wait for the first loud block.
-    deadline=$((SECONDS + 5))
-    until [ -s "$work/played.raw" ] && [ "$(tr -d '\000' <"$work/played.raw" | wc -c)" -gt 0 ]; do
-      [ $SECONDS -ge $deadline ] && fail "only silence was played"
-      sleep 0.05
-    done
+    expect_loud_after 0 "the start sound was not played"
+    expect_quiet_end
+    played=$(stat -c %s "$work/played.raw")
+    press F1
+    expect_loud_after "$played" "F1 did not play the sound again"
+    release F1
     quit_with_escape
     ;;
   window_creation_fails)
