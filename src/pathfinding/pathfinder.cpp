@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
 
 #include "world/world.h"
 
@@ -21,6 +24,18 @@ namespace {
 const float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
 constexpr int FirstStepLinkLimit = 10000;
 
+// Costs are positive floats, whose bit patterns order like their values; the
+// low word ranks a higher node number first, as the scan's tie rule does.
+uint64_t HeapKey(float cost, int node) {
+  return uint64_t{std::bit_cast<uint32_t>(cost)} << 32 | ~static_cast<uint32_t>(node);
+}
+int HeapNode(uint64_t key) { return static_cast<int>(~static_cast<uint32_t>(key)); }
+
+bool LiteralSearchRequested() {
+  const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
 }  // namespace
 
 Pathfinder::Pathfinder() {
@@ -35,6 +50,8 @@ Pathfinder::Pathfinder() {
   dir_dx = new int32_t[8];
   dir_dy = new int32_t[8];
   dir_cost = new float[8];
+  open_heap = new uint64_t[CellsPerLayer];
+  pick_mode = LiteralSearchRequested() ? PickLiteralScan : PickHeap;
   LoadNeighbourTable();
   ready = 0;
 }
@@ -49,6 +66,7 @@ Pathfinder::~Pathfinder() {
   delete[] dir_dx;
   delete[] dir_dy;
   delete[] dir_cost;
+  delete[] open_heap;
 }
 
 void Pathfinder::LoadNeighbourTable() {
@@ -127,6 +145,7 @@ int Pathfinder::BeginSearch(int fx, int fy, int tx, int ty, int layer, int size)
   state[0] = NodeOpen;
   cost[0] = 1.0f;
   first_open = 0;
+  open_heap_size = 0;  // node 0 is expanded before the first pick
   best_cost = 0.0f;
   result = ResultNone;
   ready = 1;
@@ -143,10 +162,15 @@ void Pathfinder::ExpandDirection(int dir) {
   const float step = dir_cost[dir] + cost[current];
   cost[n] = step + static_cast<float>(TerrainStepCost[CodeAt(node_x[n], node_y[n])]);
   MarkAt(node_x[n], node_y[n]) = MarkSeen;
+  if (pick_mode == PickHeap) {
+    open_heap[open_heap_size++] = HeapKey(cost[n], n);
+    std::push_heap(open_heap, open_heap + open_heap_size, std::greater<>{});
+  }
 }
 
 // The cheapest open node, ties to the newest; a linear scan from first_open.
 void Pathfinder::PickNextNode() {
+  if (pick_mode == PickHeap) return PickFromHeap();
   best_cost = static_cast<float>(2 * MapSize * MapSize);
   best_node = last_node;
   for (int k = first_open; k <= last_node; ++k) {
@@ -160,6 +184,24 @@ void Pathfinder::PickNextNode() {
       first_open = k;
       break;
     }
+  }
+  current = best_node;
+}
+
+// The scan's pick from the heap top. A node costlier than the scan's starting
+// bound is never its pick; with none at or below it the scan falls back to
+// last_node, open or not, and so does this. Such a node, closed while still in
+// the heap, is discarded when it surfaces. first_open belongs to the scan and
+// is left alone.
+void Pathfinder::PickFromHeap() {
+  best_cost = static_cast<float>(2 * MapSize * MapSize);
+  best_node = last_node;
+  auto pop = [this] { std::pop_heap(open_heap, open_heap + open_heap_size--, std::greater<>{}); };
+  while (open_heap_size > 0 && state[HeapNode(open_heap[0])] == NodeClosed) pop();
+  if (open_heap_size > 0 && cost[HeapNode(open_heap[0])] <= best_cost) {
+    best_node = HeapNode(open_heap[0]);
+    best_cost = cost[best_node];
+    pop();
   }
   current = best_node;
 }

@@ -8,6 +8,9 @@
 enum NodeState : uint8_t { NodeOpen = 0, NodeClosed = 9 };
 enum CellMark : uint8_t { MarkFree = 0, MarkSeen = 1, MarkClosed = 9, MarkUnitStep = 11, MarkUnitCell = 12 };
 enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal = 3 };
+// How the next node is picked. Both give the same picks; the scan is the
+// plain reference, the heap keeps a long search from going quadratic.
+enum PickMode : uint8_t { PickLiteralScan = 0, PickHeap = 1 };
 
 // Terrain rules shared by every search.
 extern int32_t TerrainStepCost[256];
@@ -55,12 +58,21 @@ class Pathfinder {
 
   int32_t out_x = 0, out_y = 0;
 
+  // PickHeap unless VALDORIK_LITERAL_SEARCH=1 was set when the Pathfinder was
+  // made; may be changed between searches.
+  PickMode pick_mode;
+  // Open nodes as min-heap keys (cost, newest first), CellsPerLayer entries;
+  // nodes closed out of turn are dropped when they reach the top.
+  uint64_t* open_heap;
+  int32_t open_heap_size = 0;
+
  private:
   void LoadNeighbourTable();
   void ClearSearch();
   void MarkUnitObstacles();
   void ExpandDirection(int dir);
   void PickNextNode();
+  void PickFromHeap();
 
   uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
   int CodeAt(int x, int y) const;
