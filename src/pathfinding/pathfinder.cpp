@@ -24,12 +24,20 @@ namespace {
 const float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
 constexpr int FirstStepLinkLimit = 10000;
 
+// The scan's starting bound: an open node costlier than this is never its pick.
+constexpr float PickBound = 2.0f * MapSize * MapSize;
+constexpr int BucketCount = static_cast<int>(PickBound) + 1;
+
 // Costs are positive floats, whose bit patterns order like their values; the
 // low word ranks a higher node number first, as the scan's tie rule does.
-uint64_t HeapKey(float cost, int node) {
+uint64_t PickKey(float cost, int node) {
   return uint64_t{std::bit_cast<uint32_t>(cost)} << 32 | ~static_cast<uint32_t>(node);
 }
-int HeapNode(uint64_t key) { return static_cast<int>(~static_cast<uint32_t>(key)); }
+int NodeOfKey(uint64_t key) { return static_cast<int>(~static_cast<uint32_t>(key)); }
+
+// IsWalkableCode and ClearsCorner by code, for the fast search's inner loop.
+enum CodeFlag : uint8_t { FlagWalkable = 1, FlagClearsCorner = 2 };
+uint8_t CodeFlags[256];
 
 bool LiteralSearchRequested() {
   const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
@@ -50,8 +58,13 @@ Pathfinder::Pathfinder() {
   dir_dx = new int32_t[8];
   dir_dy = new int32_t[8];
   dir_cost = new float[8];
-  open_heap = new uint64_t[CellsPerLayer];
-  pick_mode = LiteralSearchRequested() ? PickLiteralScan : PickHeap;
+  for (int code = 0; code < 256; ++code)
+    CodeFlags[code] = (IsWalkableCode(code) ? FlagWalkable : 0) | (ClearsCorner(code) ? FlagClearsCorner : 0);
+  bucket_head = new int32_t[BucketCount];
+  std::fill_n(bucket_head, BucketCount, -1);
+  bucket_next = new int32_t[CellsPerLayer];
+  pick_batch = new uint64_t[CellsPerLayer];
+  search_mode = LiteralSearchRequested() ? SearchLiteral : SearchFast;
   LoadNeighbourTable();
   ready = 0;
 }
@@ -66,7 +79,9 @@ Pathfinder::~Pathfinder() {
   delete[] dir_dx;
   delete[] dir_dy;
   delete[] dir_cost;
-  delete[] open_heap;
+  delete[] bucket_head;
+  delete[] bucket_next;
+  delete[] pick_batch;
 }
 
 void Pathfinder::LoadNeighbourTable() {
@@ -145,11 +160,17 @@ int Pathfinder::BeginSearch(int fx, int fy, int tx, int ty, int layer, int size)
   state[0] = NodeOpen;
   cost[0] = 1.0f;
   first_open = 0;
-  open_heap_size = 0;  // node 0 is expanded before the first pick
+  // Node 0 is expanded before the first pick and never queued.
+  std::fill_n(bucket_head, buckets_used, -1);
+  batch_size = next_bucket = buckets_used = 0;
   best_cost = 0.0f;
   result = ResultNone;
   ready = 1;
   LoadNeighbourTable();
+  for (int dir = 0; dir < 8; ++dir) {
+    mark_offset[dir] = dir_dy[dir] * window_size + dir_dx[dir];
+    code_offset[dir] = dir_dy[dir] * MapSize + dir_dx[dir];
+  }
   return 0;
 }
 
@@ -162,16 +183,13 @@ void Pathfinder::ExpandDirection(int dir) {
   const float step = dir_cost[dir] + cost[current];
   cost[n] = step + static_cast<float>(TerrainStepCost[CodeAt(node_x[n], node_y[n])]);
   MarkAt(node_x[n], node_y[n]) = MarkSeen;
-  if (pick_mode == PickHeap) {
-    open_heap[open_heap_size++] = HeapKey(cost[n], n);
-    std::push_heap(open_heap, open_heap + open_heap_size, std::greater<>{});
-  }
+  if (search_mode == SearchFast) QueueOpenNode(n);
 }
 
 // The cheapest open node, ties to the newest; a linear scan from first_open.
 void Pathfinder::PickNextNode() {
-  if (pick_mode == PickHeap) return PickFromHeap();
-  best_cost = static_cast<float>(2 * MapSize * MapSize);
+  if (search_mode == SearchFast) return PickQueuedNode();
+  best_cost = PickBound;
   best_node = last_node;
   for (int k = first_open; k <= last_node; ++k) {
     if (state[k] == NodeOpen && best_cost >= cost[k]) {
@@ -188,20 +206,55 @@ void Pathfinder::PickNextNode() {
   current = best_node;
 }
 
-// The scan's pick from the heap top. A node costlier than the scan's starting
-// bound is never its pick; with none at or below it the scan falls back to
-// last_node, open or not, and so does this. Such a node, closed while still in
-// the heap, is discarded when it surfaces. first_open belongs to the scan and
-// is left alone.
-void Pathfinder::PickFromHeap() {
-  best_cost = static_cast<float>(2 * MapSize * MapSize);
+// The literal neighbour loop below with the index arithmetic hoisted out and
+// the cheapest test first: most neighbours already have a node.
+void Pathfinder::ExpandCurrentFast() {
+  const int x = node_x[current], y = node_y[current];
+  const uint8_t* codes = TerrainCodes + CellIndex(x, y, search_layer);
+  const uint8_t* marks = &MarkAt(x, y);
+  for (int dir = 0; dir < 8; ++dir) {
+    if (marks[mark_offset[dir]] != MarkFree || !(CodeFlags[codes[code_offset[dir]]] & FlagWalkable)) continue;
+    if (dir % 2 == 1 && !(CodeFlags[codes[dir_dx[dir]]] & CodeFlags[codes[dir_dy[dir] * MapSize]] & FlagClearsCorner))
+      continue;
+    ExpandDirection(dir);
+  }
+}
+
+// Every step adds at least 1.0 to its parent's cost, so a node always lands
+// in a later bucket than the one being picked from: a bucket is complete when
+// the picks reach it. Nodes beyond the bound are never the scan's pick (see
+// PickQueuedNode) and are left out.
+void Pathfinder::QueueOpenNode(int node) {
+  if (cost[node] > PickBound) return;
+  const int bucket = static_cast<int>(cost[node]);
+  bucket_next[node] = bucket_head[bucket];
+  bucket_head[bucket] = node;
+  buckets_used = std::max(buckets_used, bucket + 1);
+}
+
+void Pathfinder::LoadNextBucket() {
+  while (next_bucket < buckets_used && bucket_head[next_bucket] < 0) ++next_bucket;
+  if (next_bucket == buckets_used) return;
+  for (int node = bucket_head[next_bucket]; node >= 0; node = bucket_next[node]) {
+    const uint64_t key = PickKey(cost[node], node);
+    int i = batch_size++;
+    for (; i > 0 && pick_batch[i - 1] < key; --i) pick_batch[i] = pick_batch[i - 1];
+    pick_batch[i] = key;
+  }
+  bucket_head[next_bucket++] = -1;
+}
+
+// The scan's pick: the cheapest open node within the bound, ties to the
+// newest. With none left the scan falls back to last_node, open or not; from
+// then on nothing within the bound is ever created again, since every new node
+// costs more than its parent. first_open belongs to the scan and is left alone.
+void Pathfinder::PickQueuedNode() {
+  best_cost = PickBound;
   best_node = last_node;
-  auto pop = [this] { std::pop_heap(open_heap, open_heap + open_heap_size--, std::greater<>{}); };
-  while (open_heap_size > 0 && state[HeapNode(open_heap[0])] == NodeClosed) pop();
-  if (open_heap_size > 0 && cost[HeapNode(open_heap[0])] <= best_cost) {
-    best_node = HeapNode(open_heap[0]);
+  if (batch_size == 0) LoadNextBucket();
+  if (batch_size > 0) {
+    best_node = NodeOfKey(pick_batch[--batch_size]);
     best_cost = cost[best_node];
-    pop();
   }
   current = best_node;
 }
@@ -217,10 +270,14 @@ int Pathfinder::RunSearch(int max_expansions) {
 
   for (int i = 0; i < max_expansions; ++i) {
     const int x = node_x[current], y = node_y[current];
-    for (int dir = 0; dir < 8; ++dir) {
-      const int nx = x + dir_dx[dir], ny = y + dir_dy[dir];
-      if (dir % 2 == 1 && (!ClearsCorner(CodeAt(nx, y)) || !ClearsCorner(CodeAt(x, ny)))) continue;
-      if (MarkAt(nx, ny) == MarkFree && IsWalkableCode(CodeAt(nx, ny))) ExpandDirection(dir);
+    if (search_mode == SearchFast) {
+      ExpandCurrentFast();
+    } else {
+      for (int dir = 0; dir < 8; ++dir) {
+        const int nx = x + dir_dx[dir], ny = y + dir_dy[dir];
+        if (dir % 2 == 1 && (!ClearsCorner(CodeAt(nx, y)) || !ClearsCorner(CodeAt(x, ny)))) continue;
+        if (MarkAt(nx, ny) == MarkFree && IsWalkableCode(CodeAt(nx, ny))) ExpandDirection(dir);
+      }
     }
     state[current] = NodeClosed;
     MarkAt(x, y) = MarkClosed;

@@ -8,9 +8,9 @@
 enum NodeState : uint8_t { NodeOpen = 0, NodeClosed = 9 };
 enum CellMark : uint8_t { MarkFree = 0, MarkSeen = 1, MarkClosed = 9, MarkUnitStep = 11, MarkUnitCell = 12 };
 enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal = 3 };
-// How the next node is picked. Both give the same picks; the scan is the
-// plain reference, the heap keeps a long search from going quadratic.
-enum PickMode : uint8_t { PickLiteralScan = 0, PickHeap = 1 };
+// How a search runs. The literal scan is the plain reference; the fast search
+// gives the same picks and nodes without going quadratic in the node count.
+enum SearchMode : uint8_t { SearchLiteral = 0, SearchFast = 1 };
 
 // Terrain rules shared by every search.
 extern int32_t TerrainStepCost[256];
@@ -58,13 +58,9 @@ class Pathfinder {
 
   int32_t out_x = 0, out_y = 0;
 
-  // PickHeap unless VALDORIK_LITERAL_SEARCH=1 was set when the Pathfinder was
-  // made; may be changed between searches.
-  PickMode pick_mode;
-  // Open nodes as min-heap keys (cost, newest first), CellsPerLayer entries;
-  // nodes closed out of turn are dropped when they reach the top.
-  uint64_t* open_heap;
-  int32_t open_heap_size = 0;
+  // SearchFast unless VALDORIK_LITERAL_SEARCH=1 was set when the Pathfinder
+  // was made; change it only before a BeginSearch.
+  SearchMode search_mode;
 
  private:
   void LoadNeighbourTable();
@@ -72,8 +68,22 @@ class Pathfinder {
   void MarkUnitObstacles();
   void ExpandDirection(int dir);
   void PickNextNode();
-  void PickFromHeap();
+  // The fast search.
+  void ExpandCurrentFast();
+  void QueueOpenNode(int node);
+  void PickQueuedNode();
+  void LoadNextBucket();
 
   uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
   int CodeAt(int x, int y) const;
+
+  // The fast search's open nodes of cost at most the scan's bound, by whole
+  // cost unit: bucket_head[b] starts a list, linked through bucket_next, of
+  // the nodes whose cost lies in [b, b + 1). The cheapest bucket is sorted into
+  // pick_batch when the picks reach it, cheapest and newest last.
+  int32_t* bucket_head;  // PickBound + 1 entries, -1 when empty
+  int32_t* bucket_next;  // CellsPerLayer entries, by node
+  uint64_t* pick_batch;  // CellsPerLayer entries
+  int32_t batch_size = 0, next_bucket = 0, buckets_used = 0;
+  int32_t mark_offset[8] = {}, code_offset[8] = {};  // per direction
 };
