@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
 #include "world/world.h"
 
@@ -21,8 +20,11 @@ bool ClearsCorner(int code) {
 namespace {
 
 // The nearest float to 1.4142, deliberately not the nearest to sqrt(2).
-const float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
+constexpr float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
 constexpr int FirstStepLinkLimit = 10000;
+constexpr int DirX[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+constexpr int DirY[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+constexpr float DirCost[8] = {1.0f, DiagonalCost, 1.0f, DiagonalCost, 1.0f, DiagonalCost, 1.0f, DiagonalCost};
 
 // The scan's starting bound: an open node costlier than this is never its pick.
 constexpr float PickBound = 2.0f * MapSize * MapSize;
@@ -38,6 +40,39 @@ int NodeOfKey(uint64_t key) { return static_cast<int>(~static_cast<uint32_t>(key
 // IsWalkableCode and ClearsCorner by code, for the fast search's inner loop.
 enum CodeFlag : uint8_t { FlagWalkable = 1, FlagClearsCorner = 2 };
 uint8_t CodeFlags[256];
+
+// Every step adds at least 1.0 to its parent's cost, so a new node always
+// lands in a later bucket than the one being picked from: a bucket is complete
+// when the picks reach it. Nodes beyond the bound are never the scan's pick
+// (see RunFastRepetitions) and are left out.
+void AddToBuckets(CostBuckets& open, int node, float cost) {
+  if (cost > PickBound) return;
+  const int bucket = static_cast<int>(cost);
+  open.next[node] = open.head[bucket];
+  open.head[bucket] = node;
+  open.used = std::max(open.used, bucket + 1);
+}
+
+// The cheapest node, the newest among equals, taken out; -1 when none is left.
+int TakeCheapest(CostBuckets& open, const float* cost) {
+  if (open.batch_size == 0) {
+    while (open.next_bucket < open.used && open.head[open.next_bucket] < 0) ++open.next_bucket;
+    if (open.next_bucket == open.used) return -1;
+    for (int node = open.head[open.next_bucket]; node >= 0; node = open.next[node]) {
+      const uint64_t key = PickKey(cost[node], node);
+      int i = open.batch_size++;
+      for (; i > 0 && open.batch[i - 1] < key; --i) open.batch[i] = open.batch[i - 1];
+      open.batch[i] = key;
+    }
+    open.head[open.next_bucket++] = -1;
+  }
+  return NodeOfKey(open.batch[--open.batch_size]);
+}
+
+void ClearBuckets(CostBuckets& open) {
+  std::fill_n(open.head, open.used, -1);
+  open.batch_size = open.next_bucket = open.used = 0;
+}
 
 bool LiteralSearchRequested() {
   const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
@@ -60,10 +95,10 @@ Pathfinder::Pathfinder() {
   dir_cost = new float[8];
   for (int code = 0; code < 256; ++code)
     CodeFlags[code] = (IsWalkableCode(code) ? FlagWalkable : 0) | (ClearsCorner(code) ? FlagClearsCorner : 0);
-  bucket_head = new int32_t[BucketCount];
-  std::fill_n(bucket_head, BucketCount, -1);
-  bucket_next = new int32_t[CellsPerLayer];
-  pick_batch = new uint64_t[CellsPerLayer];
+  open_buckets.head = new int32_t[BucketCount];
+  std::fill_n(open_buckets.head, BucketCount, -1);
+  open_buckets.next = new int32_t[CellsPerLayer];
+  open_buckets.batch = new uint64_t[CellsPerLayer];
   search_mode = LiteralSearchRequested() ? SearchLiteral : SearchFast;
   LoadNeighbourTable();
   ready = 0;
@@ -79,9 +114,9 @@ Pathfinder::~Pathfinder() {
   delete[] dir_dx;
   delete[] dir_dy;
   delete[] dir_cost;
-  delete[] bucket_head;
-  delete[] bucket_next;
-  delete[] pick_batch;
+  delete[] open_buckets.head;
+  delete[] open_buckets.next;
+  delete[] open_buckets.batch;
 }
 
 void Pathfinder::LoadNeighbourTable() {
@@ -160,17 +195,11 @@ int Pathfinder::BeginSearch(int fx, int fy, int tx, int ty, int layer, int size)
   state[0] = NodeOpen;
   cost[0] = 1.0f;
   first_open = 0;
-  // Node 0 is expanded before the first pick and never queued.
-  std::fill_n(bucket_head, buckets_used, -1);
-  batch_size = next_bucket = buckets_used = 0;
+  ClearBuckets(open_buckets);  // node 0 is expanded before the first pick
   best_cost = 0.0f;
   result = ResultNone;
   ready = 1;
   LoadNeighbourTable();
-  for (int dir = 0; dir < 8; ++dir) {
-    mark_offset[dir] = dir_dy[dir] * window_size + dir_dx[dir];
-    code_offset[dir] = dir_dy[dir] * MapSize + dir_dx[dir];
-  }
   return 0;
 }
 
@@ -183,12 +212,10 @@ void Pathfinder::ExpandDirection(int dir) {
   const float step = dir_cost[dir] + cost[current];
   cost[n] = step + static_cast<float>(TerrainStepCost[CodeAt(node_x[n], node_y[n])]);
   MarkAt(node_x[n], node_y[n]) = MarkSeen;
-  if (search_mode == SearchFast) QueueOpenNode(n);
 }
 
 // The cheapest open node, ties to the newest; a linear scan from first_open.
 void Pathfinder::PickNextNode() {
-  if (search_mode == SearchFast) return PickQueuedNode();
   best_cost = PickBound;
   best_node = last_node;
   for (int k = first_open; k <= last_node; ++k) {
@@ -206,57 +233,58 @@ void Pathfinder::PickNextNode() {
   current = best_node;
 }
 
-// The literal neighbour loop below with the index arithmetic hoisted out and
-// the cheapest test first: most neighbours already have a node.
-void Pathfinder::ExpandCurrentFast() {
-  const int x = node_x[current], y = node_y[current];
-  const uint8_t* codes = TerrainCodes + CellIndex(x, y, search_layer);
-  const uint8_t* marks = &MarkAt(x, y);
-  for (int dir = 0; dir < 8; ++dir) {
-    if (marks[mark_offset[dir]] != MarkFree || !(CodeFlags[codes[code_offset[dir]]] & FlagWalkable)) continue;
-    if (dir % 2 == 1 && !(CodeFlags[codes[dir_dx[dir]]] & CodeFlags[codes[dir_dy[dir] * MapSize]] & FlagClearsCorner))
-      continue;
-    ExpandDirection(dir);
+// RunSearch's repetitions for the fast search: the same expansions and picks
+// as its literal loop, with the search state in locals (byte stores would
+// otherwise force every member to be reloaded), the neighbour loop unrolled
+// with the cheapest test first, and the pick from the cost buckets. Once no
+// node within the bound is open the scan picks last_node, open or not; from
+// then on no node within the bound is ever created again, since every new
+// node costs more than its parent. first_open belongs to the scan.
+int Pathfinder::RunFastRepetitions(int repetitions) {
+  int16_t* const xs = node_x;
+  int16_t* const ys = node_y;
+  int32_t* const parents = parent;
+  uint8_t* const states = state;
+  float* const costs = cost;
+  const uint8_t* const terrain = TerrainCodes + search_layer * CellsPerLayer;
+  const int row = window_size, x0 = window_x0, y0 = window_y0, goal_x = to_x, goal_y = to_y;
+  CostBuckets open = open_buckets;
+  int node = current, newest = last_node, found = 0;
+  for (int i = 0; i < repetitions && !found; ++i) {
+    const int x = xs[node], y = ys[node];
+    const uint8_t* const codes = terrain + CellIndex(x, y);
+    uint8_t* const marks = cell_mark + (y - y0) * row + (x - x0);
+    const float node_cost = costs[node];
+#pragma GCC unroll 8
+    for (int dir = 0; dir < 8; ++dir) {
+      uint8_t& mark = marks[DirY[dir] * row + DirX[dir]];
+      const int code = codes[DirY[dir] * MapSize + DirX[dir]];
+      if (mark != MarkFree || !(CodeFlags[code] & FlagWalkable)) continue;
+      if (dir % 2 == 1 && !(CodeFlags[codes[DirX[dir]]] & CodeFlags[codes[DirY[dir] * MapSize]] & FlagClearsCorner))
+        continue;
+      const int n = ++newest;
+      xs[n] = static_cast<int16_t>(x + DirX[dir]);
+      ys[n] = static_cast<int16_t>(y + DirY[dir]);
+      parents[n] = node;
+      states[n] = NodeOpen;
+      const float step = DirCost[dir] + node_cost;
+      costs[n] = step + static_cast<float>(TerrainStepCost[code]);
+      mark = MarkSeen;
+      AddToBuckets(open, n, costs[n]);
+    }
+    states[node] = NodeClosed;
+    marks[0] = MarkClosed;
+    const int cheapest = TakeCheapest(open, costs);
+    node = cheapest >= 0 ? cheapest : newest;
+    best_node = node;
+    best_cost = cheapest >= 0 ? costs[node] : PickBound;
+    found = xs[node] == goal_x && ys[node] == goal_y;
   }
-}
-
-// Every step adds at least 1.0 to its parent's cost, so a node always lands
-// in a later bucket than the one being picked from: a bucket is complete when
-// the picks reach it. Nodes beyond the bound are never the scan's pick (see
-// PickQueuedNode) and are left out.
-void Pathfinder::QueueOpenNode(int node) {
-  if (cost[node] > PickBound) return;
-  const int bucket = static_cast<int>(cost[node]);
-  bucket_next[node] = bucket_head[bucket];
-  bucket_head[bucket] = node;
-  buckets_used = std::max(buckets_used, bucket + 1);
-}
-
-void Pathfinder::LoadNextBucket() {
-  while (next_bucket < buckets_used && bucket_head[next_bucket] < 0) ++next_bucket;
-  if (next_bucket == buckets_used) return;
-  for (int node = bucket_head[next_bucket]; node >= 0; node = bucket_next[node]) {
-    const uint64_t key = PickKey(cost[node], node);
-    int i = batch_size++;
-    for (; i > 0 && pick_batch[i - 1] < key; --i) pick_batch[i] = pick_batch[i - 1];
-    pick_batch[i] = key;
-  }
-  bucket_head[next_bucket++] = -1;
-}
-
-// The scan's pick: the cheapest open node within the bound, ties to the
-// newest. With none left the scan falls back to last_node, open or not; from
-// then on nothing within the bound is ever created again, since every new node
-// costs more than its parent. first_open belongs to the scan and is left alone.
-void Pathfinder::PickQueuedNode() {
-  best_cost = PickBound;
-  best_node = last_node;
-  if (batch_size == 0) LoadNextBucket();
-  if (batch_size > 0) {
-    best_node = NodeOfKey(pick_batch[--batch_size]);
-    best_cost = cost[best_node];
-  }
-  current = best_node;
+  open_buckets = open;
+  current = node;
+  last_node = newest;
+  if (found) result = ResultFound;
+  return found;
 }
 
 int Pathfinder::RunSearch(int max_expansions) {
@@ -268,16 +296,13 @@ int Pathfinder::RunSearch(int max_expansions) {
   }
   if (int64_t{last_node} + max_expansions >= limit) max_expansions = limit - last_node;
 
+  if (search_mode == SearchFast) return RunFastRepetitions(max_expansions);
   for (int i = 0; i < max_expansions; ++i) {
     const int x = node_x[current], y = node_y[current];
-    if (search_mode == SearchFast) {
-      ExpandCurrentFast();
-    } else {
-      for (int dir = 0; dir < 8; ++dir) {
-        const int nx = x + dir_dx[dir], ny = y + dir_dy[dir];
-        if (dir % 2 == 1 && (!ClearsCorner(CodeAt(nx, y)) || !ClearsCorner(CodeAt(x, ny)))) continue;
-        if (MarkAt(nx, ny) == MarkFree && IsWalkableCode(CodeAt(nx, ny))) ExpandDirection(dir);
-      }
+    for (int dir = 0; dir < 8; ++dir) {
+      const int nx = x + dir_dx[dir], ny = y + dir_dy[dir];
+      if (dir % 2 == 1 && (!ClearsCorner(CodeAt(nx, y)) || !ClearsCorner(CodeAt(x, ny)))) continue;
+      if (MarkAt(nx, ny) == MarkFree && IsWalkableCode(CodeAt(nx, ny))) ExpandDirection(dir);
     }
     state[current] = NodeClosed;
     MarkAt(x, y) = MarkClosed;

@@ -12,6 +12,17 @@ enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal
 // gives the same picks and nodes without going quadratic in the node count.
 enum SearchMode : uint8_t { SearchLiteral = 0, SearchFast = 1 };
 
+// The fast search's open nodes whose cost is within the scan's bound, by whole
+// cost unit: head[b] starts a list, linked through next, of the nodes whose
+// cost lies in [b, b + 1). When the picks reach a bucket it is sorted into
+// batch, cheapest and newest last.
+struct CostBuckets {
+  int32_t* head;    // one per whole cost unit up to the bound; -1 when empty
+  int32_t* next;    // by node
+  uint64_t* batch;  // pick keys
+  int32_t batch_size = 0, next_bucket = 0, used = 0;
+};
+
 // Terrain rules shared by every search.
 extern int32_t TerrainStepCost[256];
 bool IsWalkableCode(int code);
@@ -68,22 +79,10 @@ class Pathfinder {
   void MarkUnitObstacles();
   void ExpandDirection(int dir);
   void PickNextNode();
-  // The fast search.
-  void ExpandCurrentFast();
-  void QueueOpenNode(int node);
-  void PickQueuedNode();
-  void LoadNextBucket();
+  int RunFastRepetitions(int repetitions);
 
   uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
   int CodeAt(int x, int y) const;
 
-  // The fast search's open nodes of cost at most the scan's bound, by whole
-  // cost unit: bucket_head[b] starts a list, linked through bucket_next, of
-  // the nodes whose cost lies in [b, b + 1). The cheapest bucket is sorted into
-  // pick_batch when the picks reach it, cheapest and newest last.
-  int32_t* bucket_head;  // PickBound + 1 entries, -1 when empty
-  int32_t* bucket_next;  // CellsPerLayer entries, by node
-  uint64_t* pick_batch;  // CellsPerLayer entries
-  int32_t batch_size = 0, next_bucket = 0, buckets_used = 0;
-  int32_t mark_offset[8] = {}, code_offset[8] = {};  // per direction
+  CostBuckets open_buckets;
 };
