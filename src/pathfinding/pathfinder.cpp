@@ -131,14 +131,17 @@ void Pathfinder::LoadNeighbourTable() {
 
 int Pathfinder::CodeAt(int x, int y) const { return TerrainCodes[CellIndex(x, y, search_layer)]; }
 
+// The fast search clears the marks only: a node's fields are all written when
+// it is created, and nothing reads past last_node.
 void Pathfinder::ClearSearch() {
   const int used = window_size * window_size;
+  std::fill_n(cell_mark, used, uint8_t{MarkFree});
+  if (search_mode == SearchFast) return;
   std::fill_n(node_x, used, int16_t{0});
   std::fill_n(node_y, used, int16_t{0});
   std::fill_n(parent, used, 0);
   std::fill_n(state, used, uint8_t{0});
   std::fill_n(cost, used, 0.0f);
-  std::fill_n(cell_mark, used, uint8_t{MarkFree});
 }
 
 void Pathfinder::MarkUnitObstacles() {
