@@ -43,7 +43,9 @@ TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
   for (int y = 0; y < MapSize; ++y) {
     for (int x = 0; x + 1 < MapSize; ++x) {
       EXPECT_NE(MapCells[CellIndex(x, y)].diagonal, MapCells[CellIndex(x + 1, y)].diagonal);
-      if (y + 1 < MapSize) EXPECT_EQ(MapCells[CellIndex(x, y)].diagonal, MapCells[CellIndex(x, y + 1)].diagonal);
+      if (y + 1 < MapSize) {
+        EXPECT_EQ(MapCells[CellIndex(x, y)].diagonal, MapCells[CellIndex(x, y + 1)].diagonal);
+      }
     }
   }
   EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], 1);

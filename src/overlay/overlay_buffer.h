@@ -11,3 +11,7 @@ extern uint8_t* OverlayBuffer;  // OverlayWidth * OverlayHeight * 4 bytes, RGBA
 
 void AllocateOverlay();
 void ReleaseOverlay();
+
+// Every pixel back to (0, 0, 0, 0): transparent, so the scene shows through.
+// Called at the start of every frame, before anything is drawn into it.
+void ClearOverlay();

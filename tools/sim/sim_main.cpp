@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "path_command.h"
+#include "run_command.h"
 
 namespace {
 
@@ -21,10 +22,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (std::strcmp(argv[1], "path") == 0) return RunPathCommand(argc - 2, argv + 2, std::cout, std::cerr);
-  if (std::strcmp(argv[1], "run") == 0) {
-    std::cerr << "valdorik-sim run: not available in this build yet\n";
-    return 2;
-  }
+  if (std::strcmp(argv[1], "run") == 0) return RunRunCommand(argc - 2, argv + 2, std::cout, std::cerr);
   std::cerr << "valdorik-sim: unknown subcommand '" << argv[1] << "'\n";
   PrintUsage(std::cerr);
   return 2;

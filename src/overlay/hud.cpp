@@ -1,0 +1,92 @@
+#include "overlay/hud.h"
+
+#include "overlay/overlay.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int IntroPictureSlot = 3;
+constexpr int IntroPictureX = 200, IntroPictureY = 200;
+constexpr int TitleFrames = 3000;  // the counter is already advanced: shown for 2999 frames
+
+constexpr int BlockX = 40, BlockTopY = 420, LineStep = 20;
+constexpr int OutcomeX = 100, OutcomeY = 280, PromptY = 260;
+
+const char* const HelpLines[] = {
+    "WIN32VALDORIKCATAPULTR006A HELP",
+    "F1 start new game.",
+    "F2-F4 different unit size.",
+    "SHIFT-Dir. change view, PGDWN-PGUP zoom.",
+    "Dir. move map.",
+    "Space rotate with mouse.",
+    "0 and backspace, move screen over last unit.",
+    "Left click recruit.",
+    "Right click move and attack.",
+    "ESC quit.",
+    "F5-F8 change speed.",
+    "M move window.",
+};
+
+struct Outcome {
+  const int* flag;
+  const char* message;
+};
+// Drawn in this order at one place: when several flags are set the later text
+// lands on top of the earlier.
+const Outcome Outcomes[] = {
+    {&VictoryPlayer, "Victory for empire 0. (player) VICTORY VICTORY VICTORY"},
+    {&VictoryComputer, "Victory for empire 1. (computer) VICTORY VICTORY VICTORY"},
+    {&VictoryTie, "Victory is a tie. (player and computer) VICTORY VICTORY VICTORY"},
+};
+
+void DrawWhite(int x, int y) { DrawLargeText(x, y, 255, 255, 255); }
+
+int BlockLineY(int line) { return BlockTopY - line * LineStep; }
+
+void DrawStatusLines() {
+  FormatTextLine("WIN32VALDORIKCATAPULTR006B");
+  DrawWhite(BlockX, BlockLineY(0));
+  FormatTextLine("Press H for help.");
+  DrawWhite(BlockX, BlockLineY(1));
+  FormatTextLine("map_sx=%d map_sy=%d", map_sx, map_sy);
+  DrawWhite(BlockX, BlockLineY(2));
+  FormatTextLine("selected_unit=%d", selected_unit);
+  DrawWhite(BlockX, BlockLineY(3));
+  FormatTextLine("map_ex=%d map_ey=%d", map_ex, map_ey);
+  DrawWhite(BlockX, BlockLineY(4));
+  FormatTextLine("empire_0_gold=%2.2f", static_cast<double>(TreasuryOf(EmpirePlayer)));
+  DrawWhite(BlockX, BlockLineY(5));
+}
+
+void DrawHelpPage() {
+  int line = 0;
+  for (const char* text : HelpLines) {
+    FormatTextLine("%s", text);
+    DrawWhite(BlockX, BlockLineY(line++));
+  }
+}
+
+bool GameIsOver() { return VictoryPlayer || VictoryComputer || VictoryTie; }
+
+void DrawGameOver() {
+  for (const Outcome& outcome : Outcomes) {
+    if (!*outcome.flag) continue;
+    FormatTextLine("%s", outcome.message);
+    DrawWhite(OutcomeX, OutcomeY);
+  }
+  BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
+  FormatTextLine("Press F1 to start a new game.");
+  DrawWhite(OutcomeX, PromptY);
+  HelpVisible = 0;
+}
+
+}  // namespace
+
+void DrawHud() {
+  if (HelpVisible)
+    DrawHelpPage();
+  else
+    DrawStatusLines();
+  if (FrameCounter < TitleFrames && !HelpVisible) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
+  if (GameIsOver()) DrawGameOver();
+}

@@ -1,0 +1,18 @@
+// Reads uncompressed 24-bit BMP pictures into the numbered image slots.
+#pragma once
+
+#include <string>
+
+#include "platform/host_path.h"
+
+// Loads the picture at `path` (backslash-separated, relative to the working
+// directory) into TextureSlots[slot] as RGB, bottom row first, unpadded.
+// Refuses anything but an uncompressed, square, bottom-up 24-bit BMP of side
+// 1..4096 and leaves the slot as it was; a file whose pixel block is cut
+// short leaves the slot empty. Returns whether the slot now holds the picture.
+bool LoadBitmapSlot(const char* path, int slot);
+
+// Why the last LoadBitmapSlot call failed (empty after a success).
+const std::string& LastBitmapError();
+
+constexpr int MaxBitmapSide = 4096;

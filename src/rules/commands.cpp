@@ -1,0 +1,69 @@
+#include "rules/commands.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "platform/input.h"
+#include "rules/combat_economy.h"
+#include "world/new_game.h"
+#include "world/services.h"
+#include "world/world.h"
+
+static_assert(std::bit_cast<uint32_t>(UnitSizeNormal) == std::bit_cast<uint32_t>(1.6f) - 1);
+static_assert(std::bit_cast<uint32_t>(UnitSizeLarge) == std::bit_cast<uint32_t>(3.2f) - 1);
+
+namespace {
+
+bool StandsOnMouseCell(const UnitRecord& u) {
+  return u.in_use == 1 && u.cell_x == map_ex && u.cell_y == map_ey;
+}
+
+void ChangeSpeed(int new_speed) {
+  GameSpeed = new_speed;
+  GameSleep(SpeedKeyPauseMs);  // a short press changes the level once
+}
+
+}  // namespace
+
+bool IsCommandableUnit(int id) {
+  if (!IsUnitId(id)) return false;
+  const UnitRecord& u = UnitTable[id];
+  return u.in_use == 1 && u.owner == EmpirePlayer && u.dead == 0;
+}
+
+void LeftButtonCommand() {
+  if (!MouseState.left) return;
+  for (int u = 0; u < UnitCount; ++u) {
+    UnitRecord& unit = UnitTable[u];
+    if (!StandsOnMouseCell(unit)) continue;
+    if (unit.owner == EmpireNeutral && unit.dead == 0 && TreasuryOf(EmpirePlayer) >= RecruitPrice)
+      RecruitAttempt(u, EmpirePlayer);
+    if (unit.owner == EmpirePlayer && unit.dead == 0) selected_unit = u;
+  }
+}
+
+void RightButtonCommand() {
+  if (!MouseState.right || !IsCommandableUnit(selected_unit)) return;
+  UnitRecord& unit = UnitTable[selected_unit];
+  unit.goal_x = static_cast<uint16_t>(std::clamp(map_ex, 0, MapSize - 1));
+  unit.goal_y = static_cast<uint16_t>(std::clamp(map_ey, 0, MapSize - 1));
+  unit.order = OrderMove;
+  for (int n = 0; n < UnitCount; ++n) {
+    const UnitRecord& enemy = UnitTable[n];
+    if (!StandsOnMouseCell(enemy) || enemy.owner != EmpireComputer || enemy.dead != 0) continue;
+    unit.target = static_cast<int16_t>(n);
+    unit.order = OrderAttack;
+  }
+}
+
+void FunctionKeyCommands() {
+  if (IsKeyDown(KeyF1)) NewGame();
+  if (IsKeyDown(KeyF1 + 1)) UnitSize = UnitSizeSmall;
+  if (IsKeyDown(KeyF1 + 2)) UnitSize = UnitSizeNormal;
+  if (IsKeyDown(KeyF1 + 3)) UnitSize = UnitSizeLarge;
+  if (IsKeyDown(KeyF1 + 4)) ChangeSpeed(GameSpeed > 1 ? GameSpeed - 1 : GameSpeed);
+  if (IsKeyDown(KeyF1 + 5)) ChangeSpeed(GameSpeed < SlowestGameSpeed ? GameSpeed + 1 : GameSpeed);
+  if (IsKeyDown(KeyF1 + 6)) ChangeSpeed(3);
+  if (IsKeyDown(KeyF1 + 7)) ChangeSpeed(6);
+}

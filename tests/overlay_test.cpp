@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "overlay/overlay.h"
+#include "overlay_fixture.h"
+
+namespace {
+
+std::vector<Point> LinePixels(int x0, int y0, int x1, int y1) {
+  ClearOverlay();
+  DrawLine(x0, y0, x1, y1, 255, 255, 255);
+  return InkedPixels();
+}
+
+// The same set of pixels in bottom-row-first order, as InkedPixels reports them.
+std::vector<Point> Sorted(std::vector<Point> points) {
+  std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) {
+    return a.second != b.second ? a.second < b.second : a.first < b.first;
+  });
+  return points;
+}
+
+TEST_F(OverlayTest, ClearLeavesEveryByteZero) {
+  std::memset(OverlayBuffer, 0x5a, OverlayWidth * OverlayHeight * 4);
+  ClearOverlay();
+  EXPECT_EQ(OverlaySnapshot(), std::vector<uint8_t>(OverlayWidth * OverlayHeight * 4, 0));
+}
+
+TEST_F(OverlayTest, PlotPixelWritesOpaqueColourAtBottomLeftOrigin) {
+  PlotPixel(0, 0, 1, 2, 3);
+  PlotPixel(639, 479, 4, 5, 6);
+  EXPECT_EQ(OverlayBuffer[0], 1);
+  EXPECT_EQ(OverlayBuffer[3], 255);
+  EXPECT_EQ(OverlayPixel(639, 479), (Rgba{4, 5, 6, 255}));
+  PlotPixel(0, 0, 9, 9, 9);  // replaces, never blends
+  EXPECT_EQ(OverlayPixel(0, 0), (Rgba{9, 9, 9, 255}));
+  EXPECT_EQ(InkedPixels().size(), 2u);
+}
+
+TEST_F(OverlayTest, PlotPixelClipsAtEveryEdge) {
+  for (Point p : {Point{-1, 0}, Point{0, -1}, Point{640, 0}, Point{0, 480}, Point{-1000, 5000},
+                  Point{640, 479}, Point{639, 480}})
+    PlotPixel(p.first, p.second, 255, 255, 255);
+  EXPECT_TRUE(InkedPixels().empty());
+}
+
+TEST_F(OverlayTest, LineExamples) {
+  EXPECT_EQ(LinePixels(5, 5, 5, 5), (std::vector<Point>{{5, 5}}));
+  EXPECT_EQ(LinePixels(0, 0, 3, 3), (std::vector<Point>{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+  // The minor step comes late: the shallow line rises only at its last point.
+  EXPECT_EQ(LinePixels(0, 0, 4, 1), (std::vector<Point>{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 1}}));
+  // Drawn backwards, the late step lands at the other end.
+  EXPECT_EQ(LinePixels(4, 1, 0, 0), Sorted({{4, 1}, {3, 1}, {2, 1}, {1, 1}, {0, 0}}));
+  // Steep lines step along y and move sideways late too.
+  EXPECT_EQ(LinePixels(10, 10, 11, 14), Sorted({{10, 10}, {10, 11}, {10, 12}, {10, 13}, {11, 14}}));
+  EXPECT_EQ(LinePixels(20, 0, 20, 3), Sorted({{20, 0}, {20, 1}, {20, 2}, {20, 3}}));
+  EXPECT_EQ(LinePixels(3, 7, 0, 7), Sorted({{0, 7}, {1, 7}, {2, 7}, {3, 7}}));
+}
+
+TEST_F(OverlayTest, LinePlotsOnePixelPerMajorStepAndBothEnds) {
+  for (auto [x1, y1] : {Point{100, 37}, Point{-100, 37}, Point{37, -100}, Point{-60, -61}}) {
+    std::vector<Point> pixels = LinePixels(300, 200, 300 + x1, 200 + y1);
+    EXPECT_EQ(pixels.size(), static_cast<size_t>(std::max(std::abs(x1), std::abs(y1)) + 1));
+    EXPECT_EQ(OverlayPixel(300, 200)[3], 255);
+    EXPECT_EQ(OverlayPixel(300 + x1, 200 + y1)[3], 255);
+  }
+}
+
+TEST_F(OverlayTest, LinesAreClippedPixelByPixel) {
+  EXPECT_EQ(LinePixels(-10, 5, 700, 5).size(), 640u);
+  EXPECT_EQ(LinePixels(639, -20, 639, 500).size(), 480u);
+  EXPECT_TRUE(LinePixels(-50, -1, -1, -50).empty());
+  // A diagonal leaving the top-right corner keeps only its on-screen part.
+  std::vector<Point> corner = LinePixels(630, 470, 650, 490);
+  EXPECT_EQ(corner.size(), 10u);
+  EXPECT_EQ(corner.back(), (Point{639, 479}));
+}
+
+class PictureTest : public OverlayTest {
+ protected:
+  // A width x height picture (square unless told); row 0 is its bottom row.
+  void MakePicture(int slot, int width, const std::vector<Rgba>& colours, int height = 0) {
+    ImageSlot& image = TextureSlots[slot];
+    image.width = width;
+    image.height = height ? height : width;
+    image.bytesPerPixel = 3;
+    image.pixels = new uint8_t[image.width * image.height * 3];
+    for (int k = 0; k < image.width * image.height; ++k)
+      for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
+  }
+};
+
+TEST_F(PictureTest, StandsUprightAndSkipsBothTransparentColours) {
+  // Bottom row: magenta key, pure black, near-magenta, near-black.
+  // Top row: a single red pixel at the left, the rest opaque grey.
+  MakePicture(3, 2, {{255, 0, 246}, {0, 0, 0}, {255, 0, 0}, {80, 80, 80}});
+  for (int y = 50; y < 52; ++y)
+    for (int x = 10; x < 12; ++x) PlotPixel(x, y, 7, 8, 9);
+  BlitPicture(10, 50, 3);
+  EXPECT_EQ(OverlayPixel(10, 50), (Rgba{7, 8, 9, 255})) << "magenta key must leave the overlay as it was";
+  EXPECT_EQ(OverlayPixel(11, 50), (Rgba{7, 8, 9, 255})) << "pure black must leave the overlay as it was";
+  EXPECT_EQ(OverlayPixel(10, 51), (Rgba{255, 0, 0, 255}));
+  EXPECT_EQ(OverlayPixel(11, 51), (Rgba{80, 80, 80, 255}));
+
+  ClearOverlay();
+  MakePicture(4, 2, {{255, 0, 245}, {1, 0, 0}});
+  BlitPicture(0, 0, 4);
+  EXPECT_EQ(InkedPixels().size(), 4u) << "colours next to the keys are opaque";
+}
+
+TEST_F(PictureTest, ClipsAndIgnoresEmptyOrUnknownSlots) {
+  MakePicture(90, 16, {{10, 20, 30}});
+  BlitPicture(632, -4, 90);
+  EXPECT_EQ(InkedPixels().size(), 8u * 12u);
+  ClearOverlay();
+  BlitPicture(0, 0, 5);  // empty slot
+  BlitPicture(0, 0, -1);
+  BlitPicture(0, 0, TextureSlotCount);
+  EXPECT_TRUE(InkedPixels().empty());
+}
+
+TEST_F(PictureTest, PictureShorterThanWideStopsAtItsLastRow) {
+  MakePicture(10, 4, {{10, 20, 30}}, 2);
+  BlitPicture(0, 0, 10);
+  EXPECT_EQ(InkedPixels().size(), 8u);
+}
+
+TEST_F(OverlayTest, FormatTextLineFormatsAndCutsAtTheBuffer) {
+  FormatTextLine("empire_0_gold=%2.2f", static_cast<double>(12.5f));
+  EXPECT_STREQ(TextLine, "empire_0_gold=12.50");
+
+  const std::string long_text(300, 'x');
+  FormatTextLine("%s%d", long_text.c_str(), 12345);
+  EXPECT_EQ(std::strlen(TextLine), 255u);
+  EXPECT_EQ(std::string(TextLine), long_text.substr(0, 255));
+
+  FormatTextLine("%s", std::string(255, 'y').c_str());
+  EXPECT_EQ(std::string(TextLine), std::string(255, 'y'));
+}
+
+// Pixels drawn by a text call, relative to its pen start.
+std::vector<Point> TextInk(void (*draw)(int, int, uint8_t, uint8_t, uint8_t), const char* text,
+                           int x, int y) {
+  ClearOverlay();
+  FormatTextLine("%s", text);
+  draw(x, y, 255, 255, 255);
+  std::vector<Point> ink = InkedPixels();
+  for (Point& p : ink) p = {p.first - x, p.second - y};
+  return ink;
+}
+
+std::vector<Point> Shifted(std::vector<Point> points, int dx) {
+  for (Point& p : points) p.first += dx;
+  return points;
+}
+
+std::vector<Point> Merged(std::vector<Point> a, const std::vector<Point>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return Sorted(a);
+}
+
+TEST_F(OverlayTest, SmallTextPenAdvancesByWidthPlusOne) {
+  // i and l are one pixel wide: the pen moves 2 per letter.
+  EXPECT_EQ(TextInk(DrawSmallText, "ilA", 100, 100),
+            Merged(Merged(TextInk(DrawSmallText, "i", 100, 100), Shifted(TextInk(DrawSmallText, "l", 100, 100), 2)),
+                   Shifted(TextInk(DrawSmallText, "A", 100, 100), 4)));
+  // M is five wide; the next glyph starts six further on.
+  EXPECT_EQ(TextInk(DrawSmallText, "M1", 100, 100),
+            Merged(TextInk(DrawSmallText, "M", 100, 100), Shifted(TextInk(DrawSmallText, "1", 100, 100), 6)));
+}
+
+TEST_F(OverlayTest, SmallTextRowsHangAroundTheBaseY) {
+  // Capitals fill glyph rows 3-7 (y - 1 .. y - 5); the g descender reaches row 9 (y - 7).
+  for (auto [x, y] : TextInk(DrawSmallText, "A", 50, 50)) EXPECT_TRUE(y <= -1 && y >= -5) << y;
+  int lowest = 0;
+  for (auto [x, y] : TextInk(DrawSmallText, "g", 50, 50)) lowest = std::min(lowest, y);
+  EXPECT_EQ(lowest, -7);
+}
+
+TEST_F(OverlayTest, LargeTextAdvancesEightAndHangsBelowY) {
+  EXPECT_EQ(TextInk(DrawLargeText, "AgW", 40, 420),
+            Merged(Merged(TextInk(DrawLargeText, "A", 40, 420), Shifted(TextInk(DrawLargeText, "g", 40, 420), 8)),
+                   Shifted(TextInk(DrawLargeText, "W", 40, 420), 16)));
+  int highest = -100, lowest = 0;
+  for (auto [x, y] : TextInk(DrawLargeText, "Ag", 40, 420)) {
+    highest = std::max(highest, y);
+    lowest = std::min(lowest, y);
+  }
+  EXPECT_EQ(highest, -2);  // capital top on row 2
+  EXPECT_EQ(lowest, -12);  // descender bottom on row 12
+}
+
+TEST_F(OverlayTest, LargeTextAtTheRightEdgeIsCutNotWrapped) {
+  // The first glyph whole on columns 630-637, the two leftmost columns of the
+  // second on 638-639, the third nowhere: nothing wraps to the left edge.
+  std::vector<Point> expected = Shifted(TextInk(DrawLargeText, "W", 0, 100), 630);
+  for (Point p : TextInk(DrawLargeText, "M", 0, 100))
+    if (p.first < 2) expected.push_back({p.first + 638, p.second});
+  EXPECT_EQ(TextInk(DrawLargeText, "WMM", 630, 100), Shifted(Sorted(expected), -630));
+}
+
+TEST_F(OverlayTest, CharactersWithoutGlyphAdvanceLikeASpace) {
+  EXPECT_EQ(TextInk(DrawSmallText, "`A", 10, 10), TextInk(DrawSmallText, " A", 10, 10));
+  EXPECT_EQ(TextInk(DrawSmallText, "\x80\xff" "A", 10, 10), TextInk(DrawSmallText, "  A", 10, 10));
+  EXPECT_EQ(TextInk(DrawLargeText, "\t\x7f\xe9" "A", 10, 50), TextInk(DrawLargeText, "   A", 10, 50));
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// Many games under random input, with the table's invariants checked after
+// every frame. Short by default; for a long run set
+//   VALDORIK_SOAK_GAMES=200 VALDORIK_SOAK_FRAMES=20000 build/valdorik_tests --gtest_filter='Soak.*'
+#include <cstdlib>
+#include <string>
+
+#include "rules/frame_rules.h"
+#include "rules_test_support.h"
+#include "world/new_game.h"
+
+namespace {
+
+int EnvOr(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? std::atoi(value) : fallback;
+}
+
+// The soak's own generator (xorshift64*), kept apart from the game's.
+struct SoakRandom {
+  uint64_t state;
+  uint32_t Next() {
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return static_cast<uint32_t>((state * 2685821657736338717ull) >> 32);
+  }
+  int Below(int n) { return static_cast<int>(Next() % static_cast<uint32_t>(n)); }
+  bool OneIn(int n) { return Below(n) == 0; }
+};
+
+constexpr int SoakKeys[] = {KeyF1 + 1, KeyF1 + 2, KeyF1 + 3, KeyF1 + 4, KeyF1 + 5, KeyF1 + 6,
+                            KeyF1 + 7, KeyBackspace, Key0, KeySpace, KeyH};
+
+void PlayRandomly(SoakRandom& rng) {
+  if (rng.OneIn(3)) {
+    MouseState.x = rng.Below(720) - 40;  // now and then a little outside the window
+    MouseState.y = rng.Below(560) - 40;
+  }
+  if (rng.OneIn(8)) MouseState.left = !MouseState.left;
+  if (rng.OneIn(8)) MouseState.right = !MouseState.right;
+  if (rng.OneIn(20)) MouseState.middle = !MouseState.middle;
+  for (int key : SoakKeys)
+    if (rng.OneIn(40)) KeyState[key] = !KeyState[key];
+  KeyState[KeyF1] = rng.OneIn(4000);
+  if (rng.OneIn(50)) {  // the main loop's scrolling keys, past the borders too
+    map_sx = rng.Below(90) - 13;
+    map_sy = rng.Below(90) - 13;
+  }
+}
+
+void ExpectInvariants(int game, int frame) {
+  const std::string where = "game " + std::to_string(game) + " frame " + std::to_string(frame);
+  int in_use = 0, mines = 0;
+  for (int id = 0; id < UnitCount; ++id) {
+    const UnitRecord& u = UnitTable[id];
+    if (u.in_use == 0) continue;
+    ASSERT_EQ(u.in_use, 1) << where;
+    ASSERT_LT(id, 85) << where;
+    ++in_use;
+    mines += u.type == TypeMine;
+    ASSERT_TRUE(u.hp >= 0.0f && u.hp <= u.hp_max) << where << " id " << id << " hp " << u.hp;
+    ASSERT_EQ(u.dead == 1, u.hp == 0.0f) << where << " id " << id;
+    ASSERT_LE(u.dead, 1) << where;
+    ASSERT_TRUE(u.cell_x < MapSize && u.cell_y < MapSize) << where << " id " << id;
+    ASSERT_LE(u.order, 3) << where << " id " << id;
+    ASSERT_TRUE(u.owner >= 0 && u.owner <= 2) << where;
+    ASSERT_TRUE(u.mining == 0 || u.mining == 1) << where;
+    if (u.order == OrderAttack || u.order == OrderGoTo) {
+      ASSERT_TRUE(u.target >= 0 && u.target < UnitCount) << where << " id " << id;
+    }
+  }
+  ASSERT_EQ(in_use, 85) << where;
+  ASSERT_LE(mines, 5) << where;
+  ASSERT_GE(TreasuryOf(EmpirePlayer), 0.0f) << where;
+  ASSERT_GE(TreasuryOf(EmpireComputer), 0.0f) << where;
+  ASSERT_TRUE(selected_unit >= 0 && selected_unit < UnitCount) << where;
+  ASSERT_TRUE(GameSpeed >= 1 && GameSpeed <= 12) << where;
+}
+
+using Soak = RulesTest;
+
+TEST_F(Soak, InvariantsHoldUnderRandomInput) {
+  const int games = EnvOr("VALDORIK_SOAK_GAMES", 3);
+  const int frames = EnvOr("VALDORIK_SOAK_FRAMES", 3000);
+  SoakRandom rng{0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(EnvOr("VALDORIK_SOAK_SEED", 1))};
+  int decided = 0;
+  for (int game = 0; game < games; ++game) {
+    ResetInput();
+    UseHeadlessHost(rng.Next());
+    NewGame();
+    for (int frame = 1; frame <= frames; ++frame) {
+      PlayRandomly(rng);
+      RunRulesFrame();
+      ExpectInvariants(game, frame);
+      if (HasFatalFailure()) return;
+    }
+    decided += VictoryPlayer || VictoryComputer;
+  }
+  RecordProperty("decided_games", decided);
+}
+
+}  // namespace

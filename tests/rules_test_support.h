@@ -1,0 +1,75 @@
+// Shared set-up for the rules tests: a fresh headless world, and helpers to
+// lay out small hand-made positions.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/input.h"
+#include "rules/startup.h"
+#include "world/services.h"
+#include "world/world.h"
+
+inline std::vector<int> RecordedSleeps;
+
+class RulesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWorldGlobals();
+    ResetInput();
+    UseHeadlessHost(4321);
+    StartHeadlessWorld();
+    RecordedSleeps.clear();
+    Host.sleep_ms = [](int ms) { RecordedSleeps.push_back(ms); };
+  }
+  void TearDown() override {
+    StopHeadlessWorld();
+    ResetInput();
+  }
+
+  // Leaves only the two leaders, idle, at their start cells.
+  static void KeepOnlyLeaders() {
+    for (int i = 2; i < UnitCount; ++i) UnitTable[i] = UnitRecord{};
+    for (int i = 0; i < 2; ++i) {
+      UnitTable[i].order = OrderNone;
+      UnitTable[i].mining = 0;
+      UnitTable[i].strength = 5;
+    }
+  }
+
+  static UnitRecord& Place(int id, int owner, int x, int y, int type = 30) {
+    const UnitTypeInfo* info = FindUnitType(type);
+    UnitRecord& u = UnitTable[id];
+    u = UnitRecord{};
+    u.in_use = 1;
+    u.owner = owner;
+    u.cell_x = static_cast<uint16_t>(x);
+    u.cell_y = static_cast<uint16_t>(y);
+    u.type = static_cast<uint16_t>(type);
+    u.mobility = type == TypeMine ? 2 : 1;
+    u.hp_max = u.hp = info->hp_max;
+    u.strength = type == TypeMine ? 3 : info->strength;
+    u.gold = 1.0f;
+    return u;
+  }
+
+  static UnitRecord& PlaceMine(int id, int owner, int x, int y, float gold) {
+    UnitRecord& m = Place(id, owner, x, y, TypeMine);
+    m.gold = gold;
+    return m;
+  }
+
+  // Runs the update of the group that holds entry `id`.
+  static void UpdateGroupOf(int id) {
+    FrameCounter = id / 8;
+    UpdateGroupNow();
+  }
+  static void UpdateGroupNow();
+
+  static bool SameBytes(const std::vector<UnitRecord>& before) {
+    return std::memcmp(before.data(), UnitTable, sizeof(UnitRecord) * UnitCount) == 0;
+  }
+  static std::vector<UnitRecord> Snapshot() { return std::vector<UnitRecord>(UnitTable, UnitTable + UnitCount); }
+};

@@ -1,0 +1,34 @@
+// In-memory pictures and sounds of the asset builder, and their file formats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgb {
+  uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+
+// Pure black is what the game leaves out when it draws a picture.
+constexpr Rgb Transparent{0, 0, 0};
+
+// Row 0 is the top row, as a picture is read and drawn by a person.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<Rgb> pixels;
+
+  Image() = default;
+  Image(int w, int h) : width(w), height(h), pixels(size_t(w) * size_t(h)) {}
+  Rgb& at(int x, int y) { return pixels[size_t(y) * width + x]; }
+  const Rgb& at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+};
+
+// An uncompressed bottom-up 24-bit BMP with its pixels at byte 54. The game
+// reads the width as both sides, so the image must be square with a side that
+// is a multiple of 4 (rows then need no padding). Returns an error text, empty on success.
+std::string WriteBmp24(const std::string& path, const Image& image);
+
+// A 16-bit PCM mono WAV file. Returns an error text, empty on success.
+std::string WriteWav16(const std::string& path, const std::vector<int16_t>& samples, int sample_rate);

@@ -1,0 +1,139 @@
+#include "run_command.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "platform/input.h"
+#include "rules/frame_rules.h"
+#include "rules/startup.h"
+#include "sim_args.h"
+#include "state_dump.h"
+#include "world/services.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr const char* RunUsage = "usage: valdorik-sim run --seed S --frames N [--input FILE] [--dump-every K]\n";
+
+bool ReadOptionValue(int argc, char** argv, int& i, const char* option, int64_t lo, int64_t hi, int64_t& value,
+                     std::string& error) {
+  if (i + 1 >= argc) {
+    error = std::string(option) + " needs a value";
+    return false;
+  }
+  const std::string word = argv[++i];
+  const auto parsed = ParseInteger(word, lo, hi);
+  if (!parsed) {
+    error = std::string(option) + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
+            ", got '" + word + "'";
+    return false;
+  }
+  value = *parsed;
+  return true;
+}
+
+// False when the file cannot be opened or read (a directory fails on the first read).
+bool ReadScriptFile(const std::string& path, std::string& text) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed;
+}
+
+void WriteDump(int64_t pass, std::string& buffer, std::ostream& out) {
+  buffer.clear();
+  AppendStateDump(pass, buffer);
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+}  // namespace
+
+bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error) {
+  options = RunOptions{};
+  bool seen_seed = false, seen_frames = false, seen_input = false, seen_dump = false;
+  for (int i = 0; i < argc; ++i) {
+    const std::string option = argv[i];
+    bool* seen = option == "--seed"         ? &seen_seed
+                 : option == "--frames"     ? &seen_frames
+                 : option == "--input"      ? &seen_input
+                 : option == "--dump-every" ? &seen_dump
+                                            : nullptr;
+    if (seen == nullptr) {
+      error = "unknown argument '" + option + "'";
+      return false;
+    }
+    if (*seen) {
+      error = option + " given more than once";
+      return false;
+    }
+    *seen = true;
+    int64_t value = 0;
+    if (option == "--input") {
+      if (i + 1 >= argc) {
+        error = "--input needs a file name";
+        return false;
+      }
+      options.input_file = argv[++i];
+    } else if (option == "--seed") {
+      if (!ReadOptionValue(argc, argv, i, "--seed", 0, UINT32_MAX, value, error)) return false;
+      options.seed = static_cast<uint32_t>(value);
+    } else if (option == "--frames") {
+      if (!ReadOptionValue(argc, argv, i, "--frames", 0, INT32_MAX, value, error)) return false;
+      options.frames = static_cast<int32_t>(value);
+    } else {
+      if (!ReadOptionValue(argc, argv, i, "--dump-every", 1, INT32_MAX, value, error)) return false;
+      options.dump_every = static_cast<int32_t>(value);
+    }
+  }
+  if (!seen_seed || !seen_frames) {
+    error = !seen_seed ? "--seed is required" : "--frames is required";
+    return false;
+  }
+  return true;
+}
+
+void RunSimulation(const RunOptions& options, const InputScript& script, std::ostream& out) {
+  ResetWorldGlobals();
+  ResetInput();
+  UseHeadlessHost(options.seed);
+  StartHeadlessWorld();
+  std::string buffer;
+  WriteDump(0, buffer, out);
+  size_t next_event = 0;
+  for (int64_t pass = 1; pass <= options.frames; ++pass) {
+    while (next_event < script.events.size() && script.events[next_event].pass == pass)
+      ApplyScriptEvent(script.events[next_event++]);
+    RunRulesFrame();
+    const bool periodic = options.dump_every > 0 && pass % options.dump_every == 0;
+    if (periodic || pass == options.frames) WriteDump(pass, buffer, out);
+  }
+  out.flush();
+  StopHeadlessWorld();
+}
+
+int RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  RunOptions options;
+  std::string error;
+  if (!ParseRunArgs(argc, argv, options, error)) {
+    err << "valdorik-sim run: " << error << "\n" << RunUsage;
+    return 2;
+  }
+  InputScript script;
+  if (options.input_file) {
+    std::string text;
+    if (!ReadScriptFile(*options.input_file, text)) {
+      err << "valdorik-sim: " << *options.input_file << ": cannot read the input script\n";
+      return 2;
+    }
+    if (!ParseInputScript(text, *options.input_file, script, error)) {
+      err << "valdorik-sim: " << error << "\n";
+      return 2;
+    }
+  }
+  RunSimulation(options, script, out);
+  return 0;
+}
