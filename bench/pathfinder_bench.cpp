@@ -50,4 +50,27 @@ void SearchWalledInGoal(benchmark::State& state, SearchMode mode) {
 BENCHMARK_CAPTURE(SearchWalledInGoal, literal, SearchLiteral);
 BENCHMARK_CAPTURE(SearchWalledInGoal, fast, SearchFast);
 
+// Searches like the game's: 200 fixed random start and goal pairs on the open
+// map, one iteration runs them all.
+void SearchRandomPairs(benchmark::State& state, SearchMode mode) {
+  OpenMap map;
+  Pathfinder pf;
+  pf.search_mode = mode;
+  uint32_t seed = 12345;
+  auto draw = [&seed] { return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16) % 64; };
+  int pairs[200][4];
+  for (auto& p : pairs)
+    for (int& v : p) v = draw();
+  int64_t nodes = 0;
+  for (auto _ : state) {
+    for (const auto& p : pairs) {
+      benchmark::DoNotOptimize(OneSearch(pf, p[0], p[1], p[2], p[3]));
+      nodes += pf.last_node + 1;
+    }
+  }
+  state.counters["nodes"] = static_cast<double>(nodes) / static_cast<double>(state.iterations()) / 200.0;
+}
+BENCHMARK_CAPTURE(SearchRandomPairs, literal, SearchLiteral);
+BENCHMARK_CAPTURE(SearchRandomPairs, fast, SearchFast);
+
 }  // namespace
