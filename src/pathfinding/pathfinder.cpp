@@ -253,6 +253,7 @@ int Pathfinder::RunFastRepetitions(int repetitions) {
   const int row = window_size, x0 = window_x0, y0 = window_y0, goal_x = to_x, goal_y = to_y;
   CostBuckets open = open_buckets;
   int node = current, newest = last_node, found = 0;
+  bool within_bound = false;
   for (int i = 0; i < repetitions && !found; ++i) {
     const int x = xs[node], y = ys[node];
     const uint8_t* const codes = terrain + CellIndex(x, y);
@@ -278,10 +279,13 @@ int Pathfinder::RunFastRepetitions(int repetitions) {
     states[node] = NodeClosed;
     marks[0] = MarkClosed;
     const int cheapest = TakeCheapest(open, costs);
-    node = cheapest >= 0 ? cheapest : newest;
-    best_node = node;
-    best_cost = cheapest >= 0 ? costs[node] : PickBound;
+    within_bound = cheapest >= 0;
+    node = within_bound ? cheapest : newest;
     found = xs[node] == goal_x && ys[node] == goal_y;
+  }
+  if (repetitions > 0) {
+    best_node = node;
+    best_cost = within_bound ? costs[node] : PickBound;
   }
   open_buckets = open;
   current = node;
