@@ -24,9 +24,13 @@ constexpr uint8_t ClearingCorners[] = {1, 10, 22, 60, 68};
 constexpr uint8_t KeepingCorners[] = {2, 5, 62, 100, 255};  // walkable, no corner cutting
 constexpr int SearchesPerWorld = 20;
 
+// 0 when VALDORIK_DIFF_SEARCHES is set but not a count.
 int SearchCount() {
   const char* text = std::getenv("VALDORIK_DIFF_SEARCHES");
-  return text != nullptr ? std::atoi(text) : 40000;
+  if (text == nullptr) return 40000;
+  char* end = nullptr;
+  const long count = std::strtol(text, &end, 10);
+  return end != text && *end == '\0' && count > 0 && count <= 1'000'000'000 ? static_cast<int>(count) : 0;
 }
 
 struct Rng {
@@ -198,7 +202,7 @@ class PathfinderDiff : public ::testing::Test {
     const int fx = from_end ? rng.Between(60, 63) : RandomCoordinate(rng);
     const int fy = from_end ? rng.Between(0, 3) : RandomCoordinate(rng);
     const int tx = RandomCoordinate(rng), ty = RandomCoordinate(rng);
-    const int window = rng.Chance(0.5) ? 64 : rng.Between(3, 64);
+    const int window = from_end || rng.Chance(0.5) ? 64 : rng.Between(3, 64);
     literal.BeginSearch(fx, fy, tx, ty, 0, window);
     fast.BeginSearch(fx, fy, tx, ty, 0, window);
     const bool sliced = rng.Chance(0.1);
@@ -218,6 +222,7 @@ class PathfinderDiff : public ::testing::Test {
 
 TEST_F(PathfinderDiff, FastSearchMatchesTheLiteralScan) {
   const int searches = SearchCount();
+  ASSERT_GT(searches, 0) << "VALDORIK_DIFF_SEARCHES must be a positive count";
   Coverage seen;
   for (int world = 0; seen.searches < searches; ++world) {
     Rng rng{std::mt19937(static_cast<uint32_t>(world))};
@@ -227,12 +232,14 @@ TEST_F(PathfinderDiff, FastSearchMatchesTheLiteralScan) {
       if (HasFatalFailure()) return;
     }
   }
-  // The corner cases must actually have come up.
+  // The corner cases must actually have come up (rare ones need a long run).
   EXPECT_GT(seen.found, searches / 10);
-  EXPECT_GT(seen.start_is_goal, 0);
-  EXPECT_GT(seen.open_set_exhausted, 0);
-  EXPECT_GT(seen.wide_front_beyond_bound, 0);
-  EXPECT_GT(seen.resumed, 0);
+  if (searches >= 10000) {
+    EXPECT_GT(seen.start_is_goal, 0);
+    EXPECT_GT(seen.open_set_exhausted, 0);
+    EXPECT_GT(seen.wide_front_beyond_bound, 0);
+    EXPECT_GT(seen.resumed, 0);
+  }
   RecordProperty("searches", seen.searches);
   std::printf("%d searches: %d found, %d start is goal, %d budget spent (%d with the open set exhausted), "
               "%d past the bound of 8192 (%d on a wide front), %d resumed\n",
