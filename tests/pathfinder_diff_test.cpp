@@ -1,10 +1,13 @@
 // The fast search against the literal scan, on random worlds, compared field
 // by field after every RunSearch. The number of searches comes from
-// VALDORIK_DIFF_SEARCHES (default 40000, about 8 s); a thorough run:
+// VALDORIK_DIFF_SEARCHES (default 40000, 6 to 10 s); a thorough run:
 //   VALDORIK_DIFF_SEARCHES=100000 ./valdorik_tests --gtest_filter='PathfinderDiff*'
-// A failure names the world seed and the search, which replay alone.
+// A failure names the world seed and the search within that world; the run is
+// deterministic, so the same count meets it again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
