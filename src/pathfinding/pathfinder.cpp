@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
-#include <cstring>
 
 #include "world/world.h"
 
 int32_t TerrainStepCost[256];
+SearchMode DefaultSearchMode = SearchFast;
 
 bool IsWalkableCode(int code) {
   return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;
@@ -74,11 +73,6 @@ void ClearBuckets(CostBuckets& open) {
   open.batch_size = open.next_bucket = open.used = 0;
 }
 
-bool LiteralSearchRequested() {
-  const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
-  return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
 }  // namespace
 
 Pathfinder::Pathfinder() {
@@ -99,7 +93,7 @@ Pathfinder::Pathfinder() {
   std::fill_n(open_buckets.head, BucketCount, -1);
   open_buckets.next = new int32_t[CellsPerLayer];
   open_buckets.batch = new uint64_t[CellsPerLayer];
-  search_mode = LiteralSearchRequested() ? SearchLiteral : SearchFast;
+  search_mode = DefaultSearchMode;
   LoadNeighbourTable();
   ready = 0;
 }

@@ -12,6 +12,10 @@ enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal
 // gives the same picks and nodes without going quadratic in the node count.
 enum SearchMode : uint8_t { SearchLiteral = 0, SearchFast = 1 };
 
+// The mode every new Pathfinder starts in. The game always searches fast; the
+// simulator can ask for the literal scan to measure against it.
+extern SearchMode DefaultSearchMode;
+
 // The fast search's open nodes whose cost is within the scan's bound, by whole
 // cost unit: head[b] starts a list, linked through next, of the nodes whose
 // cost lies in [b, b + 1). When the picks reach a bucket it is sorted into
@@ -69,8 +73,8 @@ class Pathfinder {
 
   int32_t out_x = 0, out_y = 0;
 
-  // SearchFast unless VALDORIK_LITERAL_SEARCH=1 was set when the Pathfinder
-  // was made; change it only before a BeginSearch.
+  // DefaultSearchMode when the Pathfinder was made; change it only before a
+  // BeginSearch.
   SearchMode search_mode;
 
  private:
