@@ -250,17 +250,4 @@ TEST_F(PathfinderDiff, FastSearchMatchesTheLiteralScan) {
               seen.beyond_bound, seen.wide_front_beyond_bound, seen.resumed);
 }
 
-// The switch that makes the whole process use the literal scan.
-TEST(PathfinderSearchMode, LiteralScanSelectedByTheEnvironment) {
-  const char* outer = std::getenv("VALDORIK_LITERAL_SEARCH");
-  const std::string saved = outer != nullptr ? outer : "";
-  ASSERT_EQ(setenv("VALDORIK_LITERAL_SEARCH", "1", 1), 0);
-  EXPECT_EQ(Pathfinder().search_mode, SearchLiteral);
-  ASSERT_EQ(setenv("VALDORIK_LITERAL_SEARCH", "0", 1), 0);
-  EXPECT_EQ(Pathfinder().search_mode, SearchFast);
-  ASSERT_EQ(unsetenv("VALDORIK_LITERAL_SEARCH"), 0);
-  EXPECT_EQ(Pathfinder().search_mode, SearchFast);
-  if (outer != nullptr) setenv("VALDORIK_LITERAL_SEARCH", saved.c_str(), 1);
-}
-
 }  // namespace
