@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/host_path.h"
@@ -21,13 +22,25 @@ void ReleaseSamples() {
   SoundLength = 0;
 }
 
+// The game plays on in silence whatever goes wrong; only a sound file that
+// is there but unusable, or an audio output that will not open, is told.
 void OpenSound(const char* path) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "sound: no audio output: %s\n", SDL_GetError());
+    return;
+  }
+  const std::string host = HostPath(path);
+  SDL_RWops* file = SDL_RWFromFile(host.c_str(), "rb");
+  if (!file) return;  // no sound installed
   SDL_AudioSpec format;
-  if (!SDL_LoadWAV(HostPath(path).c_str(), &format, &SoundSamples, &SoundLength)) return;
+  if (!SDL_LoadWAV_RW(file, 1, &format, &SoundSamples, &SoundLength)) {
+    std::fprintf(stderr, "sound %s: %s\n", host.c_str(), SDL_GetError());
+    return;
+  }
   format.callback = nullptr;  // samples are queued, not pulled
   SoundDevice = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
   if (SoundDevice == 0) {
+    std::fprintf(stderr, "sound %s: cannot be played: %s\n", host.c_str(), SDL_GetError());
     ReleaseSamples();
     return;
   }
