@@ -13,20 +13,7 @@ game=$(realpath "$1") driver=$(realpath "$2") damage=$(realpath "$3") game_folde
 shift 4
 here=$(dirname "$0")
 
-work=$(mktemp -d)
-game_pid="" xvfb_pid="" case_name="start"
-cleanup() {
-  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($case_name): $*" >&2
-  [ -s "$work/stderr" ] && sed 's/^/  game stderr: /' "$work/stderr" >&2
-  exit 1
-}
+source "$here/game_run.sh"
 
 # The 21 pictures, as the game names them.
 mapfile -t pictures < <(grep -o '"\.\\\\[^"]*\.bmp"' "$here/../../src/platform/asset_table.h" |
@@ -61,44 +48,16 @@ spoil_sound() {  # KIND VARIANT
   spoiled_sounds=$((spoiled_sounds + 1))
 }
 
-# A game that dies on the way up is told at once, not after the driver's wait.
-wait_for_window() {
-  "$driver" find VALDORIK >/dev/null &
-  local finder=$!
-  while kill -0 "$finder" 2>/dev/null; do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
-      kill "$finder" 2>/dev/null
-      wait "$game_pid"
-      local status=$?
-      game_pid=""
-      fail "the game ended with status $status before its window showed"
-    fi
-    sleep 0.05
-  done
-  wait "$finder" || fail "no game window"
-}
-
 # One start: window, a second of frames, F1 held for some frames, Escape.
 play_briefly() {  # AUDIO_DRIVER
   "$driver" move 320 240
-  (cd "$work/game" && SDL_AUDIODRIVER=$1 exec "$game") 2>"$work/stderr" &
-  game_pid=$!
+  start_game_in "$work/game" env SDL_AUDIODRIVER="$1"
   wait_for_window
   sleep 1
-  kill -0 "$game_pid" 2>/dev/null || fail "the game ended by itself"
+  game_alive || fail "the game ended by itself"
   "$driver" hold F1 300 || fail "could not press F1"
   sleep 0.3
-  "$driver" press Escape || fail "could not press Escape"
-  local deadline=$((SECONDS + 10))
-  while kill -0 "$game_pid" 2>/dev/null; do
-    [ $SECONDS -ge $deadline ] && fail "the game did not end within 10 s of Escape"
-    sleep 0.05
-  done
-  wait "$game_pid"
-  local status=$?
-  game_pid=""
-  "$driver" release Escape
-  [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+  quit_with_escape
   local picture
   while read -r picture; do
     grep -qF "picture ./$picture:" "$work/stderr" || fail "stderr does not name the spoiled $picture"
@@ -143,8 +102,6 @@ if [ ${#cases[@]} -eq 0 ]; then
   cases+=(mixed-0 mixed-1 mixed-2 audio-no_such_driver audio-disk)
 fi
 
-source "$here/xvfb.sh"
-start_xvfb "$work" || fail "Xvfb did not start"
-export DBUS_SESSION_BUS_ADDRESS=disabled:
+start_display
 for c in "${cases[@]}"; do run_case "$c"; done
 echo "hostile assets: $starts starts, $spoiled_pictures spoiled pictures, $spoiled_sounds spoiled sounds, all ended with status 0"

@@ -13,11 +13,18 @@
 //                                            (or the key given)
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
 //   window_driver write-wav PATH             a short loud tone, 16-bit mono
+//   window_driver burst TITLE SEED SECONDS [LOG]
+//                                            random keys, buttons, pointer moves,
+//                                            resizes, minimise and restore, then
+//                                            leaves the window shown, focused, at
+//                                            640 x 480 with nothing held (see Burst)
 //
 // Exit status 0 on success, 1 when the check or the wait failed, 2 on bad use.
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -27,6 +34,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -232,6 +240,225 @@ int WriteWav(const char* path) {
   return out ? 0 : 1;
 }
 
+// A burst of hostile input, the same for the same seed: every key the game
+// reads, other keys, the three buttons and the wheel, the pointer anywhere
+// on the screen, long holds of F1, M, Space, Shift and the arrows, window
+// resizes and moves, minimise and restore, the focus taken away. The window
+// is what the game made; a window that goes away ends the burst with 1.
+class Burst {
+ public:
+  Burst(Display* display, Window window, uint32_t seed, FILE* log)
+      : display_(display), window_(window), draw_(seed), log_(log), start_(Clock::now()) {}
+
+  int Run(int seconds) {
+    const auto end = start_ + std::chrono::seconds(seconds);
+    for (long action = 0; Clock::now() < end; ++action) {
+      ReleaseDue();
+      Act();
+      XSync(display_, False);
+      if (!WindowAlive()) {
+        std::fprintf(stderr, "window_driver: the window is gone after action %ld\n", action);
+        return 1;
+      }
+      Pause(Pick(2, 25));
+      actions_ = action + 1;
+    }
+    Settle();
+    std::printf("%ld actions in %d s\n", actions_, seconds);
+    return WindowAlive() ? 0 : 1;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Held {
+    bool key;  // else a button
+    unsigned int code;
+    Clock::time_point until;
+  };
+
+  int Pick(int low, int high) { return low + static_cast<int>(draw_() % uint32_t(high - low + 1)); }
+  template <typename T, size_t N>
+  const T& PickFrom(const T (&list)[N]) { return list[draw_() % N]; }
+
+  void Log(const char* what, const std::string& detail) {
+    if (!log_) return;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+    std::fprintf(log_, "%6lld ms  %-8s %s\n", static_cast<long long>(ms), what, detail.c_str());
+    std::fflush(log_);
+  }
+
+  bool WindowAlive() {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display_, window_, &attributes) != 0;
+  }
+
+  static bool MakesEscape(Display* display, KeyCode code) {
+    for (int level = 0; level < 4; ++level)
+      if (XkbKeycodeToKeysym(display, code, 0, level) == XK_Escape) return true;
+    return false;
+  }
+
+  void Press(KeyCode code, int milliseconds) {
+    for (const Held& h : held_)
+      if (h.key && h.code == code) return;  // already down; its release is due
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    held_.push_back({true, code, Clock::now() + std::chrono::milliseconds(milliseconds)});
+    const char* name = XKeysymToString(XkbKeycodeToKeysym(display_, code, 0, 0));
+    Log("key", std::string(name ? name : "?") + " (" + std::to_string(code) + ") for " +
+                   std::to_string(milliseconds) + " ms");
+  }
+
+  void PressKey(const char* name, int milliseconds) {
+    if (KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(name))) Press(code, milliseconds);
+  }
+
+  void PressButton(unsigned int button, int milliseconds) {
+    for (const Held& h : held_)
+      if (!h.key && h.code == button) return;
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    held_.push_back({false, button, Clock::now() + std::chrono::milliseconds(milliseconds)});
+    Log("button", std::to_string(button) + " for " + std::to_string(milliseconds) + " ms");
+  }
+
+  void Release(const Held& h) {
+    if (h.key) XTestFakeKeyEvent(display_, h.code, False, CurrentTime);
+    else XTestFakeButtonEvent(display_, h.code, False, CurrentTime);
+  }
+
+  void ReleaseDue() {
+    const auto now = Clock::now();
+    for (size_t i = 0; i < held_.size();) {
+      if (held_[i].until <= now) {
+        Release(held_[i]);
+        held_.erase(held_.begin() + static_cast<long>(i));
+      } else {
+        ++i;
+      }
+    }
+  }
+
+  void MovePointer() {
+    // Mostly where the window may be, sometimes far off it and the screen.
+    const int x = Pick(0, 3) ? Pick(-20, 700) : Pick(-400, 1500);
+    const int y = Pick(0, 3) ? Pick(-20, 540) : Pick(-400, 1200);
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
+    Log("pointer", std::to_string(x) + " " + std::to_string(y));
+  }
+
+  void ReshapeWindow() {
+    switch (Pick(0, 2)) {
+      case 0: {
+        const int w = Pick(0, 3) ? Pick(1, 1200) : Pick(1, 8), h = Pick(0, 3) ? Pick(1, 900) : Pick(1, 8);
+        XResizeWindow(display_, window_, unsigned(w), unsigned(h));
+        Log("resize", std::to_string(w) + " x " + std::to_string(h));
+        break;
+      }
+      case 1: {
+        // Mostly somewhere on the screen, at times nearly or wholly off it.
+        const bool far = Pick(0, 3) == 0;
+        const int x = far ? Pick(-700, 1100) : Pick(-50, 400), y = far ? Pick(-500, 800) : Pick(-50, 300);
+        XMoveWindow(display_, window_, x, y);
+        Log("move", std::to_string(x) + " " + std::to_string(y));
+        break;
+      }
+      case 2:
+        XResizeWindow(display_, window_, 640, 480);
+        Log("resize", "640 x 480");
+        break;
+    }
+  }
+
+  // With no window manager on the display the driver does its part:
+  // iconify is an unmap, restore a map and the keyboard focus.
+  void Minimise() {
+    XIconifyWindow(display_, window_, DefaultScreen(display_));
+    XUnmapWindow(display_, window_);
+    Log("minimise", "");
+    minimised_until_ = Clock::now() + std::chrono::milliseconds(Pick(50, 800));
+  }
+
+  void Restore() {
+    XMapRaised(display_, window_);
+    XSync(display_, False);
+    XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+    Log("restore", "");
+    minimised_until_ = {};
+  }
+
+  void Act() {
+    if (minimised_until_ != Clock::time_point{} && Clock::now() >= minimised_until_) return Restore();
+    static const char* const GameKeys[] = {
+        "F1",    "F2",   "F3", "F4",    "F5",   "F6",    "F7",   "F8",        "BackSpace",
+        "0",     "space", "h", "e",     "m",    "Prior", "Next", "Shift_L",   "Shift_R",
+        "Up",    "Down", "Left", "Right"};
+    static const char* const LongHolds[] = {"F1", "m", "space", "Shift_L", "Up", "Down", "Left", "Right", "e",
+                                            "Prior", "Next", "h"};
+    static const char* const OtherKeys[] = {"a", "q", "z", "1", "9", "Tab", "Return", "Control_L", "Alt_L",
+                                            "Super_L", "F9", "F12", "Insert", "Delete", "Home", "End",
+                                            "KP_5", "KP_Enter", "Num_Lock", "Caps_Lock", "Menu"};
+    const int roll = Pick(0, 99);
+    if (roll < 30) {
+      PressKey(PickFrom(GameKeys), Pick(5, 150));
+    } else if (roll < 36) {
+      PressKey(PickFrom(LongHolds), Pick(300, 1500));
+    } else if (roll < 44) {
+      PressKey(PickFrom(OtherKeys), Pick(5, 200));
+    } else if (roll < 48) {
+      const KeyCode code = static_cast<KeyCode>(Pick(8, 255));
+      if (!MakesEscape(display_, code)) Press(code, Pick(5, 200));
+    } else if (roll < 58) {
+      static const unsigned int Buttons[] = {1, 1, 2, 3, 3, 4, 5};
+      PressButton(PickFrom(Buttons), Pick(5, 600));
+    } else if (roll < 88) {
+      MovePointer();
+    } else if (roll < 95) {
+      ReshapeWindow();
+    } else if (roll < 97) {
+      if (minimised_until_ == Clock::time_point{}) Minimise();
+    } else {
+      XSetInputFocus(display_, Pick(0, 1) ? PointerRoot : window_, RevertToPointerRoot, CurrentTime);
+      Log("focus", "");
+    }
+  }
+
+  // Nothing left held, the window back as the game made it, the pointer on
+  // it and the keyboard its own: ready for a last key.
+  // The releases come last, so that the game hears them.
+  void Settle() {
+    if (minimised_until_ != Clock::time_point{}) Restore();
+    XMoveResizeWindow(display_, window_, 0, 0, 640, 480);
+    XSync(display_, False);
+    Pause(100);
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), 320, 240, CurrentTime);
+    XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+    XSync(display_, False);
+    for (const Held& h : held_) Release(h);
+    held_.clear();
+    XSync(display_, False);
+    Log("settle", "");
+  }
+
+  Display* display_;
+  Window window_;
+  std::mt19937 draw_;  // the same numbers on every platform
+  FILE* log_;
+  Clock::time_point start_;
+  Clock::time_point minimised_until_{};
+  std::vector<Held> held_;
+  long actions_ = 0;
+};
+
+int RunBurst(Display* display, const std::string& title, const char* seed, const char* seconds,
+             const char* log_path) {
+  const Window window = WaitForWindow(display, title);
+  if (!window) return 1;
+  FILE* log = log_path ? std::fopen(log_path, "w") : nullptr;
+  Burst burst(display, window, static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)), log);
+  const int status = burst.Run(std::atoi(seconds));
+  if (log) std::fclose(log);
+  return status;
+}
+
 int Usage() {
   std::fprintf(stderr, "window_driver: see the comment at the top of window_driver.cpp\n");
   return 2;
@@ -262,6 +489,8 @@ int main(int argc, char** argv) {
   else if (command == "move" && argc == 4) status = Move(display, std::atoi(argv[2]), std::atoi(argv[3]));
   else if (command == "answer") status = Answer(display, argv[2], argc > 3 ? argv[3] : "Return");
   else if (command == "pointer-hidden") status = PointerHidden(display, argv[2]);
+  else if (command == "burst" && (argc == 5 || argc == 6))
+    status = RunBurst(display, argv[2], argv[3], argv[4], argc == 6 ? argv[5] : nullptr);
   else status = Usage();
   XCloseDisplay(display);
   return status;
