@@ -35,13 +35,22 @@ struct Report {
   }
 } AtExit;
 
+// PRESENT_COUNTER_EVERY=N: a line on stderr after every N frames, for a
+// watcher that waits for a number of frames (memcheck.sh).
+long ReportEvery() {
+  const char* every = std::getenv("PRESENT_COUNTER_EVERY");
+  return every ? std::atol(every) : 0;
+}
+
 }  // namespace
 
 extern "C" void SDL_GL_SwapWindow(SDL_Window* window) {
   static auto real = Real<void (*)(SDL_Window*)>("SDL_GL_SwapWindow");
+  static const long every = ReportEvery();
   real(window);
   LastPresent = Clock::now();
   if (Presented++ == 0) FirstPresent = LastPresent;
+  if (every > 0 && Presented % every == 0) std::fprintf(stderr, "present_counter: %ld frames\n", Presented);
 }
 
 extern "C" int SDL_GL_SetSwapInterval(int interval) {

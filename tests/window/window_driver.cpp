@@ -9,6 +9,7 @@
 //   window_driver hold KEYSYM MILLISECONDS   holds a key down, then lets it go
 //   window_driver press KEYSYM | release KEYSYM
 //   window_driver move X Y                   moves the pointer (XTest motion)
+//   window_driver click BUTTON MILLISECONDS  holds a mouse button down, then lets it go
 //   window_driver answer TITLE [KEYSYM]      points at a message box and presses Return
 //                                            (or the key given)
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
@@ -154,6 +155,16 @@ int Hold(Display* display, const char* name, int milliseconds) {
   if (int status = Key(display, name, true)) return status;
   Pause(milliseconds);
   return Key(display, name, false);
+}
+
+int Click(Display* display, int button, int milliseconds) {
+  if (button < 1 || button > 5) return 2;
+  XTestFakeButtonEvent(display, static_cast<unsigned int>(button), True, CurrentTime);
+  XFlush(display);
+  Pause(milliseconds);
+  XTestFakeButtonEvent(display, static_cast<unsigned int>(button), False, CurrentTime);
+  XFlush(display);
+  return 0;
 }
 
 int Move(Display* display, int x, int y) {
@@ -486,6 +497,7 @@ int main(int argc, char** argv) {
   else if (command == "press") status = Key(display, argv[2], true);
   else if (command == "release") status = Key(display, argv[2], false);
   else if (command == "hold" && argc == 4) status = Hold(display, argv[2], std::atoi(argv[3]));
+  else if (command == "click" && argc == 4) status = Click(display, std::atoi(argv[2]), std::atoi(argv[3]));
   else if (command == "move" && argc == 4) status = Move(display, std::atoi(argv[2]), std::atoi(argv[3]));
   else if (command == "answer") status = Answer(display, argv[2], argc > 3 ? argv[3] : "Return");
   else if (command == "pointer-hidden") status = PointerHidden(display, argv[2]);
