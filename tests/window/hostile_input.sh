@@ -8,7 +8,7 @@
 # The same seed gives the same input; a failure shows the last actions.
 set -u
 game=$(realpath "$1") driver=$(realpath "$2") game_folder=$(realpath "$3")
-seed=${4:-20261207} seconds=${5:-20}
+seed=${4:-20261207} seconds=${5:-25}
 here=$(dirname "$0")
 source "$here/game_run.sh"
 case_name="seed $seed, $seconds s"

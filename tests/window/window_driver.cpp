@@ -263,7 +263,8 @@ class Burst {
 
   int Run(int seconds) {
     const auto end = start_ + std::chrono::seconds(seconds);
-    for (long action = 0; Clock::now() < end; ++action) {
+    Tour();
+    for (long action = actions_; Clock::now() < end; ++action) {
       ReleaseDue();
       Act();
       XSync(display_, False);
@@ -275,7 +276,7 @@ class Burst {
       actions_ = action + 1;
     }
     Settle();
-    std::printf("%ld actions in %d s\n", actions_, seconds);
+    std::printf("%ld actions in %d s (%ld in the opening tour)\n", actions_, seconds, tour_actions_);
     return WindowAlive() ? 0 : 1;
   }
 
@@ -287,11 +288,22 @@ class Burst {
     Clock::time_point until;
   };
 
+  static constexpr const char* GameKeys[] = {
+      "F1", "F2",    "F3",   "F4",      "F5",      "F6", "F7",   "F8",   "BackSpace", "0",    "space",
+      "h",  "e",     "m",    "Prior",   "Next",    "Up", "Down", "Left", "Right",     "Shift_L", "Shift_R"};
+  static constexpr const char* LongHolds[] = {"F1", "m",  "space", "Shift_L", "Up",   "Down",
+                                              "Left", "Right", "e", "Prior", "Next", "h"};
+  static constexpr const char* OtherKeys[] = {"a",      "q",      "z",       "1",    "9",        "Tab",
+                                              "Return", "Control_L", "Alt_L", "Super_L", "F9", "F12",
+                                              "Insert", "Delete", "Home",    "End",  "KP_5",     "KP_Enter",
+                                              "Num_Lock", "Caps_Lock", "Menu"};
+
   int Pick(int low, int high) { return low + static_cast<int>(draw_() % uint32_t(high - low + 1)); }
   template <typename T, size_t N>
   const T& PickFrom(const T (&list)[N]) { return list[draw_() % N]; }
 
   void Log(const char* what, const std::string& detail) {
+    ++logged_;
     if (!log_) return;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
     std::fprintf(log_, "%6lld ms  %-8s %s\n", static_cast<long long>(ms), what, detail.c_str());
@@ -398,15 +410,6 @@ class Burst {
 
   void Act() {
     if (minimised_until_ != Clock::time_point{} && Clock::now() >= minimised_until_) return Restore();
-    static const char* const GameKeys[] = {
-        "F1",    "F2",   "F3", "F4",    "F5",   "F6",    "F7",   "F8",        "BackSpace",
-        "0",     "space", "h", "e",     "m",    "Prior", "Next", "Shift_L",   "Shift_R",
-        "Up",    "Down", "Left", "Right"};
-    static const char* const LongHolds[] = {"F1", "m", "space", "Shift_L", "Up", "Down", "Left", "Right", "e",
-                                            "Prior", "Next", "h"};
-    static const char* const OtherKeys[] = {"a", "q", "z", "1", "9", "Tab", "Return", "Control_L", "Alt_L",
-                                            "Super_L", "F9", "F12", "Insert", "Delete", "Home", "End",
-                                            "KP_5", "KP_Enter", "Num_Lock", "Caps_Lock", "Menu"};
     const int roll = Pick(0, 99);
     if (roll < 30) {
       PressKey(PickFrom(GameKeys), Pick(5, 150));
@@ -430,6 +433,59 @@ class Burst {
       XSetInputFocus(display_, Pick(0, 1) ? PointerRoot : window_, RevertToPointerRoot, CurrentTime);
       Log("focus", "");
     }
+  }
+
+  void WaitAndRelease(int milliseconds) {
+    const auto until = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (Clock::now() < until) {
+      ReleaseDue();
+      XSync(display_, False);
+      Pause(10);
+    }
+  }
+
+  // Before chance takes over, everything at least once, on a window that
+  // has the keyboard: each game key tapped and held (Shift with every
+  // arrow), each button, resizes, a move off the screen, minimise, restore.
+  void Tour() {
+    XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), 320, 240, CurrentTime);
+    for (const char* key : GameKeys) {
+      PressKey(key, 30);
+      WaitAndRelease(50);
+    }
+    for (const char* key : LongHolds) {
+      PressKey(key, 400);
+      MovePointer();
+      WaitAndRelease(150);
+      XTestFakeMotionEvent(display_, DefaultScreen(display_), 320, 240, CurrentTime);
+      WaitAndRelease(300);
+    }
+    PressKey("Shift_L", 1300);
+    for (const char* arrow : {"Up", "Down", "Left", "Right"}) {
+      PressKey(arrow, 200);
+      WaitAndRelease(300);
+    }
+    for (unsigned int button = 1; button <= 3; ++button) {
+      PressButton(button, 200);
+      WaitAndRelease(250);
+    }
+    for (int step = 0; step < 3; ++step) {
+      ReshapeWindow();
+      WaitAndRelease(150);
+    }
+    XResizeWindow(display_, window_, 1, 1);
+    Log("resize", "1 x 1");
+    WaitAndRelease(200);
+    XMoveResizeWindow(display_, window_, -2000, -2000, 640, 480);
+    Log("move", "-2000 -2000");
+    WaitAndRelease(200);
+    Minimise();
+    WaitAndRelease(300);
+    Restore();
+    XMoveResizeWindow(display_, window_, 0, 0, 640, 480);
+    WaitAndRelease(200);
+    actions_ = tour_actions_ = logged_;
   }
 
   // Nothing left held, the window back as the game made it, the pointer on
@@ -456,7 +512,7 @@ class Burst {
   Clock::time_point start_;
   Clock::time_point minimised_until_{};
   std::vector<Held> held_;
-  long actions_ = 0;
+  long actions_ = 0, tour_actions_ = 0, logged_ = 0;
 };
 
 int RunBurst(Display* display, const std::string& title, const char* seed, const char* seconds,
