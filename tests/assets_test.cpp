@@ -53,7 +53,8 @@ TEST_F(GameFolderTest, EveryPictureIsASquare24BitBmpTheGameLoads) {
     EXPECT_EQ(U32(bytes, 10), 54u) << path;
     EXPECT_EQ(U16(bytes, 28), 24) << path;
     EXPECT_EQ(U32(bytes, 18) % 4, 0u) << path;
-    ASSERT_TRUE(LoadBitmapSlot(path.c_str(), asset.slot)) << path << ": " << LastBitmapError();
+    ASSERT_TRUE(LoadBitmapSlot(path.c_str(), asset.slot, MaxPictureSide(asset.slot))) << path << ": "
+                                                                                     << LastBitmapError();
     const ImageSlot& s = TextureSlots[asset.slot];
     EXPECT_EQ(s.width, s.height) << path;
     EXPECT_EQ(bytes.size(), 54u + size_t(s.width) * size_t(s.width) * 3) << path;

@@ -161,6 +161,27 @@ TEST_F(BitmapLoaderTest, RefusedHeadersKeepTheSlot) {
   }
 }
 
+// A unit picture is drawn square by square every frame, so start-up asks
+// for a smaller limit than the loader's own for those slots.
+TEST_F(BitmapLoaderTest, ACallersLimitRefusesLargerPicturesAndKeepsTheSlot) {
+  Preload(36, 16);
+  const uint8_t* kept = TextureSlots[36].pixels;
+  BmpBytes big;
+  big.width = big.height = 128;
+  Write(big.Encode());
+  EXPECT_FALSE(LoadBitmapSlot(path_.c_str(), 36, 64));
+  EXPECT_EQ(LastBitmapError(), "side 128 exceeds 64");
+  EXPECT_EQ(TextureSlots[36].pixels, kept);
+  EXPECT_EQ(TextureSlots[36].width, 16);
+  ASSERT_TRUE(LoadBitmapSlot(path_.c_str(), 36, 128)) << LastBitmapError();
+  ExpectPixelsOf(big, TextureSlots[36]);
+  // No caller can raise the loader's own bound.
+  BmpBytes beyond;
+  beyond.width = beyond.height = MaxBitmapSide + 4;
+  Write(beyond.Encode());
+  EXPECT_FALSE(LoadBitmapSlot(path_.c_str(), 36, MaxBitmapSide * 2));
+}
+
 TEST_F(BitmapLoaderTest, ShortOrForeignFilesKeepTheSlot) {
   BmpBytes bmp;
   bmp.width = bmp.height = 8;

@@ -2,6 +2,8 @@
 // them. A unit's picture sits at the slot equal to its type code.
 #pragma once
 
+#include "platform/bitmap_loader.h"
+
 struct PictureAsset {
   int slot;
   const char* path;  // relative to the working directory, backslash-separated
@@ -37,3 +39,15 @@ constexpr int PictureAssetCount = sizeof(PictureAssets) / sizeof(PictureAssets[0
 constexpr int BrickFloorSlot = 0;
 constexpr int GrassFloorSlot = 1;
 constexpr int IntroPictureSlot = 3;
+
+// Every pixel of a unit picture (units, corpse, mine) is drawn as its own
+// square every frame, for each unit on screen, so those pictures stay small:
+// 512 x 512 ones slowed the game below two frames a second, 4096 x 4096 ones
+// would stop it. The floors are textures and the title one blit; they may
+// have any side the loader reads.
+constexpr int MaxUnitPictureSide = 64;
+
+constexpr int MaxPictureSide(int slot) {
+  return slot == BrickFloorSlot || slot == GrassFloorSlot || slot == IntroPictureSlot ? MaxBitmapSide
+                                                                                      : MaxUnitPictureSide;
+}

@@ -1,5 +1,6 @@
 #include "platform/bitmap_loader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -26,7 +27,7 @@ struct BmpLayout {
 
 // Everything a header must promise before a single pixel byte is trusted.
 // Returns an empty string when the layout is usable.
-std::string CheckHeader(const uint8_t* h, BmpLayout& layout) {
+std::string CheckHeader(const uint8_t* h, int max_side, BmpLayout& layout) {
   if (h[0] != 'B' || h[1] != 'M') return "not a BMP file";
   const int bits = ReadU16(h + 28);
   if (bits != 24) return std::to_string(bits) + "-bit pictures are not supported, only 24-bit";
@@ -36,7 +37,7 @@ std::string CheckHeader(const uint8_t* h, BmpLayout& layout) {
     return "width and height must be positive (got " + std::to_string(width) + "x" + std::to_string(height) + ")";
   if (width != height)
     return "pictures must be square (got " + std::to_string(width) + "x" + std::to_string(height) + ")";
-  if (width > MaxBitmapSide) return "side " + std::to_string(width) + " exceeds " + std::to_string(MaxBitmapSide);
+  if (width > max_side) return "side " + std::to_string(width) + " exceeds " + std::to_string(max_side);
   const uint32_t offset = ReadU32(h + 10);
   if (offset < HeaderSize) return "pixel data offset " + std::to_string(offset) + " lies inside the header";
   layout = {width, offset, (uint32_t(width) * 3 + 3) / 4 * 4};
@@ -74,7 +75,7 @@ uint8_t* UnpadRows(const std::vector<uint8_t>& block, const BmpLayout& layout) {
 
 const std::string& LastBitmapError() { return LastError; }
 
-bool LoadBitmapSlot(const char* path, int slot) {
+bool LoadBitmapSlot(const char* path, int slot, int max_side) {
   const std::string host = HostPath(path);
   if (!TextureSlots || slot < 0 || slot >= TextureSlotCount)
     return Fail(host, "no image slot " + std::to_string(slot));
@@ -86,7 +87,8 @@ bool LoadBitmapSlot(const char* path, int slot) {
   uint8_t header[HeaderSize];
   if (!file.read(reinterpret_cast<char*>(header), HeaderSize)) return Fail(host, "file is shorter than a BMP header");
   BmpLayout layout{};
-  if (std::string reason = CheckHeader(header, layout); !reason.empty()) return Fail(host, reason);
+  if (std::string reason = CheckHeader(header, std::min(max_side, MaxBitmapSide), layout); !reason.empty())
+    return Fail(host, reason);
 
   // From here on the old picture is gone whatever happens: a cut-short file
   // leaves the slot empty rather than half-filled.

@@ -5,14 +5,15 @@
 
 #include "platform/host_path.h"
 
+constexpr int MaxBitmapSide = 4096;
+
 // Loads the picture at `path` (backslash-separated, relative to the working
 // directory) into TextureSlots[slot] as RGB, bottom row first, unpadded.
 // Refuses anything but an uncompressed, square, bottom-up 24-bit BMP of side
-// 1..4096 and leaves the slot as it was; a file whose pixel block is cut
-// short leaves the slot empty. Returns whether the slot now holds the picture.
-bool LoadBitmapSlot(const char* path, int slot);
+// 1..max_side (at most MaxBitmapSide) and leaves the slot as it was; a file
+// whose pixel block is cut short leaves the slot empty. Returns whether the
+// slot now holds the picture.
+bool LoadBitmapSlot(const char* path, int slot, int max_side = MaxBitmapSide);
 
 // Why the last LoadBitmapSlot call failed (empty after a success).
 const std::string& LastBitmapError();
-
-constexpr int MaxBitmapSide = 4096;

@@ -22,7 +22,10 @@ static_assert(PictureAssets[0].slot == BrickFloorSlot && PictureAssets[1].slot =
 
 // A picture that does not load leaves its slot empty; the game runs on.
 void LoadPictures(int first, int end) {
-  for (int i = first; i < end; ++i) LoadBitmapSlot(PictureAssets[i].path, PictureAssets[i].slot);
+  for (int i = first; i < end; ++i) {
+    const PictureAsset& asset = PictureAssets[i];
+    LoadBitmapSlot(asset.path, asset.slot, MaxPictureSide(asset.slot));
+  }
 }
 
 // Fixed for the whole run; the frame switches blending and texturing per pass.

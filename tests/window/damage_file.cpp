@@ -8,7 +8,8 @@
 //
 // Picture kinds: missing truncated 8bit huge negative nonsquare random
 //   empty directory zero compressed offset_inside offset_beyond header_only
-//   tiny odd (the last two are well-formed pictures of unusual size)
+//   tiny odd oversized (the last three are well-formed pictures of unusual
+//   size: 1 x 1, 5 x 5 and 512 x 512)
 // Sound kinds: missing random truncated huge_data odd_format directory empty
 //
 // Exit status 0 when done, 1 when the file could not be handled, 2 on bad use.
@@ -125,6 +126,8 @@ bool SpoilPicture(const std::string& kind, int v, Bytes& b) {
     b = ValidBmp(1);
   } else if (kind == "odd") {
     b = ValidBmp(5);
+  } else if (kind == "oversized") {
+    b = ValidBmp(512);
   } else {
     return false;
   }

@@ -40,7 +40,7 @@ std::string BuildTitle(const fs::path& assets, Image& image) {
   return {};
 }
 
-std::string BuildPicture(const PictureAsset& asset, const fs::path& assets, Image& image) {
+std::string BuildPictureOfAnySize(const PictureAsset& asset, const fs::path& assets, Image& image) {
   switch (asset.slot) {
     case BrickFloorSlot:
       image = BrickFloor();
@@ -53,6 +53,15 @@ std::string BuildPicture(const PictureAsset& asset, const fs::path& assets, Imag
     default:
       return LoadDrawnPicture(PictureSource(assets, fs::path(HostPath(asset.path)).stem().string()), image);
   }
+}
+
+// The game refuses a unit picture larger than it can draw every frame.
+std::string BuildPicture(const PictureAsset& asset, const fs::path& assets, Image& image) {
+  std::string error = BuildPictureOfAnySize(asset, assets, image);
+  if (error.empty() && image.width > MaxPictureSide(asset.slot))
+    error = std::string(asset.path) + ": picture side " + std::to_string(image.width) + " exceeds " +
+            std::to_string(MaxPictureSide(asset.slot)) + ", the most the game loads for it";
+  return error;
 }
 
 // The game's relative path, placed under the game folder.
