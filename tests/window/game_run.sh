@@ -1,23 +1,8 @@
 # Sourced by the hostile-play scripts: one virtual display, the game started
 # in a folder, its window awaited, Escape and the exit status checked.
-# Sets work (a scratch folder removed at exit), game_pid and xvfb_pid; the
-# caller sets game, driver and case_name.
+# The caller sets game, driver and case_name.
 
-work=$(mktemp -d)
-game_pid="" xvfb_pid="" case_name="start"
-cleanup() {
-  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($case_name): $*" >&2
-  [ -s "$work/stderr" ] && tail -n 40 "$work/stderr" | sed 's/^/  game stderr: /' >&2
-  exit 1
-}
-
+source "$(dirname "${BASH_SOURCE[0]}")/scratch.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 start_display() {

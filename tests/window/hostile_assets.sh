@@ -12,6 +12,7 @@ set -u
 game=$(realpath "$1") driver=$(realpath "$2") damage=$(realpath "$3") game_folder=$(realpath "$4")
 shift 4
 here=$(dirname "$0")
+case_name="setup"
 
 source "$here/game_run.sh"
 

@@ -5,21 +5,7 @@
 set -u
 case_name=$1 game=$2 driver=$3 game_folder=$4
 
-work=$(mktemp -d)
-game_pid="" xvfb_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($case_name): $*" >&2
-  [ -s "$work/stderr" ] && sed 's/^/  game stderr: /' "$work/stderr" >&2
-  exit 1
-}
-
+source "$(dirname "$0")/scratch.sh"
 source "$(dirname "$0")/xvfb.sh"
 
 start_display() {  # [DEPTH]
