@@ -48,43 +48,14 @@ class PathfinderTest : public ::testing::Test {
   Pathfinder pf;
 };
 
-TEST_F(PathfinderTest, StraightPathAlongARow) {
+TEST_F(PathfinderTest, StraightPathAlongARowAndAGoalNextToTheStart) {
   EXPECT_EQ(Search(10, 10, 13, 10), 1);
   EXPECT_EQ(pf.result, ResultFound);
   EXPECT_EQ(Path(), (Cells{{11, 10}, {12, 10}, {13, 10}}));
   EXPECT_EQ(pf.cost[pf.current], 13.0f);
   EXPECT_EQ(pf.ReadFirstStep(), 2);
   EXPECT_EQ(std::make_pair(pf.out_x, pf.out_y), std::make_pair(11, 10));
-}
 
-TEST_F(PathfinderTest, OpenMapPathsGoStraightThenDiagonal) {
-  ASSERT_EQ(Search(30, 30, 40, 35), 1);
-  EXPECT_EQ(Path(), (Cells{{31, 30}, {32, 30}, {33, 30}, {34, 30}, {35, 30}, {36, 31}, {37, 32}, {38, 33},
-                           {39, 34}, {40, 35}}));
-  ASSERT_EQ(Search(30, 30, 35, 40), 1);
-  EXPECT_EQ(Path(), (Cells{{30, 31}, {30, 32}, {30, 33}, {30, 34}, {30, 35}, {31, 36}, {32, 37}, {33, 38},
-                           {34, 39}, {35, 40}}));
-  ASSERT_EQ(Search(10, 10, 13, 13), 1);
-  EXPECT_EQ(FirstStep(), std::make_pair(11, 11));
-
-  // Any start and goal: max(|dx|, |dy|) steps, the straight part first.
-  for (auto [fx, fy, tx, ty] : {std::tuple{5, 50, 60, 3}, {62, 62, 1, 1}, {20, 7, 22, 40}, {44, 44, 40, 45}}) {
-    ASSERT_EQ(Search(fx, fy, tx, ty), 1);
-    const Cells path = Path();
-    const int dx = std::abs(tx - fx), dy = std::abs(ty - fy);
-    ASSERT_EQ(static_cast<int>(path.size()), std::max(dx, dy));
-    const int straight = std::abs(dx - dy);
-    int px = fx, py = fy;
-    for (int i = 0; i < static_cast<int>(path.size()); ++i) {
-      const int sx = std::abs(path[i].first - px), sy = std::abs(path[i].second - py);
-      EXPECT_EQ(sx + sy, i < straight ? 1 : 2) << "step " << i;
-      px = path[i].first;
-      py = path[i].second;
-    }
-  }
-}
-
-TEST_F(PathfinderTest, GoalNextToStartIsReachedDirectly) {
   ASSERT_EQ(Search(10, 10, 11, 11), 1);
   EXPECT_TRUE(pf.EndReachedDirectly());
   EXPECT_EQ(pf.ReadFirstStep(), 0);
@@ -228,22 +199,6 @@ TEST_F(PathRequestTest, OutcomeTable) {
   EXPECT_EQ(u.order, OrderNone);
   EXPECT_EQ(u.step_x, 40);
   EXPECT_EQ(u.cell_x, 10);
-}
-
-TEST_F(PathRequestTest, BorderClampingOfUnitAndTarget) {
-  UnitRecord& u = Unit(5, 0, 0);
-  u.order = OrderMove;
-  EXPECT_EQ(RequestMoveStep(5, 5, 5, 64), 1);
-  EXPECT_EQ(std::make_pair(int{u.step_x}, int{u.step_y}), std::make_pair(2, 2));
-  EXPECT_EQ(RequestMoveStep(5, 1, 1, 64), 0);
-  EXPECT_EQ(u.order, OrderNone);
-
-  Unit(6, 1, 5).order = OrderAttack;  // target on column 0 clamps onto the attacker
-  EXPECT_EQ(RequestApproachStep(6, 0, 5, 64), 0);
-  EXPECT_EQ(UnitTable[6].order, OrderNone);
-
-  Unit(7, 2, 5).order = OrderAttack;  // clamped target (1, 5) is one step away
-  EXPECT_EQ(RequestApproachStep(7, 0, 5, 64), 2);
 }
 
 TEST_F(PathRequestTest, FailedSearchCancelsTheOrder) {

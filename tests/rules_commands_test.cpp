@@ -19,21 +19,12 @@ int DyAt(int y) {
 }
 
 TEST_F(Pointer, MouseCellMapsPixelsInSinglePrecision) {
-  EXPECT_EQ(DxAt(0), -20);
-  EXPECT_EQ(DxAt(1), -19);
-  EXPECT_EQ(DxAt(16), -19);
-  EXPECT_EQ(DxAt(17), -18);
-  EXPECT_EQ(DxAt(304), -1);
-  EXPECT_EQ(DxAt(305), 0);
-  EXPECT_EQ(DxAt(335), 0);
-  EXPECT_EQ(DxAt(336), 1);
-  EXPECT_EQ(DxAt(639), 19);
+  // Edge pixels of the columns: the centre column is 31 pixels wide, the others 16.
+  for (auto [x, dx] : {std::pair{0, -20}, {1, -19}, {16, -19}, {17, -18}, {304, -1}, {305, 0}, {335, 0}, {336, 1},
+                       {639, 19}})
+    EXPECT_EQ(DxAt(x), dx) << x;
   EXPECT_EQ(DyAt(0), 20);
   EXPECT_EQ(DyAt(479), -19);
-  // The centre column is 31 pixels wide, the others 16.
-  int centre = 0;
-  for (int x = 0; x < 640; ++x) centre += DxAt(x) == 0;
-  EXPECT_EQ(centre, 31);
 }
 
 TEST_F(Pointer, MouseCellIsRelativeToTheViewCentre) {
@@ -168,40 +159,25 @@ TEST_F(Commands, RightButtonOrdersOnlyALivingPlayerUnit) {
 }
 
 TEST_F(Commands, FunctionKeysSetSizeAndSpeedWithTheirPauses) {
-  KeyState[KeyF1 + 1] = 1;
-  FunctionKeyCommands();
-  EXPECT_EQ(UnitSize, 0.96f);
-  KeyState[KeyF1 + 1] = 0;
-  KeyState[KeyF1 + 3] = 1;
-  FunctionKeyCommands();
-  EXPECT_EQ(UnitSize, 3.1999998f);
-  KeyState[KeyF1 + 3] = 0;
-  KeyState[KeyF1 + 2] = 1;
-  FunctionKeyCommands();
-  EXPECT_EQ(UnitSize, 1.5999999f);
-  KeyState[KeyF1 + 2] = 0;
+  for (auto [key, size] : {std::pair{2, 0.96f}, {4, 3.1999998f}, {3, 1.5999999f}}) {
+    KeyState[KeyF1 + key - 1] = 1;
+    FunctionKeyCommands();
+    KeyState[KeyF1 + key - 1] = 0;
+    EXPECT_EQ(UnitSize, size) << "F" << key;
+  }
   EXPECT_TRUE(RecordedSleeps.empty());
 
-  GameSpeed = 1;
-  KeyState[KeyF1 + 4] = 1;  // F5 at the fastest level
-  FunctionKeyCommands();
-  EXPECT_EQ(GameSpeed, 1);
-  KeyState[KeyF1 + 4] = 0;
-  GameSpeed = 12;
-  KeyState[KeyF1 + 5] = 1;  // F6 at the slowest
-  FunctionKeyCommands();
-  EXPECT_EQ(GameSpeed, 12);
-  GameSpeed = 4;
-  FunctionKeyCommands();
-  EXPECT_EQ(GameSpeed, 5);
-  KeyState[KeyF1 + 5] = 0;
-  KeyState[KeyF1 + 6] = 1;
-  FunctionKeyCommands();
-  EXPECT_EQ(GameSpeed, 3);
-  KeyState[KeyF1 + 6] = 0;
-  KeyState[KeyF1 + 7] = 1;
-  FunctionKeyCommands();
-  EXPECT_EQ(GameSpeed, 6);
+  // F5 faster, F6 slower (bounded), F7 and F8 jump to 3 and 6; every press pauses.
+  struct Case {
+    int key, before, after;
+  } cases[] = {{5, 1, 1}, {6, 12, 12}, {6, 4, 5}, {7, 4, 3}, {8, 4, 6}};
+  for (const Case& c : cases) {
+    GameSpeed = c.before;
+    KeyState[KeyF1 + c.key - 1] = 1;
+    FunctionKeyCommands();
+    KeyState[KeyF1 + c.key - 1] = 0;
+    EXPECT_EQ(GameSpeed, c.after) << "F" << c.key << " from " << c.before;
+  }
   EXPECT_EQ(RecordedSleeps, (std::vector<int>{500, 500, 500, 500, 500}));
 }
 

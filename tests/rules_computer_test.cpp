@@ -19,13 +19,7 @@ int CountOwnedBy(int empire) {
 
 // Moves the generator to the first state whose next draw mod n is `wanted`.
 void AdvanceUntilDraw(int n, int wanted) {
-  while (true) {
-    const uint32_t saved = RandomState;
-    const bool hit = DrawMod(n) == wanted;
-    RandomState = saved;
-    if (hit) return;
-    DrawRandom();
-  }
+  AdvanceUntil({n}, [wanted](const std::vector<int>& d) { return d[0] == wanted; });
 }
 
 TEST_F(Computer, FirstFrameEarnsHalfAGoldAndMakesThreeAttempts) {
@@ -98,13 +92,7 @@ TEST_F(Computer, CallToArmsPullsABusyMinerAwayEvenWithoutATarget) {
   UnitTable[1].order = OrderAttack;  // not an actor
   FrameCounter = 2001;
   // Raid chance fails, call to arms succeeds.
-  while (true) {
-    const uint32_t saved = RandomState;
-    const bool wanted = DrawMod(4) != 1 && DrawMod(25) == 1;
-    RandomState = saved;
-    if (wanted) break;
-    DrawRandom();
-  }
+  AdvanceUntil({4, 25}, [](const std::vector<int>& d) { return d[0] != 1 && d[1] == 1; });
   ComputerOrders();
   EXPECT_EQ(miner.mining, 0);
   EXPECT_EQ(miner.order, OrderGoTo);

@@ -5,14 +5,31 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/input.h"
 #include "rules/startup.h"
+#include "world/random.h"
 #include "world/services.h"
 #include "world/world.h"
 
 inline std::vector<int> RecordedSleeps;
+
+// The draws the next calls of DrawMod will give, without consuming them.
+inline std::vector<int> PeekDraws(std::initializer_list<int> moduli) {
+  const uint32_t saved = RandomState;
+  std::vector<int> draws;
+  for (int n : moduli) draws.push_back(DrawMod(n));
+  RandomState = saved;
+  return draws;
+}
+
+// Moves the generator on until the next draws (mod `moduli`) are ones `wanted` accepts.
+template <class Wanted>
+void AdvanceUntil(std::initializer_list<int> moduli, Wanted wanted) {
+  while (!wanted(PeekDraws(moduli))) DrawRandom();
+}
 
 class RulesTest : public ::testing::Test {
  protected:
