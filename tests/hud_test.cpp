@@ -103,30 +103,54 @@ std::string FirstDifference(const std::vector<uint8_t>& got, const std::vector<u
   return "";
 }
 
-bool TitlePictureShown() { return OverlayPixel(215, 215) == Rgba{0, PictureGreen, 0, 255}; }
-
-TEST_F(HudTest, StatusLinesShowTheWorldInTheirExactWords) {
-  const std::vector<uint8_t> hud = Hud();
+// What the HUD should draw: a block of lines at x 40; for a finished game also
+// the outcome messages, the title picture and the prompt.
+std::vector<uint8_t> Expected(const Lines& block, const Lines& outcomes, bool picture) {
   ClearOverlay();
-  DrawLines(40, StatusLines);
-  EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "");
-  // The block's first glyphs sit on rows 408-419; nothing above them.
-  for (auto [x, y] : InkedPixels()) EXPECT_LT(y, 420);
+  DrawLines(40, block);
+  DrawLines(100, outcomes);
+  if (picture) BlitPicture(200, 200, 3);
+  if (!outcomes.empty()) DrawLines(100, {{260, Prompt}});
+  return OverlaySnapshot();
 }
 
-TEST_F(HudTest, HelpVisibleSwapsTheStatusLinesForTheHelpPage) {
-  HelpVisible = 1;
-  const std::vector<uint8_t> help = Hud();
-  EXPECT_EQ(HelpVisible, 1) << "only a finished game closes the help page";
-  ClearOverlay();
-  DrawLines(40, HelpPage);
-  EXPECT_EQ(FirstDifference(help, OverlaySnapshot()), "");
+bool TitlePictureShown() { return OverlayPixel(215, 215) == Rgba{0, PictureGreen, 0, 255}; }
 
-  HelpVisible = 0;
-  const std::vector<uint8_t> status = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  EXPECT_EQ(FirstDifference(status, OverlaySnapshot()), "");
+TEST_F(HudTest, EachStateDrawsExactlyItsLinesPictureAndPrompt) {
+  const Lines all = {{280, PlayerWins}, {280, ComputerWins}, {280, Tie}};  // one place, the tie last
+  struct Case {
+    const char* what;
+    int help, frame, player, computer, tie;
+    const Lines& block;
+    Lines outcomes;
+    bool picture;
+  } cases[] = {
+      {"status", 0, 3000, 0, 0, 0, StatusLines, {}, false},
+      {"help", 1, 3000, 0, 0, 0, HelpPage, {}, false},
+      {"first frame", 0, 1, 0, 0, 0, StatusLines, {}, true},
+      {"player wins", 0, 3000, 1, 0, 0, StatusLines, {{280, PlayerWins}}, true},
+      {"computer wins", 0, 3000, 0, 1, 0, StatusLines, {{280, ComputerWins}}, true},
+      {"tie", 0, 3000, 0, 0, 1, StatusLines, {{280, Tie}}, true},
+      {"all three flags", 0, 3000, 1, 1, 1, StatusLines, all, true},
+  };
+  for (const Case& c : cases) {
+    HelpVisible = c.help;
+    FrameCounter = c.frame;
+    VictoryPlayer = c.player;
+    VictoryComputer = c.computer;
+    VictoryTie = c.tie;
+    const std::vector<uint8_t> hud = Hud();
+    EXPECT_EQ(HelpVisible, c.help) << c.what << ": only a finished game closes the help page";
+    EXPECT_EQ(FirstDifference(hud, Expected(c.block, c.outcomes, c.picture)), "") << c.what;
+  }
+  // The block's first glyphs sit on rows 408-419; nothing above them.
+  VictoryPlayer = VictoryComputer = VictoryTie = 0;
+  Hud();
+  for (auto [x, y] : InkedPixels()) EXPECT_LT(y, 420);
+  // The tie text is the longest: its tail stands alone past the others.
+  VictoryPlayer = VictoryComputer = VictoryTie = 1;
+  Hud();
+  EXPECT_EQ(OverlayPixel(100 + 62 * 8 + 2, 270)[3], 255);  // the foot of its last Y
 }
 
 TEST_F(HudTest, TitlePictureDuringTheFirstFramesUnlessHelpIsOpen) {
@@ -149,79 +173,14 @@ TEST_F(HudTest, TitlePictureDuringTheFirstFramesUnlessHelpIsOpen) {
   EXPECT_TRUE(TitlePictureShown()) << "closing help brings it back";
 }
 
-TEST_F(HudTest, FirstFrameOfAGameShowsStatusAndPicture) {
-  FrameCounter = 1;
-  const std::vector<uint8_t> hud = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  BlitPicture(200, 200, 3);
-  EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "");
-}
-
-TEST_F(HudTest, EachOutcomeShowsItsMessagePictureAndPrompt) {
-  struct Case {
-    int* flag;
-    const char* message;
-  } cases[] = {{&VictoryPlayer, PlayerWins}, {&VictoryComputer, ComputerWins}, {&VictoryTie, Tie}};
-  for (const Case& c : cases) {
-    VictoryPlayer = VictoryComputer = VictoryTie = 0;
-    *c.flag = 1;
-    const std::vector<uint8_t> hud = Hud();
-    ClearOverlay();
-    DrawLines(40, StatusLines);
-    DrawLines(100, {{280, c.message}});
-    BlitPicture(200, 200, 3);
-    DrawLines(100, {{260, Prompt}});
-    EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "") << c.message;
-  }
-}
-
 TEST_F(HudTest, GameOverShowsHelpForOneFrameOnlyThenStatusLines) {
   VictoryComputer = 1;
   HelpVisible = 1;  // H was pressed in this frame
   const std::vector<uint8_t> first = Hud();
   EXPECT_EQ(HelpVisible, 0);
-  ClearOverlay();
-  DrawLines(40, HelpPage);
-  DrawLines(100, {{280, ComputerWins}});
-  BlitPicture(200, 200, 3);
-  DrawLines(100, {{260, Prompt}});
-  EXPECT_EQ(FirstDifference(first, OverlaySnapshot()), "");
-
+  EXPECT_EQ(FirstDifference(first, Expected(HelpPage, {{280, ComputerWins}}, true)), "");
   const std::vector<uint8_t> next = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  DrawLines(100, {{280, ComputerWins}});
-  BlitPicture(200, 200, 3);
-  DrawLines(100, {{260, Prompt}});
-  EXPECT_EQ(FirstDifference(next, OverlaySnapshot()), "");
-}
-
-TEST_F(HudTest, AllThreeOutcomesShareOnePlaceWithTheTieLast) {
-  VictoryPlayer = VictoryComputer = VictoryTie = 1;
-  const std::vector<uint8_t> hud = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  DrawLines(100, {{280, PlayerWins}, {280, ComputerWins}, {280, Tie}});
-  BlitPicture(200, 200, 3);
-  DrawLines(100, {{260, Prompt}});
-  EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "");
-  // The tie text is the longest: its tail stands alone past the others.
-  EXPECT_EQ(OverlayPixel(100 + 62 * 8 + 2, 270)[3], 255);  // the foot of its last Y
-}
-
-// Not a check: the first frame of a game, a help frame and a finished game,
-// for looking at by eye (see DISABLED_FontSheetForTheEye for how to run it).
-TEST_F(HudTest, DISABLED_HudForTheEye) {
-  FrameCounter = 1;
-  Hud();
-  DumpOverlayIfAsked("hud_first_frame");
-  HelpVisible = 1;
-  Hud();
-  DumpOverlayIfAsked("hud_help");
-  VictoryTie = 1;
-  Hud();
-  DumpOverlayIfAsked("hud_game_over");
+  EXPECT_EQ(FirstDifference(next, Expected(StatusLines, {{280, ComputerWins}}, true)), "");
 }
 
 }  // namespace
