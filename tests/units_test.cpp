@@ -159,7 +159,6 @@ TEST_F(UnitsTest, LabelsSitAroundTheAnchorWithTheGamesTexts) {
   const LabelLine& mark = labels.owner_mark;
   EXPECT_TRUE(labels.has_owner_mark);
   EXPECT_EQ((std::vector<int>{mark.x0, mark.y0, mark.x1, mark.y1}), (std::vector<int>{90, 200, 90, 180}));
-  EXPECT_EQ((std::vector<int>{mark.colour.r, mark.colour.g, mark.colour.b}), (std::vector<int>{0, 255, 0}));
 
   // Hit points print with no decimals, padded to two places.
   struct Text {

@@ -48,6 +48,7 @@ TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
       }
     }
   }
+  EXPECT_EQ(MapCells[CellIndex(12, 12)].diagonal, 0) << "even cells split along corners 0-3";
   EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], 1);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].corner[3].top, 1.5f);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].tex_floor, 1);
@@ -104,23 +105,13 @@ TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
   }
 }
 
-TEST_F(NewGameTest, LeaderKeepsTheStrengthDrawnForItsEntry) {
-  // Entry 0 consumes draws 1-3 (x, y, type); its type draw decides its strength.
-  UseHeadlessHost(1);
-  NewGame();
-  SeedRandom(1);
-  DrawRandom();
-  DrawRandom();
-  const int type = 30 + DrawRandom() % 15;
-  EXPECT_EQ(UnitTable[0].strength, FindUnitType(type)->strength);
-  EXPECT_EQ(UnitTable[0].type, TypeLeader);
-}
-
 TEST_F(NewGameTest, FirstEntriesFollowTheDrawOrder) {
   UseHeadlessHost(1);
   NewGame();
-  // Seed 1: 41, 18467, 6334 for entry 0, then 26500, 19169, 15724 for entry 1,
-  // then 11478, 29358, 26962 for entry 2.
+  // Seed 1: 41, 18467, 6334 for entry 0 (x, y, type), then 26500, 19169, 15724
+  // for entry 1, then 11478, 29358, 26962 for entry 2.
+  EXPECT_EQ(UnitTable[0].type, TypeLeader);
+  EXPECT_EQ(UnitTable[0].strength, FindUnitType(30 + 6334 % 15)->strength) << "a leader keeps its drawn strength";
   EXPECT_EQ(UnitTable[2].cell_x, 1 + 11478 % 62);
   EXPECT_EQ(UnitTable[2].cell_y, 1 + 29358 % 62);
   EXPECT_EQ(UnitTable[2].type, 30 + 26962 % 15);
