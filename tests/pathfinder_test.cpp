@@ -63,31 +63,28 @@ TEST_F(PathfinderTest, StraightPathAlongARowAndAGoalNextToTheStart) {
 }
 
 TEST_F(PathfinderTest, ClampingToTheWindowInterior) {
-  ASSERT_EQ(Search(0, 0, 5, 5), 1);
-  EXPECT_EQ(std::make_pair(pf.from_x, pf.from_y), std::make_pair(1, 1));
-  EXPECT_EQ(FirstStep(), std::make_pair(2, 2));
-
-  EXPECT_EQ(Search(0, 0, 1, 1), 4);
+  using Cell = std::pair<int, int>;
+  struct Case {
+    int fx, fy, tx, ty, window;
+    Cell origin, from, to, first_step;
+  } cases[] = {
+      {0, 0, 5, 5, 64, {0, 0}, {1, 1}, {5, 5}, {2, 2}},
+      {63, 63, 60, 60, 64, {0, 0}, {62, 62}, {60, 60}, {61, 61}},
+      {3, 3, 20, 20, 12, {0, 0}, {3, 3}, {10, 10}, {4, 4}},
+      {60, 2, 40, 30, 12, {52, 0}, {60, 2}, {53, 10}, {60, 3}},
+      {-2000000000, 2000000000, 2000000000, -5, 64, {0, 0}, {1, 62}, {62, 1}, {2, 61}},  // far outside, both ways
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.fx << "," << c.fy << " to " << c.tx << "," << c.ty);
+    ASSERT_EQ(Search(c.fx, c.fy, c.tx, c.ty, c.window), 1);
+    EXPECT_EQ(Cell(pf.window_x0, pf.window_y0), c.origin);
+    EXPECT_EQ(Cell(pf.from_x, pf.from_y), c.from);
+    EXPECT_EQ(Cell(pf.to_x, pf.to_y), c.to);
+    EXPECT_EQ(FirstStep(), c.first_step);
+  }
+  EXPECT_EQ(Search(0, 0, 1, 1), 4);  // both clamp onto (1, 1)
   EXPECT_EQ(pf.result, ResultStartIsGoal);
   EXPECT_EQ(pf.last_node, 0);
-
-  ASSERT_EQ(Search(63, 63, 60, 60), 1);
-  EXPECT_EQ(FirstStep(), std::make_pair(61, 61));
-
-  ASSERT_EQ(Search(3, 3, 20, 20, 12), 1);
-  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(0, 0));
-  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(10, 10));
-  EXPECT_EQ(FirstStep(), std::make_pair(4, 4));
-
-  ASSERT_EQ(Search(60, 2, 40, 30, 12), 1);
-  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(52, 0));
-  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(53, 10));
-  EXPECT_EQ(FirstStep(), std::make_pair(60, 3));
-
-  // Far outside the map, both ways.
-  ASSERT_EQ(Search(-2000000000, 2000000000, 2000000000, -5), 1);
-  EXPECT_EQ(std::make_pair(pf.from_x, pf.from_y), std::make_pair(1, 62));
-  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(62, 1));
 }
 
 TEST_F(PathfinderTest, CornersAreCutOnlyPastCellsThatClearThem) {
@@ -115,8 +112,11 @@ TEST_F(PathfinderTest, UnwalkableCodesNeverGetNodes) {
     for (int k = 0; k <= pf.last_node; ++k)
       EXPECT_FALSE(pf.node_x[k] == 11 && pf.node_y[k] == 10) << "code " << code;
   }
-  EXPECT_TRUE(IsWalkableCode(2));
-  EXPECT_TRUE(IsWalkableCode(255));
+  for (int code : {2, 62, 255}) {  // walkable: the path runs straight through
+    SetCode(11, 20, code);
+    ASSERT_EQ(Search(10, 20, 12, 20), 1);
+    EXPECT_EQ(Path(), (Cells{{11, 20}, {12, 20}})) << "code " << code;
+  }
 }
 
 TEST_F(PathfinderTest, WalledInGoalExhaustsTheBudget) {
@@ -130,13 +130,6 @@ TEST_F(PathfinderTest, WalledInGoalExhaustsTheBudget) {
   EXPECT_EQ(Search(10, 10, 10, 14, 12), 0);
   EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(4, 4));
   EXPECT_EQ(pf.last_node + 1, 94);
-}
-
-TEST_F(PathfinderTest, ExpensiveTerrainIsAvoided) {
-  SetCode(11, 10, 61);  // not walkable at all
-  SetCode(11, 20, 62);  // walkable, ordinary
-  ASSERT_EQ(Search(10, 20, 12, 20), 1);
-  EXPECT_EQ(Path(), (Cells{{11, 20}, {12, 20}}));
 }
 
 TEST_F(PathfinderTest, BlockingUnitsAmongTheFirstTen) {
