@@ -7,8 +7,7 @@
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay_fixture.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
@@ -46,12 +45,10 @@ const char* const Prompt = "Press F1 to start a new game.";
 
 constexpr uint8_t PictureGreen = 200;
 
-class HudTest : public ::testing::Test {
+class HudTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(7);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     AllocateTextureSlots();
     // A 16 x 16 title picture: green with a transparent left half of its bottom row.
     ImageSlot& title = TextureSlots[3];
@@ -73,7 +70,6 @@ class HudTest : public ::testing::Test {
     FrameCounter = 3000;
     ClearOverlay();
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   // The overlay after one HUD pass, with the buffer cleared first.
   std::vector<uint8_t> Hud() {

@@ -5,22 +5,19 @@
 
 #include "pathfinding/path_requests.h"
 #include "pathfinding/pathfinder.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
 
 using Cells = std::vector<std::pair<int, int>>;
 
-class PathfinderTest : public ::testing::Test {
+class PathfinderTest : public WorldTest {
  protected:
   void SetUp() override {
-    UseHeadlessHost(1);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     for (int u = 0; u < UnitCount; ++u) UnitTable[u] = UnitRecord{};
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   int Search(int fx, int fy, int tx, int ty, int window = 64) {
     pf.BeginSearch(fx, fy, tx, ty, 0, window);

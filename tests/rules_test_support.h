@@ -1,5 +1,5 @@
-// Shared set-up for the rules tests: a fresh headless world, and helpers to
-// lay out small hand-made positions.
+// Shared set-up for the tests of the simulation and what draws it: a fresh
+// headless world, and for the rules, helpers to lay out small hand-made positions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,18 +31,26 @@ void AdvanceUntil(std::initializer_list<int> moduli, Wanted wanted) {
   while (!wanted(PeekDraws(moduli))) DrawRandom();
 }
 
-class RulesTest : public ::testing::Test {
+class WorldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetWorldGlobals();
-    ResetInput();
     UseHeadlessHost(4321);
     StartHeadlessWorld();
+  }
+  void TearDown() override { StopHeadlessWorld(); }
+};
+
+class RulesTest : public WorldTest {
+ protected:
+  void SetUp() override {
+    ResetInput();
+    WorldTest::SetUp();
     RecordedSleeps.clear();
     Host.sleep_ms = [](int ms) { RecordedSleeps.push_back(ms); };
   }
   void TearDown() override {
-    StopHeadlessWorld();
+    WorldTest::TearDown();
     ResetInput();
   }
 

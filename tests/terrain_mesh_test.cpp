@@ -6,8 +6,7 @@
 
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
@@ -21,15 +20,12 @@ void SetFaceTextures(MapCell& cell, int floor, int top, int south, int north, in
   cell.tex_west = static_cast<uint8_t>(west);
 }
 
-class TerrainMeshTest : public ::testing::Test {
+class TerrainMeshTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(1);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     ResetRenderCounts();
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   static void FillCodes(int code) {
     for (int i = 0; i < CellsPerLayer; ++i) TerrainCodes[i] = static_cast<uint8_t>(code);

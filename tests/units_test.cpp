@@ -10,24 +10,20 @@
 #include "platform/image_slots.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
 
-class UnitsTest : public ::testing::Test {
+class UnitsTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(1);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
     // Park every entry far from the centre; tests place the ones they need.
     for (int id = 0; id < UnitCount; ++id) UnitTable[id].cell_x = UnitTable[id].cell_y = 1000;
     map_sx = map_sy = 32;
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   static void Place(int id, int x, int y) {
     UnitTable[id].cell_x = static_cast<uint16_t>(x);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "rules/startup.h"
+#include "rules_test_support.h"
 #include "world/new_game.h"
 #include "world/random.h"
 #include "world/services.h"
@@ -27,15 +27,7 @@ TEST(RandomGenerator, FirstDrawsMatchTheClassicRand) {
   }
 }
 
-class NewGameTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(1234);
-    StartHeadlessWorld();
-  }
-  void TearDown() override { StopHeadlessWorld(); }
-};
+using NewGameTest = WorldTest;
 
 TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
   EXPECT_EQ(UnitSize, 1.5999999f);
