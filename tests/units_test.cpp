@@ -104,14 +104,10 @@ TEST_F(UnitsTest, SpritesReadOnlyPicturesThatExist) {
   fill(30, 8, 8);
   fill(31, 8, 4);  // stored shorter than wide
   fill(32, 4, 8);
-  EXPECT_EQ(SpritePictureOf(30).n, 8);
-  EXPECT_EQ(SpritePictureOf(30).rows, 8);
-  EXPECT_EQ(SpritePictureOf(31).n, 8);
-  EXPECT_EQ(SpritePictureOf(31).rows, 4);
-  EXPECT_EQ(SpritePictureOf(32).rows, 4);
-  for (int slot : {33, -1, TextureSlotCount, 65535}) {
-    EXPECT_EQ(SpritePictureOf(slot).n, 0) << slot;
-    EXPECT_EQ(SpritePictureOf(slot).rows, 0) << slot;
+  for (auto [slot, n, rows] :
+       {std::tuple{30, 8, 8}, {31, 8, 4}, {32, 4, 4}, {33, 0, 0}, {-1, 0, 0}, {TextureSlotCount, 0, 0}, {65535, 0, 0}}) {
+    EXPECT_EQ(SpritePictureOf(slot).n, n) << slot;
+    EXPECT_EQ(SpritePictureOf(slot).rows, rows) << slot;
   }
 }
 
