@@ -33,14 +33,16 @@ class PathfinderTest : public WorldTest {
     return {pf.out_x, pf.out_y};
   }
   void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
-  void Blocker(int id, int x, int y) {
+  static UnitRecord& Unit(int id, int x, int y) {
     UnitRecord& u = UnitTable[id];
+    u = UnitRecord{};
     u.in_use = 1;
     u.mobility = 1;
-    u.blocking = 1;
     u.cell_x = static_cast<uint16_t>(x);
     u.cell_y = static_cast<uint16_t>(y);
+    return u;
   }
+  static void Blocker(int id, int x, int y) { Unit(id, x, y).blocking = 1; }
 
   Pathfinder pf;
 };
@@ -152,18 +154,7 @@ TEST(PathfinderLifecycle, RunBeforeBeginReturnsFive) {
 
 // --- The two unit path requests. ---
 
-class PathRequestTest : public PathfinderTest {
- protected:
-  UnitRecord& Unit(int id, int x, int y) {
-    UnitRecord& u = UnitTable[id];
-    u = UnitRecord{};
-    u.in_use = 1;
-    u.mobility = 1;
-    u.cell_x = static_cast<uint16_t>(x);
-    u.cell_y = static_cast<uint16_t>(y);
-    return u;
-  }
-};
+using PathRequestTest = PathfinderTest;
 
 TEST_F(PathRequestTest, OutcomeTable) {
   UnitRecord& u = Unit(5, 10, 10);

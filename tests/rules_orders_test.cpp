@@ -66,7 +66,7 @@ TEST_F(Orders, MoveWalksOneCellPerUpdateToItsGoalClampedOneCellInside) {
   }
 }
 
-TEST_F(Orders, AttackerStopsNextToItsTargetAndFightsWithinDistanceTwo) {
+TEST_F(Orders, AttackerStopsNextToItsTargetFightsWithinDistanceTwoAndOnItsCell) {
   KeepOnlyLeaders();
   UnitRecord& a = Place(20, EmpirePlayer, 10, 10, 43);
   UnitRecord& t = Place(40, EmpireComputer, 14, 10, 43);
@@ -93,23 +93,20 @@ TEST_F(Orders, AttackerStopsNextToItsTargetAndFightsWithinDistanceTwo) {
   // A diagonal neighbour is one step away too, at distance 2.
   t.cell_x = 14;
   t.cell_y = 11;
-  const uint32_t state = RandomState;
+  uint32_t state = RandomState;
   UpdateGroupOf(20);
   EXPECT_EQ(a.cell_x, 13);
   EXPECT_EQ(a.cell_y, 10);
   EXPECT_NE(RandomState, state) << "the exchange draws";
-}
 
-TEST_F(Orders, AttackerOnItsTargetsCellLosesTheOrderButStillFights) {
-  KeepOnlyLeaders();
-  UnitRecord& a = Place(20, EmpirePlayer, 10, 10, 43);
-  UnitRecord& t = Place(40, EmpireComputer, 10, 10, 43);
-  a.order = OrderAttack;
-  a.target = 40;
+  // On the target's own cell the order is dropped, but the blows still fall.
+  t.cell_x = 13;
+  t.cell_y = 10;
+  state = RandomState;
   UpdateGroupOf(20);
   EXPECT_EQ(a.order, OrderNone);
-  EXPECT_EQ(a.cell_x, 10);
-  EXPECT_LT(t.hp, t.hp_max);
+  EXPECT_EQ(a.cell_x, 13);
+  EXPECT_NE(RandomState, state) << "the exchange draws";
 }
 
 TEST_F(Orders, ApproachStopsOneCellFromAClampedBorderTarget) {
