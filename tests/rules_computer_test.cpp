@@ -39,21 +39,20 @@ TEST_F(Computer, FirstFrameEarnsHalfAGoldAndMakesThreeAttempts) {
   }
 }
 
-TEST_F(Computer, FewerThanThirtyGoldMakesNoAttemptAndNoDraw) {
+TEST_F(Computer, RecruitNeedsThirtyGoldSkipsMinesAndAFruitlessSearchCostsNothing) {
   TreasuryOf(EmpireComputer) = 29.5f;
   const uint32_t state = RandomState;
   ComputerRecruit();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 29.5f);
-  EXPECT_EQ(RandomState, state);
+  EXPECT_EQ(RandomState, state) << "no attempt, no draw";
   TreasuryOf(EmpireComputer) = 30.0f;
   ComputerRecruit();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 0.0f);
-}
 
-TEST_F(Computer, ComputerNeverRecruitsMinesAndAFruitlessSearchCostsNothing) {
   KeepOnlyLeaders();
   PlaceMine(40, EmpireNeutral, 10, 10, 600.0f);
   Place(41, EmpireNeutral, 10, 10).dead = 1;
+  TreasuryOf(EmpireComputer) = 1000.0f;
   ComputerRecruit();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 1000.0f);
   EXPECT_EQ(UnitTable[40].owner, EmpireNeutral);

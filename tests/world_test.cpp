@@ -64,21 +64,16 @@ TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
       ++in_use;
       if (i < 2) continue;
       EXPECT_EQ(u.owner, EmpireNeutral);
-      EXPECT_GE(u.cell_x, 1);
-      EXPECT_LE(u.cell_x, 62);
-      EXPECT_GE(u.cell_y, 1);
-      EXPECT_LE(u.cell_y, 62);
+      EXPECT_TRUE(u.cell_x >= 1 && u.cell_x <= 62 && u.cell_y >= 1 && u.cell_y <= 62) << i;
       if (u.type == TypeMine) {
         ++mines;
         EXPECT_GE(i, 3);
         EXPECT_EQ(u.mobility, 2);
         EXPECT_EQ(u.hp, 120.0f);
-        EXPECT_GE(u.gold, 500.0f);
-        EXPECT_LE(u.gold, 4699.0f);
+        EXPECT_TRUE(u.gold >= 500.0f && u.gold <= 4699.0f) << i;
         EXPECT_EQ(u.gold, static_cast<float>(static_cast<int>(u.gold)));
       } else {
-        EXPECT_GE(u.type, 30);
-        EXPECT_LE(u.type, 44);
+        ASSERT_TRUE(u.type >= 30 && u.type <= 44) << i;
         EXPECT_EQ(u.hp, FindUnitType(u.type)->hp_max);
         EXPECT_EQ(u.strength, FindUnitType(u.type)->strength);
         EXPECT_EQ(u.gold, 1.0f);
