@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "overlay/hud.h"
+#include "overlay/overlay_buffer.h"
 #include "rules/frame_rules.h"
 #include "rules_test_support.h"
 #include "world/new_game.h"
@@ -109,6 +111,8 @@ TEST_F(Soak, InvariantsHoldUnderRandomInput) {
     for (int frame = 1; frame <= frames; ++frame) {
       PlayRandomly(rng, game % 2 == 0);
       RunRulesFrame();
+      ClearOverlay();  // the frame's closing text, with whatever the rules left
+      DrawHud();
       ++played;
       ExpectInvariants(game, frame);
       if (HasFatalFailure()) return;
