@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils libxtst-dev imagemagick
   clang libclang-rt-14-dev valgrind

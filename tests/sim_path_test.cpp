@@ -66,6 +66,19 @@ TEST(SimPath, PrintsTheSearchAsOneJsonLine) {
   EXPECT_NE(r.out.find("\"path\":[[11,10],[12,10],[13,10]]"), std::string::npos) << r.out;
 }
 
+TEST(SimPath, LiteralScanGivesTheSameAnswers) {
+  const char* walled = "path 10 10 10 14 --code 9 13 0 --code 10 13 0 --code 11 13 0 --code 9 14 0 --code 11 14 0 "
+                       "--code 9 15 0 --code 10 15 0 --code 11 15 0";
+  for (const char* args : {"path 1 1 62 62", "path 60 2 40 30 --window 12", walled}) {
+    const std::string fast = RunSim(args).out;
+    ASSERT_EQ(setenv("VALDORIK_LITERAL_SEARCH", "1", 1), 0);
+    const std::string literal = RunSim(args).out;
+    ASSERT_EQ(unsetenv("VALDORIK_LITERAL_SEARCH"), 0);
+    EXPECT_FALSE(fast.empty());
+    EXPECT_EQ(fast, literal) << args;
+  }
+}
+
 TEST(SimPath, RefusesBadArguments) {
   for (const char* args : {"path", "path 1 2 3", "path 1 2 3 x", "path 1 2 3 4 --window 2", "path 1 2 3 4 --window 65",
                            "path 1 2 3 4 --window 8 --window 9", "path 1 2 3 4 --code 64 0 1",

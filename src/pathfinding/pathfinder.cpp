@@ -6,6 +6,7 @@
 #include "world/world.h"
 
 int32_t TerrainStepCost[256];
+SearchMode DefaultSearchMode = SearchFast;
 
 bool IsWalkableCode(int code) {
   return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;
@@ -18,8 +19,59 @@ bool ClearsCorner(int code) {
 namespace {
 
 // The nearest float to 1.4142, deliberately not the nearest to sqrt(2).
-const float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
+constexpr float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
 constexpr int FirstStepLinkLimit = 10000;
+constexpr int DirX[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+constexpr int DirY[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+constexpr float DirCost[8] = {1.0f, DiagonalCost, 1.0f, DiagonalCost, 1.0f, DiagonalCost, 1.0f, DiagonalCost};
+
+// The scan's starting bound: an open node costlier than this is never its pick.
+constexpr float PickBound = 2.0f * MapSize * MapSize;
+constexpr int BucketCount = static_cast<int>(PickBound) + 1;
+
+// Costs are positive floats, whose bit patterns order like their values; the
+// low word ranks a higher node number first, as the scan's tie rule does.
+uint64_t PickKey(float cost, int node) {
+  return uint64_t{std::bit_cast<uint32_t>(cost)} << 32 | ~static_cast<uint32_t>(node);
+}
+int NodeOfKey(uint64_t key) { return static_cast<int>(~static_cast<uint32_t>(key)); }
+
+// IsWalkableCode and ClearsCorner by code, for the fast search's inner loop.
+enum CodeFlag : uint8_t { FlagWalkable = 1, FlagClearsCorner = 2 };
+uint8_t CodeFlags[256];
+
+// Every step adds at least 1.0 to its parent's cost, so a new node always
+// lands in a later bucket than the one being picked from: a bucket is complete
+// when the picks reach it. Nodes beyond the bound are never the scan's pick
+// (see RunFastRepetitions) and are left out.
+void AddToBuckets(CostBuckets& open, int node, float cost) {
+  if (cost > PickBound) return;
+  const int bucket = static_cast<int>(cost);
+  open.next[node] = open.head[bucket];
+  open.head[bucket] = node;
+  open.used = std::max(open.used, bucket + 1);
+}
+
+// The cheapest node, the newest among equals, taken out; -1 when none is left.
+int TakeCheapest(CostBuckets& open, const float* cost) {
+  if (open.batch_size == 0) {
+    while (open.next_bucket < open.used && open.head[open.next_bucket] < 0) ++open.next_bucket;
+    if (open.next_bucket == open.used) return -1;
+    for (int node = open.head[open.next_bucket]; node >= 0; node = open.next[node]) {
+      const uint64_t key = PickKey(cost[node], node);
+      int i = open.batch_size++;
+      for (; i > 0 && open.batch[i - 1] < key; --i) open.batch[i] = open.batch[i - 1];
+      open.batch[i] = key;
+    }
+    open.head[open.next_bucket++] = -1;
+  }
+  return NodeOfKey(open.batch[--open.batch_size]);
+}
+
+void ClearBuckets(CostBuckets& open) {
+  std::fill_n(open.head, open.used, -1);
+  open.batch_size = open.next_bucket = open.used = 0;
+}
 
 }  // namespace
 
@@ -35,6 +87,13 @@ Pathfinder::Pathfinder() {
   dir_dx = new int32_t[8];
   dir_dy = new int32_t[8];
   dir_cost = new float[8];
+  for (int code = 0; code < 256; ++code)
+    CodeFlags[code] = (IsWalkableCode(code) ? FlagWalkable : 0) | (ClearsCorner(code) ? FlagClearsCorner : 0);
+  open_buckets.head = new int32_t[BucketCount];
+  std::fill_n(open_buckets.head, BucketCount, -1);
+  open_buckets.next = new int32_t[CellsPerLayer];
+  open_buckets.batch = new uint64_t[CellsPerLayer];
+  search_mode = DefaultSearchMode;
   LoadNeighbourTable();
   ready = 0;
 }
@@ -49,6 +108,9 @@ Pathfinder::~Pathfinder() {
   delete[] dir_dx;
   delete[] dir_dy;
   delete[] dir_cost;
+  delete[] open_buckets.head;
+  delete[] open_buckets.next;
+  delete[] open_buckets.batch;
 }
 
 void Pathfinder::LoadNeighbourTable() {
@@ -63,14 +125,17 @@ void Pathfinder::LoadNeighbourTable() {
 
 int Pathfinder::CodeAt(int x, int y) const { return TerrainCodes[CellIndex(x, y, search_layer)]; }
 
+// The fast search clears the marks only: a node's fields are all written when
+// it is created, and nothing reads past last_node.
 void Pathfinder::ClearSearch() {
   const int used = window_size * window_size;
+  std::fill_n(cell_mark, used, uint8_t{MarkFree});
+  if (search_mode == SearchFast) return;
   std::fill_n(node_x, used, int16_t{0});
   std::fill_n(node_y, used, int16_t{0});
   std::fill_n(parent, used, 0);
   std::fill_n(state, used, uint8_t{0});
   std::fill_n(cost, used, 0.0f);
-  std::fill_n(cell_mark, used, uint8_t{MarkFree});
 }
 
 void Pathfinder::MarkUnitObstacles() {
@@ -127,6 +192,7 @@ int Pathfinder::BeginSearch(int fx, int fy, int tx, int ty, int layer, int size)
   state[0] = NodeOpen;
   cost[0] = 1.0f;
   first_open = 0;
+  ClearBuckets(open_buckets);  // node 0 is expanded before the first pick
   best_cost = 0.0f;
   result = ResultNone;
   ready = 1;
@@ -147,7 +213,7 @@ void Pathfinder::ExpandDirection(int dir) {
 
 // The cheapest open node, ties to the newest; a linear scan from first_open.
 void Pathfinder::PickNextNode() {
-  best_cost = static_cast<float>(2 * MapSize * MapSize);
+  best_cost = PickBound;
   best_node = last_node;
   for (int k = first_open; k <= last_node; ++k) {
     if (state[k] == NodeOpen && best_cost >= cost[k]) {
@@ -164,6 +230,64 @@ void Pathfinder::PickNextNode() {
   current = best_node;
 }
 
+// RunSearch's repetitions for the fast search: the same expansions and picks
+// as its literal loop, with the search state in locals (byte stores would
+// otherwise force every member to be reloaded), the neighbour loop unrolled
+// with the cheapest test first, and the pick from the cost buckets. Once no
+// node within the bound is open the scan picks last_node, open or not; from
+// then on no node within the bound is ever created again, since every new
+// node costs more than its parent. first_open belongs to the scan.
+int Pathfinder::RunFastRepetitions(int repetitions) {
+  int16_t* const xs = node_x;
+  int16_t* const ys = node_y;
+  int32_t* const parents = parent;
+  uint8_t* const states = state;
+  float* const costs = cost;
+  const uint8_t* const terrain = TerrainCodes + search_layer * CellsPerLayer;
+  const int row = window_size, x0 = window_x0, y0 = window_y0, goal_x = to_x, goal_y = to_y;
+  CostBuckets open = open_buckets;
+  int node = current, newest = last_node, found = 0;
+  bool within_bound = false;
+  for (int i = 0; i < repetitions && !found; ++i) {
+    const int x = xs[node], y = ys[node];
+    const uint8_t* const codes = terrain + CellIndex(x, y);
+    uint8_t* const marks = cell_mark + (y - y0) * row + (x - x0);
+    const float node_cost = costs[node];
+#pragma GCC unroll 8
+    for (int dir = 0; dir < 8; ++dir) {
+      uint8_t& mark = marks[DirY[dir] * row + DirX[dir]];
+      const int code = codes[DirY[dir] * MapSize + DirX[dir]];
+      if (mark != MarkFree || !(CodeFlags[code] & FlagWalkable)) continue;
+      if (dir % 2 == 1 && !(CodeFlags[codes[DirX[dir]]] & CodeFlags[codes[DirY[dir] * MapSize]] & FlagClearsCorner))
+        continue;
+      const int n = ++newest;
+      xs[n] = static_cast<int16_t>(x + DirX[dir]);
+      ys[n] = static_cast<int16_t>(y + DirY[dir]);
+      parents[n] = node;
+      states[n] = NodeOpen;
+      const float step = DirCost[dir] + node_cost;
+      costs[n] = step + static_cast<float>(TerrainStepCost[code]);
+      mark = MarkSeen;
+      AddToBuckets(open, n, costs[n]);
+    }
+    states[node] = NodeClosed;
+    marks[0] = MarkClosed;
+    const int cheapest = TakeCheapest(open, costs);
+    within_bound = cheapest >= 0;
+    node = within_bound ? cheapest : newest;
+    found = xs[node] == goal_x && ys[node] == goal_y;
+  }
+  if (repetitions > 0) {
+    best_node = node;
+    best_cost = within_bound ? costs[node] : PickBound;
+  }
+  open_buckets = open;
+  current = node;
+  last_node = newest;
+  if (found) result = ResultFound;
+  return found;
+}
+
 int Pathfinder::RunSearch(int max_expansions) {
   if (ready == 0) return 5;
   const int limit = window_size * window_size - 9;
@@ -173,6 +297,7 @@ int Pathfinder::RunSearch(int max_expansions) {
   }
   if (int64_t{last_node} + max_expansions >= limit) max_expansions = limit - last_node;
 
+  if (search_mode == SearchFast) return RunFastRepetitions(max_expansions);
   for (int i = 0; i < max_expansions; ++i) {
     const int x = node_x[current], y = node_y[current];
     for (int dir = 0; dir < 8; ++dir) {

@@ -8,6 +8,24 @@
 enum NodeState : uint8_t { NodeOpen = 0, NodeClosed = 9 };
 enum CellMark : uint8_t { MarkFree = 0, MarkSeen = 1, MarkClosed = 9, MarkUnitStep = 11, MarkUnitCell = 12 };
 enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal = 3 };
+// How a search runs. The literal scan is the plain reference; the fast search
+// gives the same picks and nodes without going quadratic in the node count.
+enum SearchMode : uint8_t { SearchLiteral = 0, SearchFast = 1 };
+
+// The mode every new Pathfinder starts in. The game always searches fast; the
+// simulator can ask for the literal scan to measure against it.
+extern SearchMode DefaultSearchMode;
+
+// The fast search's open nodes whose cost is within the scan's bound, by whole
+// cost unit: head[b] starts a list, linked through next, of the nodes whose
+// cost lies in [b, b + 1). When the picks reach a bucket it is sorted into
+// batch, cheapest and newest last.
+struct CostBuckets {
+  int32_t* head;    // one per whole cost unit up to the bound; -1 when empty
+  int32_t* next;    // by node
+  uint64_t* batch;  // pick keys
+  int32_t batch_size = 0, next_bucket = 0, used = 0;
+};
 
 // Terrain rules shared by every search.
 extern int32_t TerrainStepCost[256];
@@ -55,13 +73,20 @@ class Pathfinder {
 
   int32_t out_x = 0, out_y = 0;
 
+  // DefaultSearchMode when the Pathfinder was made; change it only before a
+  // BeginSearch.
+  SearchMode search_mode;
+
  private:
   void LoadNeighbourTable();
   void ClearSearch();
   void MarkUnitObstacles();
   void ExpandDirection(int dir);
   void PickNextNode();
+  int RunFastRepetitions(int repetitions);
 
   uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
   int CodeAt(int x, int y) const;
+
+  CostBuckets open_buckets;
 };

@@ -11,6 +11,10 @@ int TerrainTriangleCount = 0;
 int VisibleTriangleCount = 0;
 int VisibleUnitCount = 0;
 
+void ResetRenderCounts() {
+  TerrainVertexCount = TerrainTriangleCount = VisibleTriangleCount = VisibleUnitCount = 0;
+}
+
 void AllocateRenderBuffers() {
   TerrainTriangles = new TerrainTriangle[TriangleCapacity]();
   TerrainVertices = new TerrainVertex[VertexCapacity]();

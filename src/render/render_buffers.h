@@ -26,5 +26,8 @@ extern int TerrainTriangleCount;
 extern int VisibleTriangleCount;
 extern int VisibleUnitCount;
 
+// Start of every frame: the arrays keep their memory, only the counts restart.
+void ResetRenderCounts();
+
 void AllocateRenderBuffers();
 void ReleaseRenderBuffers();

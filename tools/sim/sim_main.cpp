@@ -1,8 +1,10 @@
 // valdorik-sim: the game's rules without a window, for tests, replays and benchmarks.
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "path_command.h"
+#include "pathfinding/pathfinder.h"
 #include "run_command.h"
 
 namespace {
@@ -13,9 +15,17 @@ void PrintUsage(std::ostream& err) {
          "[--block ID X Y [SX SY]]...\n";
 }
 
+// VALDORIK_LITERAL_SEARCH=1 runs every search with the reference scan
+// (for measuring the fast search against it; the answers are the same).
+void ApplySearchModeRequest() {
+  const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
+  if (value != nullptr && std::strcmp(value, "1") == 0) DefaultSearchMode = SearchLiteral;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  ApplySearchModeRequest();
   if (argc < 2) {
     std::cerr << "valdorik-sim: missing subcommand\n";
     PrintUsage(std::cerr);
