@@ -42,7 +42,7 @@ printf '%s\n' "${targets[@]}" | xargs -P2 -I{} bash -c "run_target {} $seconds" 
 for target in "${targets[@]}"; do
   log="build-fuzz/$target.log"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  corpus=$(grep -o 'corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -1 | cut -d' ' -f2)
+  corpus=$(grep -o 'corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -1 | cut -d' ' -f2 || true)
   echo "$target: ${runs:-?} executions, corpus ${corpus:-?} (inputs/bytes)"
 done
 if [ "$status" -ne 0 ]; then
