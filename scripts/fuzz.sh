@@ -5,6 +5,7 @@
 #   scripts/fuzz.sh --short     30 s a target (what ./test runs)
 #   scripts/fuzz.sh --long      1 hour a target
 #   scripts/fuzz.sh SECONDS     any time a target
+#   ... TARGET...               only these targets (bitmap, script, args)
 #
 # New inputs go to build-fuzz/corpus/<target>/ (the seeds in fuzz/corpus/ stay
 # untouched). A crash stops the run; its input is saved in build-fuzz/crashes/.
@@ -15,11 +16,15 @@ cd "$(dirname "$0")/.."
 case "${1:---short}" in
   --short) seconds=30 ;;
   --long) seconds=3600 ;;
-  '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [--short | --long | SECONDS]" >&2; exit 2 ;;
+  '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [--short | --long | SECONDS] [TARGET...]" >&2; exit 2 ;;
   *) seconds=$1 ;;
 esac
-
-targets=(bitmap script args)
+shift $(($# > 0 ? 1 : 0))
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then targets=(bitmap script args); fi
+for target in "${targets[@]}"; do
+  [ -d "fuzz/corpus/$target" ] || { echo "scripts/fuzz.sh: no fuzz target '$target' (bitmap, script, args)" >&2; exit 2; }
+done
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVALDORIK_FUZZ=ON \
   -DVALDORIK_WINDOWED=OFF -DVALDORIK_TESTS=OFF -DVALDORIK_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j2 --target "${targets[@]/%/_fuzz}"
@@ -46,7 +51,8 @@ for target in "${targets[@]}"; do
   echo "$target: ${runs:-?} executions, corpus ${corpus:-?} (inputs/bytes)"
 done
 if [ "$status" -ne 0 ]; then
-  for log in build-fuzz/*.log; do
+  for target in "${targets[@]}"; do
+    log="build-fuzz/$target.log"
     grep -q -E "^SUMMARY|ERROR:" "$log" || continue
     echo "--- $log" >&2
     grep -v -E "^#[0-9]+" "$log" | tail -40 >&2
