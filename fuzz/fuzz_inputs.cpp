@@ -53,39 +53,35 @@ std::vector<std::string> SplitLines(const uint8_t* data, size_t size) {
   return words;
 }
 
-// A std::vector<std::string> seen as argc/argv.
-struct Argv {
-  std::vector<std::string> words;
-  std::vector<char*> pointers;
-  explicit Argv(std::vector<std::string> w) : words(std::move(w)) {
-    for (std::string& s : words) pointers.push_back(s.data());
-    pointers.push_back(nullptr);
-  }
-  int argc() const { return static_cast<int>(words.size()); }
-  char** argv() { return pointers.data(); }
-};
+// argv for `words`: pointers into them, then the closing null.
+std::vector<char*> ArgvOf(std::vector<std::string>& words) {
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  return argv;
+}
 
-std::string CheckRunArgs(Argv& args) {
+std::string CheckRunArgs(int argc, char** argv) {
   RunOptions options;
   std::string error;
-  if (!ParseRunArgs(args.argc(), args.argv(), options, error))
+  if (!ParseRunArgs(argc, argv, options, error))
     return error.empty() ? "run arguments refused without a reason" : "";
   if (options.frames < 0 || options.dump_every < 0) return "negative frame count accepted";
   return "";
 }
 
-std::string CheckPathArgs(Argv& args) {
+std::string CheckPathArgs(int argc, char** argv) {
   static PathArgs parsed;
   parsed = PathArgs{};
   std::string error;
-  if (!ParsePathArgs(args.argc(), args.argv(), parsed, error))
+  if (!ParsePathArgs(argc, argv, parsed, error))
     return error.empty() ? "path arguments refused without a reason" : "";
   if (parsed.window < 3 || parsed.window > 64) return "window out of range accepted";
   for (int code : parsed.codes)
     if (code < 0 || code > 255) return "terrain code out of range accepted";
   // A command line the parser takes must also run: the search itself.
   std::ostringstream out, err;
-  if (RunPathCommand(args.argc(), args.argv(), out, err) != 0) return "accepted arguments failed to run: " + err.str();
+  if (RunPathCommand(argc, argv, out, err) != 0) return "accepted arguments failed to run: " + err.str();
   if (out.str().empty() || out.str().back() != '\n') return "the search printed no line";
   return "";
 }
@@ -143,9 +139,10 @@ std::string CheckArgsInput(const uint8_t* data, size_t size) {
   const bool run = !words.empty() && words[0] == "run";
   const bool path = !words.empty() && words[0] == "path";
   if (run || path) words.erase(words.begin());
-  Argv args(words);
+  std::vector<char*> argv = ArgvOf(words);
+  const int argc = static_cast<int>(words.size());
   std::string problem;
-  if (!path) problem = CheckRunArgs(args);
-  if (problem.empty() && !run) problem = CheckPathArgs(args);
+  if (!path) problem = CheckRunArgs(argc, argv.data());
+  if (problem.empty() && !run) problem = CheckPathArgs(argc, argv.data());
   return problem;
 }
