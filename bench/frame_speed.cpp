@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,20 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// CPU time of the whole process, llvmpipe's threads included: what a frame
+// costs whatever else the machine is running.
+double ProcessCpuMs() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+// The value below which the given share of the samples lie.
+double Percentile(std::vector<double> samples, double share) {
+  std::sort(samples.begin(), samples.end());
+  return samples[static_cast<size_t>(share * (samples.size() - 1))];
 }
 
 // Everything the rules change during a frame, so a scenario can start each
@@ -156,7 +171,7 @@ void (*const Stretches[StretchCount - 1])() = {BeginFrameStretch, TerrainStretch
                                               OverlayStretch};
 
 struct Figures {
-  double unpaced_fps = 0, mean_frame = 0, worst_frame = 0;
+  double unpaced_fps = 0, mean_frame = 0, median_frame = 0, p99_frame = 0, worst_frame = 0, cpu_frame = 0;
   double split_mean[StretchCount] = {}, split_worst[StretchCount] = {};
   int visible_triangles = 0, visible_units = 0;
   bool searches_ran = true;
@@ -218,6 +233,7 @@ Figures Measure(const Scenario& scenario, const Options& options) {
     std::vector<double> times;
     glFinish();
     const Clock::time_point begin = Clock::now();
+    const double cpu_begin = ProcessCpuMs();
     for (int i = 0; i < frames; ++i) {
       if (scenario.replay) RestoreSnapshot(start);
       const Clock::time_point t = Clock::now();
@@ -231,6 +247,9 @@ Figures Measure(const Scenario& scenario, const Options& options) {
     if (pass == 1) {
       f.unpaced_fps = frames * 1000.0 / total;
       f.mean_frame = total / frames;
+      f.cpu_frame = (ProcessCpuMs() - cpu_begin) / frames;
+      f.median_frame = Percentile(times, 0.5);
+      f.p99_frame = Percentile(times, 0.99);
       f.worst_frame = *std::max_element(times.begin(), times.end());
     }
   }
@@ -268,12 +287,13 @@ Figures Measure(const Scenario& scenario, const Options& options) {
 }
 
 void PrintFigures(const Scenario& scenario, const Figures& f, const Options& options) {
-  std::printf("\n%s: %d visible triangles, %d units listed\n", scenario.title, f.visible_triangles,
+  std::printf("\n%s: %d terrain triangles drawn, %d units listed (last frame)\n", scenario.title, f.visible_triangles,
               f.visible_units);
   if (std::strcmp(scenario.key, "worst") == 0)
     std::printf("  eight long searches each frame: %s\n", f.searches_ran ? "yes (all eight stepped)" : "NO");
-  std::printf("  unpaced: %.1f frames per second, %.2f ms per frame (worst %.2f ms)\n", f.unpaced_fps,
-              f.mean_frame, f.worst_frame);
+  std::printf("  unpaced: %.1f frames per second; ms per frame: mean %.2f, median %.2f, 99th percentile %.2f, "
+              "worst %.2f; CPU %.2f ms per frame\n",
+              f.unpaced_fps, f.mean_frame, f.median_frame, f.p99_frame, f.worst_frame, f.cpu_frame);
   std::printf("  split with glFinish, ms mean (worst):");
   double sum = 0;
   for (int s = 0; s < StretchCount; ++s) {
