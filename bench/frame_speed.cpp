@@ -13,6 +13,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -306,15 +307,26 @@ void PrintFigures(const Scenario& scenario, const Figures& f, const Options& opt
                                   static_cast<unsigned long long>(f.pixel_hash));
 }
 
+// A whole decimal number from 0 to `limit`, nothing else.
+bool ParseNumber(const char* text, unsigned long limit, unsigned long& value) {
+  if (*text < '0' || *text > '9') return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoul(text, &end, 10);
+  return errno == 0 && *end == '\0' && value <= limit;
+}
+
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
+    unsigned long number = 0;
     if (arg == "--frames" && has_value) {
-      options.frames = std::atoi(argv[++i]);
-      if (options.frames < 1 || options.frames > 100000) return false;
+      if (!ParseNumber(argv[++i], 100000, number) || number < 1) return false;
+      options.frames = static_cast<int>(number);
     } else if (arg == "--seed" && has_value) {
-      options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+      if (!ParseNumber(argv[++i], UINT32_MAX, number)) return false;
+      options.seed = static_cast<uint32_t>(number);
     } else if (arg == "--scenario" && has_value) {
       options.scenario = argv[++i];
     } else if (arg == "--pixels") {
@@ -337,7 +349,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
-                 "usage: valdorik-frame-bench [--frames N (1-100000)] [--seed S] "
+                 "usage: valdorik-frame-bench [--frames N (1-100000)] [--seed S (0-4294967295)] "
                  "[--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]\n");
     return 2;
   }
