@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils libxtst-dev imagemagick
+  xvfb xauth xdotool x11-utils libxtst-dev libxfixes-dev imagemagick
   clang libclang-rt-14-dev valgrind
 )
 

@@ -1,0 +1,77 @@
+#include "platform/renderer_init.h"
+
+#include <GL/gl.h>
+
+#include "pathfinding/path_requests.h"
+#include "platform/asset_table.h"
+#include "platform/bitmap_loader.h"
+#include "platform/image_slots.h"
+#include "platform/window.h"
+#include "world/new_game.h"
+#include "world/world.h"
+
+// Names 2 to 31 are generated and never given an image.
+unsigned int GlTextureNames[GlTextureCount] = {};
+
+namespace {
+
+// The two floor pictures lead the table; they become textures before the
+// rest is read.
+constexpr int FloorPictureCount = 2;
+static_assert(PictureAssets[0].slot == BrickFloorSlot && PictureAssets[1].slot == GrassFloorSlot);
+
+// A picture that does not load leaves its slot empty; the game runs on.
+void LoadPictures(int first, int end) {
+  for (int i = first; i < end; ++i) LoadBitmapSlot(PictureAssets[i].path, PictureAssets[i].slot);
+}
+
+// Fixed for the whole run; the frame switches blending and texturing per pass.
+void SetFixedGlState() {
+  glEnable(GL_TEXTURE_2D);
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.1f);
+  glEnable(GL_COLOR_MATERIAL);
+}
+
+}  // namespace
+
+bool UploadFloorTextures() {
+  glDisable(GL_BLEND);
+  glEnable(GL_TEXTURE_2D);
+  glGenTextures(GlTextureCount, GlTextureNames);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // slot rows carry no padding, whatever the width
+  for (int k = 0; k < FloorPictureCount; ++k) {
+    glBindTexture(GL_TEXTURE_2D, GlTextureNames[k]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    // Pictures are square: the width serves as both sides. An empty slot
+    // (width 0) gives a texture with no image.
+    const ImageSlot& picture = TextureSlots[k];
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 picture.pixels);
+  }
+  return true;
+}
+
+bool InitRenderer() {
+  HideSystemPointer();  // the game draws its own cursor mark
+  AllocateTextureSlots();
+  LoadPictures(0, FloorPictureCount);
+  UploadFloorTextures();
+  LoadPictures(FloorPictureCount, PictureAssetCount);
+  AllocateWorld();
+  GamePathfinder = new Pathfinder();
+  BuildTileTypes();
+  InitMapCells();
+  SetFixedGlState();
+  NewGame();
+  return true;
+}

@@ -1,0 +1,29 @@
+// The game's only window and its OpenGL context: creation, projection,
+// presentation and the ordered teardown. Every failure is told in a modal
+// message box (and on stderr).
+#pragma once
+
+constexpr int ColorBits = 16;  // colour depth asked of the context
+
+extern bool Fullscreen;  // display-mode request; the entry point always asks for a window
+
+// Creation failures show their "ERROR" box and return false.
+bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen);
+void SetInitialProjection(int width, int height);
+void ResizeScene(int width, int height);
+void DestroyGameWindow();  // safe on a partly built state
+
+// Shows the back buffer. The game's clock is its frame count and the loop
+// draws as fast as frames are presented; where the driver does not wait for
+// the display (no swap interval), presentation is held to at most
+// PacedFramesPerSecond, so the game keeps the speed it has on a synced display.
+void PresentFrame();
+constexpr int PacedFramesPerSecond = 60;
+
+void MoveGameWindowToPointer();  // top-left corner under the pointer, 640 x 480
+void HideSystemPointer();
+
+// Message boxes with no owner window; the text also goes to stderr.
+enum class BoxIcon { Exclamation, Stop, Information };
+void ShowMessageBox(const char* text, const char* caption, BoxIcon icon);
+bool AskYesNo(const char* text, const char* caption);  // true for Yes

@@ -1,0 +1,235 @@
+#include "platform/window.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "pathfinding/path_requests.h"
+#include "platform/renderer_init.h"
+#include "world/services.h"
+#include "world/world.h"
+
+bool Fullscreen = false;
+
+namespace {
+
+SDL_Window* GameWindow = nullptr;
+SDL_GLContext GameContext = nullptr;
+bool VideoStarted = false;  // stands where the window class was registered
+bool SwapSynced = false;
+uint64_t NextPresentTick = 0;
+
+// The perspective of the whole run: 45 degrees, near 0.1, far 100, all as
+// single-precision values widened to double.
+constexpr double FieldOfView = 45.0;
+constexpr double NearPlane = 0.1f;
+constexpr double FarPlane = 100.0;
+constexpr float StartAspect = 4.0f / 3.0f;
+
+void LoadPerspective(double aspect) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(FieldOfView, aspect, NearPlane, FarPlane);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+Uint32 SdlBoxFlags(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Exclamation: return SDL_MESSAGEBOX_WARNING;
+    case BoxIcon::Stop: return SDL_MESSAGEBOX_ERROR;
+    case BoxIcon::Information: return SDL_MESSAGEBOX_INFORMATION;
+  }
+  return SDL_MESSAGEBOX_ERROR;
+}
+
+// With no display SDL quietly picks a driver that draws into memory; a game
+// nobody can see is a failed start, unless the user chose that driver.
+bool DriverShowsNothing() {
+  if (std::getenv("SDL_VIDEODRIVER")) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// The counterpart of registering the window class: bring up the video layer.
+bool StartVideo() {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "VALDORIK: no display: %s\n", SDL_GetError());
+    return false;
+  }
+  if (DriverShowsNothing()) {
+    std::fprintf(stderr,
+                 "VALDORIK: no display: the game needs a graphical display "
+                 "(is DISPLAY set and the X server running?)\n");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");  // a close request is handled by the game
+  SDL_DisableScreenSaver();
+  VideoStarted = true;
+  return true;
+}
+
+// The counterpart of the display-mode switch: is there a mode of this size?
+bool FullscreenModeAvailable(int width, int height, int bits) {
+  SDL_DisplayMode wanted = {};
+  wanted.w = width;
+  wanted.h = height;
+  wanted.format = bits <= 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+  SDL_DisplayMode closest;
+  return SDL_GetClosestDisplayMode(0, &wanted, &closest) != nullptr;
+}
+
+// The pixel format request: RGBA, at least `bits` of colour, 16-bit depth,
+// double-buffered, on a legacy (compatibility) context for immediate mode.
+void RequestPixelFormat(int bits) {
+  const int channel = bits / 3;
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, bits);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+bool FailCreation(const char* text) {
+  DestroyGameWindow();
+  ShowMessageBox(text, "ERROR", BoxIcon::Exclamation);
+  return false;
+}
+
+void AskForSync() {
+  SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
+  NextPresentTick = 0;
+}
+
+// Holds presentation to a fixed grid of PacedFramesPerSecond ticks. A pass
+// that ran late (a scroll key's sleep) starts a new grid instead of
+// catching up with a burst of frames.
+void WaitForPresentTick() {
+  const uint64_t frequency = SDL_GetPerformanceFrequency();
+  const uint64_t period = frequency / PacedFramesPerSecond;
+  const uint64_t now = SDL_GetPerformanceCounter();
+  if (NextPresentTick == 0 || now > NextPresentTick + period) {
+    NextPresentTick = now;
+  } else if (now < NextPresentTick) {
+    GameSleep(static_cast<int>((NextPresentTick - now) * 1000 / frequency));
+  }
+  NextPresentTick += period;
+}
+
+}  // namespace
+
+void ShowMessageBox(const char* text, const char* caption, BoxIcon icon) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  SDL_ShowSimpleMessageBox(SdlBoxFlags(icon), caption, text, nullptr);
+}
+
+bool AskYesNo(const char* text, const char* caption) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+  };
+  const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text,
+                                  SDL_arraysize(buttons), buttons, nullptr};
+  int answer = 0;
+  if (SDL_ShowMessageBox(&box, &answer) != 0) answer = 0;  // a box nobody can see answers No
+  std::fprintf(stderr, "%s: answered %s\n", caption, answer == 1 ? "Yes" : "No");
+  return answer == 1;
+}
+
+bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen) {
+  Fullscreen = fullscreen;
+  if (!StartVideo()) {
+    ShowMessageBox("Failed To Register The Window Class.", "ERROR", BoxIcon::Exclamation);
+    return false;
+  }
+  if (Fullscreen && !FullscreenModeAvailable(width, height, bits)) {
+    if (AskYesNo("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
+                 "Use Windowed Mode Instead?",
+                 "Mirl GL")) {
+      Fullscreen = false;
+    } else {
+      ShowMessageBox("Program Will Now Close.", "ERROR", BoxIcon::Stop);
+      return false;
+    }
+  }
+  // A borderless pop-up in either mode; shown only once the context is ready.
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+  if (Fullscreen) {
+    flags |= SDL_WINDOW_FULLSCREEN;
+    HideSystemPointer();
+  }
+  // The visual is fixed when the window is made, so the format is asked first.
+  RequestPixelFormat(bits);
+  GameWindow = SDL_CreateWindow(title, 0, 0, width, height, flags);
+  if (!GameWindow) return FailCreation("Window Creation Error.");
+  GameContext = SDL_GL_CreateContext(GameWindow);
+  if (!GameContext) return FailCreation("Can't Create A GL Rendering Context.");
+  if (SDL_GL_MakeCurrent(GameWindow, GameContext) != 0)
+    return FailCreation("Can't Activate The GL Rendering Context.");
+  AskForSync();
+  SDL_ShowWindow(GameWindow);
+  SDL_RaiseWindow(GameWindow);
+  SetInitialProjection(width, height);
+  if (!InitRenderer()) return FailCreation("Initialization Failed.");
+  return true;
+}
+
+// The first frames use 4:3 whatever the client size; no viewport is set, so
+// GL's default (the whole window) holds until the first resize.
+void SetInitialProjection(int, int) { LoadPerspective(StartAspect); }
+
+void ResizeScene(int width, int height) {
+  if (height == 0) height = 1;
+  glViewport(0, 0, width, height);
+  LoadPerspective(static_cast<float>(width) / static_cast<float>(height));
+}
+
+void DestroyGameWindow() {
+  if (Fullscreen) {
+    if (GameWindow) SDL_SetWindowFullscreen(GameWindow, 0);  // back to the desktop mode
+    SDL_ShowCursor(SDL_ENABLE);
+  }
+  if (GameContext) {
+    if (SDL_GL_MakeCurrent(GameWindow, nullptr) != 0)
+      ShowMessageBox("Release Of DC And RC Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
+    SDL_GL_DeleteContext(GameContext);
+    GameContext = nullptr;
+  }
+  if (GameWindow) {
+    SDL_DestroyWindow(GameWindow);
+    GameWindow = nullptr;
+  }
+  if (VideoStarted) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    VideoStarted = false;
+  }
+  ReleaseWorld();
+  delete GamePathfinder;
+  GamePathfinder = nullptr;
+}
+
+void PresentFrame() {
+  if (!GameWindow) return;
+  if (!SwapSynced) WaitForPresentTick();
+  SDL_GL_SwapWindow(GameWindow);
+}
+
+void MoveGameWindowToPointer() {
+  if (!GameWindow) return;
+  int x = 0, y = 0;
+  SDL_GetGlobalMouseState(&x, &y);
+  SDL_SetWindowPosition(GameWindow, x, y);
+  SDL_SetWindowSize(GameWindow, 640, 480);
+}
+
+void HideSystemPointer() { SDL_ShowCursor(SDL_DISABLE); }

@@ -1,0 +1,98 @@
+// The frame: drawing and rules interleaved in one fixed order. The rules'
+// stretches sit between the passes because each reads what the pass before
+// it left (the visible units are collected before anyone moves; the cursor
+// mark shows the cell the commands are about to act on).
+#include "render/frame.h"
+
+#include <GL/gl.h>
+
+#include "overlay/hud.h"
+#include "overlay/overlay_buffer.h"
+#include "overlay/overlay_composite_gl.h"
+#include "platform/main_loop.h"
+#include "render/render_buffers.h"
+#include "render/terrain_mesh.h"
+#include "render/textures.h"
+#include "render/units.h"
+#include "rules/frame_rules.h"
+#include "world/world.h"
+
+namespace {
+
+void CameraTransform() {
+  glTranslatef(0.0f, 0.0f, CameraZoom);
+  glRotatef(CameraTilt, 1.0f, 0.0f, 0.0f);
+  glRotatef(CameraTurn, 0.0f, 1.0f, 0.0f);
+  glRotatef(CameraSpin, 0.0f, 0.0f, 0.5f);  // OpenGL normalises the axis to z
+}
+
+void TerrainPass() {
+  glEnable(GL_BLEND);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);  // whatever colour the unit pass left
+  DrawTerrainMesh();
+  glDisable(GL_BLEND);
+}
+
+// The red-tinted floor square on the cell under the pointer, 0.1 above the
+// floor. Its translation stays on the matrix: nothing 3-D is drawn after it.
+void DrawCursorQuad(CellOffset offset) {
+  glTranslatef(static_cast<float>(offset.dx), static_cast<float>(offset.dy), 0.0f);
+  glColor3f(1.0f, 0.0f, 0.0f);
+  glBindTexture(GL_TEXTURE_2D, GlTextureNames[0]);
+  glBegin(GL_QUADS);
+  glNormal3f(0.0f, 0.0f, 1.0f);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex3f(0.0f, 0.0f, 0.1f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex3f(1.0f, 0.0f, 0.1f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex3f(1.0f, 1.0f, 0.1f);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex3f(0.0f, 1.0f, 0.1f);
+  glEnd();
+}
+
+}  // namespace
+
+void BeginFrameStretch() {
+  ThrottleFrame();
+  MoveWindowKey();
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  ClearOverlay();
+  CameraTransform();
+}
+
+void TerrainStretch() {
+  ResetRenderCounts();
+  BuildTerrainMesh(0, map_sx, map_sy, ViewRadius);
+  CullTerrainTriangles();
+  CollectVisibleUnits();
+  TerrainPass();
+}
+
+void UnitStretch() { DrawUnitPass(); }
+
+void RulesStretch() {
+  RulesFirstHalf();
+  SpinFromPointer();
+  DrawCursorQuad(MouseCell());
+  RulesSecondHalf();
+}
+
+void OverlayStretch() {
+  BeginOverlayPass();
+  HelpKey();
+  DrawHud();
+  CompositeOverlay();
+}
+
+bool RunFrame() {
+  BeginFrameStretch();
+  TerrainStretch();
+  UnitStretch();
+  RulesStretch();
+  OverlayStretch();
+  return true;
+}

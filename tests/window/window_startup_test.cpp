@@ -1,0 +1,148 @@
+// Window creation, renderer start-up and teardown in-process, on the
+// virtual display that run_on_display.sh provides.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "overlay/overlay_buffer.h"
+#include "pathfinding/path_requests.h"
+#include "platform/image_slots.h"
+#include "platform/renderer_init.h"
+#include "platform/window.h"
+#include "world/services.h"
+#include "world/world.h"
+
+namespace {
+
+class GameWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseHeadlessHost(1);
+    ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  }
+  void TearDown() override {
+    DestroyGameWindow();
+    ReleaseUnitTable();
+  }
+  // The game keeps its unit table to the end of the process; each test
+  // here starts the renderer anew.
+  static void ReleaseUnitTable() {
+    delete[] UnitTable;
+    UnitTable = nullptr;
+  }
+};
+
+int GlInteger(GLenum name) {
+  GLint value = 0;
+  glGetIntegerv(name, &value);
+  return value;
+}
+
+// Width over height, read back from a perspective matrix (column-major).
+float ProjectionAspect() {
+  GLfloat m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, m);
+  return m[5] / m[0];
+}
+
+TEST_F(GameWindow, ContextIsDoubleBufferedWithDepthAndLegacyDrawing) {
+  GLboolean double_buffered = GL_FALSE;
+  glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
+  EXPECT_TRUE(double_buffered);
+  EXPECT_GE(GlInteger(GL_DEPTH_BITS), 16);
+  EXPECT_GE(GlInteger(GL_RED_BITS) + GlInteger(GL_GREEN_BITS) + GlInteger(GL_BLUE_BITS), 15);
+  glBegin(GL_TRIANGLES);  // immediate mode needs a compatibility context
+  glVertex3f(0, 0, 0);
+  glEnd();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(GameWindow, ProjectionStartsAtFourThirdsAndFollowsTheClientSize) {
+  GLfloat m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, m);
+  EXPECT_NEAR(m[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-5);  // 45 degrees field of view
+  EXPECT_NEAR(ProjectionAspect(), 4.0 / 3.0, 1e-5);
+  EXPECT_NEAR(m[14], -2.0 * 100.0 * 0.1 / (100.0 - 0.1), 1e-5);  // near 0.1, far 100
+
+  ResizeScene(800, 0);  // a height of 0 is taken as 1
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 800);
+  EXPECT_EQ(viewport[3], 1);
+  EXPECT_NEAR(ProjectionAspect(), 800.0, 1e-2);
+
+  ResizeScene(300, 600);
+  EXPECT_NEAR(ProjectionAspect(), 0.5, 1e-5);
+  EXPECT_EQ(GlInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+}
+
+TEST_F(GameWindow, StartUpLeavesTheFixedStateAndTheFirstGame) {
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_EQ(GlInteger(GL_DEPTH_FUNC), GL_LEQUAL);
+  EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+  EXPECT_EQ(GlInteger(GL_ALPHA_TEST_FUNC), GL_GREATER);
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_EQ(GlInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
+  EXPECT_EQ(GlInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+
+  std::set<unsigned int> names(GlTextureNames, GlTextureNames + GlTextureCount);
+  EXPECT_EQ(names.size(), static_cast<size_t>(GlTextureCount));
+  EXPECT_EQ(names.count(0u), 0u);
+  EXPECT_TRUE(glIsTexture(GlTextureNames[0]) && glIsTexture(GlTextureNames[1]));
+
+  ASSERT_NE(TextureSlots, nullptr);
+  ASSERT_NE(UnitTable, nullptr);
+  EXPECT_NE(GamePathfinder, nullptr);
+  EXPECT_NE(MapCells, nullptr);
+  EXPECT_EQ(UnitTable[0].type, TypeLeader);  // the first game has begun
+  EXPECT_EQ(CameraZoom, -30.0f);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+// A side that is not a multiple of four leaves rows of a length GL does not
+// expect by default; the texture must still hold the picture exactly.
+TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
+  constexpr int Side = 5;
+  for (int k = 0; k < 2; ++k) {
+    ImageSlot& slot = TextureSlots[k];
+    delete[] slot.pixels;
+    slot = {new uint8_t[Side * Side * 3], Side, Side, 3};
+    for (int i = 0; i < Side * Side * 3; ++i) slot.pixels[i] = static_cast<uint8_t>(i * 7 + k);
+  }
+  EXPECT_TRUE(UploadFloorTextures());
+  for (int k = 0; k < 2; ++k) {
+    glBindTexture(GL_TEXTURE_2D, GlTextureNames[k]);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    ASSERT_EQ(width, Side);
+    std::vector<uint8_t> texels(Side * Side * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels)) << "texture " << k;
+  }
+}
+
+TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
+  UseHeadlessHost(1);
+  ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  DestroyGameWindow();
+  EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+  EXPECT_EQ(GamePathfinder, nullptr);
+  EXPECT_EQ(TextureSlots, nullptr);
+  EXPECT_EQ(MapCells, nullptr);
+  EXPECT_EQ(OverlayBuffer, nullptr);
+  DestroyGameWindow();  // nothing left to release: no box, no crash
+  delete[] UnitTable;
+  UnitTable = nullptr;
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Plays the real game binary on its own virtual X display and checks what a
+# player would see: the window, the keys, the close button, the exit status.
+#   window_test.sh CASE GAME DRIVER GAME_FOLDER
+set -u
+case_name=$1 game=$2 driver=$3 game_folder=$4
+
+work=$(mktemp -d)
+game_pid="" xvfb_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($case_name): $*" >&2
+  [ -s "$work/stderr" ] && sed 's/^/  game stderr: /' "$work/stderr" >&2
+  exit 1
+}
+
+source "$(dirname "$0")/xvfb.sh"
+
+start_display() {  # [DEPTH]
+  start_xvfb "$work" "${1:-24}" || fail "Xvfb did not start"
+  "$driver" announce-wm-hints || fail "cannot reach the display"
+}
+
+start_game() {  # FOLDER
+  (cd "$1" && exec "$game") 2>"$work/stderr" &
+  game_pid=$!
+}
+
+expect_exit() {  # STATUS [SECONDS]
+  local deadline=$((SECONDS + ${2:-5}))
+  while kill -0 "$game_pid" 2>/dev/null; do
+    [ $SECONDS -ge $deadline ] && fail "the game did not end within ${2:-5} s"
+    sleep 0.05
+  done
+  wait "$game_pid"
+  local status=$?
+  game_pid=""
+  [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
+}
+
+expect_geometry() {  # WANTED (within a few seconds)
+  local seen deadline=$((SECONDS + 5))
+  while :; do
+    seen=$("$driver" find VALDORIK) || fail "no game window"
+    [ "$seen" = "$1" ] && return
+    [ $SECONDS -ge $deadline ] && fail "window is '$seen', expected '$1'"
+    sleep 0.05
+  done
+}
+
+# A tap shorter than a frame can come and go unseen, so keys are held until
+# their effect shows, as a player would.
+press() { "$driver" press "$1" || fail "could not press $1"; }
+release() { "$driver" release "$1" || fail "could not release $1"; }
+
+quit_with_escape() {
+  press Escape
+  expect_exit 0
+  release Escape
+}
+
+# The disk audio driver writes what is played, silence included, in real time.
+loud_bytes_after() { tail -c +"$(($1 + 1))" "$work/played.raw" 2>/dev/null | tr -d '\000' | wc -c; }
+
+expect_loud_after() {  # BYTE_OFFSET MESSAGE
+  local deadline=$((SECONDS + 5))
+  until [ "$(loud_bytes_after "$1")" -gt 0 ]; do
+    [ $SECONDS -ge $deadline ] && fail "$2"
+    sleep 0.05
+  done
+}
+
+expect_quiet_end() {  # the last quarter second written is silence: the sound is over
+  local deadline=$((SECONDS + 5)) quarter=$((22050 * 2 / 4))
+  until [ "$(tail -c "$quarter" "$work/played.raw" | tr -d '\000' | wc -c)" -eq 0 ]; do
+    [ $SECONDS -ge $deadline ] && fail "the sound does not end"
+    sleep 0.05
+  done
+}
+
+export SDL_AUDIODRIVER=dummy
+
+case $case_name in
+  start_and_escape)
+    mkdir -p "$game_folder"
+    start_display
+    start_game "$game_folder"
+    expect_geometry "x=0 y=0 width=640 height=480 decorations=0"
+    "$driver" pointer-hidden VALDORIK || fail "the system pointer shows over the window"
+    quit_with_escape
+    ;;
+  close_request)
+    mkdir -p "$game_folder"
+    start_display
+    start_game "$game_folder"
+    "$driver" close VALDORIK || fail "no game window"
+    expect_exit 0
+    ;;
+  without_pictures)
+    # No picture folders and a sound file that is not a WAV: the game still
+    # runs its frames; M (read by the frame) drags the window to the pointer.
+    mkdir -p "$work/bare/sound"
+    echo "not a sound" >"$work/bare/sound/explosion3b.wav"
+    start_display
+    start_game "$work/bare"
+    expect_geometry "x=0 y=0 width=640 height=480 decorations=0"
+    "$driver" move 200 120
+    press m
+    expect_geometry "x=200 y=120 width=640 height=480 decorations=0"
+    release m
+    quit_with_escape
+    ;;
+  start_sound)
+    # The sound plays at the start and again at each new game (F1, read as
+    # the key held at this instant).
+    mkdir -p "$work/sounding/sound"
+    "$driver" write-wav "$work/sounding/sound/explosion3b.wav" || fail "could not write the test sound"
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw"
+    start_display
+    start_game "$work/sounding"
+    "$driver" find VALDORIK >/dev/null || fail "no game window"
+    expect_loud_after 0 "the start sound was not played"
+    expect_quiet_end
+    played=$(stat -c %s "$work/played.raw")
+    press F1
+    expect_loud_after "$played" "F1 did not play the sound again"
+    release F1
+    quit_with_escape
+    ;;
+  window_creation_fails)
+    # An 8-bit display has no visual for the context: the start fails with
+    # its message box, and once that is answered the game exits with 1.
+    mkdir -p "$game_folder"
+    start_display 8
+    start_game "$game_folder"
+    "$driver" answer ERROR || fail "no message box"
+    expect_exit 1
+    grep -q "^ERROR: Window Creation Error.$" "$work/stderr" || fail "stderr does not tell the failure"
+    ;;
+  no_display)
+    mkdir -p "$game_folder"
+    (unset DISPLAY WAYLAND_DISPLAY; cd "$game_folder" && exec "$game") 2>"$work/stderr" &
+    game_pid=$!
+    expect_exit 1 10
+    grep -q "no display" "$work/stderr" || fail "stderr does not say that there is no display"
+    ;;
+  *)
+    echo "unknown case $case_name" >&2
+    exit 2
+    ;;
+esac
+echo "PASS ($case_name)"
