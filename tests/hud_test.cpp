@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,16 +52,9 @@ class HudTest : public WorldTest {
     WorldTest::SetUp();
     AllocateTextureSlots();
     // A 16 x 16 title picture: green with a transparent left half of its bottom row.
-    ImageSlot& title = TextureSlots[3];
-    title.width = title.height = 16;
-    title.bytesPerPixel = 3;
-    title.pixels = new uint8_t[16 * 16 * 3];
-    for (int k = 0; k < 16 * 16; ++k) {
-      const bool key = k < 8;
-      title.pixels[k * 3 + 0] = key ? 255 : 0;
-      title.pixels[k * 3 + 1] = key ? 0 : PictureGreen;
-      title.pixels[k * 3 + 2] = key ? 246 : 0;
-    }
+    std::vector<Rgba> title(16 * 16, Rgba{0, PictureGreen, 0, 255});
+    std::fill_n(title.begin(), 8, Rgba{255, 0, 246, 255});
+    MakePicture(3, 16, title);
     map_sx = 17;
     map_sy = 45;
     map_ex = 20;

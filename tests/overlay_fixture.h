@@ -1,5 +1,5 @@
-// Shared by the overlay tests: a live overlay buffer and picture table, and
-// pixel readers.
+// Shared by the overlay tests: a live overlay buffer and picture table, pixel
+// readers, and small hand-made pictures.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,6 +32,18 @@ inline std::vector<Point> InkedPixels() {
 
 inline std::vector<uint8_t> OverlaySnapshot() {
   return std::vector<uint8_t>(OverlayBuffer, OverlayBuffer + OverlayWidth * OverlayHeight * 4);
+}
+
+// Gives `slot` a width x height picture (square unless told), filled with the
+// colours in turn; row 0 is its bottom row.
+inline void MakePicture(int slot, int width, const std::vector<Rgba>& colours, int height = 0) {
+  ImageSlot& image = TextureSlots[slot];
+  image.width = width;
+  image.height = height ? height : width;
+  image.bytesPerPixel = 3;
+  image.pixels = new uint8_t[image.width * image.height * 3];
+  for (int k = 0; k < image.width * image.height; ++k)
+    for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
 }
 
 class OverlayTest : public ::testing::Test {

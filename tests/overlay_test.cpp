@@ -81,19 +81,7 @@ TEST_F(OverlayTest, LinesAreClippedPixelByPixel) {
   EXPECT_EQ(corner.back(), (Point{639, 479}));
 }
 
-class PictureTest : public OverlayTest {
- protected:
-  // A width x height picture (square unless told); row 0 is its bottom row.
-  void MakePicture(int slot, int width, const std::vector<Rgba>& colours, int height = 0) {
-    ImageSlot& image = TextureSlots[slot];
-    image.width = width;
-    image.height = height ? height : width;
-    image.bytesPerPixel = 3;
-    image.pixels = new uint8_t[image.width * image.height * 3];
-    for (int k = 0; k < image.width * image.height; ++k)
-      for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
-  }
-};
+using PictureTest = OverlayTest;
 
 TEST_F(PictureTest, StandsUprightAndSkipsBothTransparentColours) {
   // Bottom row: magenta key, pure black, near-magenta, near-black.

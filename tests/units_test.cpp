@@ -98,12 +98,9 @@ TEST_F(UnitsTest, SquaresCoverOneUnitSizeOffCentreForEvenWidths) {
 TEST_F(UnitsTest, SpritesReadOnlyPicturesThatExist) {
   EXPECT_EQ(SpritePictureOf(30).n, 0);  // no slot table at all
   AllocateTextureSlots();
-  auto fill = [](int slot, int w, int h) {
-    TextureSlots[slot] = {new uint8_t[w * h * 3](), w, h, 3};
-  };
-  fill(30, 8, 8);
-  fill(31, 8, 4);  // stored shorter than wide
-  fill(32, 4, 8);
+  MakePicture(30, 8, {{0, 0, 0, 255}});
+  MakePicture(31, 8, {{0, 0, 0, 255}}, 4);  // stored shorter than wide
+  MakePicture(32, 4, {{0, 0, 0, 255}}, 8);
   for (auto [slot, n, rows] :
        {std::tuple{30, 8, 8}, {31, 8, 4}, {32, 4, 4}, {33, 0, 0}, {-1, 0, 0}, {TextureSlotCount, 0, 0}, {65535, 0, 0}}) {
     EXPECT_EQ(SpritePictureOf(slot).n, n) << slot;
