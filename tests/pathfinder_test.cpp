@@ -32,7 +32,6 @@ class PathfinderTest : public WorldTest {
     pf.ReadFirstStep();
     return {pf.out_x, pf.out_y};
   }
-  void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
   static UnitRecord& Unit(int id, int x, int y) {
     UnitRecord& u = UnitTable[id];
     u = UnitRecord{};

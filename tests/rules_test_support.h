@@ -39,6 +39,8 @@ class WorldTest : public ::testing::Test {
     StartHeadlessWorld();
   }
   void TearDown() override { StopHeadlessWorld(); }
+
+  static void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
 };
 
 class RulesTest : public WorldTest {

@@ -31,7 +31,6 @@ class TerrainMeshTest : public WorldTest {
     for (int i = 0; i < CellsPerLayer; ++i) TerrainCodes[i] = static_cast<uint8_t>(code);
   }
   static MapCell& Cell(int c, int r) { return MapCells[CellIndex(c, r)]; }
-  static void SetCode(int c, int r, int code) { TerrainCodes[CellIndex(c, r)] = static_cast<uint8_t>(code); }
   // Every face of the cell gets its own texture so the output can be sorted by face.
   static void MarkFaces(int c, int r) { SetFaceTextures(Cell(c, r), 6, 7, 2, 3, 4, 5); }
   static int TrianglesWithTexture(int texture) {
