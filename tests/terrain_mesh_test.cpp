@@ -330,11 +330,15 @@ TEST_F(TerrainMeshTest, EveryEmitterWritesItsCornersInOrderWithTheirTextureCoord
   }
 }
 
-TEST_F(TerrainMeshTest, NewWorldIsAFlatGrassFloor) {
+TEST_F(TerrainMeshTest, NewWorldIsAFlatGrassFloorSplitByEachCellsDiagonal) {
   BuildDefaultView();
   EXPECT_EQ(TerrainTriangleCount, 40 * 40 * 2);
   for (int v = 0; v < TerrainVertexCount; ++v) EXPECT_EQ(TerrainVertices[v].z, 0.0f);
   for (int j = 0; j < TerrainTriangleCount; ++j) EXPECT_EQ(TerrainTriangles[j].texture, 1);
+  // The mesh follows each cell's own diagonal: the first cell (12, 12) splits
+  // along corners 0-3 and starts at corner 0, the next one starts at corner 2.
+  EXPECT_EQ(TerrainVertices[TerrainTriangles[0].vertex[0]].y, -20.0f);
+  EXPECT_EQ(TerrainVertices[TerrainTriangles[2].vertex[0]].y, -19.0f);
 }
 
 }  // namespace
