@@ -229,6 +229,47 @@ case $case_name in
     pointer_picks 639 479
     quit_with_escape
     ;;
+  play_view_walk_spin)
+    start_display
+    "$driver" move 400 306
+    start_dealt_game
+    see --within 20 title "$(status_line 32 32)"
+    # Backspace (looked at in the 30-frame count) puts the view origin ten
+    # cells short of the leader's (32, 4): just out of sight.
+    hold_until BackSpace --each title "$(status_line 22 -6)"
+    see --within 0 --view 22,-6 no-leader@32,4
+    # An arrow scrolls one cell a step, and the leader comes into sight.
+    tap_once Right --each title "$(status_line 23 -6)"
+    see --view 23,-6 leader@32,4
+    tap_once Up --each title "$(status_line 23 -5)"
+    see --view 23,-5 leader@32,4
+    tap_once Down --each title "$(status_line 23 -6)"
+    # Holding the right button on a cell walks the leader there, three cells.
+    "$driver" point-at 9 7 >/dev/null || fail "could not point at (32, 1)"
+    see --view 23,-6 mark@32,1 leader@32,4
+    hold_until Button3 --view 23,-6 --within 8 leader@32,1 no-leader@32,4
+    see --each title "line:360=selected_unit=0"
+    # Space turns the view by the pointer's x (x / 640 * 360 degrees); the
+    # leader goes round the view centre but stands upright, as on the screen
+    # before. Letting Space go keeps the turn.
+    "$driver" move 576 400
+    hold_until space --view 23,-6 --spin 324 leader@32,1
+    sleep 0.2
+    see --within 0 --view 23,-6 --spin 324 leader@32,1
+    "$driver" move 528 400
+    hold_until space --view 23,-6 --spin 297 leader@32,1
+    # F1 starts a new game: camera and view as at the start, whatever zoom
+    # (Page Up) and tilt (Shift+Up) did. The mark shows the camera.
+    "$driver" move 400 306
+    "$driver" hold Prior 300
+    press Shift_L
+    "$driver" hold Up 300
+    release Shift_L
+    see --each --view 23,-6 title "$(status_line 23 -6)" no-mark@28,-11
+    hold_until F1 --each title "$(status_line 32 32)" "line:320=empire_0_gold=1000.00" mark@37,27
+    see title "line:320=empire_0_gold=1000.50"
+    quit_with_escape
+    ;;
   *)
     echo "unknown case $case_name" >&2
     exit 2
