@@ -17,7 +17,7 @@
 // OPTIONS: --within SECONDS (default 5; 0 looks once), --each (every check
 // passes in some picture, not necessarily the same one: unit labels wander
 // over the text now and then), --view SX,SY (view centre, default 32,32),
-// --spin DEGREES (CameraSpin, default 0).
+// --spin DEGREES (CameraSpin, default 0), --size UNITSIZE (default as loaded).
 // CHECKS:  line:Y=TEXT        the HUD line at (40, Y) shows exactly TEXT
 //          title | no-title   the title picture is shown at (200, 200) / is not
 //          mark@X,Y           the red cursor mark covers cell (X, Y)
@@ -56,7 +56,6 @@ constexpr int Width = OverlayWidth, Height = OverlayHeight;
 constexpr int BlockX = 40;                      // where the HUD's lines start
 constexpr int TitleX = 200, TitleY = 200;       // the title picture's bottom-left corner
 constexpr int LeaderId = 0, LeaderSlot = 10;    // entry 0, type 10
-constexpr float LoadUnitSize = 1.5999999f;
 
 // --- Pictures of the window, in overlay orientation (row 0 at the bottom). ---
 
@@ -209,6 +208,7 @@ Matrix Perspective() {
 struct Scene {
   int viewX = 32, viewY = 32;
   float spin = 0.0f;
+  float unitSize = 1.5999999f;  // as loaded; F2 to F4 change it
   bool title = false;  // the title picture lies over the status lines
 };
 
@@ -343,7 +343,7 @@ struct LeaderLook {
 
 LeaderLook LookForLeader(const Shot& shot, const Scene& scene, int cellX, int cellY) {
   const Matrix anchor = Camera(scene) * Translate(cellX - scene.viewX + 0.5, cellY - scene.viewY + 0.5,
-                                                  LoadUnitSize / 2.0f);
+                                                  scene.unitSize / 2.0f);
   LeaderLook look;
   // The picture: each square's colour at its projected centre. Standing squares
   // are turned against the spin and raised upright, as the game draws them.
@@ -353,8 +353,8 @@ LeaderLook LookForLeader(const Shot& shot, const Scene& scene, int cellX, int ce
     for (int j = 0; j < picture.n; ++j) {
       const uint8_t* p = picture.pixels + (i * picture.n + j) * 3;
       if (IsBlackPixel(p)) continue;
-      const WindowPosition c = Project(standing, SquareOffset(j, picture.n, LoadUnitSize),
-                                       SquareOffset(i, picture.n, LoadUnitSize), 0.0);
+      const WindowPosition c = Project(standing, SquareOffset(j, picture.n, scene.unitSize),
+                                       SquareOffset(i, picture.n, scene.unitSize), 0.0);
       const int x = static_cast<int>(std::floor(c.x)), y = static_cast<int>(std::floor(c.y));
       if (shot.Inside(x, y) && Hidden(scene, x, y)) continue;
       ++look.squares;
@@ -423,6 +423,7 @@ bool ParseExpectation(int argc, char** argv, int first, Expectation& e) {
     else if (word == "--each") e.each = true;
     else if (word == "--view" && k + 1 < argc) std::sscanf(argv[++k], "%d,%d", &e.scene.viewX, &e.scene.viewY);
     else if (word == "--spin" && k + 1 < argc) e.scene.spin = static_cast<float>(std::atof(argv[++k]));
+    else if (word == "--size" && k + 1 < argc) e.scene.unitSize = std::strtof(argv[++k], nullptr);
     else words.push_back(word);
   }
   for (const std::string& word : words) e.scene.title |= word == "title";

@@ -249,6 +249,9 @@ case $case_name in
     see --view 23,-6 mark@32,1 leader@32,4
     hold_until Button3 --view 23,-6 --within 8 leader@32,1 no-leader@32,4
     see --each title "line:360=selected_unit=0"
+    # F4 doubles the pictures (3.2 across, centre lifted to 1.6); F3 gives back the size they load with.
+    hold_until F4 --view 23,-6 --size 3.1999998 leader@32,1
+    hold_until F3 --view 23,-6 leader@32,1
     # Space turns the view by the pointer's x (x / 640 * 360 degrees); the
     # leader goes round the view centre but stands upright, as on the screen
     # before. Letting Space go keeps the turn.
