@@ -59,15 +59,15 @@ constexpr int LeaderId = 0, LeaderSlot = 10;    // entry 0, type 10
 
 // --- Pictures of the window, in overlay orientation (row 0 at the bottom). ---
 
-struct Rgb {
+struct Pixel {
   uint8_t r, g, b;
-  bool operator==(const Rgb&) const = default;
+  bool operator==(const Pixel&) const = default;
 };
-constexpr Rgb White{255, 255, 255};
+constexpr Pixel White{255, 255, 255};
 
 struct Shot {
-  std::vector<Rgb> pixels = std::vector<Rgb>(Width * Height);
-  Rgb At(int x, int y) const { return pixels[y * Width + x]; }
+  std::vector<Pixel> pixels = std::vector<Pixel>(Width * Height);
+  Pixel At(int x, int y) const { return pixels[y * Width + x]; }
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
 };
 
@@ -109,7 +109,7 @@ void LoadPicture(int slot) {
       std::fprintf(stderr, "window_driver: %s: %s\n", asset.path, LastBitmapError().c_str());
 }
 
-Rgb OverlayAt(int x, int y) {
+Pixel OverlayAt(int x, int y) {
   const uint8_t* p = OverlayBuffer + (y * Width + x) * 4;
   return {p[0], p[1], p[2]};
 }
@@ -295,7 +295,7 @@ bool Hidden(const Scene& scene, int x, int y) {
   return scene.title && covered[y * Width + x];
 }
 
-bool RedTinted(Rgb p) { return p.r > 0 && p.g == 0 && p.b == 0; }
+bool RedTinted(Pixel p) { return p.r > 0 && p.g == 0 && p.b == 0; }
 
 // Whether a pixel centre lies inside the projected cell quad, pushed out (or
 // in, for a negative margin) by `margin` pixels.
@@ -358,7 +358,7 @@ LeaderLook LookForLeader(const Shot& shot, const Scene& scene, int cellX, int ce
       const int x = static_cast<int>(std::floor(c.x)), y = static_cast<int>(std::floor(c.y));
       if (shot.Inside(x, y) && Hidden(scene, x, y)) continue;
       ++look.squares;
-      look.matching += shot.Inside(x, y) && shot.At(x, y) == Rgb{p[0], p[1], p[2]};
+      look.matching += shot.Inside(x, y) && shot.At(x, y) == Pixel{p[0], p[1], p[2]};
     }
   // The id label at the projected centre, in the small font.
   const WindowPosition centre = Project(anchor, 0, 0, 0);
