@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -214,6 +215,43 @@ TEST_F(BitmapLoaderTest, BadSlotNumbersAreRefused) {
   EXPECT_FALSE(Load(-1));
   EXPECT_FALSE(Load(TextureSlotCount));
   EXPECT_TRUE(Load(TextureSlotCount - 1)) << LastBitmapError();
+}
+
+TEST_F(BitmapLoaderTest, MemoryAndFileGiveTheSameVerdictAndPixels) {
+  BmpBytes square;
+  square.width = square.height = 7;
+  const std::vector<uint8_t> good = square.Encode();
+  BmpBytes shifted = square;
+  shifted.pixel_offset = 70;
+  BmpBytes wide = square;
+  wide.height = 5;
+  const std::vector<std::vector<uint8_t>> inputs = {
+      good,
+      shifted.Encode(),
+      wide.Encode(),
+      std::vector<uint8_t>(good.begin(), good.end() - 1),
+      std::vector<uint8_t>(good.begin(), good.begin() + 54),
+      std::vector<uint8_t>(good.begin(), good.begin() + 20),
+      {},
+  };
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    Preload(50, 4);
+    Preload(51, 4);
+    Write(inputs[i]);
+    const bool from_file = Load(50);
+    const std::string file_error = LastBitmapError();
+    const bool from_memory = LoadBitmapSlotFromMemory(inputs[i].data(), inputs[i].size(), 51, "memory");
+    EXPECT_EQ(from_file, from_memory) << "input " << i;
+    EXPECT_EQ(file_error, LastBitmapError()) << "input " << i;
+    const ImageSlot &a = TextureSlots[50], &b = TextureSlots[51];
+    ASSERT_EQ(a.width, b.width) << "input " << i;
+    EXPECT_EQ(a.pixels == nullptr, b.pixels == nullptr) << "input " << i;
+    if (a.pixels && b.pixels) {
+      const size_t bytes = size_t(a.width) * size_t(a.width) * 3;
+      EXPECT_TRUE(std::equal(a.pixels, a.pixels + bytes, b.pixels)) << "input " << i;
+    }
+  }
+  EXPECT_FALSE(LoadBitmapSlotFromMemory(inputs[0].data(), inputs[0].size(), TextureSlotCount, "memory"));
 }
 
 TEST(HostPath, BackslashesBecomeSlashes) {

@@ -37,6 +37,22 @@ class NewGameTest : public ::testing::Test {
   void TearDown() override { StopHeadlessWorld(); }
 };
 
+TEST(WorldLifecycle, AllocatingAgainReusesTheUnitTableCleared) {
+  AllocateWorld();
+  UnitRecord* first = UnitTable;
+  UnitTable[84].in_use = 1;
+  UnitTable[200].gold = 5.0f;
+  ReleaseWorld();
+  ASSERT_EQ(UnitTable, first) << "the table outlives the rest of the world";
+  AllocateWorld();  // a second table here would leave the first one unreachable
+  EXPECT_EQ(UnitTable, first);
+  EXPECT_EQ(UnitTable[84].in_use, 0);
+  EXPECT_EQ(UnitTable[200].gold, 0.0f);
+  ReleaseWorld();
+  delete[] UnitTable;
+  UnitTable = nullptr;
+}
+
 TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
   EXPECT_EQ(UnitSize, 1.5999999f);
   EXPECT_LT(UnitSize, 1.6f);
