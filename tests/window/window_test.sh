@@ -244,6 +244,8 @@ case $case_name in
     tap_once Up --each title "$(status_line 23 -5)"
     see --view 23,-5 leader@32,4
     tap_once Down --each title "$(status_line 23 -6)"
+    tap_once Left --each title "$(status_line 22 -6)"
+    tap_once Right --each title "$(status_line 23 -6)"
     # Holding the right button on a cell walks the leader there, three cells.
     "$driver" point-at 9 7 >/dev/null || fail "could not point at (32, 1)"
     see --view 23,-6 mark@32,1 leader@32,4
