@@ -25,6 +25,8 @@ void LoadPictures(int first, int end) {
   for (int i = first; i < end; ++i) LoadBitmapSlot(PictureAssets[i].path, PictureAssets[i].slot);
 }
 
+}  // namespace
+
 // Fixed for the whole run; the frame switches blending and texturing per pass.
 void SetFixedGlState() {
   glEnable(GL_TEXTURE_2D);
@@ -40,8 +42,6 @@ void SetFixedGlState() {
   glAlphaFunc(GL_GREATER, 0.1f);
   glEnable(GL_COLOR_MATERIAL);
 }
-
-}  // namespace
 
 bool UploadFloorTextures() {
   glDisable(GL_BLEND);

@@ -14,6 +14,9 @@
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
 //   window_driver write-wav PATH             a short loud tone, 16-bit mono
 //
+// The commands that read the window's pixels (expect, hold-until, read-line,
+// screenshot, point-at) are described in screen_checks.cpp.
+//
 // Exit status 0 on success, 1 when the check or the wait failed, 2 on bad use.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -31,11 +34,11 @@
 #include <thread>
 #include <vector>
 
+#include "window_driver.h"
+
 namespace {
 
 constexpr int WindowWaitSeconds = 30;  // generous: the machine may be busy
-
-void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 // The title as stored, whatever its encoding (message boxes use UTF-8).
 std::string WindowName(Display* display, Window window) {
@@ -63,6 +66,10 @@ Window FindMappedWindow(Display* display, Window parent, const std::string& titl
   return found;
 }
 
+}  // namespace
+
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
 Window WaitForWindow(Display* display, const std::string& title) {
   for (int tries = 0; tries < WindowWaitSeconds * 20; ++tries) {
     if (Window window = FindMappedWindow(display, DefaultRootWindow(display), title)) return window;
@@ -72,6 +79,8 @@ Window WaitForWindow(Display* display, const std::string& title) {
                WindowWaitSeconds);
   return 0;
 }
+
+namespace {
 
 // Decorations as the window asks for them through _MOTIF_WM_HINTS:
 // -1 when it does not say (a window manager would decorate it).
@@ -130,7 +139,15 @@ int Close(Display* display, const std::string& title) {
   return 0;
 }
 
+}  // namespace
+
+// "Button1" to "Button3" are the pointer's buttons; anything else is a keysym name.
 int Key(Display* display, const char* name, bool down) {
+  if (std::strncmp(name, "Button", 6) == 0 && name[6] >= '1' && name[6] <= '3' && !name[7]) {
+    XTestFakeButtonEvent(display, static_cast<unsigned>(name[6] - '0'), down, CurrentTime);
+    XFlush(display);
+    return 0;
+  }
   const KeySym symbol = XStringToKeysym(name);
   const KeyCode code = symbol == NoSymbol ? 0 : XKeysymToKeycode(display, symbol);
   if (!code) {
@@ -142,17 +159,23 @@ int Key(Display* display, const char* name, bool down) {
   return 0;
 }
 
+namespace {
+
 int Hold(Display* display, const char* name, int milliseconds) {
   if (int status = Key(display, name, true)) return status;
   Pause(milliseconds);
   return Key(display, name, false);
 }
 
+}  // namespace
+
 int Move(Display* display, int x, int y) {
   XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
   XSync(display, False);
   return 0;
 }
+
+namespace {
 
 bool StillShown(Display* display, Window window, const std::string& title) {
   return FindMappedWindow(display, DefaultRootWindow(display), title) == window;
@@ -253,6 +276,7 @@ int main(int argc, char** argv) {
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   int status = 2;
   if (command == "announce-wm-hints") status = AnnounceWmHints(display);
+  else if (int screen = RunScreenCommand(display, argc, argv); screen >= 0) status = screen;
   else if (argc < 3) status = Usage();
   else if (command == "find") status = Find(display, argv[2]);
   else if (command == "close") status = Close(display, argv[2]);
