@@ -179,13 +179,11 @@ TEST_F(Commands, F1StartsANewGameInTheMiddleOfTheFrame) {
   KeepOnlyLeaders();
   UnitTable[1].dead = 1;
   KeyState[KeyF1] = 1;
-  const float computer_gold = TreasuryOf(EmpireComputer);
   RunRulesFrame();
   EXPECT_EQ(FrameCounter, 0);
   EXPECT_EQ(VictoryPlayer, 0) << "the check is not due at frame 0";
   EXPECT_EQ(UnitTable[1].dead, 0);
   EXPECT_EQ(TreasuryOf(EmpireComputer), 1000.0f);
-  EXPECT_NE(computer_gold, 1000.5f);
   int in_use = 0;
   for (int i = 0; i < UnitCount; ++i) in_use += UnitTable[i].in_use;
   EXPECT_EQ(in_use, 85);
