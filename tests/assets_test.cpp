@@ -98,18 +98,14 @@ TEST(GameFolder, StartSoundIsAShortMono16BitExplosion) {
   const std::vector<uint8_t> b = ReadAll(GameFile(StartSoundPath));
   ASSERT_GE(b.size(), 44u);
   EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
-  EXPECT_EQ(U32(b, 4), b.size() - 8);
   EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
-  EXPECT_EQ(U32(b, 16), 16u);
-  EXPECT_EQ(U16(b, 20), 1);  // PCM
-  EXPECT_EQ(U16(b, 22), 1);  // mono
-  const uint32_t rate = U32(b, 24);
-  EXPECT_EQ(U32(b, 28), rate * 2);
-  EXPECT_EQ(U16(b, 32), 2);
-  EXPECT_EQ(U16(b, 34), 16);
   EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
-  const uint32_t data = U32(b, 40);
+  const uint32_t rate = U32(b, 24), data = U32(b, 40);
   ASSERT_EQ(data, b.size() - 44);
+  // RIFF size, fmt size, PCM, mono, bytes per second, block size, 16 bits.
+  for (auto [at, width, value] : {std::tuple{4, 4, uint32_t(b.size() - 8)}, {16, 4, 16u}, {20, 2, 1u}, {22, 2, 1u},
+                                  {28, 4, rate * 2}, {32, 2, 2u}, {34, 2, 16u}})
+    EXPECT_EQ(width == 4 ? U32(b, at) : U16(b, at), value) << "byte " << at;
   const double seconds = double(data / 2) / rate;
   EXPECT_GE(seconds, 0.5);
   EXPECT_LE(seconds, 2.0);
@@ -118,8 +114,8 @@ TEST(GameFolder, StartSoundIsAShortMono16BitExplosion) {
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t(U16(b, 44 + i * 2));
   int peak_start = 0, peak_end = 0;
   for (size_t i = 0; i < samples.size(); ++i) {
-    const int a = std::abs(int(samples[i]));
-    (i < samples.size() / 5 ? peak_start : peak_end) = std::max(i < samples.size() / 5 ? peak_start : peak_end, a);
+    int& peak = i < samples.size() / 5 ? peak_start : peak_end;
+    peak = std::max(peak, std::abs(int(samples[i])));
   }
   EXPECT_GT(peak_start, 16000) << "the bang is too quiet";
   EXPECT_LT(peak_end, peak_start / 2) << "the sound should die away";

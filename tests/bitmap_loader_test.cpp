@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -67,12 +68,31 @@ class BitmapLoaderTest : public ::testing::Test {
   }
   bool Load(int slot) { return LoadBitmapSlot(path_.c_str(), slot); }
 
-  // Loads a valid picture into `slot` so a later failure can show whether it was kept.
+  // Loads a valid picture into `slot` and the next one so a later failure can
+  // show whether it was kept.
   void Preload(int slot, int side) {
     BmpBytes bmp;
     bmp.width = bmp.height = side;
     Write(bmp.Encode());
     ASSERT_TRUE(Load(slot)) << LastBitmapError();
+    ASSERT_TRUE(Load(slot + 1)) << LastBitmapError();
+  }
+
+  // Loads `bytes` into `slot` from a file and into `slot + 1` from memory: both
+  // ways must give the same verdict, message and picture.
+  bool LoadBoth(const std::vector<uint8_t>& bytes, int slot) {
+    Write(bytes);
+    const bool from_file = Load(slot);
+    const std::string file_error = LastBitmapError();
+    EXPECT_EQ(LoadBitmapSlotFromMemory(bytes.data(), bytes.size(), slot + 1, "memory"), from_file);
+    EXPECT_EQ(LastBitmapError(), file_error);
+    const ImageSlot &a = TextureSlots[slot], &b = TextureSlots[slot + 1];
+    EXPECT_EQ(a.width, b.width);
+    EXPECT_EQ(a.pixels == nullptr, b.pixels == nullptr);
+    if (a.pixels && b.pixels) {
+      EXPECT_TRUE(std::equal(a.pixels, a.pixels + size_t(a.width) * size_t(a.height) * 3, b.pixels));
+    }
+    return from_file;
   }
 
   // Every pixel of the slot matches the file pixel it came from, red and blue exchanged.
@@ -93,31 +113,15 @@ class BitmapLoaderTest : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(BitmapLoaderTest, Plain64x64LoadsWithRedAndBlueExchanged) {
-  BmpBytes bmp;
-  bmp.width = bmp.height = 64;
-  Write(bmp.Encode());
-  ASSERT_TRUE(Load(33)) << LastBitmapError();
-  ExpectPixelsOf(bmp, TextureSlots[33]);
-  // Bottom file row first: the first slot pixel is the file's first stored pixel.
-  EXPECT_EQ(TextureSlots[33].pixels[0], bmp.shade(0, 0, 2));
-  EXPECT_EQ(TextureSlots[33].pixels[64 * 63 * 3 + 2], bmp.shade(0, 63, 0));
-}
-
-TEST_F(BitmapLoaderTest, PaddedRowsAndLaterPixelOffsetLoadRight) {
-  for (int side : {1, 2, 3, 5, 7, 13}) {
+TEST_F(BitmapLoaderTest, PlainAndPaddedRowsAndLaterPixelOffsetsLoadWithRedAndBlueExchanged) {
+  // Odd sides pad their rows; 138 stands for a writer that put a colour table or a larger header first.
+  for (auto [side, offset] : {std::pair{64, 54u}, {1, 54u}, {2, 54u}, {3, 54u}, {5, 54u}, {7, 54u}, {13, 54u}, {6, 138u}}) {
     BmpBytes bmp;
     bmp.width = bmp.height = side;
-    Write(bmp.Encode());
-    ASSERT_TRUE(Load(40)) << "side " << side << ": " << LastBitmapError();
-    ExpectPixelsOf(bmp, TextureSlots[40]);
+    bmp.pixel_offset = offset;
+    ASSERT_TRUE(LoadBoth(bmp.Encode(), 40)) << "side " << side << ": " << LastBitmapError();
+    ExpectPixelsOf(bmp, TextureSlots[40]);  // bottom file row first, as stored
   }
-  BmpBytes shifted;  // e.g. a writer that put a colour table or a larger header first
-  shifted.width = shifted.height = 6;
-  shifted.pixel_offset = 138;
-  Write(shifted.Encode());
-  ASSERT_TRUE(Load(40)) << LastBitmapError();
-  ExpectPixelsOf(shifted, TextureSlots[40]);
 }
 
 TEST_F(BitmapLoaderTest, ReloadingReplacesThePicture) {
@@ -130,35 +134,48 @@ TEST_F(BitmapLoaderTest, ReloadingReplacesThePicture) {
   ExpectPixelsOf(bigger, TextureSlots[10]);  // under ASan/valgrind the first buffer shows as freed
 }
 
-TEST_F(BitmapLoaderTest, RefusedHeadersKeepTheSlot) {
-  struct Case {
-    const char* what;
-    void (*spoil)(BmpBytes&);
-  } cases[] = {
-      {"8-bit", [](BmpBytes& b) { b.bits = 8; }},
-      {"32-bit", [](BmpBytes& b) { b.bits = 32; }},
-      {"bit count 24 + 256", [](BmpBytes& b) { b.bits = 24 + 256; }},
-      {"RLE compression", [](BmpBytes& b) { b.compression = 1; }},
-      {"bitfields", [](BmpBytes& b) { b.compression = 3; }},
-      {"zero width", [](BmpBytes& b) { b.width = 0; }},
-      {"negative width", [](BmpBytes& b) { b.width = b.height = -8; }},
-      {"top-down rows", [](BmpBytes& b) { b.height = -8; }},
-      {"not square", [](BmpBytes& b) { b.height = 4; }},
-      {"too wide", [](BmpBytes& b) { b.width = b.height = MaxBitmapSide + 4; }},
-      {"huge", [](BmpBytes& b) { b.width = b.height = 0x7FFFFFFF; }},
-  };
-  for (const Case& c : cases) {
-    Preload(31, 8);
-    const uint8_t* kept = TextureSlots[31].pixels;
+TEST_F(BitmapLoaderTest, RefusedFilesKeepTheSlot) {
+  auto spoiled = [](void (*spoil)(BmpBytes&)) {
     BmpBytes bmp;
     bmp.width = bmp.height = 8;
-    c.spoil(bmp);
-    Write(bmp.Encode());
-    EXPECT_FALSE(Load(31)) << c.what;
-    EXPECT_FALSE(LastBitmapError().empty()) << c.what;
-    EXPECT_EQ(TextureSlots[31].pixels, kept) << c.what;
-    EXPECT_EQ(TextureSlots[31].width, 8) << c.what;
+    spoil(bmp);
+    return bmp.Encode();
+  };
+  const std::vector<uint8_t> good = spoiled([](BmpBytes&) {});
+  auto changed = [&](size_t at, uint8_t value) {
+    std::vector<uint8_t> bytes = good;
+    bytes[at] = value;
+    return bytes;
+  };
+  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+      {"8-bit", spoiled([](BmpBytes& b) { b.bits = 8; })},
+      {"32-bit", spoiled([](BmpBytes& b) { b.bits = 32; })},
+      {"bit count 24 + 256", spoiled([](BmpBytes& b) { b.bits = 24 + 256; })},
+      {"RLE compression", spoiled([](BmpBytes& b) { b.compression = 1; })},
+      {"bitfields", spoiled([](BmpBytes& b) { b.compression = 3; })},
+      {"zero width", spoiled([](BmpBytes& b) { b.width = 0; })},
+      {"negative width", spoiled([](BmpBytes& b) { b.width = b.height = -8; })},
+      {"top-down rows", spoiled([](BmpBytes& b) { b.height = -8; })},
+      {"not square", spoiled([](BmpBytes& b) { b.height = 4; })},
+      {"too wide", spoiled([](BmpBytes& b) { b.width = b.height = MaxBitmapSide + 4; })},
+      {"huge", spoiled([](BmpBytes& b) { b.width = b.height = 0x7FFFFFFF; })},
+      {"empty file", {}},
+      {"cut inside the header", std::vector<uint8_t>(good.begin(), good.begin() + 53)},
+      {"not BM", changed(0, 'P')},
+      {"pixels said to start inside the header", changed(10, 20)},
+  };
+  for (const auto& [what, bytes] : cases) {
+    Preload(31, 4);
+    const uint8_t* kept = TextureSlots[31].pixels;
+    EXPECT_FALSE(LoadBoth(bytes, 31)) << what;
+    EXPECT_FALSE(LastBitmapError().empty()) << what;
+    EXPECT_EQ(TextureSlots[31].pixels, kept) << what;
+    EXPECT_EQ(TextureSlots[31].width, 4) << what;
   }
+  const uint8_t* kept = TextureSlots[31].pixels;
+  std::remove(path_.c_str());
+  EXPECT_FALSE(Load(31)) << "missing file";
+  EXPECT_EQ(TextureSlots[31].pixels, kept);
 }
 
 // A unit picture is drawn square by square every frame, so start-up asks
@@ -182,38 +199,13 @@ TEST_F(BitmapLoaderTest, ACallersLimitRefusesLargerPicturesAndKeepsTheSlot) {
   EXPECT_FALSE(LoadBitmapSlot(path_.c_str(), 36, MaxBitmapSide * 2));
 }
 
-TEST_F(BitmapLoaderTest, ShortOrForeignFilesKeepTheSlot) {
-  BmpBytes bmp;
-  bmp.width = bmp.height = 8;
-  std::vector<uint8_t> good = bmp.Encode();
-  std::vector<std::vector<uint8_t>> files = {
-      {},
-      std::vector<uint8_t>(good.begin(), good.begin() + 53),
-      [&] { auto b = good; b[0] = 'P'; return b; }(),
-      [&] { auto b = good; b[10] = 20; return b; }(),  // pixels said to start inside the header
-  };
-  for (size_t i = 0; i < files.size(); ++i) {
-    Preload(32, 4);
-    const uint8_t* kept = TextureSlots[32].pixels;
-    Write(files[i]);
-    EXPECT_FALSE(Load(32)) << "file " << i;
-    EXPECT_EQ(TextureSlots[32].pixels, kept) << "file " << i;
-  }
-  const uint8_t* kept = TextureSlots[32].pixels;
-  std::remove(path_.c_str());
-  EXPECT_FALSE(Load(32));
-  EXPECT_EQ(TextureSlots[32].pixels, kept);
-  EXPECT_EQ(TextureSlots[32].width, 4);
-}
-
 TEST_F(BitmapLoaderTest, CutShortPixelsLeaveTheSlotEmpty) {
   BmpBytes bmp;
   bmp.width = bmp.height = 64;
   std::vector<uint8_t> bytes = bmp.Encode();
   for (size_t keep : {bytes.size() - 1, size_t(54 + 64 * 3 * 10), size_t(54)}) {
     Preload(35, 16);
-    Write(std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(keep)));
-    EXPECT_FALSE(Load(35)) << keep;
+    EXPECT_FALSE(LoadBoth(std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(keep)), 35)) << keep;
     EXPECT_EQ(TextureSlots[35].pixels, nullptr) << keep;
     EXPECT_EQ(TextureSlots[35].width, 0) << keep;
     EXPECT_EQ(TextureSlots[35].height, 0) << keep;
@@ -223,8 +215,7 @@ TEST_F(BitmapLoaderTest, CutShortPixelsLeaveTheSlotEmpty) {
   claim.width = claim.height = MaxBitmapSide;
   std::vector<uint8_t> header = claim.Encode();
   header.resize(54 + 100);
-  Write(header);
-  EXPECT_FALSE(Load(35));
+  EXPECT_FALSE(LoadBoth(header, 35));
   EXPECT_EQ(TextureSlots[35].pixels, nullptr);
 }
 
@@ -235,6 +226,8 @@ TEST_F(BitmapLoaderTest, BadSlotNumbersAreRefused) {
   EXPECT_FALSE(Load(-1));
   EXPECT_FALSE(Load(TextureSlotCount));
   EXPECT_TRUE(Load(TextureSlotCount - 1)) << LastBitmapError();
+  const std::vector<uint8_t> bytes = bmp.Encode();
+  EXPECT_FALSE(LoadBitmapSlotFromMemory(bytes.data(), bytes.size(), TextureSlotCount, "memory"));
 }
 
 TEST(HostPath, BackslashesBecomeSlashes) {

@@ -71,23 +71,6 @@ TEST(SmallFont, CoversItsCodesWithWellFormedGlyphs) {
   }
 }
 
-TEST(SmallFont, LettersAndDigitsKeepTheirRows) {
-  for (int code = 32; code < FontCodeCount; ++code) {
-    const char c = static_cast<char>(code);
-    if (!HasSmallGlyph(code) || c == ' ') continue;
-    const auto [top, bottom] = InkRows(SmallFont[code] + SmallGlyphRowLength, SmallGlyphRowLength, 9);
-    ASSERT_LE(top, bottom) << "'" << c << "' has no ink";
-    const int first = top + 1, last = bottom + 1;
-    if (IsCapitalOrDigit(c)) {
-      EXPECT_EQ(first, 3) << c;
-      EXPECT_EQ(last, 7) << c;
-    } else if (IsLower(c)) {
-      EXPECT_GE(first, 3) << c;
-      EXPECT_EQ(last, IsDescender(c) ? 9 : 7) << c;
-    }
-  }
-}
-
 TEST(SmallFont, MatchesTheExampleGlyphs) {
   EXPECT_EQ(Rows(SmallFont['A'], 8, 1, 9, 3), "000 000 010 101 111 101 101 000 000 ");
   EXPECT_EQ(Rows(SmallFont['g'], 8, 1, 9, 3), "000 000 000 000 010 101 011 001 010 ");
@@ -113,19 +96,29 @@ TEST(LargeFont, CoversItsCodesWithWellFormedGlyphs) {
   }
 }
 
-TEST(LargeFont, LettersAndDigitsKeepTheirRows) {
-  for (int code = 33; code < 127; ++code) {
-    const char c = static_cast<char>(code);
-    const auto [top, bottom] = InkRows(LargeFont[code], LargeGlyphRowLength, LargeGlyphRowCount);
-    ASSERT_LE(top, bottom) << "'" << c << "' has no ink";
-    if (IsCapitalOrDigit(c)) {
-      EXPECT_EQ(top, 2) << c;
-      EXPECT_EQ(bottom, 10) << c;
-    } else if (IsLower(c)) {
-      EXPECT_GE(top, 2) << c;
-      EXPECT_EQ(bottom, IsDescender(c) ? 12 : 10) << c;
+TEST(Fonts, LettersAndDigitsKeepTheirRows) {
+  // Rows counted from the glyph's top; the small font's first row holds its width, not ink.
+  struct Case {
+    const std::array<const char*, FontCodeCount>* font;
+    int row_length, first_ink_row, rows, cap_top, baseline, descender;
+  } cases[] = {{&SmallFont, SmallGlyphRowLength, 1, 9, 3, 7, 9},
+               {&LargeFont, LargeGlyphRowLength, 0, LargeGlyphRowCount, 2, 10, 12}};
+  for (const Case& f : cases)
+    for (int code = 33; code < FontCodeCount; ++code) {
+      const char c = static_cast<char>(code);
+      if (!(*f.font)[code]) continue;
+      auto [top, bottom] = InkRows((*f.font)[code] + f.first_ink_row * f.row_length, f.row_length, f.rows);
+      ASSERT_LE(top, bottom) << "'" << c << "' has no ink";
+      top += f.first_ink_row;
+      bottom += f.first_ink_row;
+      if (IsCapitalOrDigit(c)) {
+        EXPECT_EQ(top, f.cap_top) << c;
+        EXPECT_EQ(bottom, f.baseline) << c;
+      } else if (IsLower(c)) {
+        EXPECT_GE(top, f.cap_top) << c;
+        EXPECT_EQ(bottom, IsDescender(c) ? f.descender : f.baseline) << c;
+      }
     }
-  }
 }
 
 TEST(LargeFont, MatchesTheExampleGlyphs) {
@@ -147,38 +140,6 @@ TEST(Fonts, NoTwoGlyphsShareTheirInk) {
       EXPECT_TRUE(fresh) << "'" << it->second << "' and '" << static_cast<char>(code) << "' look the same";
     }
   }
-}
-
-// Not a check: lays out every glyph and the game's texts for looking at by eye.
-// Run with --gtest_also_run_disabled_tests and VALDORIK_OVERLAY_DUMP set to a
-// folder to get font_sheet.ppm there.
-TEST_F(OverlayTest, DISABLED_FontSheetForTheEye) {
-  std::string small_all, large_all;
-  for (int code = 32; code < 127; ++code) {
-    if (HasSmallGlyph(code)) small_all += static_cast<char>(code);
-    large_all += static_cast<char>(code);
-  }
-  int y = 470;
-  for (size_t start = 0; start < small_all.size(); start += 45, y -= 12) {
-    FormatTextLine("%s", small_all.substr(start, 45).c_str());
-    DrawSmallText(4, y, 255, 255, 255);
-  }
-  FormatTextLine("12 100 HP 37.5 unit 255 selected_unit=4 map_sx=32 gold=12.50");
-  DrawSmallText(4, y, 255, 255, 0);
-  y -= 16;
-  for (size_t start = 0; start < large_all.size(); start += 48, y -= 18) {
-    FormatTextLine("%s", large_all.substr(start, 48).c_str());
-    DrawLargeText(4, y, 255, 255, 255);
-  }
-  for (const char* text : {"WIN32VALDORIKCATAPULTR006B", "map_sx=32 map_sy=32 empire_0_gold=12.50",
-                           "SHIFT-Dir. change view, PGDWN-PGUP zoom.",
-                           "Victory is a tie. (player and computer) VICTORY",
-                           "The quick brown fox jumps over the lazy dog, jiggy."}) {
-    FormatTextLine("%s", text);
-    DrawLargeText(4, y, 255, 255, 255);
-    y -= 18;
-  }
-  DumpOverlayIfAsked("font_sheet");
 }
 
 }  // namespace

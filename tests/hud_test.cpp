@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -7,8 +8,7 @@
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay_fixture.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
@@ -46,24 +46,15 @@ const char* const Prompt = "Press F1 to start a new game.";
 
 constexpr uint8_t PictureGreen = 200;
 
-class HudTest : public ::testing::Test {
+class HudTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(7);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     AllocateTextureSlots();
     // A 16 x 16 title picture: green with a transparent left half of its bottom row.
-    ImageSlot& title = TextureSlots[3];
-    title.width = title.height = 16;
-    title.bytesPerPixel = 3;
-    title.pixels = new uint8_t[16 * 16 * 3];
-    for (int k = 0; k < 16 * 16; ++k) {
-      const bool key = k < 8;
-      title.pixels[k * 3 + 0] = key ? 255 : 0;
-      title.pixels[k * 3 + 1] = key ? 0 : PictureGreen;
-      title.pixels[k * 3 + 2] = key ? 246 : 0;
-    }
+    std::vector<Rgba> title(16 * 16, Rgba{0, PictureGreen, 0, 255});
+    std::fill_n(title.begin(), 8, Rgba{255, 0, 246, 255});
+    MakePicture(3, 16, title);
     map_sx = 17;
     map_sy = 45;
     map_ex = 20;
@@ -73,7 +64,6 @@ class HudTest : public ::testing::Test {
     FrameCounter = 3000;
     ClearOverlay();
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   // The overlay after one HUD pass, with the buffer cleared first.
   std::vector<uint8_t> Hud() {
@@ -103,30 +93,54 @@ std::string FirstDifference(const std::vector<uint8_t>& got, const std::vector<u
   return "";
 }
 
-bool TitlePictureShown() { return OverlayPixel(215, 215) == Rgba{0, PictureGreen, 0, 255}; }
-
-TEST_F(HudTest, StatusLinesShowTheWorldInTheirExactWords) {
-  const std::vector<uint8_t> hud = Hud();
+// What the HUD should draw: a block of lines at x 40; for a finished game also
+// the outcome messages, the title picture and the prompt.
+std::vector<uint8_t> Expected(const Lines& block, const Lines& outcomes, bool picture) {
   ClearOverlay();
-  DrawLines(40, StatusLines);
-  EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "");
-  // The block's first glyphs sit on rows 408-419; nothing above them.
-  for (auto [x, y] : InkedPixels()) EXPECT_LT(y, 420);
+  DrawLines(40, block);
+  DrawLines(100, outcomes);
+  if (picture) BlitPicture(200, 200, 3);
+  if (!outcomes.empty()) DrawLines(100, {{260, Prompt}});
+  return OverlaySnapshot();
 }
 
-TEST_F(HudTest, HelpVisibleSwapsTheStatusLinesForTheHelpPage) {
-  HelpVisible = 1;
-  const std::vector<uint8_t> help = Hud();
-  EXPECT_EQ(HelpVisible, 1) << "only a finished game closes the help page";
-  ClearOverlay();
-  DrawLines(40, HelpPage);
-  EXPECT_EQ(FirstDifference(help, OverlaySnapshot()), "");
+bool TitlePictureShown() { return OverlayPixel(215, 215) == Rgba{0, PictureGreen, 0, 255}; }
 
-  HelpVisible = 0;
-  const std::vector<uint8_t> status = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  EXPECT_EQ(FirstDifference(status, OverlaySnapshot()), "");
+TEST_F(HudTest, EachStateDrawsExactlyItsLinesPictureAndPrompt) {
+  const Lines all = {{280, PlayerWins}, {280, ComputerWins}, {280, Tie}};  // one place, the tie last
+  struct Case {
+    const char* what;
+    int help, frame, player, computer, tie;
+    const Lines& block;
+    Lines outcomes;
+    bool picture;
+  } cases[] = {
+      {"status", 0, 3000, 0, 0, 0, StatusLines, {}, false},
+      {"help", 1, 3000, 0, 0, 0, HelpPage, {}, false},
+      {"first frame", 0, 1, 0, 0, 0, StatusLines, {}, true},
+      {"player wins", 0, 3000, 1, 0, 0, StatusLines, {{280, PlayerWins}}, true},
+      {"computer wins", 0, 3000, 0, 1, 0, StatusLines, {{280, ComputerWins}}, true},
+      {"tie", 0, 3000, 0, 0, 1, StatusLines, {{280, Tie}}, true},
+      {"all three flags", 0, 3000, 1, 1, 1, StatusLines, all, true},
+  };
+  for (const Case& c : cases) {
+    HelpVisible = c.help;
+    FrameCounter = c.frame;
+    VictoryPlayer = c.player;
+    VictoryComputer = c.computer;
+    VictoryTie = c.tie;
+    const std::vector<uint8_t> hud = Hud();
+    EXPECT_EQ(HelpVisible, c.help) << c.what << ": only a finished game closes the help page";
+    EXPECT_EQ(FirstDifference(hud, Expected(c.block, c.outcomes, c.picture)), "") << c.what;
+  }
+  // The block's first glyphs sit on rows 408-419; nothing above them.
+  VictoryPlayer = VictoryComputer = VictoryTie = 0;
+  Hud();
+  for (auto [x, y] : InkedPixels()) EXPECT_LT(y, 420);
+  // The tie text is the longest: its tail stands alone past the others.
+  VictoryPlayer = VictoryComputer = VictoryTie = 1;
+  Hud();
+  EXPECT_EQ(OverlayPixel(100 + 62 * 8 + 2, 270)[3], 255);  // the foot of its last Y
 }
 
 TEST_F(HudTest, TitlePictureDuringTheFirstFramesUnlessHelpIsOpen) {
@@ -149,79 +163,14 @@ TEST_F(HudTest, TitlePictureDuringTheFirstFramesUnlessHelpIsOpen) {
   EXPECT_TRUE(TitlePictureShown()) << "closing help brings it back";
 }
 
-TEST_F(HudTest, FirstFrameOfAGameShowsStatusAndPicture) {
-  FrameCounter = 1;
-  const std::vector<uint8_t> hud = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  BlitPicture(200, 200, 3);
-  EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "");
-}
-
-TEST_F(HudTest, EachOutcomeShowsItsMessagePictureAndPrompt) {
-  struct Case {
-    int* flag;
-    const char* message;
-  } cases[] = {{&VictoryPlayer, PlayerWins}, {&VictoryComputer, ComputerWins}, {&VictoryTie, Tie}};
-  for (const Case& c : cases) {
-    VictoryPlayer = VictoryComputer = VictoryTie = 0;
-    *c.flag = 1;
-    const std::vector<uint8_t> hud = Hud();
-    ClearOverlay();
-    DrawLines(40, StatusLines);
-    DrawLines(100, {{280, c.message}});
-    BlitPicture(200, 200, 3);
-    DrawLines(100, {{260, Prompt}});
-    EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "") << c.message;
-  }
-}
-
 TEST_F(HudTest, GameOverShowsHelpForOneFrameOnlyThenStatusLines) {
   VictoryComputer = 1;
   HelpVisible = 1;  // H was pressed in this frame
   const std::vector<uint8_t> first = Hud();
   EXPECT_EQ(HelpVisible, 0);
-  ClearOverlay();
-  DrawLines(40, HelpPage);
-  DrawLines(100, {{280, ComputerWins}});
-  BlitPicture(200, 200, 3);
-  DrawLines(100, {{260, Prompt}});
-  EXPECT_EQ(FirstDifference(first, OverlaySnapshot()), "");
-
+  EXPECT_EQ(FirstDifference(first, Expected(HelpPage, {{280, ComputerWins}}, true)), "");
   const std::vector<uint8_t> next = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  DrawLines(100, {{280, ComputerWins}});
-  BlitPicture(200, 200, 3);
-  DrawLines(100, {{260, Prompt}});
-  EXPECT_EQ(FirstDifference(next, OverlaySnapshot()), "");
-}
-
-TEST_F(HudTest, AllThreeOutcomesShareOnePlaceWithTheTieLast) {
-  VictoryPlayer = VictoryComputer = VictoryTie = 1;
-  const std::vector<uint8_t> hud = Hud();
-  ClearOverlay();
-  DrawLines(40, StatusLines);
-  DrawLines(100, {{280, PlayerWins}, {280, ComputerWins}, {280, Tie}});
-  BlitPicture(200, 200, 3);
-  DrawLines(100, {{260, Prompt}});
-  EXPECT_EQ(FirstDifference(hud, OverlaySnapshot()), "");
-  // The tie text is the longest: its tail stands alone past the others.
-  EXPECT_EQ(OverlayPixel(100 + 62 * 8 + 2, 270)[3], 255);  // the foot of its last Y
-}
-
-// Not a check: the first frame of a game, a help frame and a finished game,
-// for looking at by eye (see DISABLED_FontSheetForTheEye for how to run it).
-TEST_F(HudTest, DISABLED_HudForTheEye) {
-  FrameCounter = 1;
-  Hud();
-  DumpOverlayIfAsked("hud_first_frame");
-  HelpVisible = 1;
-  Hud();
-  DumpOverlayIfAsked("hud_help");
-  VictoryTie = 1;
-  Hud();
-  DumpOverlayIfAsked("hud_game_over");
+  EXPECT_EQ(FirstDifference(next, Expected(StatusLines, {{280, ComputerWins}}, true)), "");
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 // Shared by the overlay tests: a live overlay buffer and picture table, pixel
-// readers, and a dump of the overlay as a picture for looking at by eye.
+// readers, and small hand-made pictures.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,19 +34,16 @@ inline std::vector<uint8_t> OverlaySnapshot() {
   return std::vector<uint8_t>(OverlayBuffer, OverlayBuffer + OverlayWidth * OverlayHeight * 4);
 }
 
-// Writes the overlay as a binary PPM, top row first as a viewer expects,
-// when the environment variable VALDORIK_OVERLAY_DUMP names a folder.
-inline void DumpOverlayIfAsked(const std::string& name) {
-  const char* folder = std::getenv("VALDORIK_OVERLAY_DUMP");
-  if (!folder) return;
-  std::ofstream out(std::string(folder) + "/" + name + ".ppm", std::ios::binary);
-  out << "P6\n" << OverlayWidth << " " << OverlayHeight << "\n255\n";
-  for (int y = OverlayHeight - 1; y >= 0; --y)
-    for (int x = 0; x < OverlayWidth; ++x) {
-      const Rgba p = OverlayPixel(x, y);
-      const char rgb[3] = {static_cast<char>(p[0]), static_cast<char>(p[1]), static_cast<char>(p[2])};
-      out.write(rgb, 3);
-    }
+// Gives `slot` a width x height picture (square unless told), filled with the
+// colours in turn; row 0 is its bottom row.
+inline void MakePicture(int slot, int width, const std::vector<Rgba>& colours, int height = 0) {
+  ImageSlot& image = TextureSlots[slot];
+  image.width = width;
+  image.height = height ? height : width;
+  image.bytesPerPixel = 3;
+  image.pixels = new uint8_t[image.width * image.height * 3];
+  for (int k = 0; k < image.width * image.height; ++k)
+    for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
 }
 
 class OverlayTest : public ::testing::Test {

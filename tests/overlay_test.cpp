@@ -31,7 +31,7 @@ TEST_F(OverlayTest, ClearLeavesEveryByteZero) {
   EXPECT_EQ(OverlaySnapshot(), std::vector<uint8_t>(OverlayWidth * OverlayHeight * 4, 0));
 }
 
-TEST_F(OverlayTest, PlotPixelWritesOpaqueColourAtBottomLeftOrigin) {
+TEST_F(OverlayTest, PlotPixelWritesOpaqueColourAtBottomLeftOriginAndClipsAtEveryEdge) {
   PlotPixel(0, 0, 1, 2, 3);
   PlotPixel(639, 479, 4, 5, 6);
   EXPECT_EQ(OverlayBuffer[0], 1);
@@ -39,14 +39,10 @@ TEST_F(OverlayTest, PlotPixelWritesOpaqueColourAtBottomLeftOrigin) {
   EXPECT_EQ(OverlayPixel(639, 479), (Rgba{4, 5, 6, 255}));
   PlotPixel(0, 0, 9, 9, 9);  // replaces, never blends
   EXPECT_EQ(OverlayPixel(0, 0), (Rgba{9, 9, 9, 255}));
-  EXPECT_EQ(InkedPixels().size(), 2u);
-}
-
-TEST_F(OverlayTest, PlotPixelClipsAtEveryEdge) {
-  for (Point p : {Point{-1, 0}, Point{0, -1}, Point{640, 0}, Point{0, 480}, Point{-1000, 5000},
-                  Point{640, 479}, Point{639, 480}})
+  for (Point p : {Point{-1, 0}, Point{0, -1}, Point{640, 0}, Point{0, 480}, Point{-1000, 5000}, Point{640, 479},
+                  Point{639, 480}})
     PlotPixel(p.first, p.second, 255, 255, 255);
-  EXPECT_TRUE(InkedPixels().empty());
+  EXPECT_EQ(InkedPixels().size(), 2u);
 }
 
 TEST_F(OverlayTest, LineExamples) {
@@ -81,19 +77,7 @@ TEST_F(OverlayTest, LinesAreClippedPixelByPixel) {
   EXPECT_EQ(corner.back(), (Point{639, 479}));
 }
 
-class PictureTest : public OverlayTest {
- protected:
-  // A width x height picture (square unless told); row 0 is its bottom row.
-  void MakePicture(int slot, int width, const std::vector<Rgba>& colours, int height = 0) {
-    ImageSlot& image = TextureSlots[slot];
-    image.width = width;
-    image.height = height ? height : width;
-    image.bytesPerPixel = 3;
-    image.pixels = new uint8_t[image.width * image.height * 3];
-    for (int k = 0; k < image.width * image.height; ++k)
-      for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
-  }
-};
+using PictureTest = OverlayTest;
 
 TEST_F(PictureTest, StandsUprightAndSkipsBothTransparentColours) {
   // Bottom row: magenta key, pure black, near-magenta, near-black.
@@ -113,21 +97,19 @@ TEST_F(PictureTest, StandsUprightAndSkipsBothTransparentColours) {
   EXPECT_EQ(InkedPixels().size(), 4u) << "colours next to the keys are opaque";
 }
 
-TEST_F(PictureTest, ClipsAndIgnoresEmptyOrUnknownSlots) {
+TEST_F(PictureTest, ClipsStopsAtItsLastRowAndIgnoresEmptyOrUnknownSlots) {
   MakePicture(90, 16, {{10, 20, 30}});
   BlitPicture(632, -4, 90);
   EXPECT_EQ(InkedPixels().size(), 8u * 12u);
+  ClearOverlay();
+  MakePicture(10, 4, {{10, 20, 30}}, 2);  // shorter than wide
+  BlitPicture(0, 0, 10);
+  EXPECT_EQ(InkedPixels().size(), 8u);
   ClearOverlay();
   BlitPicture(0, 0, 5);  // empty slot
   BlitPicture(0, 0, -1);
   BlitPicture(0, 0, TextureSlotCount);
   EXPECT_TRUE(InkedPixels().empty());
-}
-
-TEST_F(PictureTest, PictureShorterThanWideStopsAtItsLastRow) {
-  MakePicture(10, 4, {{10, 20, 30}}, 2);
-  BlitPicture(0, 0, 10);
-  EXPECT_EQ(InkedPixels().size(), 8u);
 }
 
 TEST_F(OverlayTest, FormatTextLineFormatsAndCutsAtTheBuffer) {
@@ -144,8 +126,7 @@ TEST_F(OverlayTest, FormatTextLineFormatsAndCutsAtTheBuffer) {
 }
 
 // Pixels drawn by a text call, relative to its pen start.
-std::vector<Point> TextInk(void (*draw)(int, int, uint8_t, uint8_t, uint8_t), const char* text,
-                           int x, int y) {
+std::vector<Point> TextInk(void (*draw)(int, int, uint8_t, uint8_t, uint8_t), const char* text, int x, int y) {
   ClearOverlay();
   FormatTextLine("%s", text);
   draw(x, y, 255, 255, 255);
@@ -159,40 +140,41 @@ std::vector<Point> Shifted(std::vector<Point> points, int dx) {
   return points;
 }
 
-std::vector<Point> Merged(std::vector<Point> a, const std::vector<Point>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return Sorted(a);
-}
+using TextDraw = void (*)(int, int, uint8_t, uint8_t, uint8_t);
 
-TEST_F(OverlayTest, SmallTextPenAdvancesByWidthPlusOne) {
-  // i and l are one pixel wide: the pen moves 2 per letter.
-  EXPECT_EQ(TextInk(DrawSmallText, "ilA", 100, 100),
-            Merged(Merged(TextInk(DrawSmallText, "i", 100, 100), Shifted(TextInk(DrawSmallText, "l", 100, 100), 2)),
-                   Shifted(TextInk(DrawSmallText, "A", 100, 100), 4)));
-  // M is five wide; the next glyph starts six further on.
-  EXPECT_EQ(TextInk(DrawSmallText, "M1", 100, 100),
-            Merged(TextInk(DrawSmallText, "M", 100, 100), Shifted(TextInk(DrawSmallText, "1", 100, 100), 6)));
-}
-
-TEST_F(OverlayTest, SmallTextRowsHangAroundTheBaseY) {
-  // Capitals fill glyph rows 3-7 (y - 1 .. y - 5); the g descender reaches row 9 (y - 7).
-  for (auto [x, y] : TextInk(DrawSmallText, "A", 50, 50)) EXPECT_TRUE(y <= -1 && y >= -5) << y;
-  int lowest = 0;
-  for (auto [x, y] : TextInk(DrawSmallText, "g", 50, 50)) lowest = std::min(lowest, y);
-  EXPECT_EQ(lowest, -7);
-}
-
-TEST_F(OverlayTest, LargeTextAdvancesEightAndHangsBelowY) {
-  EXPECT_EQ(TextInk(DrawLargeText, "AgW", 40, 420),
-            Merged(Merged(TextInk(DrawLargeText, "A", 40, 420), Shifted(TextInk(DrawLargeText, "g", 40, 420), 8)),
-                   Shifted(TextInk(DrawLargeText, "W", 40, 420), 16)));
-  int highest = -100, lowest = 0;
-  for (auto [x, y] : TextInk(DrawLargeText, "Ag", 40, 420)) {
-    highest = std::max(highest, y);
-    lowest = std::min(lowest, y);
+// The ink of single glyphs laid side by side at the given pen offsets.
+std::vector<Point> Laid(TextDraw draw, std::initializer_list<std::pair<const char*, int>> glyphs) {
+  std::vector<Point> all;
+  for (auto [glyph, dx] : glyphs) {
+    const std::vector<Point> ink = Shifted(TextInk(draw, glyph, 100, 100), dx);
+    all.insert(all.end(), ink.begin(), ink.end());
   }
-  EXPECT_EQ(highest, -2);  // capital top on row 2
-  EXPECT_EQ(lowest, -12);  // descender bottom on row 12
+  return Sorted(all);
+}
+
+TEST_F(OverlayTest, TextPenAdvancesAndRowsHangBelowTheBaseY) {
+  // Small: the pen moves by the glyph's width plus one (i and l are one wide, M five).
+  EXPECT_EQ(TextInk(DrawSmallText, "ilA", 100, 100), Laid(DrawSmallText, {{"i", 0}, {"l", 2}, {"A", 4}}));
+  EXPECT_EQ(TextInk(DrawSmallText, "M1", 100, 100), Laid(DrawSmallText, {{"M", 0}, {"1", 6}}));
+  // Large: always eight.
+  EXPECT_EQ(TextInk(DrawLargeText, "AgW", 100, 100), Laid(DrawLargeText, {{"A", 0}, {"g", 8}, {"W", 16}}));
+
+  // Small capitals fill glyph rows 3-7 (y - 1 .. y - 5), the g rows 5-9; large
+  // capitals start on row 2 and the descender ends on row 12.
+  struct Case {
+    TextDraw draw;
+    const char* text;
+    int lowest, highest;
+  } cases[] = {{DrawSmallText, "A", -5, -1}, {DrawSmallText, "g", -7, -3}, {DrawLargeText, "Ag", -12, -2}};
+  for (const Case& c : cases) {
+    int highest = -100, lowest = 100;
+    for (auto [x, y] : TextInk(c.draw, c.text, 40, 420)) {
+      highest = std::max(highest, y);
+      lowest = std::min(lowest, y);
+    }
+    EXPECT_EQ(lowest, c.lowest) << c.text;
+    EXPECT_EQ(highest, c.highest) << c.text;
+  }
 }
 
 TEST_F(OverlayTest, LargeTextAtTheRightEdgeIsCutNotWrapped) {

@@ -5,22 +5,19 @@
 
 #include "pathfinding/path_requests.h"
 #include "pathfinding/pathfinder.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
 
 using Cells = std::vector<std::pair<int, int>>;
 
-class PathfinderTest : public ::testing::Test {
+class PathfinderTest : public WorldTest {
  protected:
   void SetUp() override {
-    UseHeadlessHost(1);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     for (int u = 0; u < UnitCount; ++u) UnitTable[u] = UnitRecord{};
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   int Search(int fx, int fy, int tx, int ty, int window = 64) {
     pf.BeginSearch(fx, fy, tx, ty, 0, window);
@@ -35,56 +32,28 @@ class PathfinderTest : public ::testing::Test {
     pf.ReadFirstStep();
     return {pf.out_x, pf.out_y};
   }
-  void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
-  void Blocker(int id, int x, int y) {
+  static UnitRecord& Unit(int id, int x, int y) {
     UnitRecord& u = UnitTable[id];
+    u = UnitRecord{};
     u.in_use = 1;
     u.mobility = 1;
-    u.blocking = 1;
     u.cell_x = static_cast<uint16_t>(x);
     u.cell_y = static_cast<uint16_t>(y);
+    return u;
   }
+  static void Blocker(int id, int x, int y) { Unit(id, x, y).blocking = 1; }
 
   Pathfinder pf;
 };
 
-TEST_F(PathfinderTest, StraightPathAlongARow) {
+TEST_F(PathfinderTest, StraightPathAlongARowAndAGoalNextToTheStart) {
   EXPECT_EQ(Search(10, 10, 13, 10), 1);
   EXPECT_EQ(pf.result, ResultFound);
   EXPECT_EQ(Path(), (Cells{{11, 10}, {12, 10}, {13, 10}}));
   EXPECT_EQ(pf.cost[pf.current], 13.0f);
   EXPECT_EQ(pf.ReadFirstStep(), 2);
   EXPECT_EQ(std::make_pair(pf.out_x, pf.out_y), std::make_pair(11, 10));
-}
 
-TEST_F(PathfinderTest, OpenMapPathsGoStraightThenDiagonal) {
-  ASSERT_EQ(Search(30, 30, 40, 35), 1);
-  EXPECT_EQ(Path(), (Cells{{31, 30}, {32, 30}, {33, 30}, {34, 30}, {35, 30}, {36, 31}, {37, 32}, {38, 33},
-                           {39, 34}, {40, 35}}));
-  ASSERT_EQ(Search(30, 30, 35, 40), 1);
-  EXPECT_EQ(Path(), (Cells{{30, 31}, {30, 32}, {30, 33}, {30, 34}, {30, 35}, {31, 36}, {32, 37}, {33, 38},
-                           {34, 39}, {35, 40}}));
-  ASSERT_EQ(Search(10, 10, 13, 13), 1);
-  EXPECT_EQ(FirstStep(), std::make_pair(11, 11));
-
-  // Any start and goal: max(|dx|, |dy|) steps, the straight part first.
-  for (auto [fx, fy, tx, ty] : {std::tuple{5, 50, 60, 3}, {62, 62, 1, 1}, {20, 7, 22, 40}, {44, 44, 40, 45}}) {
-    ASSERT_EQ(Search(fx, fy, tx, ty), 1);
-    const Cells path = Path();
-    const int dx = std::abs(tx - fx), dy = std::abs(ty - fy);
-    ASSERT_EQ(static_cast<int>(path.size()), std::max(dx, dy));
-    const int straight = std::abs(dx - dy);
-    int px = fx, py = fy;
-    for (int i = 0; i < static_cast<int>(path.size()); ++i) {
-      const int sx = std::abs(path[i].first - px), sy = std::abs(path[i].second - py);
-      EXPECT_EQ(sx + sy, i < straight ? 1 : 2) << "step " << i;
-      px = path[i].first;
-      py = path[i].second;
-    }
-  }
-}
-
-TEST_F(PathfinderTest, GoalNextToStartIsReachedDirectly) {
   ASSERT_EQ(Search(10, 10, 11, 11), 1);
   EXPECT_TRUE(pf.EndReachedDirectly());
   EXPECT_EQ(pf.ReadFirstStep(), 0);
@@ -92,31 +61,28 @@ TEST_F(PathfinderTest, GoalNextToStartIsReachedDirectly) {
 }
 
 TEST_F(PathfinderTest, ClampingToTheWindowInterior) {
-  ASSERT_EQ(Search(0, 0, 5, 5), 1);
-  EXPECT_EQ(std::make_pair(pf.from_x, pf.from_y), std::make_pair(1, 1));
-  EXPECT_EQ(FirstStep(), std::make_pair(2, 2));
-
-  EXPECT_EQ(Search(0, 0, 1, 1), 4);
+  using Cell = std::pair<int, int>;
+  struct Case {
+    int fx, fy, tx, ty, window;
+    Cell origin, from, to, first_step;
+  } cases[] = {
+      {0, 0, 5, 5, 64, {0, 0}, {1, 1}, {5, 5}, {2, 2}},
+      {63, 63, 60, 60, 64, {0, 0}, {62, 62}, {60, 60}, {61, 61}},
+      {3, 3, 20, 20, 12, {0, 0}, {3, 3}, {10, 10}, {4, 4}},
+      {60, 2, 40, 30, 12, {52, 0}, {60, 2}, {53, 10}, {60, 3}},
+      {-2000000000, 2000000000, 2000000000, -5, 64, {0, 0}, {1, 62}, {62, 1}, {2, 61}},  // far outside, both ways
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.fx << "," << c.fy << " to " << c.tx << "," << c.ty);
+    ASSERT_EQ(Search(c.fx, c.fy, c.tx, c.ty, c.window), 1);
+    EXPECT_EQ(Cell(pf.window_x0, pf.window_y0), c.origin);
+    EXPECT_EQ(Cell(pf.from_x, pf.from_y), c.from);
+    EXPECT_EQ(Cell(pf.to_x, pf.to_y), c.to);
+    EXPECT_EQ(FirstStep(), c.first_step);
+  }
+  EXPECT_EQ(Search(0, 0, 1, 1), 4);  // both clamp onto (1, 1)
   EXPECT_EQ(pf.result, ResultStartIsGoal);
   EXPECT_EQ(pf.last_node, 0);
-
-  ASSERT_EQ(Search(63, 63, 60, 60), 1);
-  EXPECT_EQ(FirstStep(), std::make_pair(61, 61));
-
-  ASSERT_EQ(Search(3, 3, 20, 20, 12), 1);
-  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(0, 0));
-  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(10, 10));
-  EXPECT_EQ(FirstStep(), std::make_pair(4, 4));
-
-  ASSERT_EQ(Search(60, 2, 40, 30, 12), 1);
-  EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(52, 0));
-  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(53, 10));
-  EXPECT_EQ(FirstStep(), std::make_pair(60, 3));
-
-  // Far outside the map, both ways.
-  ASSERT_EQ(Search(-2000000000, 2000000000, 2000000000, -5), 1);
-  EXPECT_EQ(std::make_pair(pf.from_x, pf.from_y), std::make_pair(1, 62));
-  EXPECT_EQ(std::make_pair(pf.to_x, pf.to_y), std::make_pair(62, 1));
 }
 
 TEST_F(PathfinderTest, CornersAreCutOnlyPastCellsThatClearThem) {
@@ -144,8 +110,11 @@ TEST_F(PathfinderTest, UnwalkableCodesNeverGetNodes) {
     for (int k = 0; k <= pf.last_node; ++k)
       EXPECT_FALSE(pf.node_x[k] == 11 && pf.node_y[k] == 10) << "code " << code;
   }
-  EXPECT_TRUE(IsWalkableCode(2));
-  EXPECT_TRUE(IsWalkableCode(255));
+  for (int code : {2, 62, 255}) {  // walkable: the path runs straight through
+    SetCode(11, 20, code);
+    ASSERT_EQ(Search(10, 20, 12, 20), 1);
+    EXPECT_EQ(Path(), (Cells{{11, 20}, {12, 20}})) << "code " << code;
+  }
 }
 
 TEST_F(PathfinderTest, WalledInGoalExhaustsTheBudget) {
@@ -159,13 +128,6 @@ TEST_F(PathfinderTest, WalledInGoalExhaustsTheBudget) {
   EXPECT_EQ(Search(10, 10, 10, 14, 12), 0);
   EXPECT_EQ(std::make_pair(pf.window_x0, pf.window_y0), std::make_pair(4, 4));
   EXPECT_EQ(pf.last_node + 1, 94);
-}
-
-TEST_F(PathfinderTest, ExpensiveTerrainIsAvoided) {
-  SetCode(11, 10, 61);  // not walkable at all
-  SetCode(11, 20, 62);  // walkable, ordinary
-  ASSERT_EQ(Search(10, 20, 12, 20), 1);
-  EXPECT_EQ(Path(), (Cells{{11, 20}, {12, 20}}));
 }
 
 TEST_F(PathfinderTest, BlockingUnitsAmongTheFirstTen) {
@@ -191,18 +153,7 @@ TEST(PathfinderLifecycle, RunBeforeBeginReturnsFive) {
 
 // --- The two unit path requests. ---
 
-class PathRequestTest : public PathfinderTest {
- protected:
-  UnitRecord& Unit(int id, int x, int y) {
-    UnitRecord& u = UnitTable[id];
-    u = UnitRecord{};
-    u.in_use = 1;
-    u.mobility = 1;
-    u.cell_x = static_cast<uint16_t>(x);
-    u.cell_y = static_cast<uint16_t>(y);
-    return u;
-  }
-};
+using PathRequestTest = PathfinderTest;
 
 TEST_F(PathRequestTest, OutcomeTable) {
   UnitRecord& u = Unit(5, 10, 10);
@@ -228,22 +179,6 @@ TEST_F(PathRequestTest, OutcomeTable) {
   EXPECT_EQ(u.order, OrderNone);
   EXPECT_EQ(u.step_x, 40);
   EXPECT_EQ(u.cell_x, 10);
-}
-
-TEST_F(PathRequestTest, BorderClampingOfUnitAndTarget) {
-  UnitRecord& u = Unit(5, 0, 0);
-  u.order = OrderMove;
-  EXPECT_EQ(RequestMoveStep(5, 5, 5, 64), 1);
-  EXPECT_EQ(std::make_pair(int{u.step_x}, int{u.step_y}), std::make_pair(2, 2));
-  EXPECT_EQ(RequestMoveStep(5, 1, 1, 64), 0);
-  EXPECT_EQ(u.order, OrderNone);
-
-  Unit(6, 1, 5).order = OrderAttack;  // target on column 0 clamps onto the attacker
-  EXPECT_EQ(RequestApproachStep(6, 0, 5, 64), 0);
-  EXPECT_EQ(UnitTable[6].order, OrderNone);
-
-  Unit(7, 2, 5).order = OrderAttack;  // clamped target (1, 5) is one step away
-  EXPECT_EQ(RequestApproachStep(7, 0, 5, 64), 2);
 }
 
 TEST_F(PathRequestTest, FailedSearchCancelsTheOrder) {

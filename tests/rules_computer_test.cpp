@@ -19,13 +19,7 @@ int CountOwnedBy(int empire) {
 
 // Moves the generator to the first state whose next draw mod n is `wanted`.
 void AdvanceUntilDraw(int n, int wanted) {
-  while (true) {
-    const uint32_t saved = RandomState;
-    const bool hit = DrawMod(n) == wanted;
-    RandomState = saved;
-    if (hit) return;
-    DrawRandom();
-  }
+  AdvanceUntil({n}, [wanted](const std::vector<int>& d) { return d[0] == wanted; });
 }
 
 TEST_F(Computer, FirstFrameEarnsHalfAGoldAndMakesThreeAttempts) {
@@ -45,21 +39,20 @@ TEST_F(Computer, FirstFrameEarnsHalfAGoldAndMakesThreeAttempts) {
   }
 }
 
-TEST_F(Computer, FewerThanThirtyGoldMakesNoAttemptAndNoDraw) {
+TEST_F(Computer, RecruitNeedsThirtyGoldSkipsMinesAndAFruitlessSearchCostsNothing) {
   TreasuryOf(EmpireComputer) = 29.5f;
   const uint32_t state = RandomState;
   ComputerRecruit();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 29.5f);
-  EXPECT_EQ(RandomState, state);
+  EXPECT_EQ(RandomState, state) << "no attempt, no draw";
   TreasuryOf(EmpireComputer) = 30.0f;
   ComputerRecruit();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 0.0f);
-}
 
-TEST_F(Computer, ComputerNeverRecruitsMinesAndAFruitlessSearchCostsNothing) {
   KeepOnlyLeaders();
   PlaceMine(40, EmpireNeutral, 10, 10, 600.0f);
   Place(41, EmpireNeutral, 10, 10).dead = 1;
+  TreasuryOf(EmpireComputer) = 1000.0f;
   ComputerRecruit();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 1000.0f);
   EXPECT_EQ(UnitTable[40].owner, EmpireNeutral);
@@ -98,13 +91,7 @@ TEST_F(Computer, CallToArmsPullsABusyMinerAwayEvenWithoutATarget) {
   UnitTable[1].order = OrderAttack;  // not an actor
   FrameCounter = 2001;
   // Raid chance fails, call to arms succeeds.
-  while (true) {
-    const uint32_t saved = RandomState;
-    const bool wanted = DrawMod(4) != 1 && DrawMod(25) == 1;
-    RandomState = saved;
-    if (wanted) break;
-    DrawRandom();
-  }
+  AdvanceUntil({4, 25}, [](const std::vector<int>& d) { return d[0] != 1 && d[1] == 1; });
   ComputerOrders();
   EXPECT_EQ(miner.mining, 0);
   EXPECT_EQ(miner.order, OrderGoTo);

@@ -34,62 +34,39 @@ TEST_F(Orders, EachGroupUpdatesItsOwnEightEntriesAndTheThirtyThirdNone) {
   }
 }
 
-TEST_F(Orders, MoveWalksOneCellPerUpdateAndEndsOnTheGoal) {
+TEST_F(Orders, MoveWalksOneCellPerUpdateToItsGoalClampedOneCellInside) {
   KeepOnlyLeaders();
-  UnitRecord& u = Place(20, EmpirePlayer, 10, 10);
-  u.order = OrderMove;
-  u.goal_x = 13;
-  u.goal_y = 10;
-  for (int x : {11, 12, 13}) {
-    UpdateGroupOf(20);
-    EXPECT_EQ(u.cell_x, x);
-    EXPECT_EQ(u.cell_y, 10);
+  struct Case {
+    int x, y, goal_x, goal_y, updates, end_x, end_y;
+    uint16_t order_after;
+  } cases[] = {
+      {10, 10, 13, 10, 1, 11, 10, OrderMove},  // one cell per update
+      {10, 10, 13, 10, 3, 13, 10, OrderNone},  // ends on the goal
+      {10, 10, 10, 10, 1, 10, 10, OrderNone},  // its own cell: cancelled without moving
+      {4, 30, 0, 30, 3, 1, 30, OrderNone},     // a border goal is clamped one cell inside
+      {0, 0, 5, 5, 1, 2, 2, OrderMove},        // from the corner the search starts inside: a jump
+      {0, 0, 1, 1, 1, 0, 0, OrderNone},
+  };
+  for (const Case& c : cases) {
+    UnitRecord& u = Place(20, EmpirePlayer, c.x, c.y);
+    u.step_x = 7;
+    u.step_y = 8;
+    u.order = OrderMove;
+    u.goal_x = static_cast<uint16_t>(c.goal_x);
+    u.goal_y = static_cast<uint16_t>(c.goal_y);
+    for (int i = 0; i < c.updates; ++i) UpdateGroupOf(20);
+    SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << " to " << c.goal_x << "," << c.goal_y);
+    EXPECT_EQ(u.cell_x, c.end_x);
+    EXPECT_EQ(u.cell_y, c.end_y);
+    EXPECT_EQ(u.order, c.order_after);
+    if (c.x == c.goal_x && c.y == c.goal_y) {
+      EXPECT_EQ(u.step_x, 7);
+      EXPECT_EQ(u.step_y, 8);
+    }
   }
-  EXPECT_EQ(u.order, OrderNone);
 }
 
-TEST_F(Orders, MoveToTheUnitsOwnCellIsCancelledWithoutMoving) {
-  KeepOnlyLeaders();
-  UnitRecord& u = Place(20, EmpirePlayer, 10, 10);
-  u.step_x = 7;
-  u.step_y = 8;
-  u.order = OrderMove;
-  u.goal_x = 10;
-  u.goal_y = 10;
-  UpdateGroupOf(20);
-  EXPECT_EQ(u.order, OrderNone);
-  EXPECT_EQ(u.cell_x, 10);
-  EXPECT_EQ(u.step_x, 7);
-  EXPECT_EQ(u.step_y, 8);
-}
-
-TEST_F(Orders, BorderGoalsAreClampedOneCellInside) {
-  KeepOnlyLeaders();
-  UnitRecord& u = Place(20, EmpirePlayer, 4, 30);
-  u.order = OrderMove;
-  u.goal_x = 0;
-  u.goal_y = 30;
-  for (int i = 0; i < 3; ++i) UpdateGroupOf(20);
-  EXPECT_EQ(u.cell_x, 1);
-  EXPECT_EQ(u.order, OrderNone);
-
-  // From the corner the search starts one cell inside, so the unit jumps.
-  UnitRecord& corner = Place(21, EmpirePlayer, 0, 0);
-  corner.order = OrderMove;
-  corner.goal_x = corner.goal_y = 5;
-  UpdateGroupOf(21);
-  EXPECT_EQ(corner.cell_x, 2);
-  EXPECT_EQ(corner.cell_y, 2);
-
-  UnitRecord& stuck = Place(22, EmpirePlayer, 0, 0);
-  stuck.order = OrderMove;
-  stuck.goal_x = stuck.goal_y = 1;
-  UpdateGroupOf(22);
-  EXPECT_EQ(stuck.order, OrderNone);
-  EXPECT_EQ(stuck.cell_x, 0);
-}
-
-TEST_F(Orders, AttackerStopsNextToItsTargetAndFightsWithinDistanceTwo) {
+TEST_F(Orders, AttackerStopsNextToItsTargetFightsWithinDistanceTwoAndOnItsCell) {
   KeepOnlyLeaders();
   UnitRecord& a = Place(20, EmpirePlayer, 10, 10, 43);
   UnitRecord& t = Place(40, EmpireComputer, 14, 10, 43);
@@ -116,26 +93,20 @@ TEST_F(Orders, AttackerStopsNextToItsTargetAndFightsWithinDistanceTwo) {
   // A diagonal neighbour is one step away too, at distance 2.
   t.cell_x = 14;
   t.cell_y = 11;
-  const uint32_t state = RandomState;
+  uint32_t state = RandomState;
   UpdateGroupOf(20);
   EXPECT_EQ(a.cell_x, 13);
   EXPECT_EQ(a.cell_y, 10);
   EXPECT_NE(RandomState, state) << "the exchange draws";
-}
 
-TEST_F(Orders, AttackerOnItsTargetsCellLosesTheOrderButStillFights) {
-  KeepOnlyLeaders();
-  UnitRecord& a = Place(20, EmpirePlayer, 10, 10, 43);
-  UnitRecord& t = Place(40, EmpireComputer, 10, 10, 43);
-  a.order = OrderAttack;
-  a.target = 40;
-  const uint32_t state = RandomState;
+  // On the target's own cell the order is dropped, but the blows still fall.
+  t.cell_x = 13;
+  t.cell_y = 10;
+  state = RandomState;
   UpdateGroupOf(20);
   EXPECT_EQ(a.order, OrderNone);
-  EXPECT_EQ(a.cell_x, 10);
-  SeedRandom(state);
-  const int first_loss = DrawMod(140);
-  EXPECT_EQ(t.hp, static_cast<float>(80.0 - first_loss / 100.0));
+  EXPECT_EQ(a.cell_x, 13);
+  EXPECT_NE(RandomState, state) << "the exchange draws";
 }
 
 TEST_F(Orders, ApproachStopsOneCellFromAClampedBorderTarget) {

@@ -1,31 +1,58 @@
-// Shared set-up for the rules tests: a fresh headless world, and helpers to
-// lay out small hand-made positions.
+// Shared set-up for the tests of the simulation and what draws it: a fresh
+// headless world, and for the rules, helpers to lay out small hand-made positions.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/input.h"
 #include "rules/startup.h"
+#include "world/random.h"
 #include "world/services.h"
 #include "world/world.h"
 
 inline std::vector<int> RecordedSleeps;
 
-class RulesTest : public ::testing::Test {
+// The draws the next calls of DrawMod will give, without consuming them.
+inline std::vector<int> PeekDraws(std::initializer_list<int> moduli) {
+  const uint32_t saved = RandomState;
+  std::vector<int> draws;
+  for (int n : moduli) draws.push_back(DrawMod(n));
+  RandomState = saved;
+  return draws;
+}
+
+// Moves the generator on until the next draws (mod `moduli`) are ones `wanted` accepts.
+template <class Wanted>
+void AdvanceUntil(std::initializer_list<int> moduli, Wanted wanted) {
+  while (!wanted(PeekDraws(moduli))) DrawRandom();
+}
+
+class WorldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetWorldGlobals();
-    ResetInput();
     UseHeadlessHost(4321);
     StartHeadlessWorld();
+  }
+  void TearDown() override { StopHeadlessWorld(); }
+
+  static void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
+};
+
+class RulesTest : public WorldTest {
+ protected:
+  void SetUp() override {
+    ResetInput();
+    WorldTest::SetUp();
     RecordedSleeps.clear();
     Host.sleep_ms = [](int ms) { RecordedSleeps.push_back(ms); };
   }
   void TearDown() override {
-    StopHeadlessWorld();
+    WorldTest::TearDown();
     ResetInput();
   }
 

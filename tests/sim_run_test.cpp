@@ -84,10 +84,12 @@ std::vector<std::vector<std::string>> Units(const std::string& line) {
   return units;
 }
 
-const std::vector<std::string>* UnitById(const std::vector<std::vector<std::string>>& units, int id) {
-  for (const auto& u : units)
-    if (std::stoi(u[0]) == id) return &u;
-  return nullptr;
+// The fields of unit `id` in a dump line, as a copy: the parsed units die with the call.
+std::vector<std::string> UnitFields(const std::string& line, int id) {
+  for (auto& u : Units(line))
+    if (std::stoi(u[0]) == id) return u;
+  ADD_FAILURE() << "unit " << id << " is not in the dump";
+  return std::vector<std::string>(18, "0");
 }
 
 enum Field { Id, Owner, CellX, CellY, GoalX, GoalY, StepX, StepY, Target, Order, Type, Mobility, Mining, Gold };
@@ -180,7 +182,7 @@ TEST(SimRun, HoldingLeftOverANeutralCreatureRecruitsAndSelectsIt) {
     if (u[Owner] != "2" || type == TypeMine || FindUnitType(type)->recruit_odds > 7) continue;
     bool stays_in_view = true;
     for (const std::string& line : quiet) {
-      const auto& v = *UnitById(Units(line), id);
+      const auto v = UnitFields(line, id);
       const int dx = std::stoi(v[CellX]) - 32, dy = std::stoi(v[CellY]) - 32;
       stays_in_view &= v[Owner] == "2" && dx >= -19 && dx <= 19 && dy >= -19 && dy <= 19;
     }
@@ -192,7 +194,7 @@ TEST(SimRun, HoldingLeftOverANeutralCreatureRecruitsAndSelectsIt) {
   std::string script = "1 press left\n";
   std::string last_cell;
   for (size_t pass = 1; pass < quiet.size(); ++pass) {
-    const auto& v = *UnitById(Units(quiet[pass - 1]), chosen);  // where it stands when pass runs its commands
+    const auto v = UnitFields(quiet[pass - 1], chosen);  // where it stands when pass runs its commands
     const std::string cell = v[CellX] + "," + v[CellY];
     if (cell == last_cell) continue;
     last_cell = cell;
@@ -203,16 +205,16 @@ TEST(SimRun, HoldingLeftOverANeutralCreatureRecruitsAndSelectsIt) {
   const auto played = Lines(RunInProcess({"--seed", "7", "--frames", "150", "--dump-every", "1", "--input", path}).out);
   int won_at = -1;
   for (size_t pass = 1; pass < played.size() && won_at < 0; ++pass) {
-    const auto& v = *UnitById(Units(played[pass]), chosen);
+    const auto v = UnitFields(played[pass], chosen);
     if (v[Owner] == "0") won_at = static_cast<int>(pass);
   }
   ASSERT_GT(won_at, 0) << "unit " << chosen;
   EXPECT_EQ(IntField(played[won_at], "selected_unit"), chosen);
   EXPECT_EQ(IntField(played[won_at - 1], "selected_unit"), 0);
-  const float gold_before = std::stof((*UnitById(Units(played[won_at - 1]), 0))[Gold]);
-  const float gold_after = std::stof((*UnitById(Units(played[won_at]), 0))[Gold]);
+  const float gold_before = std::stof(UnitFields(played[won_at - 1], 0)[Gold]);
+  const float gold_after = std::stof(UnitFields(played[won_at], 0)[Gold]);
   EXPECT_EQ(gold_before - gold_after, 10.0f);
-  EXPECT_EQ((*UnitById(Units(played[won_at]), chosen))[Order], "0");
+  EXPECT_EQ(UnitFields(played[won_at], chosen)[Order], "0");
 }
 
 TEST(SimRun, HoldingRightOverAComputerUnitSetsAnAttackOrder) {
@@ -225,10 +227,10 @@ TEST(SimRun, HoldingRightOverAComputerUnitSetsAnAttackOrder) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(IntField(lines[1], "map_sx"), 22);
   EXPECT_EQ(IntField(lines[1], "map_sy"), 49);
-  EXPECT_EQ((*UnitById(Units(lines[1]), 0))[Order], "0");
+  EXPECT_EQ(UnitFields(lines[1], 0)[Order], "0");
   EXPECT_EQ(IntField(lines[2], "map_ex"), 32);
   EXPECT_EQ(IntField(lines[2], "map_ey"), 59);
-  const auto& leader = *UnitById(Units(lines[2]), 0);
+  const auto leader = UnitFields(lines[2], 0);
   EXPECT_EQ(leader[Order], "2");
   EXPECT_EQ(leader[Target], "1");
   EXPECT_EQ(leader[GoalX], "32");

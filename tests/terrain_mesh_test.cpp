@@ -6,8 +6,7 @@
 
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "rules_test_support.h"
 #include "world/world.h"
 
 namespace {
@@ -21,21 +20,17 @@ void SetFaceTextures(MapCell& cell, int floor, int top, int south, int north, in
   cell.tex_west = static_cast<uint8_t>(west);
 }
 
-class TerrainMeshTest : public ::testing::Test {
+class TerrainMeshTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(1);
-    StartHeadlessWorld();
+    WorldTest::SetUp();
     ResetRenderCounts();
   }
-  void TearDown() override { StopHeadlessWorld(); }
 
   static void FillCodes(int code) {
     for (int i = 0; i < CellsPerLayer; ++i) TerrainCodes[i] = static_cast<uint8_t>(code);
   }
   static MapCell& Cell(int c, int r) { return MapCells[CellIndex(c, r)]; }
-  static void SetCode(int c, int r, int code) { TerrainCodes[CellIndex(c, r)] = static_cast<uint8_t>(code); }
   // Every face of the cell gets its own texture so the output can be sorted by face.
   static void MarkFaces(int c, int r) { SetFaceTextures(Cell(c, r), 6, 7, 2, 3, 4, 5); }
   static int TrianglesWithTexture(int texture) {
@@ -47,22 +42,14 @@ class TerrainMeshTest : public ::testing::Test {
 };
 
 TEST_F(TerrainMeshTest, TriangleCountFollowsTheTerrainCode) {
-  const int expected[4] = {0, 2, 4, 12};
-  for (int code = 0; code < 4; ++code) {
-    FillCodes(0);
-    SetCode(30, 30, code);
-    ResetRenderCounts();
-    BuildDefaultView();
-    EXPECT_EQ(TerrainTriangleCount, expected[code]) << "code " << code;
-    EXPECT_EQ(TerrainVertexCount, 3 * expected[code]) << "code " << code;
-  }
   // Codes beyond the defined four draw nothing, also those past the table.
-  for (int code : {4, 19, 20, 255}) {
+  for (auto [code, triangles] : {std::pair{0, 0}, {1, 2}, {2, 4}, {3, 12}, {4, 0}, {19, 0}, {20, 0}, {255, 0}}) {
     FillCodes(0);
     SetCode(30, 30, code);
     ResetRenderCounts();
     BuildDefaultView();
-    EXPECT_EQ(TerrainTriangleCount, 0) << "code " << code;
+    EXPECT_EQ(TerrainTriangleCount, triangles) << "code " << code;
+    EXPECT_EQ(TerrainVertexCount, 3 * triangles) << "code " << code;
   }
 }
 
@@ -195,36 +182,26 @@ int CountAndList(std::vector<int>& visible) {
 }
 
 TEST_F(TerrainMeshTest, CullTestsOnlyTheFirstCornerAgainstDistanceTwenty) {
-  std::vector<int> visible;
-  FillCodes(0);
-  // Flat floor at X = 10, Y = 9: triangle 1 starts at (10, 9, 0), triangle 2 at (10, 10, 0).
-  SetCode(42, 41, 1);
-  Cell(42, 41).diagonal = 0;
-  BuildDefaultView();
-  ASSERT_EQ(TerrainTriangleCount, 2);
-  EXPECT_EQ(CountAndList(visible), 1);
-  EXPECT_EQ(visible, std::vector<int>{0});
-
-  // Mirrored at X = -10, Y = -10: absolute values; now only triangle 2 (-10, -9) is in.
-  FillCodes(0);
-  SetCode(22, 22, 1);
-  Cell(22, 22).diagonal = 0;
-  ResetRenderCounts();
-  BuildDefaultView();
-  EXPECT_EQ(CountAndList(visible), 1);
-  EXPECT_EQ(visible, std::vector<int>{1});
-
-  // Heights count: floor corners (8,8,0), (8,9,0) stay; top corners (9,9,3) go.
-  FillCodes(0);
-  SetCode(40, 40, 2);
-  MapCell& block = Cell(40, 40);
-  block.diagonal = 0;
-  for (CornerHeights& corner : block.corner) corner = {3.0f, 0.0f};
-  ResetRenderCounts();
-  BuildDefaultView();
-  ASSERT_EQ(TerrainTriangleCount, 4);
-  EXPECT_EQ(CountAndList(visible), 2);
-  EXPECT_EQ(visible, (std::vector<int>{0, 1}));
+  struct Case {
+    int c, r, code;
+    float top;
+    std::vector<int> visible;
+  } cases[] = {
+      {42, 41, 1, 0.0f, {0}},     // floor at X 10, Y 9: only triangle 1's first corner (10, 9, 0) is in
+      {22, 22, 1, 0.0f, {1}},     // mirrored at -10: absolute values; triangle 2 starts at (-10, -9)
+      {40, 40, 2, 3.0f, {0, 1}},  // heights count: floor corners at 8 stay, the top's (9, 9, 3) go
+  };
+  for (const Case& k : cases) {
+    FillCodes(0);
+    SetCode(k.c, k.r, k.code);
+    Cell(k.c, k.r).diagonal = 0;
+    for (CornerHeights& corner : Cell(k.c, k.r).corner) corner = {k.top, 0.0f};
+    ResetRenderCounts();
+    BuildDefaultView();
+    std::vector<int> visible;
+    EXPECT_EQ(CountAndList(visible), static_cast<int>(k.visible.size())) << k.c << "," << k.r;
+    EXPECT_EQ(visible, k.visible) << k.c << "," << k.r;
+  }
 }
 
 TEST_F(TerrainMeshTest, CullSumsInDoubleAndRoundsOnceToFloat) {
@@ -353,13 +330,13 @@ TEST_F(TerrainMeshTest, EveryEmitterWritesItsCornersInOrderWithTheirTextureCoord
   }
 }
 
-TEST_F(TerrainMeshTest, NewWorldIsAFlatGrassFloorWithAlternatingDiagonals) {
+TEST_F(TerrainMeshTest, NewWorldIsAFlatGrassFloorSplitByEachCellsDiagonal) {
   BuildDefaultView();
   EXPECT_EQ(TerrainTriangleCount, 40 * 40 * 2);
   for (int v = 0; v < TerrainVertexCount; ++v) EXPECT_EQ(TerrainVertices[v].z, 0.0f);
   for (int j = 0; j < TerrainTriangleCount; ++j) EXPECT_EQ(TerrainTriangles[j].texture, 1);
-  // First cell (12, 12) has an even index: split along corner 0-3, so its
-  // first triangle starts at corner 0; the next cell's starts at corner 2.
+  // The mesh follows each cell's own diagonal: the first cell (12, 12) splits
+  // along corners 0-3 and starts at corner 0, the next one starts at corner 2.
   EXPECT_EQ(TerrainVertices[TerrainTriangles[0].vertex[0]].y, -20.0f);
   EXPECT_EQ(TerrainVertices[TerrainTriangles[2].vertex[0]].y, -19.0f);
 }

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "rules/startup.h"
+#include "rules_test_support.h"
 #include "world/new_game.h"
 #include "world/random.h"
 #include "world/services.h"
@@ -27,15 +27,23 @@ TEST(RandomGenerator, FirstDrawsMatchTheClassicRand) {
   }
 }
 
-class NewGameTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetWorldGlobals();
-    UseHeadlessHost(1234);
-    StartHeadlessWorld();
-  }
-  void TearDown() override { StopHeadlessWorld(); }
-};
+using NewGameTest = WorldTest;
+
+TEST(WorldLifecycle, AllocatingAgainReusesTheUnitTableCleared) {
+  AllocateWorld();
+  UnitRecord* first = UnitTable;
+  UnitTable[84].in_use = 1;
+  UnitTable[200].gold = 5.0f;
+  ReleaseWorld();
+  ASSERT_EQ(UnitTable, first) << "the table outlives the rest of the world";
+  AllocateWorld();  // a second table here would leave the first one unreachable
+  EXPECT_EQ(UnitTable, first);
+  EXPECT_EQ(UnitTable[84].in_use, 0);
+  EXPECT_EQ(UnitTable[200].gold, 0.0f);
+  ReleaseWorld();
+  delete[] UnitTable;
+  UnitTable = nullptr;
+}
 
 TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
   EXPECT_EQ(UnitSize, 1.5999999f);
@@ -48,6 +56,7 @@ TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
       }
     }
   }
+  EXPECT_EQ(MapCells[CellIndex(12, 12)].diagonal, 0) << "even cells split along corners 0-3";
   EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], 1);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].corner[3].top, 1.5f);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].tex_floor, 1);
@@ -71,21 +80,16 @@ TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
       ++in_use;
       if (i < 2) continue;
       EXPECT_EQ(u.owner, EmpireNeutral);
-      EXPECT_GE(u.cell_x, 1);
-      EXPECT_LE(u.cell_x, 62);
-      EXPECT_GE(u.cell_y, 1);
-      EXPECT_LE(u.cell_y, 62);
+      EXPECT_TRUE(u.cell_x >= 1 && u.cell_x <= 62 && u.cell_y >= 1 && u.cell_y <= 62) << i;
       if (u.type == TypeMine) {
         ++mines;
         EXPECT_GE(i, 3);
         EXPECT_EQ(u.mobility, 2);
         EXPECT_EQ(u.hp, 120.0f);
-        EXPECT_GE(u.gold, 500.0f);
-        EXPECT_LE(u.gold, 4699.0f);
+        EXPECT_TRUE(u.gold >= 500.0f && u.gold <= 4699.0f) << i;
         EXPECT_EQ(u.gold, static_cast<float>(static_cast<int>(u.gold)));
       } else {
-        EXPECT_GE(u.type, 30);
-        EXPECT_LE(u.type, 44);
+        ASSERT_TRUE(u.type >= 30 && u.type <= 44) << i;
         EXPECT_EQ(u.hp, FindUnitType(u.type)->hp_max);
         EXPECT_EQ(u.strength, FindUnitType(u.type)->strength);
         EXPECT_EQ(u.gold, 1.0f);
@@ -104,23 +108,13 @@ TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
   }
 }
 
-TEST_F(NewGameTest, LeaderKeepsTheStrengthDrawnForItsEntry) {
-  // Entry 0 consumes draws 1-3 (x, y, type); its type draw decides its strength.
-  UseHeadlessHost(1);
-  NewGame();
-  SeedRandom(1);
-  DrawRandom();
-  DrawRandom();
-  const int type = 30 + DrawRandom() % 15;
-  EXPECT_EQ(UnitTable[0].strength, FindUnitType(type)->strength);
-  EXPECT_EQ(UnitTable[0].type, TypeLeader);
-}
-
 TEST_F(NewGameTest, FirstEntriesFollowTheDrawOrder) {
   UseHeadlessHost(1);
   NewGame();
-  // Seed 1: 41, 18467, 6334 for entry 0, then 26500, 19169, 15724 for entry 1,
-  // then 11478, 29358, 26962 for entry 2.
+  // Seed 1: 41, 18467, 6334 for entry 0 (x, y, type), then 26500, 19169, 15724
+  // for entry 1, then 11478, 29358, 26962 for entry 2.
+  EXPECT_EQ(UnitTable[0].type, TypeLeader);
+  EXPECT_EQ(UnitTable[0].strength, FindUnitType(30 + 6334 % 15)->strength) << "a leader keeps its drawn strength";
   EXPECT_EQ(UnitTable[2].cell_x, 1 + 11478 % 62);
   EXPECT_EQ(UnitTable[2].cell_y, 1 + 29358 % 62);
   EXPECT_EQ(UnitTable[2].type, 30 + 26962 % 15);

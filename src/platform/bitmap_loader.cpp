@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <utility>
 #include <vector>
@@ -71,40 +72,26 @@ uint8_t* UnpadRows(const std::vector<uint8_t>& block, const BmpLayout& layout) {
   return pixels;
 }
 
-}  // namespace
-
-const std::string& LastBitmapError() { return LastError; }
-
-bool LoadBitmapSlot(const char* path, int slot, int max_side) {
-  const std::string host = HostPath(path);
-  if (!TextureSlots || slot < 0 || slot >= TextureSlotCount)
-    return Fail(host, "no image slot " + std::to_string(slot));
-
-  // A missing picture is part of normal play (its slot simply stays empty).
-  std::ifstream file(host, std::ios::binary);
-  if (!file) return Fail(host, "cannot open the file", false);
-
+// The steps after the source is open, shared by files and memory. `read`
+// fills `size` bytes from byte `offset` of the picture, false if they are not there.
+template <typename ReadBytes>
+bool DecodeIntoSlot(const std::string& name, int slot, int max_side, uint64_t total_size, ReadBytes read) {
   uint8_t header[HeaderSize];
-  if (!file.read(reinterpret_cast<char*>(header), HeaderSize)) return Fail(host, "file is shorter than a BMP header");
+  if (total_size < HeaderSize || !read(0, HeaderSize, header)) return Fail(name, "file is shorter than a BMP header");
   BmpLayout layout{};
   if (std::string reason = CheckHeader(header, std::min(max_side, MaxBitmapSide), layout); !reason.empty())
-    return Fail(host, reason);
+    return Fail(name, reason);
 
   // From here on the old picture is gone whatever happens: a cut-short file
   // leaves the slot empty rather than half-filled.
   ImageSlot& s = TextureSlots[slot];
   EmptySlot(s);
 
-  // Size the block from what the file holds before allocating for it.
-  file.seekg(0, std::ios::end);
-  const uint64_t file_size = uint64_t(file.tellg());
+  // Size the block from what the source holds before allocating for it.
   const uint64_t block_size = uint64_t(layout.row_stride) * uint64_t(layout.side);
-  if (uint64_t(layout.pixel_offset) + block_size > file_size) return Fail(host, "pixel data is cut short");
-
+  if (uint64_t(layout.pixel_offset) + block_size > total_size) return Fail(name, "pixel data is cut short");
   std::vector<uint8_t> block(block_size);
-  file.seekg(layout.pixel_offset);
-  if (!file.read(reinterpret_cast<char*>(block.data()), std::streamsize(block_size)))
-    return Fail(host, "pixel data could not be read");
+  if (!read(layout.pixel_offset, block_size, block.data())) return Fail(name, "pixel data could not be read");
 
   s.pixels = UnpadRows(block, layout);
   s.width = layout.side;
@@ -112,4 +99,34 @@ bool LoadBitmapSlot(const char* path, int slot, int max_side) {
   s.bytesPerPixel = 3;
   LastError.clear();
   return true;
+}
+
+bool IsSlotNumber(int slot) { return TextureSlots && slot >= 0 && slot < TextureSlotCount; }
+
+}  // namespace
+
+const std::string& LastBitmapError() { return LastError; }
+
+bool LoadBitmapSlot(const char* path, int slot, int max_side) {
+  const std::string host = HostPath(path);
+  if (!IsSlotNumber(slot)) return Fail(host, "no image slot " + std::to_string(slot));
+
+  // A missing picture is part of normal play (its slot simply stays empty).
+  std::ifstream file(host, std::ios::binary);
+  if (!file) return Fail(host, "cannot open the file", false);
+  file.seekg(0, std::ios::end);
+  const uint64_t file_size = uint64_t(file.tellg());
+  return DecodeIntoSlot(host, slot, max_side, file_size, [&](uint64_t offset, uint64_t size, uint8_t* dst) {
+    file.seekg(std::streamoff(offset));
+    return bool(file.read(reinterpret_cast<char*>(dst), std::streamsize(size)));
+  });
+}
+
+bool LoadBitmapSlotFromMemory(const uint8_t* bytes, size_t size, int slot, const char* name) {
+  if (!IsSlotNumber(slot)) return Fail(name, "no image slot " + std::to_string(slot));
+  return DecodeIntoSlot(name, slot, MaxBitmapSide, size, [&](uint64_t offset, uint64_t count, uint8_t* dst) {
+    if (offset > size || count > size - offset) return false;
+    std::memcpy(dst, bytes + offset, count);
+    return true;
+  });
 }

@@ -1,6 +1,8 @@
 // Reads uncompressed 24-bit BMP pictures into the numbered image slots.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/host_path.h"
@@ -14,6 +16,9 @@ constexpr int MaxBitmapSide = 4096;
 // whose pixel block is cut short leaves the slot empty. Returns whether the
 // slot now holds the picture.
 bool LoadBitmapSlot(const char* path, int slot, int max_side = MaxBitmapSide);
+
+// The same for a picture already in memory; `name` stands for the file in messages.
+bool LoadBitmapSlotFromMemory(const uint8_t* bytes, size_t size, int slot, const char* name);
 
 // Why the last LoadBitmapSlot call failed (empty after a success).
 const std::string& LastBitmapError();

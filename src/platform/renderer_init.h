@@ -4,5 +4,6 @@
 
 #include "render/textures.h"  // GlTextureNames: name 0 the brick floor, name 1 the grass
 
+void SetFixedGlState();      // depth, alpha test, blend function, shading: the same all run
 bool UploadFloorTextures();  // always true
 bool InitRenderer();         // always true; needs a current GL context

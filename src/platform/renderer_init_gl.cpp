@@ -28,6 +28,8 @@ void LoadPictures(int first, int end) {
   }
 }
 
+}  // namespace
+
 // Fixed for the whole run; the frame switches blending and texturing per pass.
 void SetFixedGlState() {
   glEnable(GL_TEXTURE_2D);
@@ -43,8 +45,6 @@ void SetFixedGlState() {
   glAlphaFunc(GL_GREATER, 0.1f);
   glEnable(GL_COLOR_MATERIAL);
 }
-
-}  // namespace
 
 bool UploadFloorTextures() {
   glDisable(GL_BLEND);

@@ -54,7 +54,7 @@ void DrawCursorQuad(CellOffset offset) {
 
 }  // namespace
 
-bool RunFrame() {
+void BeginFrameStretch() {
   ThrottleFrame();
   MoveWindowKey();
 
@@ -62,22 +62,37 @@ bool RunFrame() {
   glLoadIdentity();
   ClearOverlay();
   CameraTransform();
+}
 
+void TerrainStretch() {
   ResetRenderCounts();
   BuildTerrainMesh(0, map_sx, map_sy, ViewRadius);
   CullTerrainTriangles();
   CollectVisibleUnits();
   TerrainPass();
-  DrawUnitPass();
+}
 
+void UnitStretch() { DrawUnitPass(); }
+
+void RulesStretch() {
   RulesFirstHalf();
   SpinFromPointer();
   DrawCursorQuad(MouseCell());
   RulesSecondHalf();
+}
 
+void OverlayStretch() {
   BeginOverlayPass();
   HelpKey();
   DrawHud();
   CompositeOverlay();
+}
+
+bool RunFrame() {
+  BeginFrameStretch();
+  TerrainStretch();
+  UnitStretch();
+  RulesStretch();
+  OverlayStretch();
   return true;
 }

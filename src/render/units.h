@@ -90,3 +90,5 @@ void DrawUnitSpriteSquareBySquare(int slot, float size);
 void DrawLyingSpriteSquareBySquare(int slot, float size);
 // The frame's unit pass: each visible unit's picture, and its labels into the overlay.
 void DrawUnitPass();
+// The same pass with the square-by-square drawers, to check the fast pass against.
+void DrawUnitPassSquareBySquare();

@@ -95,7 +95,10 @@ void DrawLyingSprite(int slot, float size) { DrawSprite<false, DrawSquares>(slot
 void DrawUnitSpriteSquareBySquare(int slot, float size) { DrawSprite<true, DrawSquaresOneByOne>(slot, size); }
 void DrawLyingSpriteSquareBySquare(int slot, float size) { DrawSprite<false, DrawSquaresOneByOne>(slot, size); }
 
-void DrawUnitPass() {
+namespace {
+
+template <void (*Standing)(int, float), void (*Lying)(int, float)>
+void DrawUnits() {
   for (int k = 0; k < VisibleUnitCount; ++k) {
     const int id = VisibleUnits[k];
     const UnitRecord& unit = UnitTable[id];
@@ -108,12 +111,17 @@ void DrawUnitPass() {
     UnitLabels labels;
     PlanUnitLabels(id, unit, LabelAnchor(projected.wx, projected.wy), labels);
     if (!unit.dead) {
-      DrawUnitSprite(UnitPictureSlot(unit), UnitSize);
+      Standing(UnitPictureSlot(unit), UnitSize);
     } else {
       glTranslatef(0.0f, 0.0f, -CorpseDrop(UnitSize));
-      DrawLyingSprite(UnitPictureSlot(unit), UnitSize);
+      Lying(UnitPictureSlot(unit), UnitSize);
     }
     DrawUnitLabels(labels);
     glPopMatrix();
   }
 }
+
+}  // namespace
+
+void DrawUnitPass() { DrawUnits<DrawUnitSprite, DrawLyingSprite>(); }
+void DrawUnitPassSquareBySquare() { DrawUnits<DrawUnitSpriteSquareBySquare, DrawLyingSpriteSquareBySquare>(); }

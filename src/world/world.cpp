@@ -1,5 +1,6 @@
 #include "world/world.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "overlay/overlay_buffer.h"
@@ -71,7 +72,10 @@ void AllocateWorld() {
   MapCells = new MapCell[CellsPerLayer * LayerCount]();
   TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
   AllocateOverlay();
-  UnitTable = new UnitRecord[UnitCount]();
+  // ReleaseWorld leaves the unit table to the process's end, so a world
+  // allocated again (the simulator's in-process commands) reuses it.
+  if (UnitTable == nullptr) UnitTable = new UnitRecord[UnitCount]();
+  std::fill(UnitTable, UnitTable + UnitCount, UnitRecord{});
 }
 
 void BuildTileTypes() {

@@ -32,7 +32,7 @@ frames_presented() {
 play_round() {
   local step
   local steps=(
-    "move 320 240" "click 1 2500" "move 120 140" "click 3 2500" "move 420 300" "click 1 2500"
+    "move 320 240" "hold Button1 2500" "move 120 140" "hold Button3 2500" "move 420 300" "hold Button1 2500"
     "hold h 2500" "hold F2 2000" "hold F4 2000" "hold F3 2000"
     "press space" "move 500 200" "move 150 350" "release space"
     "hold Prior 2000" "hold Next 2500" "hold Right 1500" "hold Up 1500"

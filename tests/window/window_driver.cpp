@@ -9,7 +9,6 @@
 //   window_driver hold KEYSYM MILLISECONDS   holds a key down, then lets it go
 //   window_driver press KEYSYM | release KEYSYM
 //   window_driver move X Y                   moves the pointer (XTest motion)
-//   window_driver click BUTTON MILLISECONDS  holds a mouse button down, then lets it go
 //   window_driver answer TITLE [KEYSYM]      points at a message box and presses Return
 //                                            (or the key given)
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
@@ -18,7 +17,10 @@
 //                                            random keys, buttons, pointer moves,
 //                                            resizes, minimise and restore, then
 //                                            leaves the window shown, focused, at
-//                                            640 x 480 with nothing held (see Burst)
+//                                            640 x 480 with nothing held
+//
+// The commands that read the window's pixels (expect, hold-until, read-line,
+// screenshot, point-at) are described in screen_checks.cpp.
 //
 // Exit status 0 on success, 1 when the check or the wait failed, 2 on bad use.
 #include <X11/XKBlib.h>
@@ -40,11 +42,11 @@
 #include <thread>
 #include <vector>
 
+#include "window_driver.h"
+
 namespace {
 
 constexpr int WindowWaitSeconds = 30;  // generous: the machine may be busy
-
-void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 // The title as stored, whatever its encoding (message boxes use UTF-8).
 std::string WindowName(Display* display, Window window) {
@@ -72,6 +74,10 @@ Window FindMappedWindow(Display* display, Window parent, const std::string& titl
   return found;
 }
 
+}  // namespace
+
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
 Window WaitForWindow(Display* display, const std::string& title) {
   for (int tries = 0; tries < WindowWaitSeconds * 20; ++tries) {
     if (Window window = FindMappedWindow(display, DefaultRootWindow(display), title)) return window;
@@ -81,6 +87,8 @@ Window WaitForWindow(Display* display, const std::string& title) {
                WindowWaitSeconds);
   return 0;
 }
+
+namespace {
 
 // Decorations as the window asks for them through _MOTIF_WM_HINTS:
 // -1 when it does not say (a window manager would decorate it).
@@ -139,7 +147,15 @@ int Close(Display* display, const std::string& title) {
   return 0;
 }
 
+}  // namespace
+
+// "Button1" to "Button3" are the pointer's buttons; anything else is a keysym name.
 int Key(Display* display, const char* name, bool down) {
+  if (std::strncmp(name, "Button", 6) == 0 && name[6] >= '1' && name[6] <= '3' && !name[7]) {
+    XTestFakeButtonEvent(display, static_cast<unsigned>(name[6] - '0'), down, CurrentTime);
+    XFlush(display);
+    return 0;
+  }
   const KeySym symbol = XStringToKeysym(name);
   const KeyCode code = symbol == NoSymbol ? 0 : XKeysymToKeycode(display, symbol);
   if (!code) {
@@ -151,27 +167,23 @@ int Key(Display* display, const char* name, bool down) {
   return 0;
 }
 
+namespace {
+
 int Hold(Display* display, const char* name, int milliseconds) {
   if (int status = Key(display, name, true)) return status;
   Pause(milliseconds);
   return Key(display, name, false);
 }
 
-int Click(Display* display, int button, int milliseconds) {
-  if (button < 1 || button > 5) return 2;
-  XTestFakeButtonEvent(display, static_cast<unsigned int>(button), True, CurrentTime);
-  XFlush(display);
-  Pause(milliseconds);
-  XTestFakeButtonEvent(display, static_cast<unsigned int>(button), False, CurrentTime);
-  XFlush(display);
-  return 0;
-}
+}  // namespace
 
 int Move(Display* display, int x, int y) {
   XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
   XSync(display, False);
   return 0;
 }
+
+namespace {
 
 bool StillShown(Display* display, Window window, const std::string& title) {
   return FindMappedWindow(display, DefaultRootWindow(display), title) == window;
@@ -545,13 +557,13 @@ int main(int argc, char** argv) {
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   int status = 2;
   if (command == "announce-wm-hints") status = AnnounceWmHints(display);
+  else if (int screen = RunScreenCommand(display, argc, argv); screen >= 0) status = screen;
   else if (argc < 3) status = Usage();
   else if (command == "find") status = Find(display, argv[2]);
   else if (command == "close") status = Close(display, argv[2]);
   else if (command == "press") status = Key(display, argv[2], true);
   else if (command == "release") status = Key(display, argv[2], false);
   else if (command == "hold" && argc == 4) status = Hold(display, argv[2], std::atoi(argv[3]));
-  else if (command == "click" && argc == 4) status = Click(display, std::atoi(argv[2]), std::atoi(argv[3]));
   else if (command == "move" && argc == 4) status = Move(display, std::atoi(argv[2]), std::atoi(argv[3]));
   else if (command == "answer") status = Answer(display, argv[2], argc > 3 ? argv[3] : "Return");
   else if (command == "pointer-hidden") status = PointerHidden(display, argv[2]);

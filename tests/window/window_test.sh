@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Plays the real game binary on its own virtual X display and checks what a
-# player would see: the window, the keys, the close button, the exit status.
-#   window_test.sh CASE GAME DRIVER GAME_FOLDER
+# player would see: the window, the keys, the close button, the exit status,
+# and (the play_* cases) what the screen shows as the game is played.
+#   window_test.sh CASE GAME DRIVER GAME_FOLDER [FIXED_CLOCK_LIBRARY]
 set -u
-case_name=$1 game=$2 driver=$3 game_folder=$4
+case_name=$1 game=$2 driver=$3 game_folder=$4 fixed_clock=${5:-}
 
 source "$(dirname "$0")/scratch.sh"
 source "$(dirname "$0")/xvfb.sh"
@@ -15,6 +16,15 @@ start_display() {  # [DEPTH]
 
 start_game() {  # FOLDER
   (cd "$1" && exec "$game") 2>"$work/stderr" &
+  game_pid=$!
+}
+
+# The same table in every game: the clock that seeds it is fixed. The seed
+# is one whose first frames leave the status lines clear of unit labels.
+start_dealt_game() {
+  [ -n "$fixed_clock" ] || fail "no fixed clock library given"
+  (cd "$game_folder" && FIXED_CLOCK_SECONDS=2 LD_PRELOAD="$fixed_clock" \
+     ASAN_OPTIONS=verify_asan_link_order=0 exec "$game") 2>"$work/stderr" &
   game_pid=$!
 }
 
@@ -44,6 +54,49 @@ expect_geometry() {  # WANTED (within a few seconds)
 # their effect shows, as a player would.
 press() { "$driver" press "$1" || fail "could not press $1"; }
 release() { "$driver" release "$1" || fail "could not release $1"; }
+
+# What the screen shows, checked by the driver against the game's own fonts,
+# pictures and camera (see screen_checks.cpp for the checks). It reads the
+# pictures from the game folder; a failing check leaves its screenshot in
+# the build folder.
+screen() {
+  (cd "$game_folder" && E2E_SHOT="$game_folder/../window.$case_name.failed.ppm" "$driver" "$@") ||
+    fail "the screen does not show: ${*: -1}"
+}
+see() { screen expect "$@"; }
+hold_until() { screen hold-until "$@"; }  # KEYS CHECKS...: hold until the effect shows
+
+# One press of a key that acts once per loop pass, then a 100 ms pause: a tap
+# held across that pause acts twice, one let go before the next pass not at
+# all. So the tap is short, and tried again only when it had no effect.
+tap_once() {  # KEY CHECKS...: the checks hold after one step, and go on holding
+  local key=$1
+  shift
+  for _ in 1 2 3; do
+    "$driver" hold "$key" 70 || fail "could not press $key"
+    if (cd "$game_folder" && "$driver" expect --within 1 "$@" 2>/dev/null); then
+      sleep 0.3
+      see --within 0 "$@"
+      return
+    fi
+  done
+  fail "one press of $key does not give: ${*: -1}"
+}
+
+status_line() {  # VIEW_X VIEW_Y: the status line of the view origin, under the title picture
+  echo "line:380=map_sx=$1 map_sy=$2"
+}
+
+# The pointer picks the cell MouseCell gives; the status line and the red
+# mark follow it. The mark is checked only where the scene shows its cell.
+pointer_picks() {  # X Y [mark]
+  "$driver" move "$1" "$2" || fail "could not move the pointer"
+  local dx dy
+  read -r dx dy < <("$driver" mouse-cell "$1" "$2")
+  local checks=(title "line:340=map_ex=$((32 + dx)) map_ey=$((32 + dy))")
+  [ "${3:-}" = mark ] && checks+=("mark@$((32 + dx)),$((32 + dy))")
+  see --each "${checks[@]}"
+}
 
 quit_with_escape() {
   press Escape
@@ -135,6 +188,78 @@ case $case_name in
     game_pid=$!
     expect_exit 1 10
     grep -q "no display" "$work/stderr" || fail "stderr does not say that there is no display"
+    ;;
+  play_hud_and_pointer)
+    start_display
+    "$driver" move 320 240
+    start_dealt_game
+    # The first frames: the status lines with the first income paid, and the title.
+    see --within 20 title "line:420=WIN32VALDORIKCATAPULTR006B" "line:400=Press H for help." \
+      "$(status_line 32 32)" "line:360=selected_unit=0" "line:320=empire_0_gold=1000.50"
+    # H flips the page and then pauses 400 ms: a press let go within that
+    # pause flips it once.
+    "$driver" hold h 200 || fail "could not press h"
+    see --each no-title "line:420=WIN32VALDORIKCATAPULTR006A HELP" "line:400=F1 start new game." \
+      "line:380=F2-F4 different unit size." "line:360=SHIFT-Dir. change view, PGDWN-PGUP zoom." \
+      "line:340=Dir. move map." "line:320=Space rotate with mouse." \
+      "line:300=0 and backspace, move screen over last unit." "line:280=Left click recruit." \
+      "line:260=Right click move and attack." "line:240=ESC quit." "line:220=F5-F8 change speed." \
+      "line:200=M move window."
+    "$driver" hold h 200 || fail "could not press h"
+    see --each title "line:400=Press H for help." "$(status_line 32 32)" "line:360=selected_unit=0"
+    # Across the wide middle column (305 to 335) and its neighbours, then far out.
+    for position in "304 306" "305 306" "335 306" "336 306"; do pointer_picks $position mark; done
+    pointer_picks 400 306 mark
+    pointer_picks 100 200 mark
+    pointer_picks 0 0
+    pointer_picks 639 479
+    quit_with_escape
+    ;;
+  play_view_walk_spin)
+    start_display
+    "$driver" move 400 306
+    start_dealt_game
+    see --within 20 title "$(status_line 32 32)"
+    # Backspace (looked at in the 30-frame count) puts the view origin ten
+    # cells short of the leader's (32, 4): just out of sight.
+    hold_until BackSpace --each title "$(status_line 22 -6)"
+    see --within 0 --view 22,-6 no-leader@32,4
+    # An arrow scrolls one cell a step, and the leader comes into sight.
+    tap_once Right --each title "$(status_line 23 -6)"
+    see --view 23,-6 leader@32,4
+    tap_once Up --each title "$(status_line 23 -5)"
+    see --view 23,-5 leader@32,4
+    tap_once Down --each title "$(status_line 23 -6)"
+    tap_once Left --each title "$(status_line 22 -6)"
+    tap_once Right --each title "$(status_line 23 -6)"
+    # Holding the right button on a cell walks the leader there, three cells.
+    "$driver" point-at 9 7 >/dev/null || fail "could not point at (32, 1)"
+    see --view 23,-6 mark@32,1 leader@32,4
+    hold_until Button3 --view 23,-6 --within 8 leader@32,1 no-leader@32,4
+    see --each title "line:360=selected_unit=0"
+    # F4 doubles the pictures (3.2 across, centre lifted to 1.6); F3 gives back the size they load with.
+    hold_until F4 --view 23,-6 --size 3.1999998 leader@32,1
+    hold_until F3 --view 23,-6 leader@32,1
+    # Space turns the view by the pointer's x (x / 640 * 360 degrees); the
+    # leader goes round the view centre but stands upright, as on the screen
+    # before. Letting Space go keeps the turn.
+    "$driver" move 576 400
+    hold_until space --view 23,-6 --spin 324 leader@32,1
+    sleep 0.2
+    see --within 0 --view 23,-6 --spin 324 leader@32,1
+    "$driver" move 528 400
+    hold_until space --view 23,-6 --spin 297 leader@32,1
+    # F1 starts a new game: camera and view as at the start, whatever zoom
+    # (Page Up) and tilt (Shift+Up) did. The mark shows the camera.
+    "$driver" move 400 306
+    "$driver" hold Prior 300
+    press Shift_L
+    "$driver" hold Up 300
+    release Shift_L
+    see --each --view 23,-6 title "$(status_line 23 -6)" no-mark@28,-11
+    hold_until F1 --each title "$(status_line 32 32)" "line:320=empire_0_gold=1000.00" mark@37,27
+    see title "line:320=empire_0_gold=1000.50"
+    quit_with_escape
     ;;
   *)
     echo "unknown case $case_name" >&2

@@ -10,20 +10,6 @@
 
 namespace {
 
-struct BlockSpec {
-  bool set = false;
-  int x = 0, y = 0;
-  bool moving = false;
-  int step_x = 0, step_y = 0;
-};
-
-struct PathArgs {
-  int from_x = 0, from_y = 0, to_x = 0, to_y = 0;
-  int window = 64;
-  std::vector<int> codes = std::vector<int>(CellsPerLayer, 1);
-  BlockSpec blocks[UnitCount];
-};
-
 // Walks argv; every failure names the problem in `error`.
 class ArgReader {
  public:
@@ -57,6 +43,48 @@ class ArgReader {
   char** argv_;
   int index_ = 0;
 };
+
+
+void SetUpWorld(const PathArgs& args) {
+  for (int i = 0; i < CellsPerLayer; ++i) TerrainCodes[i] = static_cast<uint8_t>(args.codes[i]);
+  for (int id = 0; id < UnitCount; ++id) {
+    UnitTable[id] = UnitRecord{};
+    const BlockSpec& b = args.blocks[id];
+    if (!b.set) continue;
+    UnitRecord& u = UnitTable[id];
+    u.in_use = 1;
+    u.mobility = 1;
+    u.blocking = 1;
+    u.layer = 0;
+    u.cell_x = static_cast<uint16_t>(b.x);
+    u.cell_y = static_cast<uint16_t>(b.y);
+    u.order = b.moving ? OrderMove : OrderNone;
+    u.step_x = static_cast<uint16_t>(b.step_x);
+    u.step_y = static_cast<uint16_t>(b.step_y);
+  }
+}
+
+void PrintResult(Pathfinder& pf, int ret, std::ostream& out) {
+  out << "{\"ret\":" << ret << ",\"result\":" << int{pf.result} << ",\"from\":[" << pf.from_x << ","
+      << pf.from_y << "],\"to\":[" << pf.to_x << "," << pf.to_y << "],\"window\":[" << pf.window_x0
+      << "," << pf.window_y0 << "," << pf.window_size << "],\"nodes\":" << pf.last_node + 1;
+  if (pf.result == ResultFound) {
+    const float goal_cost = pf.cost[pf.current];
+    const bool direct = pf.EndReachedDirectly();
+    const int links = pf.ReadFirstStep();
+    out << ",\"direct\":" << (direct ? "true" : "false") << ",\"first_step\":[" << pf.out_x << ","
+        << pf.out_y << "],\"links\":" << links << ",\"path\":[";
+    std::vector<int> chain;  // goal back to the first step
+    for (int k = pf.current; k != 0; k = pf.parent[k]) chain.push_back(k);
+    for (size_t i = chain.size(); i-- > 0;) {
+      out << "[" << pf.node_x[chain[i]] << "," << pf.node_y[chain[i]] << "]" << (i ? "," : "");
+    }
+    out << "],\"goal_cost\":" << FormatFloat(goal_cost);
+  }
+  out << "}\n";
+}
+
+}  // namespace
 
 bool ParsePathArgs(int argc, char** argv, PathArgs& args, std::string& error) {
   ArgReader in(argc, argv);
@@ -102,47 +130,6 @@ bool ParsePathArgs(int argc, char** argv, PathArgs& args, std::string& error) {
   }
   return true;
 }
-
-void SetUpWorld(const PathArgs& args) {
-  for (int i = 0; i < CellsPerLayer; ++i) TerrainCodes[i] = static_cast<uint8_t>(args.codes[i]);
-  for (int id = 0; id < UnitCount; ++id) {
-    UnitTable[id] = UnitRecord{};
-    const BlockSpec& b = args.blocks[id];
-    if (!b.set) continue;
-    UnitRecord& u = UnitTable[id];
-    u.in_use = 1;
-    u.mobility = 1;
-    u.blocking = 1;
-    u.layer = 0;
-    u.cell_x = static_cast<uint16_t>(b.x);
-    u.cell_y = static_cast<uint16_t>(b.y);
-    u.order = b.moving ? OrderMove : OrderNone;
-    u.step_x = static_cast<uint16_t>(b.step_x);
-    u.step_y = static_cast<uint16_t>(b.step_y);
-  }
-}
-
-void PrintResult(Pathfinder& pf, int ret, std::ostream& out) {
-  out << "{\"ret\":" << ret << ",\"result\":" << int{pf.result} << ",\"from\":[" << pf.from_x << ","
-      << pf.from_y << "],\"to\":[" << pf.to_x << "," << pf.to_y << "],\"window\":[" << pf.window_x0
-      << "," << pf.window_y0 << "," << pf.window_size << "],\"nodes\":" << pf.last_node + 1;
-  if (pf.result == ResultFound) {
-    const float goal_cost = pf.cost[pf.current];
-    const bool direct = pf.EndReachedDirectly();
-    const int links = pf.ReadFirstStep();
-    out << ",\"direct\":" << (direct ? "true" : "false") << ",\"first_step\":[" << pf.out_x << ","
-        << pf.out_y << "],\"links\":" << links << ",\"path\":[";
-    std::vector<int> chain;  // goal back to the first step
-    for (int k = pf.current; k != 0; k = pf.parent[k]) chain.push_back(k);
-    for (size_t i = chain.size(); i-- > 0;) {
-      out << "[" << pf.node_x[chain[i]] << "," << pf.node_y[chain[i]] << "]" << (i ? "," : "");
-    }
-    out << "],\"goal_cost\":" << FormatFloat(goal_cost);
-  }
-  out << "}\n";
-}
-
-}  // namespace
 
 int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
   static PathArgs args;  // large; parsed fresh on every call

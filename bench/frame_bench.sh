@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The frame's cost in the game's window on a virtual X display, drawn by
+# Mesa's software rasteriser (llvmpipe): frames per second unpaced and the
+# split between the frame's stretches, for the three scenarios.
+#   bench/frame_bench.sh [BUILD_FOLDER] [valdorik-frame-bench options...]
+#   e.g. bench/frame_bench.sh build --frames 600 --scenario worst
+set -u
+build=$(cd "${1:-build}" && pwd)
+shift $(( $# > 0 ? 1 : 0 ))
+bench=$build/valdorik-frame-bench
+[ -x "$bench" ] || { echo "missing $bench: build first" >&2; exit 1; }
+[ -d "$build/game/bmp_unit" ] || { echo "missing pictures in $build/game: build first" >&2; exit 1; }
+echo "$(nproc) cores; $(uname -m)"
+cd "$build/game"
+# No session bus and no sound device here; software GL whatever is installed.
+DBUS_SESSION_BUS_ADDRESS=disabled: SDL_AUDIODRIVER=dummy \
+  LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe \
+  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$bench" "$@"

@@ -1,0 +1,374 @@
+// valdorik-frame-bench: what one frame costs in the game's own window, and
+// where the time goes. Start-up is the game's (window, context, renderer,
+// first game); the clock is fixed so the game is the same on every run, and
+// frames are presented without the game's 60 fps pacing.
+//
+//   cd build/game && ../valdorik-frame-bench [--frames N] [--seed S]
+//       [--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]
+//
+// Two runs per scenario: RunFrame and the buffer swap back to back (frames
+// per second as the game would present them unpaced), then the frame's
+// stretches one by one with glFinish between them (the split).
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "platform/input.h"
+#include "platform/main_loop.h"
+#include "platform/window.h"
+#include "render/frame.h"
+#include "render/render_buffers.h"
+#include "world/new_game.h"
+#include "world/random.h"
+#include "world/services.h"
+#include "world/world.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// CPU time of the whole process, llvmpipe's threads included: what a frame
+// costs whatever else the machine is running.
+double ProcessCpuMs() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+// The value below which the given share of the samples lie.
+double Percentile(std::vector<double> samples, double share) {
+  std::sort(samples.begin(), samples.end());
+  return samples[static_cast<size_t>(share * (samples.size() - 1))];
+}
+
+// Everything the rules change during a frame, so a scenario can start each
+// frame from the same state.
+struct WorldSnapshot {
+  UnitRecord units[UnitCount];
+  uint32_t random_state;
+  int frame_counter, selected, sx, sy, ex, ey, victory_player, victory_computer, victory_tie, help;
+  float zoom, tilt, turn, spin;
+};
+
+void TakeSnapshot(WorldSnapshot& s) {
+  std::copy(UnitTable, UnitTable + UnitCount, s.units);
+  s.random_state = RandomState;
+  s.frame_counter = FrameCounter;
+  s.selected = selected_unit;
+  s.sx = map_sx, s.sy = map_sy, s.ex = map_ex, s.ey = map_ey;
+  s.victory_player = VictoryPlayer, s.victory_computer = VictoryComputer, s.victory_tie = VictoryTie;
+  s.help = HelpVisible;
+  s.zoom = CameraZoom, s.tilt = CameraTilt, s.turn = CameraTurn, s.spin = CameraSpin;
+}
+
+void RestoreSnapshot(const WorldSnapshot& s) {
+  std::copy(s.units, s.units + UnitCount, UnitTable);
+  RandomState = s.random_state;
+  FrameCounter = s.frame_counter;
+  selected_unit = s.selected;
+  map_sx = s.sx, map_sy = s.sy, map_ex = s.ex, map_ey = s.ey;
+  VictoryPlayer = s.victory_player, VictoryComputer = s.victory_computer, VictoryTie = s.victory_tie;
+  HelpVisible = s.help;
+  CameraZoom = s.zoom, CameraTilt = s.tilt, CameraTurn = s.turn, CameraSpin = s.spin;
+}
+
+// --- Scenarios. ---
+
+// Every in-use entry moved onto its own cell of the diamond the unit pass
+// draws (|dcolumn| + |drow| < 20 round the view centre), spread evenly over it.
+void GatherAllUnitsInView() {
+  std::vector<std::pair<int, int>> cells;
+  for (int y = map_sy - 19; y <= map_sy + 19; ++y)
+    for (int x = map_sx - 19; x <= map_sx + 19; ++x)
+      if (std::abs(x - map_sx) + std::abs(y - map_sy) < 20) cells.push_back({x, y});
+  std::vector<int> ids;
+  for (int id = 0; id < UnitCount; ++id)
+    if (UnitTable[id].in_use == 1) ids.push_back(id);
+  for (size_t k = 0; k < ids.size(); ++k) {
+    UnitRecord& u = UnitTable[ids[k]];
+    const auto [x, y] = cells[k * cells.size() / ids.size()];
+    u.cell_x = static_cast<uint16_t>(x);
+    u.cell_y = static_cast<uint16_t>(y);
+    u.order = OrderNone;
+  }
+}
+
+// The group the next frame updates gets eight walking creatures with move
+// orders to the far corner of the map: eight searches over nearly all of it.
+// Mines are swapped out of the group for creatures from later entries.
+int GiveGroupLongMoves() {
+  const int first = ((FrameCounter + 1) % 33) * 8;
+  int donor = first + 8;
+  for (int k = first; k < first + 8; ++k) {
+    while (UnitTable[k].mobility != 1 && donor < UnitCount) {
+      if (UnitTable[donor].in_use == 1 && UnitTable[donor].mobility == 1 && !UnitTable[donor].dead)
+        std::swap(UnitTable[k], UnitTable[donor]);
+      ++donor;
+    }
+    UnitRecord& u = UnitTable[k];
+    u.order = OrderMove;
+    u.goal_x = u.cell_x < MapSize / 2 ? MapSize - 2 : 1;
+    u.goal_y = u.cell_y < MapSize / 2 ? MapSize - 2 : 1;
+  }
+  return first;
+}
+
+struct Scenario {
+  const char* key;
+  const char* title;
+  bool replay;  // every frame starts again from the scenario's state
+};
+
+const Scenario Scenarios[] = {
+    {"new", "(a) new game, default view", false},
+    {"busy", "(b) busiest view: 85 entries in view", true},
+    {"worst", "(c) busiest view + rules' worst frame", true},
+};
+
+// Sets the world up for a scenario; returns the entries that must have
+// stepped when a frame ran its searches (none for the other scenarios).
+int PrepareScenario(const Scenario& scenario) {
+  NewGame();  // same seed every time: the same game
+  MouseState = {WindowWidth / 2, WindowHeight / 2, 0, 0, 0};
+  if (std::strcmp(scenario.key, "new") == 0) return -1;
+  GatherAllUnitsInView();
+  if (std::strcmp(scenario.key, "busy") == 0) {
+    FrameCounter = 100;  // no periodic rule due, no orders: drawing only
+    return -1;
+  }
+  // Frame 1 of a game: wander, victory count, economy and the computer's
+  // recruitment and orders are all due, and the group has eight searches.
+  FrameCounter = 0;
+  return GiveGroupLongMoves();
+}
+
+// --- Measurement. ---
+
+void DrainEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+  }
+}
+
+void Present() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
+
+constexpr int StretchCount = 6;
+const char* const StretchNames[StretchCount] = {"set-up", "terrain", "units", "rules", "overlay", "present"};
+void (*const Stretches[StretchCount - 1])() = {BeginFrameStretch, TerrainStretch, UnitStretch, RulesStretch,
+                                              OverlayStretch};
+
+struct Figures {
+  double unpaced_fps = 0, mean_frame = 0, median_frame = 0, p99_frame = 0, worst_frame = 0, cpu_frame = 0;
+  double split_mean[StretchCount] = {}, split_worst[StretchCount] = {};
+  int visible_triangles = 0, visible_units = 0;
+  bool searches_ran = true;
+  uint64_t pixel_hash = 1469598103934665603ull;
+};
+
+std::vector<uint8_t> Pixels(WindowWidth* WindowHeight * 3);
+
+void ReadFrame() {
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGB, GL_UNSIGNED_BYTE, Pixels.data());
+}
+
+void HashFrame(uint64_t& hash) {
+  ReadFrame();
+  for (uint8_t byte : Pixels) hash = (hash ^ byte) * 1099511628211ull;
+}
+
+void WriteFrame(const std::string& path) {
+  ReadFrame();
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) {
+    std::fprintf(stderr, "valdorik-frame-bench: cannot write %s\n", path.c_str());
+    return;
+  }
+  std::fprintf(file, "P6\n%d %d\n255\n", WindowWidth, WindowHeight);
+  for (int row = WindowHeight - 1; row >= 0; --row)  // GL's first row is the bottom one
+    std::fwrite(Pixels.data() + row * WindowWidth * 3, 1, WindowWidth * 3, file);
+  std::fclose(file);
+}
+
+struct Options {
+  int frames = 300;
+  uint32_t seed = 1;
+  std::string scenario = "all";
+  bool pixels = false;
+  std::string dump;
+};
+
+bool StepsTaken(const WorldSnapshot& before, int first) {
+  for (int k = first; k < first + 8; ++k)
+    if (UnitTable[k].cell_x == before.units[k].cell_x && UnitTable[k].cell_y == before.units[k].cell_y)
+      return false;
+  return true;
+}
+
+Figures Measure(const Scenario& scenario, const Options& options) {
+  Figures f;
+  WorldSnapshot start;
+  const int searched_group = PrepareScenario(scenario);
+  TakeSnapshot(start);
+  const int warm_up = 10;
+
+  // Unpaced: the frame and the swap back to back, nothing waited for.
+  for (int pass = 0; pass < 2; ++pass) {
+    RestoreSnapshot(start);
+    const int frames = pass == 0 ? warm_up : options.frames;
+    std::vector<double> times;
+    glFinish();
+    const Clock::time_point begin = Clock::now();
+    const double cpu_begin = ProcessCpuMs();
+    for (int i = 0; i < frames; ++i) {
+      if (scenario.replay) RestoreSnapshot(start);
+      const Clock::time_point t = Clock::now();
+      DrainEvents();
+      RunFrame();
+      Present();
+      times.push_back(MsSince(t));
+    }
+    glFinish();
+    const double total = MsSince(begin);
+    if (pass == 1) {
+      f.unpaced_fps = frames * 1000.0 / total;
+      f.mean_frame = total / frames;
+      f.cpu_frame = (ProcessCpuMs() - cpu_begin) / frames;
+      f.median_frame = Percentile(times, 0.5);
+      f.p99_frame = Percentile(times, 0.99);
+      f.worst_frame = *std::max_element(times.begin(), times.end());
+    }
+  }
+
+  // Split: each stretch finished by glFinish before the clock is read.
+  RestoreSnapshot(start);
+  for (int i = 0; i < warm_up + options.frames; ++i) {
+    if (scenario.replay) RestoreSnapshot(start);
+    DrainEvents();
+    glFinish();
+    double ms[StretchCount];
+    for (int s = 0; s < StretchCount - 1; ++s) {
+      const Clock::time_point t = Clock::now();
+      Stretches[s]();
+      glFinish();
+      ms[s] = MsSince(t);
+    }
+    if (searched_group >= 0 && !StepsTaken(start, searched_group)) f.searches_ran = false;
+    f.visible_triangles = VisibleTriangleCount;
+    f.visible_units = VisibleUnitCount;
+    if (options.pixels) HashFrame(f.pixel_hash);
+    if (!options.dump.empty() && i == warm_up + options.frames - 1)
+      WriteFrame(options.dump + "/" + scenario.key + ".ppm");
+    const Clock::time_point t = Clock::now();
+    Present();
+    glFinish();
+    ms[StretchCount - 1] = MsSince(t);
+    if (i < warm_up) continue;
+    for (int s = 0; s < StretchCount; ++s) {
+      f.split_mean[s] += ms[s] / options.frames;
+      f.split_worst[s] = std::max(f.split_worst[s], ms[s]);
+    }
+  }
+  return f;
+}
+
+void PrintFigures(const Scenario& scenario, const Figures& f, const Options& options) {
+  std::printf("\n%s: %d terrain triangles drawn, %d units listed (last frame)\n", scenario.title, f.visible_triangles,
+              f.visible_units);
+  if (std::strcmp(scenario.key, "worst") == 0)
+    std::printf("  eight long searches each frame: %s\n", f.searches_ran ? "yes (all eight stepped)" : "NO");
+  std::printf("  unpaced: %.1f frames per second; ms per frame: mean %.2f, median %.2f, 99th percentile %.2f, "
+              "worst %.2f; CPU %.2f ms per frame\n",
+              f.unpaced_fps, f.mean_frame, f.median_frame, f.p99_frame, f.worst_frame, f.cpu_frame);
+  std::printf("  split with glFinish, ms mean (worst):");
+  double sum = 0;
+  for (int s = 0; s < StretchCount; ++s) {
+    std::printf(" %s %.2f (%.2f)%s", StretchNames[s], f.split_mean[s], f.split_worst[s],
+                s + 1 < StretchCount ? "," : "");
+    sum += f.split_mean[s];
+  }
+  std::printf("; sum %.2f\n", sum);
+  if (options.pixels) std::printf("  pixels of all %d frames: %016llx\n", options.frames + 10,
+                                  static_cast<unsigned long long>(f.pixel_hash));
+}
+
+// A whole decimal number from 0 to `limit`, nothing else.
+bool ParseNumber(const char* text, unsigned long limit, unsigned long& value) {
+  if (*text < '0' || *text > '9') return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoul(text, &end, 10);
+  return errno == 0 && *end == '\0' && value <= limit;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    unsigned long number = 0;
+    if (arg == "--frames" && has_value) {
+      if (!ParseNumber(argv[++i], 100000, number) || number < 1) return false;
+      options.frames = static_cast<int>(number);
+    } else if (arg == "--seed" && has_value) {
+      if (!ParseNumber(argv[++i], UINT32_MAX, number)) return false;
+      options.seed = static_cast<uint32_t>(number);
+    } else if (arg == "--scenario" && has_value) {
+      options.scenario = argv[++i];
+    } else if (arg == "--pixels") {
+      options.pixels = true;
+    } else if (arg == "--dump" && has_value) {
+      options.dump = argv[++i];
+    } else {
+      return false;
+    }
+  }
+  if (options.scenario == "all") return true;
+  for (const Scenario& s : Scenarios)
+    if (options.scenario == s.key) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: valdorik-frame-bench [--frames N (1-100000)] [--seed S (0-4294967295)] "
+                 "[--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]\n");
+    return 2;
+  }
+  UseHeadlessHost(options.seed);  // fixed clock, no sleeps, no sound
+  InstallSdlInput();
+  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) {
+    SDL_Quit();
+    return 1;
+  }
+  SDL_GL_SetSwapInterval(0);  // and no pacing: Present swaps at once
+  std::printf("renderer: %s; OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+              reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  std::printf("seed %u, %d measured frames per run (after 10 warm-up frames)\n", options.seed, options.frames);
+  for (const Scenario& scenario : Scenarios) {
+    if (options.scenario != "all" && options.scenario != scenario.key) continue;
+    PrintFigures(scenario, Measure(scenario, options), options);
+    std::fflush(stdout);
+  }
+  DestroyGameWindow();
+  SDL_Quit();
+  return 0;
+}

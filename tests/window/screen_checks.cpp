@@ -1,0 +1,549 @@
+// The driver's eyes: grabs the game window's pixels (XGetImage) and checks
+// them against what the game's own code says should be there. Text is drawn
+// with the game's fonts into its overlay and compared pixel for pixel; the
+// cursor mark and the leader's picture are found where the new-game camera
+// projects them.
+//
+//   window_driver expect [OPTIONS] CHECK...      polls until every check holds in one picture
+//   window_driver hold-until KEYS [OPTIONS] CHECK...
+//                                    holds KEYS (comma-separated keysyms or Button1-3)
+//                                    until the checks hold, then lets them go
+//   window_driver read-line Y        prints the status line at (40, Y) as the font reads it
+//   window_driver screenshot FILE    the window as a PPM picture
+//   window_driver mouse-cell X Y     prints the cell offset "DX DY" MouseCell gives the pointer
+//   window_driver point-at DX DY     moves the pointer to the middle of the pixels
+//                                    MouseCell maps to that cell offset
+//
+// OPTIONS: --within SECONDS (default 5; 0 looks once), --each (every check
+// passes in some picture, not necessarily the same one: unit labels wander
+// over the text now and then), --view SX,SY (view centre, default 32,32),
+// --spin DEGREES (CameraSpin, default 0), --size UNITSIZE (default as loaded).
+// CHECKS:  line:Y=TEXT        the HUD line at (40, Y) shows exactly TEXT
+//          title | no-title   the title picture is shown at (200, 200) / is not
+//          mark@X,Y           the red cursor mark covers cell (X, Y)
+//          no-mark@X,Y        it does not
+//          leader@X,Y         the player's leader (picture and id label) stands on (X, Y)
+//          no-leader@X,Y      its picture is not there
+// Run from the game folder: the pictures are read from there. When a check
+// fails and E2E_SHOT names a file, the last picture is written to it.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "overlay/fonts.h"
+#include "overlay/overlay.h"
+#include "overlay/overlay_buffer.h"
+#include "platform/asset_table.h"
+#include "platform/bitmap_loader.h"
+#include "platform/image_slots.h"
+#include "platform/input.h"
+#include "render/units.h"
+#include "rules/frame_rules.h"
+#include "window_driver.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int Width = OverlayWidth, Height = OverlayHeight;
+constexpr int BlockX = 40;                      // where the HUD's lines start
+constexpr int TitleX = 200, TitleY = 200;       // the title picture's bottom-left corner
+constexpr int LeaderId = 0, LeaderSlot = 10;    // entry 0, type 10
+
+// --- Pictures of the window, in overlay orientation (row 0 at the bottom). ---
+
+struct Pixel {
+  uint8_t r, g, b;
+  bool operator==(const Pixel&) const = default;
+};
+constexpr Pixel White{255, 255, 255};
+
+struct Shot {
+  std::vector<Pixel> pixels = std::vector<Pixel>(Width * Height);
+  Pixel At(int x, int y) const { return pixels[y * Width + x]; }
+  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
+};
+
+int Shift(unsigned long mask) {
+  int shift = 0;
+  while (mask && !(mask & 1)) mask >>= 1, ++shift;
+  return shift;
+}
+
+bool Grab(Display* display, Window window, Shot& shot) {
+  XImage* image = XGetImage(display, window, 0, 0, Width, Height, AllPlanes, ZPixmap);
+  if (!image) return false;
+  const int rs = Shift(image->red_mask), gs = Shift(image->green_mask), bs = Shift(image->blue_mask);
+  for (int row = 0; row < Height; ++row)
+    for (int x = 0; x < Width; ++x) {
+      const unsigned long p = XGetPixel(image, x, row);
+      shot.pixels[(Height - 1 - row) * Width + x] = {static_cast<uint8_t>((p & image->red_mask) >> rs),
+                                                     static_cast<uint8_t>((p & image->green_mask) >> gs),
+                                                     static_cast<uint8_t>((p & image->blue_mask) >> bs)};
+    }
+  XDestroyImage(image);
+  return true;
+}
+
+bool WritePpm(const Shot& shot, const char* path) {
+  FILE* out = std::fopen(path, "wb");
+  if (!out) return false;
+  std::fprintf(out, "P6\n%d %d\n255\n", Width, Height);
+  for (int y = Height - 1; y >= 0; --y) std::fwrite(&shot.pixels[y * Width], 3, Width, out);
+  return std::fclose(out) == 0;
+}
+
+// --- What the game would draw: its fonts, its overlay, its pictures. ---
+
+void LoadPicture(int slot) {
+  if (TextureSlots[slot].width) return;
+  for (const PictureAsset& asset : PictureAssets)
+    if (asset.slot == slot && !LoadBitmapSlot(asset.path, slot))
+      std::fprintf(stderr, "window_driver: %s: %s\n", asset.path, LastBitmapError().c_str());
+}
+
+Pixel OverlayAt(int x, int y) {
+  const uint8_t* p = OverlayBuffer + (y * Width + x) * 4;
+  return {p[0], p[1], p[2]};
+}
+bool OverlayDrawn(int x, int y) { return OverlayBuffer[(y * Width + x) * 4 + 3] != 0; }
+
+// Where the overlay drew something the screen must show exactly that colour;
+// elsewhere in the box it must not show the text's white. Returns the pixels
+// that disagree.
+int OverlayMismatches(const Shot& shot, int x0, int y0, int x1, int y1) {
+  int wrong = 0;
+  for (int y = y0; y <= y1; ++y)
+    for (int x = x0; x <= x1; ++x) {
+      if (!shot.Inside(x, y)) continue;
+      const bool drawn = OverlayDrawn(x, y);
+      if (drawn ? !(shot.At(x, y) == OverlayAt(x, y)) : shot.At(x, y) == White) ++wrong;
+    }
+  return wrong;
+}
+
+// One large-font glyph as the game draws it: 8 x 12 ink flags, row 1 first.
+using GlyphMask = std::vector<bool>;
+GlyphMask InkOf(const Shot* shot, int x, int y) {
+  GlyphMask mask;
+  for (int i = 1; i <= 12; ++i)
+    for (int j = 0; j < LargeGlyphColumns; ++j)
+      mask.push_back(shot ? shot->Inside(x + j, y - i) && shot->At(x + j, y - i) == White
+                          : OverlayDrawn(x + j, y - i));
+  return mask;
+}
+
+// The large-font glyph cell at (x, y) read back with the game's own font:
+// '?' where no glyph matches exactly (another mark lies over it).
+char ReadCell(const Shot& shot, int x, int y) {
+  static std::vector<GlyphMask> glyphs;
+  if (glyphs.empty())
+    for (int c = 0; c < FontCodeCount; ++c) {
+      ClearOverlay();
+      FormatTextLine("%c", c >= 32 && c < 127 ? c : ' ');
+      DrawLargeText(0, 12, 255, 255, 255);
+      glyphs.push_back(InkOf(nullptr, 0, 12));
+    }
+  const GlyphMask seen = InkOf(&shot, x, y);
+  for (int c = 32; c < 127; ++c)
+    if (glyphs[c] == seen) return static_cast<char>(c);
+  return '?';
+}
+
+std::string ReadLine(const Shot& shot, int y) {
+  std::string text;
+  for (int x = BlockX; x + LargeGlyphColumns <= Width; x += LargeAdvance) text += ReadCell(shot, x, y);
+  return text.erase(text.find_last_not_of(' ') + 1);
+}
+
+// --- Where the new-game camera puts things (the game's GL transforms, in double). ---
+
+struct Matrix {
+  double m[16];  // column-major, as GL keeps it
+};
+
+Matrix operator*(const Matrix& a, const Matrix& b) {
+  Matrix r{};
+  for (int col = 0; col < 4; ++col)
+    for (int row = 0; row < 4; ++row)
+      for (int k = 0; k < 4; ++k) r.m[col * 4 + row] += a.m[k * 4 + row] * b.m[col * 4 + k];
+  return r;
+}
+
+Matrix Identity() { return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
+
+Matrix Translate(double x, double y, double z) {
+  Matrix r = Identity();
+  r.m[12] = x, r.m[13] = y, r.m[14] = z;
+  return r;
+}
+
+// glRotatef's matrix: degrees about a normalised axis.
+Matrix Rotate(double degrees, double x, double y, double z) {
+  const double length = std::sqrt(x * x + y * y + z * z);
+  x /= length, y /= length, z /= length;
+  const double a = degrees * M_PI / 180.0, c = std::cos(a), s = std::sin(a), t = 1 - c;
+  return {{t * x * x + c, t * x * y + s * z, t * x * z - s * y, 0,  //
+           t * x * y - s * z, t * y * y + c, t * y * z + s * x, 0,  //
+           t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0,  //
+           0, 0, 0, 1}};
+}
+
+// gluPerspective(45, 4/3, 0.1, 100): the projection of the game's first frames.
+Matrix Perspective() {
+  const double f = 1.0 / std::tan(45.0 * M_PI / 360.0), aspect = 4.0 / 3.0, n = 0.1, far = 100.0;
+  Matrix r{};
+  r.m[0] = f / aspect, r.m[5] = f, r.m[10] = (far + n) / (n - far), r.m[11] = -1;
+  r.m[14] = 2 * far * n / (n - far);
+  return r;
+}
+
+struct Scene {
+  int viewX = 32, viewY = 32;
+  float spin = 0.0f;
+  float unitSize = 1.5999999f;  // as loaded; F2 to F4 change it
+  bool title = false;  // the title picture lies over the status lines
+};
+
+// The camera transform of a new game, with the scene's spin.
+Matrix Camera(const Scene& scene) {
+  return Translate(0, 0, -30.0) * Rotate(-45.0, 1, 0, 0) * Rotate(0.0, 0, 1, 0) *
+         Rotate(scene.spin, 0, 0, 0.5);
+}
+
+struct WindowPosition {
+  double x, y;
+};
+WindowPosition Project(const Matrix& modelView, double x, double y, double z) {
+  const Matrix clip = Perspective() * modelView * Translate(x, y, z);
+  const double w = clip.m[15];
+  return {(clip.m[12] / w + 1) * Width / 2, (clip.m[13] / w + 1) * Height / 2};
+}
+
+// --- The checks. ---
+
+using Test = std::function<bool(const Shot&, std::string& why)>;
+struct Check {
+  std::string name;
+  Test test;
+};
+
+// Every pixel the game would draw for the line (and the title picture over
+// it) is on the screen in its colour, and no glyph cell of the line, nor the
+// one after it, reads as a different glyph. Unit labels are white too and
+// may lie over the line: a cell they touch reads as no glyph at all, which
+// is let pass for up to a third of the cells.
+Test LineCheck(const Scene& scene, int y, std::string text) {
+  return [scene, y, text](const Shot& shot, std::string& why) {
+    ClearOverlay();
+    FormatTextLine("%s", text.c_str());
+    DrawLargeText(BlockX, y, 255, 255, 255);
+    if (scene.title) BlitPicture(TitleX, TitleY, IntroPictureSlot);
+    const int cells = static_cast<int>(text.size()) + 1;
+    int missing = 0;
+    for (int yy = y - 12; yy < y; ++yy)
+      for (int x = BlockX; x < BlockX + LargeAdvance * cells; ++x)
+        missing += OverlayDrawn(x, yy) && !(shot.At(x, yy) == OverlayAt(x, yy));
+    int unreadable = 0, wrong = 0;
+    for (int k = 0; k < cells; ++k) {
+      const char read = ReadCell(shot, BlockX + LargeAdvance * k, y);
+      const char wanted = k < cells - 1 ? text[k] : ' ';
+      unreadable += read == '?';
+      wrong += read != '?' && read != wanted;
+    }
+    why = std::to_string(missing) + " pixels missing, " + std::to_string(wrong) + " glyphs wrong, " +
+          std::to_string(unreadable) + " unreadable; the line reads \"" + ReadLine(shot, y) + "\"";
+    return missing == 0 && wrong == 0 && unreadable * 3 <= cells;
+  };
+}
+
+// Share of the title picture's drawn pixels that the screen shows.
+double TitleShown(const Shot& shot) {
+  ClearOverlay();
+  BlitPicture(TitleX, TitleY, IntroPictureSlot);
+  int drawn = 0, shown = 0;
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x)
+      if (OverlayDrawn(x, y)) ++drawn, shown += shot.At(x, y) == OverlayAt(x, y);
+  return drawn ? static_cast<double>(shown) / drawn : 0.0;
+}
+
+Test TitleCheck(bool wanted) {
+  return [wanted](const Shot& shot, std::string& why) {
+    const double shown = TitleShown(shot);
+    why = std::to_string(static_cast<int>(shown * 1000) / 10.0) + "% of its pixels shown";
+    return wanted ? shown == 1.0 : shown < 0.5;
+  };
+}
+
+// Pixels that the title picture covers while it is shown: the scene under
+// them cannot be seen.
+bool Hidden(const Scene& scene, int x, int y) {
+  static std::vector<bool> covered;
+  if (covered.empty()) {
+    ClearOverlay();
+    BlitPicture(TitleX, TitleY, IntroPictureSlot);
+    for (int k = 0; k < Width * Height; ++k) covered.push_back(OverlayDrawn(k % Width, k / Width));
+  }
+  return scene.title && covered[y * Width + x];
+}
+
+bool RedTinted(Pixel p) { return p.r > 0 && p.g == 0 && p.b == 0; }
+
+// Whether a pixel centre lies inside the projected cell quad, pushed out (or
+// in, for a negative margin) by `margin` pixels.
+bool InsideQuad(const WindowPosition (&corner)[4], double px, double py, double margin) {
+  double area = 0;
+  for (int k = 0; k < 4; ++k)
+    area += corner[k].x * corner[(k + 1) % 4].y - corner[(k + 1) % 4].x * corner[k].y;
+  const double turn = area > 0 ? 1.0 : -1.0;  // inside lies to the left of anticlockwise edges
+  for (int k = 0; k < 4; ++k) {
+    const WindowPosition a = corner[k], b = corner[(k + 1) % 4];
+    const double ex = b.x - a.x, ey = b.y - a.y, length = std::hypot(ex, ey);
+    if (turn * (ex * (py - a.y) - ey * (px - a.x)) / length < -margin) return false;
+  }
+  return true;
+}
+
+// The mark is one textured quad tinted pure red, 0.1 above the floor of its cell.
+Test MarkCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
+  return [scene, cellX, cellY, wanted](const Shot& shot, std::string& why) {
+    const Matrix camera = Camera(scene);
+    const double dx = cellX - scene.viewX, dy = cellY - scene.viewY;
+    const WindowPosition corner[4] = {Project(camera, dx, dy, 0.1), Project(camera, dx + 1, dy, 0.1),
+                                      Project(camera, dx + 1, dy + 1, 0.1),
+                                      Project(camera, dx, dy + 1, 0.1)};
+    int inside = 0, redInside = 0, outside = 0, redOutside = 0;
+    for (int y = 0; y < Height; ++y)
+      for (int x = 0; x < Width; ++x) {
+        if (Hidden(scene, x, y)) continue;
+        const bool red = RedTinted(shot.At(x, y));
+        if (InsideQuad(corner, x + 0.5, y + 0.5, -1.0)) ++inside, redInside += red;
+        else if (!InsideQuad(corner, x + 0.5, y + 0.5, 1.0)) ++outside, redOutside += red;
+      }
+    why = std::to_string(redInside) + " of " + std::to_string(inside) + " pixels inside red, " +
+          std::to_string(redOutside) + " outside";
+    // Labels and pictures may stand on the mark; nothing else on screen is tinted so.
+    if (wanted) return inside > 0 && redInside * 10 >= inside * 7 && redOutside * 10 <= redInside;
+    return redInside * 10 < inside * 3;
+  };
+}
+
+struct LeaderLook {
+  int squares = 0, matching = 0;  // the picture's squares above the floor, and those shown
+  bool label = false;             // the id label is shown at the anchor (give or take a pixel)
+};
+
+LeaderLook LookForLeader(const Shot& shot, const Scene& scene, int cellX, int cellY) {
+  const Matrix anchor = Camera(scene) * Translate(cellX - scene.viewX + 0.5, cellY - scene.viewY + 0.5,
+                                                  scene.unitSize / 2.0f);
+  LeaderLook look;
+  // The picture: each square's colour at its projected centre. Standing squares
+  // are turned against the spin and raised upright, as the game draws them.
+  const Matrix standing = anchor * Rotate(scene.spin, 0, 0, -1) * Rotate(90, 1, 0, 0);
+  const SpritePicture picture = SpritePictureOf(LeaderSlot);
+  for (int i = 1; i < picture.rows; ++i)  // row 0 is half sunk into the floor
+    for (int j = 0; j < picture.n; ++j) {
+      const uint8_t* p = picture.pixels + (i * picture.n + j) * 3;
+      if (IsBlackPixel(p)) continue;
+      const WindowPosition c = Project(standing, SquareOffset(j, picture.n, scene.unitSize),
+                                       SquareOffset(i, picture.n, scene.unitSize), 0.0);
+      const int x = static_cast<int>(std::floor(c.x)), y = static_cast<int>(std::floor(c.y));
+      if (shot.Inside(x, y) && Hidden(scene, x, y)) continue;
+      ++look.squares;
+      look.matching += shot.Inside(x, y) && shot.At(x, y) == Pixel{p[0], p[1], p[2]};
+    }
+  // The id label at the projected centre, in the small font.
+  const WindowPosition centre = Project(anchor, 0, 0, 0);
+  const int sx = static_cast<int>(centre.x), sy = static_cast<int>(centre.y);
+  for (int ox = -1; ox <= 1 && !look.label; ++ox)
+    for (int oy = -1; oy <= 1 && !look.label; ++oy) {
+      ClearOverlay();
+      FormatTextLine("%d", LeaderId);
+      DrawSmallText(sx + ox, sy + oy, 255, 255, 255);
+      look.label = OverlayMismatches(shot, sx + ox, sy + oy - 7, sx + ox + 4, sy + oy + 1) == 0;
+    }
+  return look;
+}
+
+Test LeaderCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
+  return [scene, cellX, cellY, wanted](const Shot& shot, std::string& why) {
+    const LeaderLook look = LookForLeader(shot, scene, cellX, cellY);
+    why = std::to_string(look.matching) + " of " + std::to_string(look.squares) +
+          " picture squares shown, id label " + (look.label ? "shown" : "not shown");
+    // Other labels may cover a few squares; a picture elsewhere matches next to none.
+    if (wanted) return look.squares >= 40 && look.matching * 4 >= look.squares * 3 && look.label;
+    return look.matching * 4 < look.squares;
+  };
+}
+
+// --- Command line. ---
+
+bool ParseCheck(const Scene& scene, const std::string& word, Check& check) {
+  check.name = word;
+  int a = 0, b = 0;
+  if (word.rfind("line:", 0) == 0 && word.find('=') != std::string::npos) {
+    check.test = LineCheck(scene, std::atoi(word.c_str() + 5), word.substr(word.find('=') + 1));
+  } else if (word == "title" || word == "no-title") {
+    check.test = TitleCheck(word == "title");
+  } else if (std::sscanf(word.c_str(), "mark@%d,%d", &a, &b) == 2) {
+    check.test = MarkCheck(scene, a, b, true);
+  } else if (std::sscanf(word.c_str(), "no-mark@%d,%d", &a, &b) == 2) {
+    check.test = MarkCheck(scene, a, b, false);
+  } else if (std::sscanf(word.c_str(), "leader@%d,%d", &a, &b) == 2) {
+    check.test = LeaderCheck(scene, a, b, true);
+  } else if (std::sscanf(word.c_str(), "no-leader@%d,%d", &a, &b) == 2) {
+    check.test = LeaderCheck(scene, a, b, false);
+  } else {
+    std::fprintf(stderr, "window_driver: unknown check %s\n", word.c_str());
+    return false;
+  }
+  return true;
+}
+
+struct Expectation {
+  double within = 5.0;
+  bool each = false;
+  Scene scene;
+  std::vector<Check> checks;
+};
+
+bool ParseExpectation(int argc, char** argv, int first, Expectation& e) {
+  std::vector<std::string> words;
+  for (int k = first; k < argc; ++k) {
+    const std::string word = argv[k];
+    if (word == "--within" && k + 1 < argc) e.within = std::atof(argv[++k]);
+    else if (word == "--each") e.each = true;
+    else if (word == "--view" && k + 1 < argc) std::sscanf(argv[++k], "%d,%d", &e.scene.viewX, &e.scene.viewY);
+    else if (word == "--spin" && k + 1 < argc) e.scene.spin = static_cast<float>(std::atof(argv[++k]));
+    else if (word == "--size" && k + 1 < argc) e.scene.unitSize = std::strtof(argv[++k], nullptr);
+    else words.push_back(word);
+  }
+  for (const std::string& word : words) e.scene.title |= word == "title";
+  for (const std::string& word : words) {
+    Check check;
+    if (!ParseCheck(e.scene, word, check)) return false;
+    e.checks.push_back(check);
+  }
+  return !e.checks.empty();
+}
+
+// Looks again and again until one picture passes every check (or, with
+// --each, until every check has passed in some picture), or time is up; then
+// tells what the last picture failed.
+int Await(Display* display, Window window, const Expectation& e) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::duration<double>(e.within);
+  std::vector<bool> seen(e.checks.size());
+  Shot shot;
+  std::vector<std::string> failures;
+  do {
+    if (!Grab(display, window, shot)) {
+      std::fprintf(stderr, "window_driver: cannot read the window's pixels\n");
+      return 1;
+    }
+    failures.clear();
+    for (size_t k = 0; k < e.checks.size(); ++k) {
+      if (e.each && seen[k]) continue;
+      std::string why;
+      if (e.checks[k].test(shot, why)) seen[k] = true;
+      else failures.push_back(e.checks[k].name + ": " + why);
+    }
+    if (failures.empty()) return 0;
+    if (!e.each) seen.assign(seen.size(), false);
+    Pause(10);
+  } while (Clock::now() < deadline);
+  for (const std::string& failure : failures)
+    std::fprintf(stderr, "not seen within %g s: %s\n", e.within, failure.c_str());
+  if (const char* path = std::getenv("E2E_SHOT")) WritePpm(shot, path);
+  return 1;
+}
+
+std::vector<std::string> SplitKeys(const std::string& keys) {
+  std::vector<std::string> names;
+  for (size_t start = 0; start <= keys.size();) {
+    const size_t comma = keys.find(',', start);
+    names.push_back(keys.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return names;
+}
+
+int HoldUntil(Display* display, Window window, const std::string& keys, const Expectation& e) {
+  const std::vector<std::string> names = SplitKeys(keys);
+  size_t pressed = 0;
+  int status = 0;
+  for (; pressed < names.size() && status == 0; ++pressed) status = Key(display, names[pressed].c_str(), true);
+  if (status == 0) status = Await(display, window, e);
+  while (pressed > 0) Key(display, names[--pressed].c_str(), false);
+  return status;
+}
+
+CellOffset CellUnderPointer(int x, int y) {
+  MouseState.x = x, MouseState.y = y;
+  map_sx = map_sy = 0;
+  return MouseCell();
+}
+
+// The middle of the run of pointer positions along one axis that give `offset`.
+int MiddlePosition(int offset, int extent, bool vertical) {
+  int first = -1, last = -1;
+  for (int p = 0; p < extent; ++p) {
+    const CellOffset cell = vertical ? CellUnderPointer(0, p) : CellUnderPointer(p, 0);
+    if ((vertical ? cell.dy : cell.dx) != offset) continue;
+    if (first < 0) first = p;
+    last = p;
+  }
+  return first < 0 ? -1 : (first + last) / 2;
+}
+
+void PrepareGameData() {
+  AllocateOverlay();
+  AllocateTextureSlots();
+  LoadPicture(IntroPictureSlot);
+  LoadPicture(LeaderSlot);
+}
+
+}  // namespace
+
+int RunScreenCommand(Display* display, int argc, char** argv) {
+  const std::string command = argv[1];
+  if (command == "mouse-cell" && argc == 4) {
+    const CellOffset cell = CellUnderPointer(std::atoi(argv[2]), std::atoi(argv[3]));
+    std::printf("%d %d\n", cell.dx, cell.dy);
+    return 0;
+  }
+  if (command == "point-at" && argc == 4) {
+    const int x = MiddlePosition(std::atoi(argv[2]), Width, false);
+    const int y = MiddlePosition(std::atoi(argv[3]), Height, true);
+    if (x < 0 || y < 0) return 2;
+    std::printf("%d %d\n", x, y);
+    return Move(display, x, y);
+  }
+  const bool known = command == "expect" || command == "hold-until" ||
+                     (command == "read-line" && argc == 3) || (command == "screenshot" && argc == 3);
+  if (!known) return -1;
+  PrepareGameData();
+  const Window window = WaitForWindow(display, "VALDORIK");
+  if (!window) return 1;
+  if (command == "read-line" || command == "screenshot") {
+    Shot shot;
+    if (!Grab(display, window, shot)) return 1;
+    if (command == "screenshot") return WritePpm(shot, argv[2]) ? 0 : 1;
+    std::printf("%s\n", ReadLine(shot, std::atoi(argv[2])).c_str());
+    return 0;
+  }
+  Expectation e;
+  const bool hold = command == "hold-until";
+  if (hold && argc < 4) return 2;
+  if (!ParseExpectation(argc, argv, hold ? 3 : 2, e)) return 2;
+  return hold ? HoldUntil(display, window, argv[2], e) : Await(display, window, e);
+}
