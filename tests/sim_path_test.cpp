@@ -1,40 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
-#include <unistd.h>
+#include "sim_process.h"
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs the real simulator binary, capturing stdout and stderr.
-Outcome RunSim(const std::string& args) {
-  // Tests run in parallel processes: each capture gets its own file.
-  static int calls = 0;
-  const std::string err_file =
-      testing::TempDir() + "/sim_err_" + std::to_string(getpid()) + "_" + std::to_string(++calls) + ".txt";
-  const std::string command = std::string(VALDORIK_SIM_PATH) + " " + args + " 2>" + err_file;
-  Outcome result{};
-  FILE* pipe = popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int raw = pclose(pipe);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  if (FILE* f = fopen(err_file.c_str(), "r")) {
-    while ((n = fread(buffer.data(), 1, buffer.size(), f)) > 0) result.err.append(buffer.data(), n);
-    fclose(f);
-  }
-  std::remove(err_file.c_str());
-  return result;
-}
+using Outcome = SimOutcome;
+Outcome RunSim(const std::string& args) { return RunSimBinary(args); }
 
 TEST(SimPath, PrintsTheSearchAsOneJsonLine) {
   Outcome r = RunSim("path 30 30 40 35");

@@ -11,15 +11,12 @@
 #include "platform/input.h"
 #include "rules/frame_rules.h"
 #include "run_command.h"
+#include "sim_process.h"
 #include "world/world.h"
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Outcome = SimOutcome;
 
 Outcome RunInProcess(std::vector<std::string> args) {
   std::vector<char*> argv;
@@ -33,20 +30,7 @@ Outcome RunInProcess(std::vector<std::string> args) {
 }
 
 // The real binary, for the exit status and the streams.
-Outcome RunBinary(const std::string& args) {
-  const std::string err_file = testing::TempDir() + "/sim_run_err.txt";
-  const std::string command = std::string(VALDORIK_SIM_PATH) + " " + args + " 2>" + err_file;
-  Outcome result{};
-  FILE* pipe = popen(command.c_str(), "r");
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int raw = pclose(pipe);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream err(err_file);
-  result.err.assign(std::istreambuf_iterator<char>(err), {});
-  return result;
-}
+Outcome RunBinary(const std::string& args) { return RunSimBinary(args); }
 
 std::string WriteScript(const std::string& name, const std::string& text) {
   const std::string path = testing::TempDir() + "/" + name;
