@@ -1,11 +1,12 @@
 #include "overlay/hud.h"
 
 #include "overlay/overlay.h"
+#include "platform/asset_table.h"
+#include "rules/computer.h"
 #include "world/world.h"
 
 namespace {
 
-constexpr int IntroPictureSlot = 3;
 constexpr int IntroPictureX = 200, IntroPictureY = 200;
 constexpr int TitleFrames = 3000;  // the counter is already advanced: shown for 2999 frames
 
@@ -66,8 +67,6 @@ void DrawHelpPage() {
   }
 }
 
-bool GameIsOver() { return VictoryPlayer || VictoryComputer || VictoryTie; }
-
 void DrawGameOver() {
   for (const Outcome& outcome : Outcomes) {
     if (!*outcome.flag) continue;
@@ -88,5 +87,5 @@ void DrawHud() {
   else
     DrawStatusLines();
   if (FrameCounter < TitleFrames && !HelpVisible) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
-  if (GameIsOver()) DrawGameOver();
+  if (IsGameDecided()) DrawGameOver();
 }
