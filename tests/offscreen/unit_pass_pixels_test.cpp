@@ -3,7 +3,6 @@
 // pixel. The two may differ only where GL rounds a square's edge differently
 // (corners computed directly against corners from a translated matrix).
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,8 +14,9 @@
 #include "platform/bitmap_loader.h"
 #include "platform/image_slots.h"
 #include "platform/renderer_init.h"
+#include "platform/window.h"
+#include "render/frame.h"
 #include "render/render_buffers.h"
-#include "render/terrain_mesh.h"
 #include "render/units.h"
 #include "rules/startup.h"
 #include "world/services.h"
@@ -26,35 +26,10 @@ namespace {
 
 constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
 
-// The game's start-up projection and its camera transform.
-void GameProjection() {
-  glViewport(0, 0, Width, Height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(45.0, 4.0 / 3.0, 0.1, 100.0);
-  glMatrixMode(GL_MODELVIEW);
-}
-
-void Camera() {
-  glLoadIdentity();
-  glTranslatef(0.0f, 0.0f, CameraZoom);
-  glRotatef(CameraTilt, 1.0f, 0.0f, 0.0f);
-  glRotatef(CameraTurn, 0.0f, 1.0f, 0.0f);
-  glRotatef(CameraSpin, 0.0f, 0.0f, 0.5f);
-}
-
 // Terrain then units, as the frame draws them; the pixels read back.
 std::vector<uint8_t> DrawFrame(void (*unitPass)()) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  Camera();
-  ResetRenderCounts();
-  BuildTerrainMesh(0, map_sx, map_sy, ViewRadius);
-  CullTerrainTriangles();
-  CollectVisibleUnits();
-  glEnable(GL_BLEND);
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  DrawTerrainMesh();
-  glDisable(GL_BLEND);
+  BeginFrameStretch();
+  TerrainStretch();
   unitPass();
   std::vector<uint8_t> pixels(Width * Height * 4);
   glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
@@ -92,7 +67,7 @@ class UnitPassPixelsTest : public ::testing::Test {
     UploadFloorTextures();
     StartHeadlessWorld();
     SetFixedGlState();
-    GameProjection();
+    ResizeScene(Width, Height);
   }
   void TearDown() override {
     StopHeadlessWorld();

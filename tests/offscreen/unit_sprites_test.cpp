@@ -1,7 +1,6 @@
 // The fast sprite drawers against the square-by-square ones, through GL's
 // feedback mode: same quads, same colours, same window positions.
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +11,7 @@
 #include "render/render_buffers.h"
 #include "overlay/overlay_buffer.h"
 #include "render/units.h"
+#include "platform/window.h"
 #include "rules/startup.h"
 #include "world/services.h"
 #include "world/world.h"
@@ -20,16 +20,7 @@ namespace {
 
 constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
 
-// The game's projection, and the new-game camera with a spin.
-void GamePerspective() {
-  glViewport(0, 0, Width, Height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(45.0, static_cast<double>(Width) / Height, 0.1, 100.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-}
-
+// The new-game camera with a spin.
 void DefaultCamera(float spin) {
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -30.0f);
@@ -89,7 +80,7 @@ class UnitSpritesTest : public ::testing::Test {
     ResetWorldGlobals();
     AllocateTextureSlots();
     TerrainVertices = new TerrainVertex[VertexCapacity]();
-    GamePerspective();
+    ResizeScene(Width, Height);
     glEnable(GL_TEXTURE_2D);
   }
   void TearDown() override {
@@ -226,7 +217,7 @@ class UnitPassTest : public ::testing::Test {
     AllocateTextureSlots();
     for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
     map_sx = map_sy = 32;
-    GamePerspective();
+    ResizeScene(Width, Height);
     DefaultCamera(0.0f);
   }
   void TearDown() override { StopHeadlessWorld(); }
