@@ -1,0 +1,61 @@
+// Everything the game takes from outside comes through this one table of
+// calls: events, the instant key query, the clock that seeds new games,
+// sleeps, presentation, the window, sound and the drawing stretches. The
+// hosts are the window (SDL and OpenGL), the headless simulator, and the
+// replay of a recorded game; a recorder wraps the window's host.
+#pragma once
+
+#include <cstdint>
+
+// One message from the window system, in the game's own terms.
+enum class EventKind : uint8_t {
+  KeyDown = 1,  // a: virtual-key code 0..255
+  KeyUp,        // a: virtual-key code 0..255
+  PointerMove,  // a, b: client pixel x, y (0..65535; origin top-left, y down)
+  ButtonDown,   // a: MouseButton
+  ButtonUp,     // a: MouseButton
+  Activate,     // a: 1 the window is shown, 0 minimised or hidden
+  Size,         // a, b: the new client width and height (0..65535)
+  Close,        // the player asked the window to close
+  Quit,         // the end of the loop, taken from the queue like any message
+};
+constexpr int EventKindCount = static_cast<int>(EventKind::Quit);
+
+enum MouseButton : int { ButtonLeft = 0, ButtonMiddle = 1, ButtonRight = 2 };
+
+struct HostEvent {
+  EventKind kind;
+  int a = 0;
+  int b = 0;
+  bool operator==(const HostEvent&) const = default;
+};
+
+struct GameHost {
+  bool (*poll_event)(HostEvent& event);        // takes one waiting event at once; false when none waits
+  int (*key_held_now)(int key);                // 1 while the key is held at this instant
+  uint32_t (*clock_seconds)();                 // calendar time, truncated to 32 bits: seeds NewGame
+  void (*sleep_ms)(int milliseconds);          // a plain blocking sleep
+  void (*present)();                           // shows the frame drawn (or the last one again)
+  void (*move_window_to_pointer)();            // top-left corner under the pointer, 640 x 480
+  void (*play_sound_async)(const char* path);  // starts a sound, cutting off one still playing
+  // Start-up of the picture side: hide the system pointer, read the pictures
+  // into their slots, make the floor textures; then the fixed render state.
+  void (*load_pictures)();
+  void (*set_fixed_render_state)();
+  void (*resize_scene)(int width, int height);
+  // The frame's drawing stretches, called at their points in the frame's order.
+  void (*begin_scene)();                 // clears, camera
+  void (*draw_terrain)();                // mesh, visible units, terrain pass
+  void (*draw_units)();                  // unit pictures and labels
+  void (*draw_cursor_mark)(int dx, int dy);  // the red square on the pointed cell
+  void (*draw_overlay)();                // HUD, help page, messages, composite
+};
+
+extern GameHost Host;
+
+// The headless host: no events, KeyState answers the key query, the clock
+// always answers `seed`, sleeps are skipped, nothing is drawn or played.
+GameHost HeadlessHost(uint32_t seed);
+void UseHeadlessHost(uint32_t seed);
+
+inline void GameSleep(int milliseconds) { Host.sleep_ms(milliseconds); }
