@@ -7,8 +7,9 @@
 //       [--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]
 //
 // Two runs per scenario: RunFrame and the buffer swap back to back (frames
-// per second as the game would present them unpaced), then the frame's
-// stretches one by one with glFinish between them (the split).
+// per second as the game would present them unpaced), then RunFrame again
+// with each drawing stretch timed between glFinish calls (the split; the
+// rules' share is what the frame took beyond its drawing).
 #include <GL/gl.h>
 #include <SDL.h>
 
@@ -23,14 +24,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/input.h"
-#include "platform/main_loop.h"
+#include "loop/input.h"
+#include "loop/frame.h"
+#include "loop/main_loop.h"
+#include "platform/host_sdl.h"
 #include "platform/window.h"
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
 #include "world/random.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -166,10 +169,38 @@ void DrainEvents() {
 
 void Present() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
 
-constexpr int StretchCount = 6;
-const char* const StretchNames[StretchCount] = {"set-up", "terrain", "units", "rules", "overlay", "present"};
-void (*const Stretches[StretchCount - 1])() = {BeginFrameStretch, TerrainStretch, UnitStretch, RulesStretch,
-                                              OverlayStretch};
+constexpr int StretchCount = 7;
+const char* const StretchNames[StretchCount] = {"set-up", "terrain", "units", "cursor", "overlay", "rules", "present"};
+enum Stretch { SetUp, Terrain, Units, Cursor, Overlay, Rules, Presenting };
+
+// Each drawing stretch of the frame, finished before and after, adds its time here.
+double StretchMs[StretchCount];
+
+template <Stretch Which, void (*Draw)()>
+void Timed() {
+  glFinish();
+  const auto t = std::chrono::steady_clock::now();
+  Draw();
+  glFinish();
+  StretchMs[Which] += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
+}
+
+void TimedCursorMark(int dx, int dy) {
+  glFinish();
+  const auto t = std::chrono::steady_clock::now();
+  CursorMarkStretch(dx, dy);
+  glFinish();
+  StretchMs[Cursor] += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
+}
+
+void TimeDrawingStretches(bool timed) {
+  const GameHost window = SdlHost();
+  Host.begin_scene = timed ? Timed<SetUp, BeginSceneStretch> : window.begin_scene;
+  Host.draw_terrain = timed ? Timed<Terrain, TerrainStretch> : window.draw_terrain;
+  Host.draw_units = timed ? Timed<Units, UnitStretch> : window.draw_units;
+  Host.draw_cursor_mark = timed ? TimedCursorMark : window.draw_cursor_mark;
+  Host.draw_overlay = timed ? Timed<Overlay, OverlayStretch> : window.draw_overlay;
+}
 
 struct Figures {
   double unpaced_fps = 0, mean_frame = 0, median_frame = 0, p99_frame = 0, worst_frame = 0, cpu_frame = 0;
@@ -261,13 +292,14 @@ Figures Measure(const Scenario& scenario, const Options& options) {
     if (scenario.replay) RestoreSnapshot(start);
     DrainEvents();
     glFinish();
-    double ms[StretchCount];
-    for (int s = 0; s < StretchCount - 1; ++s) {
-      const Clock::time_point t = Clock::now();
-      Stretches[s]();
-      glFinish();
-      ms[s] = MsSince(t);
-    }
+    double* ms = StretchMs;
+    std::fill(ms, ms + StretchCount, 0.0);
+    TimeDrawingStretches(true);
+    const Clock::time_point frame_start = Clock::now();
+    RunFrame();
+    glFinish();
+    ms[Rules] = MsSince(frame_start) - (ms[SetUp] + ms[Terrain] + ms[Units] + ms[Cursor] + ms[Overlay]);
+    TimeDrawingStretches(false);
     if (searched_group >= 0 && !StepsTaken(start, searched_group)) f.searches_ran = false;
     f.visible_triangles = VisibleTriangleCount;
     f.visible_units = VisibleUnitCount;
@@ -277,7 +309,7 @@ Figures Measure(const Scenario& scenario, const Options& options) {
     const Clock::time_point t = Clock::now();
     Present();
     glFinish();
-    ms[StretchCount - 1] = MsSince(t);
+    ms[Presenting] = MsSince(t);
     if (i < warm_up) continue;
     for (int s = 0; s < StretchCount; ++s) {
       f.split_mean[s] += ms[s] / options.frames;
@@ -353,8 +385,12 @@ int main(int argc, char** argv) {
                  "[--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]\n");
     return 2;
   }
-  UseHeadlessHost(options.seed);  // fixed clock, no sleeps, no sound
-  InstallSdlInput();
+  // The window's host with a fixed clock, no sleeps and no sound.
+  const GameHost headless = HeadlessHost(options.seed);
+  Host = SdlHost();
+  Host.clock_seconds = headless.clock_seconds;
+  Host.sleep_ms = headless.sleep_ms;
+  Host.play_sound_async = headless.play_sound_async;
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) {
     SDL_Quit();
     return 1;

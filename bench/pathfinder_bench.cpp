@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "pathfinding/pathfinder.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -10,10 +10,10 @@ namespace {
 struct OpenMap {
   OpenMap() {
     UseHeadlessHost(1);
-    StartHeadlessWorld();
+    InitRenderer();
     for (int u = 0; u < UnitCount; ++u) UnitTable[u] = UnitRecord{};
   }
-  ~OpenMap() { StopHeadlessWorld(); }
+  ~OpenMap() { ReleaseGame(); }
 };
 
 // One whole search as a path request makes it. Kept out of line so that

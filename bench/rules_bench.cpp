@@ -1,10 +1,10 @@
 // The headless frame: every rule of a frame, no drawing, as valdorik-sim runs it.
 #include <benchmark/benchmark.h>
 
-#include "platform/input.h"
-#include "rules/frame_rules.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "loop/input.h"
+#include "loop/frame.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -18,12 +18,12 @@ void BM_HeadlessGame(benchmark::State& state) {
     ResetWorldGlobals();
     ResetInput();
     UseHeadlessHost(1);
-    StartHeadlessWorld();
+    InitRenderer();
     state.ResumeTiming();
-    for (int frame = 0; frame < GameFrames; ++frame) RunRulesFrame();
+    for (int frame = 0; frame < GameFrames; ++frame) RunFrame();
     benchmark::DoNotOptimize(UnitTable[0].gold);
     state.PauseTiming();
-    StopHeadlessWorld();
+    ReleaseGame();
     state.ResumeTiming();
   }
   state.counters["frames_per_second"] =

@@ -2,8 +2,8 @@
 
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -13,9 +13,9 @@ struct DefaultView {
   DefaultView() {
     ResetWorldGlobals();
     UseHeadlessHost(1);
-    StartHeadlessWorld();
+    InitRenderer();
   }
-  ~DefaultView() { StopHeadlessWorld(); }
+  ~DefaultView() { ReleaseGame(); }
 };
 
 void BuildDefaultMesh(benchmark::State& state) {

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "offscreen_context.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 #include "render/units.h"
 #include "world/world.h"
 

@@ -7,9 +7,10 @@
 
 #include "input_script.h"
 #include "path_command.h"
-#include "platform/bitmap_loader.h"
-#include "platform/image_slots.h"
-#include "platform/input.h"
+#include "pictures/bitmap_loader.h"
+#include "pictures/image_slots.h"
+#include "loop/input.h"
+#include "loop/main_loop.h"
 #include "run_command.h"
 
 namespace {
@@ -126,10 +127,12 @@ std::string CheckScriptInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < script.events.size(); ++i) {
     const ScriptEvent& e = script.events[i];
     if (e.pass < 1 || (i > 0 && e.pass < script.events[i - 1].pass)) return "events out of pass order";
-    if (e.action == ScriptAction::Mouse && (e.x < 0 || e.x > 65535 || e.y < 0 || e.y > 65535))
+    const HostEvent& event = e.event;
+    const bool pointer = event.kind == EventKind::PointerMove;
+    if (pointer && (event.a < 0 || event.a > 65535 || event.b < 0 || event.b > 65535))
       return "pointer outside 0..65535 accepted";
-    if (e.action != ScriptAction::Mouse && (e.key < 0 || e.key > 255)) return "key code outside the key table";
-    ApplyScriptEvent(e);
+    if (!pointer && (event.a < 0 || event.a > 255)) return "key code outside the key table";
+    WindowProc(event);
   }
   return "";
 }

@@ -11,9 +11,9 @@
 
 #include "image.h"
 #include "pixel_art.h"
-#include "platform/asset_table.h"
-#include "platform/bitmap_loader.h"
-#include "platform/image_slots.h"
+#include "pictures/asset_table.h"
+#include "pictures/bitmap_loader.h"
+#include "pictures/image_slots.h"
 #include "procedural.h"
 #include "world/new_game.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/bitmap_loader.h"
-#include "platform/image_slots.h"
+#include "pictures/bitmap_loader.h"
+#include "pictures/image_slots.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_inputs.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay_fixture.h"
+#include "rules/frame_rules.h"
 #include "rules_test_support.h"
 #include "world/world.h"
 
@@ -167,6 +168,7 @@ TEST_F(HudTest, GameOverShowsHelpForOneFrameOnlyThenStatusLines) {
   VictoryComputer = 1;
   HelpVisible = 1;  // H was pressed in this frame
   const std::vector<uint8_t> first = Hud();
+  ClearHelpAfterGameOver();  // what the frame does once the HUD is drawn
   EXPECT_EQ(HelpVisible, 0);
   EXPECT_EQ(FirstDifference(first, Expected(HelpPage, {{280, ComputerWins}}, true)), "");
   const std::vector<uint8_t> next = Hud();

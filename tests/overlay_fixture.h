@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "overlay/overlay_buffer.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 
 using Rgba = std::array<uint8_t, 4>;
 using Point = std::pair<int, int>;

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "pathfinding/pathfinder.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -192,11 +192,11 @@ class PathfinderDiff : public ::testing::Test {
  protected:
   void SetUp() override {
     UseHeadlessHost(1);
-    StartHeadlessWorld();
+    InitRenderer();
     literal.search_mode = SearchLiteral;
     fast.search_mode = SearchFast;
   }
-  void TearDown() override { StopHeadlessWorld(); }
+  void TearDown() override { ReleaseGame(); }
 
   // One search on both, with the requests' single full budget or, now and
   // then, a search resumed in random slices; compared after every slice.

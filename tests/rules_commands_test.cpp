@@ -1,5 +1,6 @@
 #include "rules/commands.h"
 #include "rules/computer.h"
+#include "loop/frame.h"
 #include "rules/frame_rules.h"
 #include "rules_test_support.h"
 #include "world/random.h"
@@ -179,7 +180,7 @@ TEST_F(Commands, F1StartsANewGameInTheMiddleOfTheFrame) {
   KeepOnlyLeaders();
   UnitTable[1].dead = 1;
   KeyState[KeyF1] = 1;
-  RunRulesFrame();
+  RunFrame();
   EXPECT_EQ(FrameCounter, 0);
   EXPECT_EQ(VictoryPlayer, 0) << "the check is not due at frame 0";
   EXPECT_EQ(UnitTable[1].dead, 0);
@@ -212,7 +213,7 @@ TEST_F(Commands, ViewJumpsGoToTheFirstLivingUnitOfEachSideDuringTheCount) {
   RulesSecondHalf();
   EXPECT_EQ(map_sx, 0);
   FrameCounter = 30;
-  RulesSecondHalf();  // as RunRulesFrame would run frame 30: not due
+  RulesSecondHalf();  // as RunFrame would run frame 30: not due
   EXPECT_EQ(map_sx, 0);
   FrameCounter = 31;
   RulesSecondHalf();

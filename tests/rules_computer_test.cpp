@@ -1,5 +1,6 @@
 #include "rules/combat_economy.h"
 #include "rules/computer.h"
+#include "loop/frame.h"
 #include "rules/frame_rules.h"
 #include "rules/orders.h"
 #include "rules_test_support.h"
@@ -28,7 +29,7 @@ TEST_F(Computer, FirstFrameEarnsHalfAGoldAndMakesThreeAttempts) {
     Host.sleep_ms = [](int) {};
     NewGame();
     const int computer_units = CountOwnedBy(EmpireComputer);
-    RunRulesFrame();
+    RunFrame();
     const int won = CountOwnedBy(EmpireComputer) - computer_units;
     EXPECT_EQ(TreasuryOf(EmpireComputer), 1000.5f - 30.0f) << seed;
     EXPECT_EQ(TreasuryOf(EmpirePlayer), 1000.5f) << seed;
@@ -143,7 +144,7 @@ TEST_F(Victory, AfterADecisionEconomyAndComputerStopWhileOrdersAndCommandsGoOn) 
   PlaceMine(9, EmpireNeutral, 32, 6, 100.0f);  // next to the player's leader
   UnitTable[1].dead = 1;
   FrameCounter = 0;
-  RunRulesFrame();  // frame 1: the check decides
+  RunFrame();  // frame 1: the check decides
   ASSERT_EQ(VictoryPlayer, 1);
   EXPECT_EQ(UnitTable[9].gold, 100.0f);
   EXPECT_EQ(TreasuryOf(EmpirePlayer), 1000.0f);
@@ -154,7 +155,7 @@ TEST_F(Victory, AfterADecisionEconomyAndComputerStopWhileOrdersAndCommandsGoOn) 
   map_sx = 10;
   map_sy = 10;
   MouseState = {320, 240, 1, 0, 0};
-  for (int i = 0; i < 60; ++i) RunRulesFrame();
+  for (int i = 0; i < 60; ++i) RunFrame();
   EXPECT_EQ(TreasuryOf(EmpireComputer), 1000.0f);
   EXPECT_EQ(UnitTable[9].gold, 100.0f);
   EXPECT_EQ(walker.cell_x, 22);

@@ -9,6 +9,7 @@
 
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
+#include "loop/frame.h"
 #include "rules/frame_rules.h"
 #include "rules_test_support.h"
 #include "world/new_game.h"
@@ -110,7 +111,7 @@ TEST_F(Soak, InvariantsHoldUnderRandomInput) {
     NewGame();
     for (int frame = 1; frame <= frames; ++frame) {
       PlayRandomly(rng, game % 2 == 0);
-      RunRulesFrame();
+      RunFrame();
       ClearOverlay();  // the frame's closing text, with whatever the rules left
       DrawHud();
       ++played;

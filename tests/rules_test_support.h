@@ -8,10 +8,10 @@
 #include <initializer_list>
 #include <vector>
 
-#include "platform/input.h"
-#include "rules/startup.h"
+#include "loop/input.h"
+#include "loop/startup.h"
 #include "world/random.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 inline std::vector<int> RecordedSleeps;
@@ -36,9 +36,9 @@ class WorldTest : public ::testing::Test {
   void SetUp() override {
     ResetWorldGlobals();
     UseHeadlessHost(4321);
-    StartHeadlessWorld();
+    InitRenderer();
   }
-  void TearDown() override { StopHeadlessWorld(); }
+  void TearDown() override { ReleaseGame(); }
 
   static void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
 };

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "input_script.h"
-#include "platform/input.h"
+#include "loop/input.h"
+#include "loop/main_loop.h"
 #include "rules/frame_rules.h"
 #include "run_command.h"
 #include "sim_process.h"
@@ -231,13 +232,14 @@ TEST(SimScript, LinesApplyInPassOrderThenFileOrder) {
   ASSERT_EQ(script.events.size(), 6u);
   const int passes[] = {1, 3, 3, 3, 9, 2147483647};
   for (size_t i = 0; i < 6; ++i) EXPECT_EQ(script.events[i].pass, passes[i]);
-  EXPECT_EQ(script.events[1].action, ScriptAction::Mouse);
-  EXPECT_EQ(script.events[2].action, ScriptAction::Release);
-  EXPECT_EQ(script.events[3].action, ScriptAction::Press);
-  EXPECT_EQ(script.events[0].key, KeyF1 + 7);
+  EXPECT_EQ(script.events[1].event, (HostEvent{EventKind::PointerMove, 1, 2}));
+  EXPECT_EQ(script.events[2].event, (HostEvent{EventKind::KeyUp, KeyH}));
+  EXPECT_EQ(script.events[3].event, (HostEvent{EventKind::KeyDown, KeyH}));
+  EXPECT_EQ(script.events[0].event, (HostEvent{EventKind::KeyDown, KeyF1 + 7}));
+  EXPECT_EQ(script.events[5].event, (HostEvent{EventKind::ButtonUp, ButtonRight}));
 
   ResetInput();
-  for (const ScriptEvent& e : script.events) ApplyScriptEvent(e);
+  for (const ScriptEvent& e : script.events) WindowProc(e.event);
   EXPECT_EQ(KeyState[KeyH], 1) << "the press on pass 3 comes after the release in the file";
   EXPECT_EQ(MouseState.x, 1);
   EXPECT_EQ(MouseState.y, 2);
@@ -275,8 +277,9 @@ TEST(SimRun, RefusesBadArgumentsAndScriptsBeforeRunning) {
   const Outcome r = RunBinary("run --seed 1 --frames 5 --input " + bad_script);
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.out.empty());
-  EXPECT_EQ(r.err, "valdorik-sim: " + bad_script + ":3: unknown key 'Enter' (keys: left, middle, right, F1..F8, "
-                                                   "Backspace, 0, Space, H)\n");
+  EXPECT_EQ(r.err, "valdorik-sim: " + bad_script +
+                       ":3: unknown key 'Enter' (keys: left, middle, right, F1..F8, Backspace, 0, Space, H, Left, "
+                       "Right, Up, Down, Shift, PageUp, PageDown, E, M)\n");
 
   for (const std::string& args : std::vector<std::string>{"run", "run --seed 1", "run --frames 1", "run --seed -1 --frames 1", "run --seed 4294967296 --frames 1",
         "run --seed 1 --frames -1", "run --seed 1 --frames 2147483648", "run --seed 1 --frames 1 --dump-every 0",

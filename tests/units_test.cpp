@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "overlay_fixture.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
 #include "rules_test_support.h"

@@ -5,7 +5,7 @@
 #include "rules_test_support.h"
 #include "world/new_game.h"
 #include "world/random.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "overlay/hud.h"
 
 #include "overlay/overlay.h"
-#include "platform/asset_table.h"
+#include "pictures/asset_table.h"
 #include "rules/computer.h"
 #include "world/world.h"
 
@@ -76,7 +76,6 @@ void DrawGameOver() {
   BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
   FormatTextLine("Press F1 to start a new game.");
   DrawWhite(OutcomeX, PromptY);
-  HelpVisible = 0;
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "overlay/fonts.h"
 #include "overlay/overlay_buffer.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 
 char TextLine[TextLineSize];
 

@@ -2,13 +2,10 @@
 
 #include <GL/gl.h>
 
-#include "pathfinding/path_requests.h"
-#include "platform/asset_table.h"
-#include "platform/bitmap_loader.h"
-#include "platform/image_slots.h"
+#include "pictures/asset_table.h"
+#include "pictures/bitmap_loader.h"
+#include "pictures/image_slots.h"
 #include "platform/window.h"
-#include "world/new_game.h"
-#include "world/world.h"
 
 // Names 2 to 31 are generated and never given an image.
 unsigned int GlTextureNames[GlTextureCount] = {};
@@ -64,17 +61,9 @@ bool UploadFloorTextures() {
   return true;
 }
 
-bool InitRenderer() {
+void LoadPicturesAndFloors() {
   HideSystemPointer();  // the game draws its own cursor mark
-  AllocateTextureSlots();
   LoadPictures(0, FloorPictureCount);
   UploadFloorTextures();
   LoadPictures(FloorPictureCount, PictureAssetCount);
-  AllocateWorld();
-  GamePathfinder = new Pathfinder();
-  BuildTileTypes();
-  InitMapCells();
-  SetFixedGlState();
-  NewGame();
-  return true;
 }

@@ -2,5 +2,5 @@
 // missing or unreadable sound file, the game runs silently.
 #pragma once
 
-void InstallSdlSound();  // Host.play_sound_async plays through SDL from now on
-void StopSdlSound();     // closes the device and frees the sound
+void PlaySdlSound(const char* path);  // returns at once; a sound still playing is cut off
+void StopSdlSound();                  // closes the device and frees the sound

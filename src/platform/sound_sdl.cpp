@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/host_path.h"
-#include "world/services.h"
+#include "pictures/host_path.h"
 
 namespace {
 
@@ -47,8 +46,9 @@ void OpenSound(const char* path) {
   SDL_PauseAudioDevice(SoundDevice, 0);
 }
 
-// Returns at once; a sound still playing is cut off by the new one.
-void PlaySoundAsync(const char* path) {
+}  // namespace
+
+void PlaySdlSound(const char* path) {
   if (!SoundTried) {
     SoundTried = true;
     OpenSound(path);
@@ -57,10 +57,6 @@ void PlaySoundAsync(const char* path) {
   SDL_ClearQueuedAudio(SoundDevice);
   SDL_QueueAudio(SoundDevice, SoundSamples, SoundLength);
 }
-
-}  // namespace
-
-void InstallSdlSound() { Host.play_sound_async = PlaySoundAsync; }
 
 void StopSdlSound() {
   if (SoundDevice != 0) SDL_CloseAudioDevice(SoundDevice);

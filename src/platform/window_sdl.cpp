@@ -8,10 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "pathfinding/path_requests.h"
-#include "platform/renderer_init.h"
-#include "world/services.h"
-#include "world/world.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 
 bool Fullscreen = false;
 
@@ -213,9 +211,6 @@ void DestroyGameWindow() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     VideoStarted = false;
   }
-  ReleaseWorld();
-  delete GamePathfinder;
-  GamePathfinder = nullptr;
 }
 
 void PresentFrame() {

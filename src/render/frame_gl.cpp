@@ -1,7 +1,4 @@
-// The frame: drawing and rules interleaved in one fixed order. The rules'
-// stretches sit between the passes because each reads what the pass before
-// it left (the visible units are collected before anyone moves; the cursor
-// mark shows the cell the commands are about to act on).
+// The frame's drawing: camera, terrain, units, cursor mark and overlay.
 #include "render/frame.h"
 
 #include <GL/gl.h>
@@ -9,12 +6,10 @@
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
 #include "overlay/overlay_composite_gl.h"
-#include "platform/main_loop.h"
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
 #include "render/textures.h"
 #include "render/units.h"
-#include "rules/frame_rules.h"
 #include "world/world.h"
 
 namespace {
@@ -35,8 +30,8 @@ void TerrainPass() {
 
 // The red-tinted floor square on the cell under the pointer, 0.1 above the
 // floor. Its translation stays on the matrix: nothing 3-D is drawn after it.
-void DrawCursorQuad(CellOffset offset) {
-  glTranslatef(static_cast<float>(offset.dx), static_cast<float>(offset.dy), 0.0f);
+void DrawCursorQuad(int dx, int dy) {
+  glTranslatef(static_cast<float>(dx), static_cast<float>(dy), 0.0f);
   glColor3f(1.0f, 0.0f, 0.0f);
   glBindTexture(GL_TEXTURE_2D, GlTextureNames[0]);
   glBegin(GL_QUADS);
@@ -54,10 +49,7 @@ void DrawCursorQuad(CellOffset offset) {
 
 }  // namespace
 
-void BeginFrameStretch() {
-  ThrottleFrame();
-  MoveWindowKey();
-
+void BeginSceneStretch() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   ClearOverlay();
@@ -74,25 +66,10 @@ void TerrainStretch() {
 
 void UnitStretch() { DrawUnitPass(); }
 
-void RulesStretch() {
-  RulesFirstHalf();
-  SpinFromPointer();
-  DrawCursorQuad(MouseCell());
-  RulesSecondHalf();
-}
+void CursorMarkStretch(int dx, int dy) { DrawCursorQuad(dx, dy); }
 
 void OverlayStretch() {
   BeginOverlayPass();
-  HelpKey();
   DrawHud();
   CompositeOverlay();
-}
-
-bool RunFrame() {
-  BeginFrameStretch();
-  TerrainStretch();
-  UnitStretch();
-  RulesStretch();
-  OverlayStretch();
-  return true;
 }

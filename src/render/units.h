@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 #include "world/world.h"
 
 constexpr int CorpseSlot = SlotBlood;

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "platform/input.h"
+#include "loop/input.h"
 #include "rules/combat_economy.h"
 #include "world/random.h"
 #include "world/world.h"

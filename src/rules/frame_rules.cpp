@@ -1,11 +1,11 @@
 #include "rules/frame_rules.h"
 
-#include "platform/input.h"
+#include "loop/input.h"
 #include "rules/commands.h"
 #include "rules/computer.h"
 #include "rules/combat_economy.h"
 #include "rules/orders.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -65,11 +65,6 @@ void HelpKey() {
   GameSleep(HelpKeyPauseMs);
 }
 
-void RunRulesFrame() {
-  ThrottleFrame();
-  RulesFirstHalf();
-  SpinFromPointer();
-  MouseCell();
-  RulesSecondHalf();
-  HelpKey();
+void ClearHelpAfterGameOver() {
+  if (IsGameDecided()) HelpVisible = 0;
 }

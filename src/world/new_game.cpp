@@ -1,7 +1,7 @@
 #include "world/new_game.h"
 
 #include "world/random.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

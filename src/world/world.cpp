@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-#include "overlay/overlay_buffer.h"
-#include "platform/image_slots.h"
-#include "render/render_buffers.h"
 
 TileType* TileTypes = nullptr;
 MapCell* MapCells = nullptr;
@@ -66,12 +63,10 @@ const UnitTypeInfo* FindUnitType(int type) {
   return nullptr;
 }
 
-void AllocateWorld() {
+void AllocateWorldTables() {
   TileTypes = new TileType[TileTypeCount]();
-  AllocateRenderBuffers();
   MapCells = new MapCell[CellsPerLayer * LayerCount]();
   TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
-  AllocateOverlay();
   // ReleaseWorld leaves the unit table to the process's end, so a world
   // allocated again (the simulator's in-process commands) reuses it.
   if (UnitTable == nullptr) UnitTable = new UnitRecord[UnitCount]();
@@ -94,15 +89,12 @@ void InitMapCells() {
   }
 }
 
-void ReleaseWorld() {
+void ReleaseWorldTables() {
   delete[] TileTypes;
   TileTypes = nullptr;
-  ReleaseRenderBuffers();
   delete[] MapCells;
   MapCells = nullptr;
   delete[] TerrainCodes;
   TerrainCodes = nullptr;
-  ReleaseOverlay();
-  ReleaseTextureSlots();
   // The unit table lives until the process ends.
 }

@@ -82,7 +82,7 @@ struct UnitTypeInfo {
 // nullptr for any other code.
 const UnitTypeInfo* FindUnitType(int type);
 
-// --- The world's arrays, allocated once by AllocateWorld. ---
+// --- The world's arrays, allocated once at start-up (AllocateWorld). ---
 extern TileType* TileTypes;      // TileTypeCount entries
 extern MapCell* MapCells;        // CellsPerLayer * LayerCount
 extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount
@@ -103,10 +103,10 @@ extern float CameraZoom, CameraTilt, CameraTurn, CameraSpin;
 // to start from a freshly loaded program).
 void ResetWorldGlobals();
 
-void AllocateWorld();
+void AllocateWorldTables();
 void BuildTileTypes();
 void InitMapCells();
-void ReleaseWorld();
+void ReleaseWorldTables();
 
 // The gold of an empire lives in the entry whose index is the empire number.
 inline float& TreasuryOf(int empire) { return UnitTable[empire].gold; }

@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "offscreen_context.h"
-#include "platform/asset_table.h"
-#include "platform/bitmap_loader.h"
-#include "platform/image_slots.h"
+#include "pictures/asset_table.h"
+#include "pictures/bitmap_loader.h"
+#include "pictures/image_slots.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -28,7 +28,7 @@ constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
 
 // Terrain then units, as the frame draws them; the pixels read back.
 std::vector<uint8_t> DrawFrame(void (*unitPass)()) {
-  BeginFrameStretch();
+  BeginSceneStretch();
   TerrainStretch();
   unitPass();
   std::vector<uint8_t> pixels(Width * Height * 4);
@@ -65,12 +65,12 @@ class UnitPassPixelsTest : public ::testing::Test {
     AllocateTextureSlots();
     LoadGamePictures();
     UploadFloorTextures();
-    StartHeadlessWorld();
+    InitRenderer();
     SetFixedGlState();
     ResizeScene(Width, Height);
   }
   void TearDown() override {
-    StopHeadlessWorld();
+    ReleaseGame();
     ReleaseTextureSlots();
   }
 

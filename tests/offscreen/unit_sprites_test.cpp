@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "offscreen_context.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 #include "render/render_buffers.h"
 #include "overlay/overlay_buffer.h"
 #include "render/units.h"
 #include "platform/window.h"
-#include "rules/startup.h"
-#include "world/services.h"
+#include "loop/startup.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {
@@ -213,14 +213,14 @@ class UnitPassTest : public ::testing::Test {
     if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
     ResetWorldGlobals();
     UseHeadlessHost(1);
-    StartHeadlessWorld();
+    InitRenderer();
     AllocateTextureSlots();
     for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
     map_sx = map_sy = 32;
     ResizeScene(Width, Height);
     DefaultCamera(0.0f);
   }
-  void TearDown() override { StopHeadlessWorld(); }
+  void TearDown() override { ReleaseGame(); }
 
   static void Picture(int slot, uint8_t red) {
     TextureSlots[slot] = {new uint8_t[4 * 4 * 3], 4, 4, 3};

@@ -10,7 +10,7 @@
 
 #include "pathfinding/path_requests.h"
 #include "platform/window.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

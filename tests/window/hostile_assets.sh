@@ -17,7 +17,7 @@ case_name="setup"
 source "$here/game_run.sh"
 
 # The 21 pictures, as the game names them.
-mapfile -t pictures < <(grep -o '"\.\\\\[^"]*\.bmp"' "$here/../../src/platform/asset_table.h" |
+mapfile -t pictures < <(grep -o '"\.\\\\[^"]*\.bmp"' "$here/../../src/pictures/asset_table.h" |
                         sed 's/^"\.\\\\//; s/"$//; s/\\\\/\//g')
 [ ${#pictures[@]} -eq 21 ] || fail "found ${#pictures[@]} pictures in the asset table, expected 21"
 sound=sound/explosion3b.wav

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "platform/input.h"
-#include "platform/main_loop.h"
-#include "world/services.h"
+#include "loop/input.h"
+#include "loop/main_loop.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

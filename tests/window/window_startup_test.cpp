@@ -11,10 +11,10 @@
 
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
-#include "world/services.h"
+#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

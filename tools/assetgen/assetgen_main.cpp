@@ -7,8 +7,8 @@
 
 #include "image.h"
 #include "pixel_art.h"
-#include "platform/asset_table.h"
-#include "platform/host_path.h"
+#include "pictures/asset_table.h"
+#include "pictures/host_path.h"
 #include "procedural.h"
 #include "world/new_game.h"
 

@@ -4,21 +4,26 @@
 #include <climits>
 #include <cstdio>
 
-#include "platform/input.h"
+#include "loop/input.h"
 #include "sim_args.h"
 
 namespace {
 
 struct KeyName {
   std::string_view name;
-  int key;
+  bool button;
+  int code;  // MouseButton or virtual-key code
 };
 
 constexpr KeyName KeyNames[] = {
-    {"left", ButtonLeft}, {"middle", ButtonMiddle}, {"right", ButtonRight}, {"F1", KeyF1},
-    {"F2", KeyF1 + 1},    {"F3", KeyF1 + 2},        {"F4", KeyF1 + 3},      {"F5", KeyF1 + 4},
-    {"F6", KeyF1 + 5},    {"F7", KeyF1 + 6},        {"F8", KeyF1 + 7},      {"Backspace", KeyBackspace},
-    {"0", Key0},          {"Space", KeySpace},      {"H", KeyH},
+    {"left", true, ButtonLeft},      {"middle", true, ButtonMiddle},   {"right", true, ButtonRight},
+    {"F1", false, KeyF1},            {"F2", false, KeyF1 + 1},         {"F3", false, KeyF1 + 2},
+    {"F4", false, KeyF1 + 3},        {"F5", false, KeyF1 + 4},         {"F6", false, KeyF1 + 5},
+    {"F7", false, KeyF1 + 6},        {"F8", false, KeyF1 + 7},         {"Backspace", false, KeyBackspace},
+    {"0", false, Key0},              {"Space", false, KeySpace},       {"H", false, KeyH},
+    {"Left", false, KeyLeft},        {"Right", false, KeyRight},       {"Up", false, KeyUp},
+    {"Down", false, KeyDown},        {"Shift", false, KeyShift},       {"PageUp", false, KeyPageUp},
+    {"PageDown", false, KeyPageDown}, {"E", false, KeyE},               {"M", false, KeyM},
 };
 
 constexpr size_t LongestQuotedWord = 40;
@@ -65,21 +70,26 @@ bool ParseNumber(std::string_view word, const char* what, int64_t lo, int64_t hi
   return true;
 }
 
-bool ParseKey(std::string_view word, int& key, std::string& error) {
+bool ParseKey(std::string_view word, bool press, HostEvent& event, std::string& error) {
   for (const KeyName& k : KeyNames) {
-    if (k.name == word) {
-      key = k.key;
-      return true;
-    }
+    if (k.name != word) continue;
+    const EventKind kind = k.button ? (press ? EventKind::ButtonDown : EventKind::ButtonUp)
+                                    : (press ? EventKind::KeyDown : EventKind::KeyUp);
+    event = {kind, k.code};
+    return true;
   }
-  error = "unknown key " + Quote(word) + " (keys: left, middle, right, F1..F8, Backspace, 0, Space, H)";
+  error = "unknown key " + Quote(word) +
+          " (keys: left, middle, right, F1..F8, Backspace, 0, Space, H, Left, Right, Up, Down, Shift, PageUp, "
+          "PageDown, E, M)";
   return false;
 }
 
 bool WordCountIs(const std::vector<std::string_view>& words, size_t expected, std::string& error) {
   if (words.size() == expected) return true;
-  error = std::string(words.size() < expected ? "missing" : "extra") + " word in '" + std::string(words[1]) +
-          "' line (expected: P " + (expected == 4 ? "mouse X Y" : std::string(words[1]) + " KEY") + ")";
+  const std::string verb(words[1]);
+  const std::string form = verb == "mouse" ? "mouse X Y" : verb == "active" ? "active 0|1" : verb + " KEY";
+  error = std::string(words.size() < expected ? "missing" : "extra") + " word in '" + verb +
+          "' line (expected: P " + form + ")";
   return false;
 }
 
@@ -87,30 +97,24 @@ bool WordCountIs(const std::vector<std::string_view>& words, size_t expected, st
 bool ParseLine(const std::vector<std::string_view>& words, ScriptEvent& event, std::string& error) {
   if (!ParseNumber(words[0], "pass number P", 1, INT32_MAX, event.pass, error)) return false;
   if (words.size() < 2) {
-    error = "missing command after the pass number (expected mouse, press or release)";
+    error = "missing command after the pass number (expected mouse, press, release or active)";
     return false;
   }
   const std::string_view verb = words[1];
+  HostEvent& host = event.event;
   if (verb == "mouse") {
-    event.action = ScriptAction::Mouse;
-    return WordCountIs(words, 4, error) && ParseNumber(words[2], "X", 0, 65535, event.x, error) &&
-           ParseNumber(words[3], "Y", 0, 65535, event.y, error);
+    host.kind = EventKind::PointerMove;
+    return WordCountIs(words, 4, error) && ParseNumber(words[2], "X", 0, 65535, host.a, error) &&
+           ParseNumber(words[3], "Y", 0, 65535, host.b, error);
   }
-  if (verb == "press" || verb == "release") {
-    event.action = verb == "press" ? ScriptAction::Press : ScriptAction::Release;
-    return WordCountIs(words, 3, error) && ParseKey(words[2], event.key, error);
+  if (verb == "press" || verb == "release")
+    return WordCountIs(words, 3, error) && ParseKey(words[2], verb == "press", host, error);
+  if (verb == "active") {
+    host.kind = EventKind::Activate;
+    return WordCountIs(words, 3, error) && ParseNumber(words[2], "active", 0, 1, host.a, error);
   }
-  error = "unknown command " + Quote(verb) + " (expected mouse, press or release)";
+  error = "unknown command " + Quote(verb) + " (expected mouse, press, release or active)";
   return false;
-}
-
-void SetButtonOrKey(int key, int held) {
-  switch (key) {
-    case ButtonLeft: MouseState.left = held; break;
-    case ButtonMiddle: MouseState.middle = held; break;
-    case ButtonRight: MouseState.right = held; break;
-    default: KeyState[key] = static_cast<uint8_t>(held); break;
-  }
 }
 
 }  // namespace
@@ -139,15 +143,4 @@ bool ParseInputScript(std::string_view text, std::string_view file_name, InputSc
   std::stable_sort(script.events.begin(), script.events.end(),
                    [](const ScriptEvent& a, const ScriptEvent& b) { return a.pass < b.pass; });
   return true;
-}
-
-void ApplyScriptEvent(const ScriptEvent& event) {
-  switch (event.action) {
-    case ScriptAction::Mouse:
-      MouseState.x = event.x;
-      MouseState.y = event.y;
-      break;
-    case ScriptAction::Press: SetButtonOrKey(event.key, 1); break;
-    case ScriptAction::Release: SetButtonOrKey(event.key, 0); break;
-  }
 }

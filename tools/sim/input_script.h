@@ -1,11 +1,14 @@
-// The simulator's input script: timed pointer moves and key presses.
+// The simulator's input script: timed pointer moves, key presses and
+// activation, handed to the main loop as the window's events would be.
 //
 //   P mouse X Y      pointer at client pixel (X, Y) from pass P on
 //   P press KEY      KEY held from pass P on
 //   P release KEY    KEY released from pass P on
+//   P active 0|1     the window stops / starts counting as active
 //
 // '#' starts a comment; blank lines are ignored. KEY is left, middle, right,
-// F1..F8, Backspace, 0, Space or H.
+// F1..F8, Backspace, 0, Space, H, or one of the loop's keys Left, Right, Up,
+// Down, Shift, PageUp, PageDown, E, M.
 #pragma once
 
 #include <cstdint>
@@ -13,18 +16,11 @@
 #include <string_view>
 #include <vector>
 
-enum class ScriptAction : uint8_t { Mouse, Press, Release };
-
-// Mouse buttons share the key field, under their Windows virtual-key codes.
-constexpr int ButtonLeft = 0x01;
-constexpr int ButtonRight = 0x02;
-constexpr int ButtonMiddle = 0x04;
+#include "loop/host.h"
 
 struct ScriptEvent {
   int32_t pass;  // 1..2^31-1
-  ScriptAction action;
-  int key;   // Press, Release
-  int x, y;  // Mouse
+  HostEvent event;
 };
 
 // Events sorted by pass; events of one pass keep their file order.
@@ -35,6 +31,3 @@ struct InputScript {
 // Parses `text`; on failure returns false with `error` as "FILE:LINE: what".
 bool ParseInputScript(std::string_view text, std::string_view file_name, InputScript& script,
                       std::string& error);
-
-// Puts one event into the game's input state.
-void ApplyScriptEvent(const ScriptEvent& event);

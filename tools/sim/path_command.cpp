@@ -141,7 +141,7 @@ int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) 
            "[--block ID X Y [SX SY]]...\n";
     return 2;
   }
-  AllocateWorld();
+  AllocateWorldTables();  // a search needs the map and the units, nothing drawn
   Pathfinder pathfinder;
   BuildTileTypes();
   InitMapCells();
@@ -149,6 +149,6 @@ int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) 
   pathfinder.BeginSearch(args.from_x, args.from_y, args.to_x, args.to_y, 0, args.window);
   const int ret = pathfinder.RunSearch(args.window * args.window);
   PrintResult(pathfinder, ret, out);
-  ReleaseWorld();
+  ReleaseWorldTables();
   return 0;
 }

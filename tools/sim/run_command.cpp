@@ -3,12 +3,11 @@
 #include <climits>
 #include <cstdio>
 
-#include "platform/input.h"
-#include "rules/frame_rules.h"
-#include "rules/startup.h"
+#include "loop/input.h"
+#include "loop/main_loop.h"
+#include "loop/startup.h"
 #include "sim_args.h"
 #include "state_dump.h"
-#include "world/services.h"
 #include "world/world.h"
 
 namespace {
@@ -42,6 +41,20 @@ bool ReadScriptFile(const std::string& path, std::string& text) {
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
+}
+
+// The script's lines for the pass about to run, handed to the loop as the
+// window's events: each takes a message pass of its own before the pass's
+// idle one.
+const InputScript* Script = nullptr;
+size_t NextScriptEvent = 0;
+int64_t ScriptPass = 0;
+
+bool ScriptedEvent(HostEvent& event) {
+  const std::vector<ScriptEvent>& events = Script->events;
+  if (NextScriptEvent >= events.size() || events[NextScriptEvent].pass != ScriptPass) return false;
+  event = events[NextScriptEvent++].event;
+  return true;
 }
 
 void WriteDump(int64_t pass, std::string& buffer, std::ostream& out) {
@@ -99,20 +112,22 @@ bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error
 void RunSimulation(const RunOptions& options, const InputScript& script, std::ostream& out) {
   ResetWorldGlobals();
   ResetInput();
+  ResetLoopState();
   UseHeadlessHost(options.seed);
-  StartHeadlessWorld();
+  Script = &script;
+  NextScriptEvent = 0;
+  Host.poll_event = ScriptedEvent;
+  InitRenderer();
   std::string buffer;
   WriteDump(0, buffer, out);
-  size_t next_event = 0;
-  for (int64_t pass = 1; pass <= options.frames; ++pass) {
-    while (next_event < script.events.size() && script.events[next_event].pass == pass)
-      ApplyScriptEvent(script.events[next_event++]);
-    RunRulesFrame();
-    const bool periodic = options.dump_every > 0 && pass % options.dump_every == 0;
-    if (periodic || pass == options.frames) WriteDump(pass, buffer, out);
+  for (ScriptPass = 1; ScriptPass <= options.frames; ++ScriptPass) {
+    while (LoopPass() == PassKind::Message) {
+    }
+    const bool periodic = options.dump_every > 0 && ScriptPass % options.dump_every == 0;
+    if (periodic || ScriptPass == options.frames) WriteDump(ScriptPass, buffer, out);
   }
   out.flush();
-  StopHeadlessWorld();
+  ReleaseGame();
 }
 
 int RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {

@@ -2,7 +2,7 @@
 // them. A unit's picture sits at the slot equal to its type code.
 #pragma once
 
-#include "platform/bitmap_loader.h"
+#include "pictures/bitmap_loader.h"
 
 struct PictureAsset {
   int slot;

@@ -1,4 +1,4 @@
-#include "platform/bitmap_loader.h"
+#include "pictures/bitmap_loader.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 
 namespace {
 

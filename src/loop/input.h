@@ -1,8 +1,10 @@
-// The game's view of the keyboard and the pointer. The window feeds these
-// (by Windows virtual-key code); the simulator feeds them from its script.
+// The game's view of the keyboard and the pointer, fed by the events the
+// host hands the main loop (by Windows virtual-key code).
 #pragma once
 
 #include <cstdint>
+
+#include "loop/host.h"
 
 constexpr int WindowWidth = 640;
 constexpr int WindowHeight = 480;
@@ -31,14 +33,18 @@ struct MouseStateRecord {
   int left, middle, right;
 };
 
-extern uint8_t KeyState[256];      // 1 while the key is down, from key events
+extern uint8_t KeyState[256];  // 1 while the key is down, from key events
 extern MouseStateRecord MouseState;
 
-// Whether a key is held at this instant. The platform may install its own
-// query; by default the answer is KeyState.
-extern int (*AsyncKeyQuery)(int key);
-inline int IsKeyDown(int key) { return AsyncKeyQuery(key) ? 1 : 0; }
-inline int IsKeyUp(int key) { return AsyncKeyQuery(key) ? 0 : 1; }
+// Whether a key is held at this instant, asked of the host; two separate
+// queries, as the game reads them.
+inline int IsKeyDown(int key) { return Host.key_held_now(key) ? 1 : 0; }
+inline int IsKeyUp(int key) { return Host.key_held_now(key) ? 0 : 1; }
+
+// Pointer positions the game reads: inside the 640 x 480 client area.
+constexpr bool PointerInsideWindow(int x, int y) {
+  return x >= 0 && x < WindowWidth && y >= 0 && y < WindowHeight;
+}
 
 // Clears every key and button and puts the pointer at (0, 0).
 void ResetInput();

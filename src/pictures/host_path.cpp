@@ -1,4 +1,4 @@
-#include "platform/host_path.h"
+#include "pictures/host_path.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/image_slots.h"
+#include "pictures/image_slots.h"
 
 ImageSlot* TextureSlots = nullptr;
 

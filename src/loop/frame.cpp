@@ -1,0 +1,27 @@
+// The frame: drawing and rules interleaved in one fixed order, for the
+// window and the simulator alike (the simulator's host draws nothing). The
+// rules sit between the drawing stretches because each reads what the one
+// before it left: the visible units are collected before anyone moves, and
+// the cursor mark shows the cell the commands are about to act on.
+#include "loop/frame.h"
+
+#include "loop/host.h"
+#include "loop/main_loop.h"
+#include "rules/frame_rules.h"
+
+bool RunFrame() {
+  ThrottleFrame();
+  MoveWindowKey();
+  Host.begin_scene();
+  Host.draw_terrain();
+  Host.draw_units();
+  RulesFirstHalf();
+  SpinFromPointer();
+  const CellOffset pointed = MouseCell();
+  Host.draw_cursor_mark(pointed.dx, pointed.dy);
+  RulesSecondHalf();
+  HelpKey();
+  Host.draw_overlay();
+  ClearHelpAfterGameOver();
+  return true;
+}

@@ -1,0 +1,42 @@
+#include "loop/host.h"
+
+#include "loop/input.h"
+
+namespace {
+
+uint32_t FixedSeed = 0;
+
+bool NoEvent(HostEvent&) { return false; }
+int KeyTableAnswer(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }
+uint32_t FixedClock() { return FixedSeed; }
+void NoSleep(int) {}
+void Nothing() {}
+void NoSound(const char*) {}
+void NoResize(int, int) {}
+void NoCursorMark(int, int) {}
+
+}  // namespace
+
+GameHost HeadlessHost(uint32_t seed) {
+  FixedSeed = seed;
+  return {.poll_event = NoEvent,
+          .key_held_now = KeyTableAnswer,
+          .clock_seconds = FixedClock,
+          .sleep_ms = NoSleep,
+          .present = Nothing,
+          .post_quit = Nothing,
+          .move_window_to_pointer = Nothing,
+          .play_sound_async = NoSound,
+          .load_pictures = Nothing,
+          .set_fixed_render_state = Nothing,
+          .resize_scene = NoResize,
+          .begin_scene = Nothing,
+          .draw_terrain = Nothing,
+          .draw_units = Nothing,
+          .draw_cursor_mark = NoCursorMark,
+          .draw_overlay = Nothing};
+}
+
+GameHost Host = HeadlessHost(0);
+
+void UseHeadlessHost(uint32_t seed) { Host = HeadlessHost(seed); }

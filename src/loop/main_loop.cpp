@@ -1,0 +1,106 @@
+#include "loop/main_loop.h"
+
+#include "loop/frame.h"
+#include "loop/input.h"
+#include "world/world.h"
+
+bool AppActive = true;
+int SpareToggle = 0;
+int64_t IdlePasses = 0;
+
+namespace {
+
+constexpr float ZoomStep = 0.12f;
+constexpr float AngleStep = 0.5f;
+constexpr int SpareTogglePauseMs = 500;
+constexpr int ScrollPauseMs = 100;
+
+void SetButton(int button, int down) {
+  switch (button) {
+    case ButtonLeft: MouseState.left = down; break;
+    case ButtonMiddle: MouseState.middle = down; break;
+    case ButtonRight: MouseState.right = down; break;
+  }
+}
+
+void SetKey(int key, uint8_t down) {
+  if (key >= 0 && key < 256) KeyState[key] = down;
+}
+
+// Scrolling is paced by its sleeps, one per held direction.
+void ScrollKey(int key, int& origin, int step) {
+  if (!KeyState[key]) return;
+  origin += step;
+  GameSleep(ScrollPauseMs);
+}
+
+}  // namespace
+
+void WindowProc(const HostEvent& event) {
+  switch (event.kind) {
+    case EventKind::KeyDown: SetKey(event.a, 1); break;
+    case EventKind::KeyUp: SetKey(event.a, 0); break;
+    case EventKind::PointerMove:
+      MouseState.x = static_cast<uint16_t>(event.a);
+      MouseState.y = static_cast<uint16_t>(event.b);
+      break;
+    case EventKind::ButtonDown: SetButton(event.a, 1); break;
+    case EventKind::ButtonUp: SetButton(event.a, 0); break;
+    case EventKind::Activate: AppActive = event.a != 0; break;
+    case EventKind::Size: Host.resize_scene(event.a, event.b); break;
+    case EventKind::Close: Host.post_quit(); break;  // the end comes when the queue reaches it
+    case EventKind::Quit: break;
+  }
+}
+
+PassKind LoopPass() {
+  HostEvent event{};
+  if (Host.poll_event(event)) {
+    if (event.kind == EventKind::Quit) return PassKind::Done;
+    WindowProc(event);
+    return PassKind::Message;
+  }
+  ++IdlePasses;
+  // Escape is honoured even while the window is minimised.
+  if ((AppActive && !RunFrame()) || KeyState[KeyEscape]) return PassKind::Done;
+  Host.present();
+  ApplyLoopKeys();
+  return PassKind::Idle;
+}
+
+int MainLoop() {
+  while (LoopPass() != PassKind::Done) {
+  }
+  return 0;
+}
+
+void MoveWindowKey() {
+  if (KeyState[KeyM]) Host.move_window_to_pointer();
+}
+
+void ApplyLoopKeys() {
+  if (KeyState[KeyPageUp]) CameraZoom -= ZoomStep;
+  if (KeyState[KeyPageDown]) CameraZoom += ZoomStep;
+  if (KeyState[KeyE]) {
+    SpareToggle = !SpareToggle;
+    GameSleep(SpareTogglePauseMs);
+  }
+  if (IsKeyDown(KeyShift)) {
+    if (KeyState[KeyUp]) CameraTilt -= AngleStep;
+    if (KeyState[KeyDown]) CameraTilt += AngleStep;
+    if (KeyState[KeyRight]) CameraTurn += AngleStep;
+    if (KeyState[KeyLeft]) CameraTurn -= AngleStep;
+  }
+  if (IsKeyUp(KeyShift)) {
+    ScrollKey(KeyUp, map_sy, 1);
+    ScrollKey(KeyDown, map_sy, -1);
+    ScrollKey(KeyRight, map_sx, 1);
+    ScrollKey(KeyLeft, map_sx, -1);
+  }
+}
+
+void ResetLoopState() {
+  AppActive = true;
+  SpareToggle = 0;
+  IdlePasses = 0;
+}

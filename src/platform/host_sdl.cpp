@@ -1,0 +1,107 @@
+// The game's host on SDL and OpenGL: SDL's events in the game's terms, the
+// keyboard at this instant, the calendar clock, sleeps, the window, the
+// start sound and the GL drawing stretches.
+#include "platform/host_sdl.h"
+
+#include <SDL.h>
+
+#include <ctime>
+
+#include "loop/input.h"
+#include "platform/renderer_init.h"
+#include "platform/sound.h"
+#include "platform/virtual_keys.h"
+#include "platform/window.h"
+#include "render/frame.h"
+
+namespace {
+
+bool ButtonEvent(Uint8 button, EventKind kind, HostEvent& event) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: event = {kind, ButtonLeft}; return true;
+    case SDL_BUTTON_MIDDLE: event = {kind, ButtonMiddle}; return true;
+    case SDL_BUTTON_RIGHT: event = {kind, ButtonRight}; return true;
+  }
+  return false;
+}
+
+bool KeyEvent(SDL_Keycode key, EventKind kind, HostEvent& event) {
+  const int code = VirtualKeyFromSdl(key);
+  if (code < 0 || code > 255) return false;
+  event = {kind, code};
+  return true;
+}
+
+bool WindowEvent(const SDL_WindowEvent& window, HostEvent& event) {
+  switch (window.event) {
+    case SDL_WINDOWEVENT_MINIMIZED: event = {EventKind::Activate, 0}; return true;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED: event = {EventKind::Activate, 1}; return true;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: event = {EventKind::Size, window.data1, window.data2}; return true;
+    case SDL_WINDOWEVENT_CLOSE: event = {EventKind::Close}; return true;
+  }
+  return false;
+}
+
+// While a button is held SDL captures the pointer, so that a release
+// outside the window still arrives; the positions outside are left out,
+// and the last position inside stays, as if the pointer had not been seen.
+bool PointerEvent(const SDL_MouseMotionEvent& motion, HostEvent& event) {
+  if (!PointerInsideWindow(motion.x, motion.y)) return false;
+  event = {EventKind::PointerMove, motion.x, motion.y};
+  return true;
+}
+
+// One SDL event in the game's terms; false for those the game does not see.
+bool Translate(const SDL_Event& sdl, HostEvent& event) {
+  switch (sdl.type) {
+    case SDL_QUIT: event = {EventKind::Quit}; return true;
+    case SDL_WINDOWEVENT: return WindowEvent(sdl.window, event);
+    case SDL_KEYDOWN: return KeyEvent(sdl.key.keysym.sym, EventKind::KeyDown, event);
+    case SDL_KEYUP: return KeyEvent(sdl.key.keysym.sym, EventKind::KeyUp, event);
+    case SDL_MOUSEMOTION: return PointerEvent(sdl.motion, event);
+    case SDL_MOUSEBUTTONDOWN: return ButtonEvent(sdl.button.button, EventKind::ButtonDown, event);
+    case SDL_MOUSEBUTTONUP: return ButtonEvent(sdl.button.button, EventKind::ButtonUp, event);
+  }
+  return false;
+}
+
+uint32_t CalendarSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
+
+void SdlSleep(int milliseconds) {
+  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
+}
+
+void PostQuit() {
+  SDL_Event quit = {};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+}
+
+}  // namespace
+
+bool PollSdlEvent(HostEvent& event) {
+  SDL_Event sdl;
+  while (SDL_PollEvent(&sdl))
+    if (Translate(sdl, event)) return true;
+  return false;
+}
+
+GameHost SdlHost() {
+  return {.poll_event = PollSdlEvent,
+          .key_held_now = SdlKeyHeldNow,
+          .clock_seconds = CalendarSeconds,
+          .sleep_ms = SdlSleep,
+          .present = PresentFrame,
+          .post_quit = PostQuit,
+          .move_window_to_pointer = MoveGameWindowToPointer,
+          .play_sound_async = PlaySdlSound,
+          .load_pictures = LoadPicturesAndFloors,
+          .set_fixed_render_state = SetFixedGlState,
+          .resize_scene = ResizeScene,
+          .begin_scene = BeginSceneStretch,
+          .draw_terrain = TerrainStretch,
+          .draw_units = UnitStretch,
+          .draw_cursor_mark = CursorMarkStretch,
+          .draw_overlay = OverlayStretch};
+}
