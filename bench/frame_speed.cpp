@@ -27,6 +27,7 @@
 #include "loop/input.h"
 #include "loop/frame.h"
 #include "loop/main_loop.h"
+#include "loop/startup.h"
 #include "platform/host_sdl.h"
 #include "platform/window.h"
 #include "render/frame.h"
@@ -194,7 +195,7 @@ void TimedCursorMark(int dx, int dy) {
 }
 
 void TimeDrawingStretches(bool timed) {
-  const GameHost window = SdlHost();
+  const GameHost window = SdlHostWithFixedClock(0);
   Host.begin_scene = timed ? Timed<SetUp, BeginSceneStretch> : window.begin_scene;
   Host.draw_terrain = timed ? Timed<Terrain, TerrainStretch> : window.draw_terrain;
   Host.draw_units = timed ? Timed<Units, UnitStretch> : window.draw_units;
@@ -385,12 +386,7 @@ int main(int argc, char** argv) {
                  "[--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]\n");
     return 2;
   }
-  // The window's host with a fixed clock, no sleeps and no sound.
-  const GameHost headless = HeadlessHost(options.seed);
-  Host = SdlHost();
-  Host.clock_seconds = headless.clock_seconds;
-  Host.sleep_ms = headless.sleep_ms;
-  Host.play_sound_async = headless.play_sound_async;
+  Host = SdlHostWithFixedClock(options.seed);
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) {
     SDL_Quit();
     return 1;
@@ -405,6 +401,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   DestroyGameWindow();
+  ReleaseGame();
   SDL_Quit();
   return 0;
 }

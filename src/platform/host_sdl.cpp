@@ -105,3 +105,12 @@ GameHost SdlHost() {
           .draw_cursor_mark = CursorMarkStretch,
           .draw_overlay = OverlayStretch};
 }
+
+GameHost SdlHostWithFixedClock(uint32_t seed) {
+  const GameHost headless = HeadlessHost(seed);
+  GameHost host = SdlHost();
+  host.clock_seconds = headless.clock_seconds;
+  host.sleep_ms = headless.sleep_ms;
+  host.play_sound_async = headless.play_sound_async;
+  return host;
+}

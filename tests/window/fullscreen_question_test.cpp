@@ -9,6 +9,7 @@
 #include <string>
 
 #include "pathfinding/path_requests.h"
+#include "loop/startup.h"
 #include "platform/window.h"
 #include "loop/host.h"
 #include "world/world.h"
@@ -32,6 +33,7 @@ class FullscreenQuestion : public ::testing::Test {
   }
   void TearDown() override {
     DestroyGameWindow();
+    ReleaseGame();
     delete[] UnitTable;
     UnitTable = nullptr;
   }

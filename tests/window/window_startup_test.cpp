@@ -12,6 +12,8 @@
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"
+#include "loop/startup.h"
+#include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
 #include "loop/host.h"
@@ -22,11 +24,12 @@ namespace {
 class GameWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    UseHeadlessHost(1);
+    Host = SdlHostWithFixedClock(1);
     ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
   }
   void TearDown() override {
     DestroyGameWindow();
+    ReleaseGame();
     ReleaseUnitTable();
   }
   // The game keeps its unit table to the end of the process; each test
@@ -132,15 +135,17 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
-  UseHeadlessHost(1);
+  Host = SdlHostWithFixedClock(1);
   ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
   DestroyGameWindow();
+  ReleaseGame();
   EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
   EXPECT_EQ(GamePathfinder, nullptr);
   EXPECT_EQ(TextureSlots, nullptr);
   EXPECT_EQ(MapCells, nullptr);
   EXPECT_EQ(OverlayBuffer, nullptr);
   DestroyGameWindow();  // nothing left to release: no box, no crash
+  ReleaseGame();
   delete[] UnitTable;
   UnitTable = nullptr;
 }

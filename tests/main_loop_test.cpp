@@ -1,0 +1,262 @@
+// The main loop's pass and the frame's order, driven through a scripted
+// host that logs every call the game makes of it.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "loop/frame.h"
+#include "loop/host.h"
+#include "loop/input.h"
+#include "loop/main_loop.h"
+#include "rules_test_support.h"
+#include "world/world.h"
+
+namespace {
+
+std::deque<HostEvent> Waiting;     // events the host still holds
+std::deque<int> ScriptedAnswers;   // instant key answers; KeyState once they run out
+std::vector<std::string> Log;
+
+void Note(const std::string& entry) { Log.push_back(entry); }
+
+GameHost ScriptedHost() {
+  GameHost host = HeadlessHost(4321);
+  host.poll_event = [](HostEvent& event) {
+    if (Waiting.empty()) return false;
+    event = Waiting.front();
+    Waiting.pop_front();
+    return true;
+  };
+  host.key_held_now = [](int key) {
+    Note("query " + std::to_string(key));
+    if (ScriptedAnswers.empty()) return static_cast<int>(KeyState[key]);
+    const int answer = ScriptedAnswers.front();
+    ScriptedAnswers.pop_front();
+    return answer;
+  };
+  host.sleep_ms = [](int ms) { Note("sleep " + std::to_string(ms)); };
+  host.present = [] { Note("present"); };
+  host.move_window_to_pointer = [] { Note("move window"); };
+  host.begin_scene = [] { Note("scene"); };
+  host.draw_terrain = [] { Note("terrain"); };
+  host.draw_units = [] { Note("units"); };
+  host.draw_cursor_mark = [](int dx, int dy) { Note("cursor " + std::to_string(dx) + "," + std::to_string(dy)); };
+  host.draw_overlay = [] { Note("overlay"); };
+  return host;
+}
+
+class GameLoop : public RulesTest {
+ protected:
+  void SetUp() override {
+    RulesTest::SetUp();
+    ResetLoopState();
+    Host = ScriptedHost();
+    Waiting.clear();
+    ScriptedAnswers.clear();
+    Log.clear();
+  }
+  void TearDown() override {
+    RulesTest::TearDown();
+    UseHeadlessHost(0);
+  }
+
+  static void Send(std::initializer_list<HostEvent> events) { Waiting.insert(Waiting.end(), events); }
+  static void Hold(std::initializer_list<int> keys) {
+    for (int key : keys) KeyState[key] = 1;
+  }
+  static std::vector<std::string> IdlePass() {
+    Log.clear();
+    EXPECT_EQ(LoopPass(), PassKind::Idle);
+    return Log;
+  }
+};
+
+// A frame of the new game (FrameCounter 0 to 1 would run the periodic rules;
+// frame 2 runs none) with the pointer at the window's centre.
+TEST_F(GameLoop, OneFrameRunsItsStretchesInTheFramesOrder) {
+  FrameCounter = 1;
+  GameSpeed = 3;
+  Send({{EventKind::PointerMove, 320, 240}});
+  ASSERT_EQ(LoopPass(), PassKind::Message);
+  const std::vector<std::string> want = {
+      "sleep 12",  // the speed pause, (3 - 1) * 6 ms
+      "scene",     "terrain",  "units",
+      "query 32",  // Space
+      "cursor 0,0",
+      "query 112", "query 113", "query 114", "query 115", "query 116", "query 117", "query 118", "query 119",
+      "query 72",  // H
+      "overlay",   "present",
+      "query 16", "query 16",  // Shift, held-now then up
+  };
+  EXPECT_EQ(IdlePass(), want);
+  EXPECT_EQ(FrameCounter, 2);
+}
+
+TEST_F(GameLoop, NoFrameWhileEventsWaitAndEachEventTakesAPassOfItsOwn) {
+  Send({{EventKind::KeyDown, KeyPageUp}, {EventKind::PointerMove, 10, 20}, {EventKind::ButtonDown, ButtonRight}});
+  const float zoom = CameraZoom;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(LoopPass(), PassKind::Message);
+  EXPECT_TRUE(Log.empty()) << Log.front();
+  EXPECT_EQ(FrameCounter, 0);
+  EXPECT_EQ(CameraZoom, zoom) << "the loop keys wait for an idle pass too";
+  EXPECT_EQ(MouseState.x, 10);
+  EXPECT_EQ(MouseState.right, 1);
+  EXPECT_EQ(IdlePasses, 0);
+  IdlePass();
+  EXPECT_EQ(FrameCounter, 1);
+  EXPECT_EQ(CameraZoom, zoom - 0.12f);
+  EXPECT_EQ(IdlePasses, 1);
+}
+
+TEST_F(GameLoop, InactiveWindowGetsNoFrameButPresentsAndAppliesTheLoopKeys) {
+  Send({{EventKind::Activate, 0}, {EventKind::KeyDown, KeyRight}});
+  while (LoopPass() == PassKind::Message) {
+  }
+  EXPECT_EQ(Log, (std::vector<std::string>{"present", "query 16", "query 16", "sleep 100"}));
+  EXPECT_EQ(FrameCounter, 0);
+  EXPECT_EQ(map_sx, 33);
+  Send({{EventKind::Activate, 1}});
+  EXPECT_EQ(LoopPass(), PassKind::Message);
+  IdlePass();
+  EXPECT_EQ(FrameCounter, 1);
+}
+
+TEST_F(GameLoop, EscapeEndsTheLoopActiveOrNotWithoutPresenting) {
+  for (int active : {1, 0}) {
+    Send({{EventKind::Activate, active}, {EventKind::KeyDown, KeyEscape}});
+    Log.clear();
+    const int frame = FrameCounter;
+    EXPECT_EQ(MainLoop(), 0);
+    EXPECT_EQ(FrameCounter, frame + active) << "the last pass still runs its frame when active";
+    for (const std::string& call : Log) EXPECT_NE(call, "present");
+    KeyState[KeyEscape] = 0;
+  }
+}
+
+TEST_F(GameLoop, CloseEndsTheLoopOnceTheQuitComesThroughTheQueue) {
+  Host.post_quit = [] { Waiting.push_back({EventKind::Quit}); };
+  Send({{EventKind::Close}, {EventKind::KeyDown, KeyH}});
+  EXPECT_EQ(MainLoop(), 0);
+  EXPECT_EQ(KeyState[KeyH], 1) << "events queued before the quit are still handled";
+  EXPECT_EQ(IdlePasses, 0);
+}
+
+TEST_F(GameLoop, LoopKeysRunInTheirOrderWithTheirSleeps) {
+  Hold({KeyPageUp, KeyE, KeyUp, KeyRight, KeyLeft});
+  Send({{EventKind::Activate, 0}});
+  LoopPass();
+  const float zoom = CameraZoom;
+  EXPECT_EQ(IdlePass(), (std::vector<std::string>{"present", "sleep 500", "query 16", "query 16", "sleep 100",
+                                                  "sleep 100", "sleep 100"}));
+  EXPECT_EQ(CameraZoom, zoom - 0.12f);
+  EXPECT_EQ(SpareToggle, 1);
+  EXPECT_EQ(map_sx, 32) << "right and left cancel out, each with its own pause";
+  EXPECT_EQ(map_sy, 33);
+}
+
+TEST_F(GameLoop, ShiftIsAskedTwiceAndEachAnswerActsOnItsOwn) {
+  Send({{EventKind::Activate, 0}});
+  LoopPass();
+  Hold({KeyUp});
+  const float tilt = CameraTilt;
+  ScriptedAnswers = {1, 0};  // let go between the two questions: tilts and scrolls
+  IdlePass();
+  EXPECT_EQ(CameraTilt, tilt - 0.5f);
+  EXPECT_EQ(map_sy, 33);
+  ScriptedAnswers = {0, 1};  // pressed between them: neither
+  IdlePass();
+  EXPECT_EQ(CameraTilt, tilt - 0.5f);
+  EXPECT_EQ(map_sy, 33);
+}
+
+// The pointer moved onto a cell and the button went down in the same
+// events: the command acts on that cell, not on the one of the last frame.
+TEST_F(GameLoop, CommandsActOnTheCellPointedAtInTheSameFrame) {
+  KeepOnlyLeaders();
+  Send({{EventKind::PointerMove, 400, 306}, {EventKind::ButtonDown, ButtonRight}});
+  while (LoopPass() == PassKind::Message) {
+  }
+  // x 400: 400 / 640 * 40 - 20 = 5; y 306: (480 - 306) / 480 * 40 - 20 = -5.5, truncated to -5.
+  EXPECT_EQ(UnitTable[0].goal_x, 37);
+  EXPECT_EQ(UnitTable[0].goal_y, 27);
+  EXPECT_EQ(UnitTable[0].order, OrderMove);
+}
+
+TEST_F(GameLoop, HelpClosesOnEveryGameOverFrame) {
+  KeepOnlyLeaders();
+  UnitTable[1].dead = 1;
+  Hold({KeyH});
+  Send({{EventKind::Activate, 1}});
+  LoopPass();
+  IdlePass();  // frame 1: the count decides, H opens the page, the frame closes it
+  ASSERT_EQ(VictoryPlayer, 1);
+  EXPECT_EQ(HelpVisible, 0);
+}
+
+class LoopKeys : public GameLoop {
+ protected:
+  void SetUp() override {
+    GameLoop::SetUp();
+    ResetWorldGlobals();
+  }
+  static void Pass(std::initializer_list<int> held) {
+    ResetInput();
+    Hold(held);
+    Log.clear();
+    ApplyLoopKeys();
+  }
+  static std::vector<std::string> Sleeps() {
+    std::vector<std::string> sleeps;
+    for (const std::string& call : Log)
+      if (call.rfind("sleep", 0) == 0) sleeps.push_back(call);
+    return sleeps;
+  }
+};
+TEST_F(LoopKeys, ZoomStepsOnEveryPassWithoutLimitOrPause) {
+  const float start = CameraZoom;
+  for (int i = 0; i < 3; ++i) Pass({KeyPageUp});
+  EXPECT_EQ(CameraZoom, start - 0.12f - 0.12f - 0.12f);
+  Pass({KeyPageDown});
+  EXPECT_EQ(CameraZoom, start - 0.12f - 0.12f - 0.12f + 0.12f);
+  EXPECT_TRUE(Sleeps().empty());
+}
+
+TEST_F(LoopKeys, ShiftArrowsTiltAndTurnWithoutScrolling) {
+  const float tilt = CameraTilt, turn = CameraTurn;
+  const int sx = map_sx, sy = map_sy;
+  Pass({KeyShift, KeyUp, KeyRight});
+  EXPECT_EQ(CameraTilt, tilt - 0.5f);
+  EXPECT_EQ(CameraTurn, turn + 0.5f);
+  Pass({KeyShift, KeyDown, KeyLeft});
+  EXPECT_EQ(CameraTilt, tilt);
+  EXPECT_EQ(CameraTurn, turn);
+  EXPECT_EQ(map_sx, sx);
+  EXPECT_EQ(map_sy, sy);
+  EXPECT_TRUE(Sleeps().empty());
+}
+
+TEST_F(LoopKeys, ArrowsScrollWithOnePausePerHeldDirection) {
+  const float tilt = CameraTilt;
+  const int sx = map_sx, sy = map_sy;
+  Pass({KeyRight, KeyUp});
+  EXPECT_EQ(map_sx, sx + 1);
+  EXPECT_EQ(map_sy, sy + 1);
+  EXPECT_EQ(Sleeps(), (std::vector<std::string>{"sleep 100", "sleep 100"}));
+  Pass({KeyLeft, KeyDown});
+  EXPECT_EQ(map_sx, sx);
+  EXPECT_EQ(map_sy, sy);
+  EXPECT_EQ(CameraTilt, tilt);
+}
+
+TEST_F(LoopKeys, EFlipsTheSpareToggleAndPauses) {
+  const int before = SpareToggle;
+  Pass({KeyE});
+  EXPECT_NE(SpareToggle, before);
+  Pass({KeyE});
+  EXPECT_EQ(SpareToggle, before);
+  EXPECT_EQ(Sleeps(), (std::vector<std::string>{"sleep 500"}));
+}
+
+}  // namespace
