@@ -26,17 +26,17 @@ void StoreFirstStep(UnitRecord& u) {
 
 }  // namespace
 
-int RequestMoveStep(int unit, int target_x, int target_y, int window_size) {
+StepRequest RequestMoveStep(int unit, int target_x, int target_y, int window_size) {
   UnitRecord& u = UnitTable[unit];
-  if (!SearchFromUnit(u, target_x, target_y, window_size)) return 0;
+  if (!SearchFromUnit(u, target_x, target_y, window_size)) return StepNone;
   StoreFirstStep(u);
-  return 1;
+  return StepStored;
 }
 
-int RequestApproachStep(int unit, int target_x, int target_y, int window_size) {
+StepRequest RequestApproachStep(int unit, int target_x, int target_y, int window_size) {
   UnitRecord& u = UnitTable[unit];
-  if (!SearchFromUnit(u, target_x, target_y, window_size)) return 0;
-  if (GamePathfinder->EndReachedDirectly()) return 2;
+  if (!SearchFromUnit(u, target_x, target_y, window_size)) return StepNone;
+  if (GamePathfinder->EndReachedDirectly()) return StepAdjacent;
   StoreFirstStep(u);
-  return 1;
+  return StepStored;
 }

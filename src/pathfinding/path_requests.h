@@ -8,7 +8,13 @@ extern Pathfinder* GamePathfinder;
 
 constexpr int SearchWindow = 64;
 
-// 1: a step was stored in step_x/step_y; 0: no path, the unit's order is now 0.
-int RequestMoveStep(int unit, int target_x, int target_y, int window_size);
-// As RequestMoveStep, and 2 when the target cell is one step away (nothing written).
-int RequestApproachStep(int unit, int target_x, int target_y, int window_size);
+enum StepRequest : int {
+  StepNone = 0,      // no path: the unit's order is now 0
+  StepStored = 1,    // the step is in step_x/step_y
+  StepAdjacent = 2,  // the target cell is one step away; nothing written
+};
+
+// StepStored or StepNone.
+StepRequest RequestMoveStep(int unit, int target_x, int target_y, int window_size);
+// As RequestMoveStep, and StepAdjacent when the target is one step away.
+StepRequest RequestApproachStep(int unit, int target_x, int target_y, int window_size);

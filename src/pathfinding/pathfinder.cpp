@@ -237,7 +237,7 @@ void Pathfinder::PickNextNode() {
 // node within the bound is open the scan picks last_node, open or not; from
 // then on no node within the bound is ever created again, since every new
 // node costs more than its parent. first_open belongs to the scan.
-int Pathfinder::RunFastRepetitions(int repetitions) {
+SearchOutcome Pathfinder::RunFastRepetitions(int repetitions) {
   int16_t* const xs = node_x;
   int16_t* const ys = node_y;
   int32_t* const parents = parent;
@@ -284,16 +284,17 @@ int Pathfinder::RunFastRepetitions(int repetitions) {
   open_buckets = open;
   current = node;
   last_node = newest;
-  if (found) result = ResultFound;
-  return found;
+  if (!found) return SearchBudgetSpent;
+  result = ResultFound;
+  return SearchGoalPicked;
 }
 
-int Pathfinder::RunSearch(int max_expansions) {
-  if (ready == 0) return 5;
+SearchOutcome Pathfinder::RunSearch(int max_expansions) {
+  if (ready == 0) return SearchNotBegun;
   const int limit = window_size * window_size - 9;
   if (from_x == to_x && from_y == to_y) {
     result = ResultStartIsGoal;
-    return 4;
+    return SearchStartIsGoal;
   }
   if (int64_t{last_node} + max_expansions >= limit) max_expansions = limit - last_node;
 
@@ -310,10 +311,10 @@ int Pathfinder::RunSearch(int max_expansions) {
     PickNextNode();
     if (node_x[current] == to_x && node_y[current] == to_y) {
       result = ResultFound;
-      return 1;
+      return SearchGoalPicked;
     }
   }
-  return 0;
+  return SearchBudgetSpent;
 }
 
 bool Pathfinder::EndReachedDirectly() const { return parent[current] == 0; }

@@ -8,6 +8,8 @@
 enum NodeState : uint8_t { NodeOpen = 0, NodeClosed = 9 };
 enum CellMark : uint8_t { MarkFree = 0, MarkSeen = 1, MarkClosed = 9, MarkUnitStep = 11, MarkUnitCell = 12 };
 enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal = 3 };
+// What RunSearch returned; the numbers are the ones the simulator prints.
+enum SearchOutcome : int { SearchBudgetSpent = 0, SearchGoalPicked = 1, SearchStartIsGoal = 4, SearchNotBegun = 5 };
 // How a search runs. The literal scan is the plain reference; the fast search
 // gives the same picks and nodes without going quadratic in the node count.
 enum SearchMode : uint8_t { SearchLiteral = 0, SearchFast = 1 };
@@ -40,8 +42,7 @@ class Pathfinder {
   Pathfinder& operator=(const Pathfinder&) = delete;
 
   int BeginSearch(int from_x, int from_y, int to_x, int to_y, int layer, int window_size);
-  // 1: goal picked, 4: start is goal, 0: budget spent, 5: no search begun.
-  int RunSearch(int max_expansions);
+  SearchOutcome RunSearch(int max_expansions);
   bool EndReachedDirectly() const;
   int ReadFirstStep();
 
@@ -83,7 +84,7 @@ class Pathfinder {
   void MarkUnitObstacles();
   void ExpandDirection(int dir);
   void PickNextNode();
-  int RunFastRepetitions(int repetitions);
+  SearchOutcome RunFastRepetitions(int repetitions);
 
   uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
   int CodeAt(int x, int y) const;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "pictures/image_slots.h"
+#include "pictures/rgb.h"
 #include "world/world.h"
 
 constexpr int CorpseSlot = SlotBlood;
@@ -41,9 +42,6 @@ float SquareHalfEdge(float size, int n);
 inline bool IsBlackPixel(const uint8_t* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0; }
 
 // The labels of one unit, anchored at its projected centre.
-struct Rgb {
-  uint8_t r, g, b;
-};
 struct WindowPoint {
   int x, y;
 };

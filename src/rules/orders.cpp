@@ -18,7 +18,7 @@ void StepAndTestArrival(UnitRecord& u) {
 
 void CarryOutMove(int k) {
   UnitRecord& u = UnitTable[k];
-  if (RequestMoveStep(k, u.goal_x, u.goal_y, SearchWindow) == 1) StepAndTestArrival(u);
+  if (RequestMoveStep(k, u.goal_x, u.goal_y, SearchWindow) == StepStored) StepAndTestArrival(u);
 }
 
 // A target outside the table cannot be followed; the order is dropped
@@ -34,7 +34,7 @@ void CarryOutAttack(int k) {
   if (!HasValidTarget(u)) return;
   const int t = u.target;
   const UnitRecord& target = UnitTable[t];
-  if (RequestApproachStep(k, target.cell_x, target.cell_y, SearchWindow) == 1) StepAndTestArrival(u);
+  if (RequestApproachStep(k, target.cell_x, target.cell_y, SearchWindow) == StepStored) StepAndTestArrival(u);
   // Fights even when this very update ended the order.
   if (ManhattanDistance(u, target) < MeleeReach) MeleeExchange(k, t);
 }
@@ -43,7 +43,7 @@ void CarryOutGoTo(int k) {
   UnitRecord& u = UnitTable[k];
   if (!HasValidTarget(u)) return;
   const UnitRecord& target = UnitTable[u.target];
-  if (RequestApproachStep(k, target.cell_x, target.cell_y, SearchWindow) == 1) StepAndTestArrival(u);
+  if (RequestApproachStep(k, target.cell_x, target.cell_y, SearchWindow) == StepStored) StepAndTestArrival(u);
 }
 
 }  // namespace

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-struct Rgb {
-  uint8_t r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
+#include "pictures/rgb.h"
+
 
 // Pure black is what the game leaves out when it draws a picture.
 constexpr Rgb Transparent{0, 0, 0};

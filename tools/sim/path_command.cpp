@@ -64,7 +64,7 @@ void SetUpWorld(const PathArgs& args) {
   }
 }
 
-void PrintResult(Pathfinder& pf, int ret, std::ostream& out) {
+void PrintResult(Pathfinder& pf, SearchOutcome ret, std::ostream& out) {
   out << "{\"ret\":" << ret << ",\"result\":" << int{pf.result} << ",\"from\":[" << pf.from_x << ","
       << pf.from_y << "],\"to\":[" << pf.to_x << "," << pf.to_y << "],\"window\":[" << pf.window_x0
       << "," << pf.window_y0 << "," << pf.window_size << "],\"nodes\":" << pf.last_node + 1;
@@ -147,7 +147,7 @@ int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) 
   InitMapCells();
   SetUpWorld(args);
   pathfinder.BeginSearch(args.from_x, args.from_y, args.to_x, args.to_y, 0, args.window);
-  const int ret = pathfinder.RunSearch(args.window * args.window);
+  const SearchOutcome ret = pathfinder.RunSearch(args.window * args.window);
   PrintResult(pathfinder, ret, out);
   ReleaseWorldTables();
   return 0;
