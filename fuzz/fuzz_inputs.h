@@ -19,3 +19,6 @@ std::string CheckScriptInput(const uint8_t* data, size_t size);
 // Any bytes as a simulator command line, one argument per line. A first line
 // "run" or "path" picks the parser; otherwise both parsers get every line.
 std::string CheckArgsInput(const uint8_t* data, size_t size);
+
+// Any bytes as a replay file.
+std::string CheckReplayInput(const uint8_t* data, size_t size);

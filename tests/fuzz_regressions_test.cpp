@@ -50,4 +50,6 @@ TEST(FuzzRegressions, ScriptInputs) { ReplayAll("script", CheckScriptInput); }
 
 TEST(FuzzRegressions, ArgumentInputs) { ReplayAll("args", CheckArgsInput); }
 
+TEST(FuzzRegressions, ReplayInputs) { ReplayAll("replay", CheckReplayInput); }
+
 }  // namespace

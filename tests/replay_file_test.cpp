@@ -1,0 +1,319 @@
+#include "replay/replay_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Bytes = std::vector<uint8_t>;
+
+const std::string GameVersion = "0.12.0";
+constexpr int PassesIn30Minutes = 30 * 60 * 60;
+
+ReplayRecord Event(EventKind kind, int a = 0, int b = 0) {
+  ReplayRecord r;
+  r.kind = RecordKind::Event;
+  r.event = {kind, a, b};
+  return r;
+}
+ReplayRecord Answer(int query, int key, int answer) {
+  ReplayRecord r;
+  r.kind = RecordKind::KeyAnswer;
+  r.query = query;
+  r.key = key;
+  r.answer = answer;
+  return r;
+}
+ReplayRecord Clock(uint32_t seconds) {
+  ReplayRecord r;
+  r.kind = RecordKind::Clock;
+  r.clock = seconds;
+  return r;
+}
+ReplayRecord Passes(int64_t count) {
+  ReplayRecord r;
+  r.passes = count;
+  return r;
+}
+
+// Every record kind and every event kind, fields at their edges, pointer
+// moves both ways, and idle runs longer than a flush and a run byte. Read
+// back, each Passes(n) is one record; the writer gets n single pass ends.
+const std::vector<ReplayRecord> EveryKind = {
+    Clock(1700000000),
+    Event(EventKind::Activate, 1),
+    Event(EventKind::Size, 640, 480),
+    Passes(3),
+    Event(EventKind::PointerMove, 320, 240),
+    Event(EventKind::PointerMove, 318, 241),
+    Event(EventKind::PointerMove, 0, 0),
+    Event(EventKind::PointerMove, 65535, 65535),
+    Passes(1),
+    Event(EventKind::KeyDown, 255),
+    Answer(0, 0, 0),
+    Answer(MaxKeyQuery, 37, 1),
+    Clock(0xFFFFFFFF),
+    Passes(200),
+    Event(EventKind::KeyUp, 0),
+    Event(EventKind::ButtonDown, ButtonLeft),
+    Event(EventKind::ButtonUp, ButtonRight),
+    Event(EventKind::ButtonDown, ButtonMiddle),
+    Event(EventKind::Activate, 0),
+    Event(EventKind::Size, 0, 65535),
+    Passes(MaxPassRun + 1),
+    Event(EventKind::Close),
+    Passes(1),
+    Event(EventKind::Quit),
+};
+
+int64_t PassCount(const std::vector<ReplayRecord>& records) {
+  int64_t passes = 0;
+  for (const ReplayRecord& r : records)
+    if (r.kind == RecordKind::PassEnd) passes += r.passes;
+  return passes;
+}
+
+void WriteStream(const std::vector<ReplayRecord>& stream) {
+  for (const ReplayRecord& r : stream)
+    if (r.kind == RecordKind::PassEnd)
+      for (int64_t i = 0; i < r.passes; ++i) WriteReplayRecord(Passes(1));
+    else
+      WriteReplayRecord(r);
+}
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ReplayFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/valdorik-replay-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    CloseReplayFile();
+    fs::remove_all(dir_);
+  }
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  // Records `stream` into a new file and returns its bytes.
+  Bytes Record(const std::string& name, const std::vector<ReplayRecord>& stream) {
+    std::string error;
+    EXPECT_TRUE(OpenReplayFile(Path(name), GameVersion, error)) << error;
+    WriteStream(stream);
+    CloseReplayFile();
+    EXPECT_FALSE(ReplayFileFailed()) << ReplayFileFailure();
+    return FileBytes(Path(name));
+  }
+
+  std::string dir_;
+};
+
+TEST_F(ReplayFileTest, EveryRecordKindComesBackInOrder) {
+  Record("every.replay", EveryKind);
+  Replay replay;
+  std::string error;
+  ASSERT_TRUE(ReadReplayFile(Path("every.replay"), replay, error)) << error;
+  EXPECT_EQ(replay.game_version, GameVersion);
+  EXPECT_TRUE(replay.complete);
+  EXPECT_EQ(replay.cut_note, "");
+  EXPECT_EQ(replay.passes, 3 + 1 + 200 + MaxPassRun + 1 + 1);
+  EXPECT_EQ(replay.records, EveryKind);
+}
+
+TEST_F(ReplayFileTest, IdlePassesAndSmallMovesCostLittle) {
+  std::vector<ReplayRecord> idle, moving;
+  for (int pass = 0; pass < PassesIn30Minutes; ++pass) {
+    // A one-pixel wiggle every pass: the busiest pointer a pass can carry in one event.
+    moving.push_back(Event(EventKind::PointerMove, 100 + pass % 2, 200 - pass % 2));
+    moving.push_back(Passes(1));
+  }
+  idle.push_back(Passes(PassesIn30Minutes));
+  const size_t idle_size = Record("idle.replay", idle).size();
+  const size_t moving_size = Record("moving.replay", moving).size();
+  // One run byte per second's flush (64 passes): 1688 bytes, plus a 16-byte header and the end mark.
+  EXPECT_LT(idle_size, 2000u);
+  // A move is its code and two one-byte deltas, and it splits the idle run: 4 bytes a pass.
+  EXPECT_LE(moving_size - idle_size, 4u * PassesIn30Minutes);
+  EXPECT_LT(moving_size, 1u << 20);
+  Replay replay;
+  std::string error;
+  ASSERT_TRUE(ReadReplayFile(Path("moving.replay"), replay, error)) << error;
+  EXPECT_EQ(replay.records, moving);
+}
+
+TEST_F(ReplayFileTest, EveryPrefixIsACutFileOrACutHeader) {
+  const Bytes full = Record("every.replay", EveryKind);
+  const size_t header_size = Record("empty.replay", {}).size() - 1;
+  Replay previous;
+  for (size_t size = 0; size <= full.size(); ++size) {
+    SCOPED_TRACE("prefix of " + std::to_string(size) + " bytes");
+    Replay cut;
+    std::string error;
+    const bool parsed = ParseReplay(full.data(), size, "cut.replay", cut, error);
+    if (size < header_size) {
+      EXPECT_FALSE(parsed);
+      EXPECT_EQ(error, size == 0 ? "cut.replay: not a replay file"
+                                 : "cut.replay: cut short inside its header (after " + std::to_string(size) +
+                                       (size == 1 ? " byte)" : " bytes)"));
+      continue;
+    }
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_EQ(cut.complete, size == full.size());
+    EXPECT_EQ(cut.passes, PassCount(cut.records));
+    EXPECT_GE(cut.passes, previous.passes);
+    EXPECT_LE(cut.passes, PassCount(EveryKind));
+    // Whole passes only: a prefix of the recorded records, the last one an
+    // idle run no longer than the recorded one.
+    ASSERT_LE(cut.records.size(), EveryKind.size());
+    for (size_t i = 0; i < cut.records.size(); ++i) {
+      const bool last = i + 1 == cut.records.size();
+      if (!last || cut.complete) {
+        EXPECT_EQ(cut.records[i], EveryKind[i]) << "record " << i;
+      } else {
+        EXPECT_EQ(cut.records[i].kind, RecordKind::PassEnd);
+        EXPECT_EQ(EveryKind[i].kind, RecordKind::PassEnd);
+        EXPECT_LE(cut.records[i].passes, EveryKind[i].passes);
+      }
+    }
+    if (!cut.complete) {
+      EXPECT_EQ(cut.cut_note.rfind("cut.replay: ends at pass " + std::to_string(cut.passes) + " (byte ", 0), 0u)
+          << cut.cut_note;
+    }
+    previous = cut;
+  }
+}
+
+TEST_F(ReplayFileTest, AnUnclosedFileReplaysUpToItsLastFlush) {
+  std::string error;
+  ASSERT_TRUE(OpenReplayFile(Path("killed.replay"), GameVersion, error)) << error;
+  std::vector<ReplayRecord> stream = {Clock(7)};
+  for (int pass = 0; pass < 1000; ++pass) {
+    if (pass % 10 == 0) stream.push_back(Event(EventKind::KeyDown, pass % 256));
+    stream.push_back(Passes(1));
+  }
+  WriteStream(stream);
+  // What a killed game leaves: nothing more reaches the file.
+  Replay replay;
+  ASSERT_TRUE(ReadReplayFile(Path("killed.replay"), replay, error)) << error;
+  EXPECT_FALSE(replay.complete);
+  EXPECT_GT(replay.passes, 1000 - FlushEveryPasses);
+  EXPECT_LE(replay.passes, 1000);
+  EXPECT_NE(replay.cut_note.find("without its end mark"), std::string::npos) << replay.cut_note;
+}
+
+// A header as the writer makes it, then `tail`.
+Bytes Header(const Bytes& tail) {
+  Bytes bytes(std::begin(ReplayMagic), std::end(ReplayMagic));
+  bytes.push_back(ReplayFormatVersion);
+  bytes.push_back(static_cast<uint8_t>(GameVersion.size()));
+  bytes.insert(bytes.end(), GameVersion.begin(), GameVersion.end());
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  return bytes;
+}
+
+uint8_t Code(EventKind kind) { return static_cast<uint8_t>(kind); }
+
+TEST_F(ReplayFileTest, DamagedFilesAreRefusedWithTheirPlace) {
+  const Bytes magic(std::begin(ReplayMagic), std::end(ReplayMagic));
+  auto with_magic = [&](Bytes tail) {
+    tail.insert(tail.begin(), magic.begin(), magic.end());
+    return tail;
+  };
+  const Bytes header = Header({});
+  const std::string first = "byte " + std::to_string(header.size()) + ": ";
+  const struct {
+    Bytes bytes;
+    std::string message;
+  } cases[] = {
+      {{'B', 'M', 6, 0, 0, 0, 0, 0, 0, 0}, "not a replay file"},
+      {with_magic({7, 1, 'x'}), "format version 7; this game reads version 1"},
+      {with_magic({1, 200}), "byte 9: game version of 200 bytes (at most 32)"},
+      {with_magic({1, 3, 'a', 0x01, 'b'}), "byte 10: game version is not printable text"},
+      {Bytes(header.begin(), header.begin() + 12), "cut short inside its header (after 12 bytes)"},
+      {Header({0x3f}), first + "unknown record 0x3f"},
+      {Header({Code(EventKind::KeyDown), 0xAC, 0x02}), first + "key code 300 out of range (0..255)"},
+      {Header({Code(EventKind::KeyUp), 0x80, 0x80, 0x80, 0x80, 0x01}), first + "number longer than 4 bytes"},
+      {Header({Code(EventKind::ButtonDown), 7}), first + "button 7 out of range (0..2)"},
+      {Header({Code(EventKind::Activate), 2}), first + "activate flag 2 out of range (0..1)"},
+      {Header({Code(EventKind::PointerMove), 1, 0}), first + "pointer x -1 out of range (0..65535)"},
+      {Header({Code(EventKind::PointerMove), 0, 0x80, 0x80, 0x08}), first + "pointer y 65536 out of range (0..65535)"},
+      {Header({Code(EventKind::Size), 0x80, 0x80, 0x04, 0}), first + "width 65536 out of range (0..65535)"},
+      {Header({ReplayKeyAnswerCode, 0x88, 0x27, 0, 0}), first + "query 5000 out of range (0..4095)"},
+      {Header({ReplayKeyAnswerCode, 0, 0, 2}), first + "answer 2 out of range (0..1)"},
+      {Header({ReplayPassRunCode, ReplayEndCode, ReplayPassRunCode}), "byte 18: 1 byte after the end mark"},
+  };
+  for (const auto& c : cases) {
+    Replay replay;
+    std::string error;
+    EXPECT_FALSE(ParseReplay(c.bytes.data(), c.bytes.size(), "bad.replay", replay, error)) << c.message;
+    EXPECT_EQ(error, "bad.replay: " + c.message);
+  }
+}
+
+TEST_F(ReplayFileTest, WriteFailuresAreReportedAndLeaveReadableFiles) {
+  std::string error;
+  EXPECT_FALSE(OpenReplayFile(Path("missing/game.replay"), GameVersion, error));
+  EXPECT_EQ(error, Path("missing/game.replay") + ": cannot create the replay file: No such file or directory");
+  EXPECT_FALSE(OpenReplayFile("/dev/full", GameVersion, error));
+  EXPECT_EQ(error, "/dev/full: cannot write: No space left on device");
+  EXPECT_FALSE(OpenReplayFile(Path("long.replay"), std::string(MaxGameVersionLength + 1, '1'), error));
+  EXPECT_NE(error.find("game version"), std::string::npos) << error;
+
+  // A record the reader would refuse stops the recording; what came before stays.
+  ASSERT_TRUE(OpenReplayFile(Path("refused.replay"), GameVersion, error)) << error;
+  EXPECT_FALSE(OpenReplayFile(Path("second.replay"), GameVersion, error));
+  EXPECT_NE(error.find("still open"), std::string::npos) << error;
+  WriteStream({Clock(5), Passes(FlushEveryPasses), Event(EventKind::KeyDown, 300), Passes(1)});
+  CloseReplayFile();
+  EXPECT_TRUE(ReplayFileFailed());
+  EXPECT_EQ(ReplayFileFailure(), Path("refused.replay") + ": record refused: key code 300 out of range (0..255)");
+  Replay replay;
+  ASSERT_TRUE(ReadReplayFile(Path("refused.replay"), replay, error)) << error;
+  EXPECT_EQ(replay.records, (std::vector<ReplayRecord>{Clock(5), Passes(FlushEveryPasses)}));
+  EXPECT_FALSE(replay.complete);
+
+  // The disk fills up during the game (a file size limit stands in for it).
+  constexpr rlim_t Limit = 1000;
+  rlimit old_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old_limit;
+  small.rlim_cur = Limit;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ASSERT_TRUE(OpenReplayFile(Path("full.replay"), GameVersion, error)) << error;
+  for (int pass = 0; pass < 2000; ++pass) WriteStream({Event(EventKind::PointerMove, pass, pass), Passes(1)});
+  CloseReplayFile();
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_TRUE(ReplayFileFailed());
+  EXPECT_EQ(ReplayFileFailure(), Path("full.replay") + ": cannot write: File too large");
+  ASSERT_TRUE(ReadReplayFile(Path("full.replay"), replay, error)) << error;
+  EXPECT_EQ(FileBytes(Path("full.replay")).size(), Limit);
+  EXPECT_FALSE(replay.complete);
+  EXPECT_GT(replay.passes, 0);
+}
+
+TEST_F(ReplayFileTest, UnreadableFilesSayWhy) {
+  Replay replay;
+  std::string error;
+  EXPECT_FALSE(ReadReplayFile(Path("none.replay"), replay, error));
+  EXPECT_EQ(error, Path("none.replay") + ": cannot open: No such file or directory");
+  EXPECT_FALSE(ReadReplayFile(dir_, replay, error));
+  EXPECT_EQ(error, dir_ + ": cannot read: Is a directory");
+}
+
+}  // namespace
