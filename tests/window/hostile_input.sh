@@ -2,16 +2,23 @@
 # Plays the real game with a seeded burst of hostile input (window_driver
 # burst: every key the game reads and others, held and tapped, the three
 # buttons and the wheel, the pointer on and off the window, resizes, moves,
-# minimise and restore), then Escape: the game must still answer and end
-# with status 0.
-#   hostile_input.sh GAME DRIVER GAME_FOLDER [SEED [SECONDS]]
+# minimise and restore, focus taken away), then Escape: the game must still
+# answer and end with status 0. The game it recorded is then replayed
+# without a window and in the window: all three final states must be the
+# same to the byte.
+#   hostile_input.sh GAME DRIVER SIM GAME_FOLDER [SEED [SECONDS]]
 # The same seed gives the same input; a failure shows the last actions.
 set -u
-game=$(realpath "$1") driver=$(realpath "$2") game_folder=$(realpath "$3")
-seed=${4:-20261207} seconds=${5:-25}
+game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
+seed=${5:-20261207} seconds=${6:-25}
 here=$(dirname "$0")
 source "$here/game_run.sh"
 case_name="seed $seed, $seconds s"
+
+play() {  # ARGUMENTS...: the game in its folder, its stderr kept
+  (cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$game" "$@") 2>"$work/stderr" &
+  game_pid=$!
+}
 
 show_actions() {
   echo "  last actions of the burst (seed $seed):" >&2
@@ -19,11 +26,27 @@ show_actions() {
 }
 
 start_display
+export XDG_DATA_HOME=$work/data  # never the player's own replays
 "$driver" move 320 240
-start_game_in "$game_folder" env SDL_AUDIODRIVER=dummy
+play --dump-final "$work/played.dump"
 wait_for_window
 "$driver" burst VALDORIK "$seed" "$seconds" "$work/actions" >"$work/burst" ||
   { show_actions; fail "the burst did not finish"; }
 game_alive || { show_actions; wait "$game_pid"; fail "the game ended during the burst with status $?"; }
 quit_with_escape 15
-echo "PASS ($case_name): $(cat "$work/burst")"
+
+# The game recorded itself into the replay folder; the same game again.
+replay=$(ls "$work/data/valdorik/replays/"*.vrp 2>/dev/null | head -n1)
+[ -n "$replay" ] || fail "the game left no replay in \$XDG_DATA_HOME/valdorik/replays"
+"$sim" replay "$replay" >"$work/headless.dumps" 2>"$work/stderr" || fail "valdorik-sim replay failed"
+tail -n1 "$work/headless.dumps" >"$work/headless.dump"
+play --replay "$replay" --dump-final "$work/window.dump"
+wait "$game_pid"
+status=$?
+game_pid=""
+[ "$status" -eq 0 ] || fail "the replay in the window ended with status $status"
+cmp -s "$work/headless.dump" "$work/window.dump" ||
+  fail "the replays differ: headless $(head -c 120 "$work/headless.dump"), window $(head -c 120 "$work/window.dump")"
+cmp -s "$work/played.dump" "$work/headless.dump" ||
+  fail "the replay differs from the game: played $(head -c 120 "$work/played.dump"), replayed $(head -c 120 "$work/headless.dump")"
+echo "PASS ($case_name): $(cat "$work/burst"); $(wc -c <"$replay") bytes of replay, $(grep -o '"pass":[0-9]*' "$work/played.dump") replayed to the same state"

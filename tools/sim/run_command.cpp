@@ -7,12 +7,15 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "sim_args.h"
-#include "state_dump.h"
+#include "replay/playback.h"
+#include "replay/replay_file.h"
+#include "replay/state_dump.h"
 #include "world/world.h"
 
 namespace {
 
 constexpr const char* RunUsage = "usage: valdorik-sim run --seed S --frames N [--input FILE] [--dump-every K]\n";
+constexpr const char* ReplayUsage = "usage: valdorik-sim replay FILE [--dump-every K]\n";
 
 bool ReadOptionValue(int argc, char** argv, int& i, const char* option, int64_t lo, int64_t hi, int64_t& value,
                      std::string& error) {
@@ -151,4 +154,75 @@ int RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
   }
   RunSimulation(options, script, out);
   return 0;
+}
+
+namespace {
+
+bool ParseReplayArgs(int argc, char** argv, std::string& file, int32_t& dump_every, std::string& error) {
+  bool seen_dump = false;
+  for (int i = 0; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--dump-every") {
+      if (seen_dump) {
+        error = "--dump-every given more than once";
+        return false;
+      }
+      seen_dump = true;
+      int64_t value = 0;
+      if (!ReadOptionValue(argc, argv, i, "--dump-every", 1, INT32_MAX, value, error)) return false;
+      dump_every = static_cast<int32_t>(value);
+    } else if (word.rfind("--", 0) == 0 || !file.empty()) {
+      error = "unknown argument '" + word + "'";
+      return false;
+    } else {
+      file = word;
+    }
+  }
+  if (file.empty()) error = "the replay file is required";
+  return !file.empty();
+}
+
+// The recorded main loop, pass by pass, until the recording ends.
+void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every, std::ostream& out) {
+  ResetWorldGlobals();
+  ResetInput();
+  ResetLoopState();
+  StartPlayback(replay, name, HeadlessHost(0));
+  InitRenderer();
+  std::string buffer;
+  WriteDump(0, buffer, out);
+  int64_t dumped = 0;
+  PassKind kind;
+  do {
+    kind = LoopPass();
+    if (dump_every > 0 && IdlePasses != dumped && IdlePasses % dump_every == 0) {
+      WriteDump(IdlePasses, buffer, out);
+      dumped = IdlePasses;
+    }
+  } while (kind != PassKind::Done);
+  if (IdlePasses != dumped) WriteDump(IdlePasses, buffer, out);
+  out.flush();
+  ReleaseGame();
+  UseHeadlessHost(0);
+}
+
+}  // namespace
+
+int RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  std::string file, error;
+  int32_t dump_every = 0;
+  if (!ParseReplayArgs(argc, argv, file, dump_every, error)) {
+    err << "valdorik-sim replay: " << error << "\n" << ReplayUsage;
+    return 2;
+  }
+  Replay replay;
+  if (!ReadReplayFile(file, replay, error)) {
+    err << "valdorik-sim: " << error << "\n";
+    return 2;
+  }
+  if (!replay.complete) err << "valdorik-sim: " << replay.cut_note << "\n";
+  PlayBack(replay, file, dump_every, out);
+  if (PlaybackProblem().empty()) return 0;
+  err << "valdorik-sim: the replay does not match this game: " << PlaybackProblem() << "\n";
+  return 1;
 }

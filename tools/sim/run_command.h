@@ -25,3 +25,7 @@ void RunSimulation(const RunOptions& options, const InputScript& script, std::os
 // The whole subcommand; returns the exit status. Every error is reported on
 // `err` before anything runs, and then nothing is written to `out`.
 int RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+// valdorik-sim replay FILE [--dump-every K]: a game the real game recorded,
+// without a window. Dumps pass 0, every K-th idle pass and the last one.
+int RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err);

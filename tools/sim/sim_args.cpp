@@ -10,9 +10,3 @@ std::optional<int64_t> ParseInteger(std::string_view text, int64_t lo, int64_t h
   if (ec != std::errc() || ptr != end || value < lo || value > hi) return std::nullopt;
   return value;
 }
-
-std::string FormatFloat(float value) {
-  char buffer[64];
-  auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, ec == std::errc() ? ptr : buffer);
-}

@@ -8,6 +8,3 @@
 
 // A whole decimal number (optional leading '-') within [lo, hi], or nothing.
 std::optional<int64_t> ParseInteger(std::string_view text, int64_t lo, int64_t hi);
-
-// Shortest decimal that reads back to the same float.
-std::string FormatFloat(float value);

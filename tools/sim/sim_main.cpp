@@ -11,6 +11,7 @@ namespace {
 
 void PrintUsage(std::ostream& err) {
   err << "usage: valdorik-sim run --seed S --frames N [--input FILE] [--dump-every K]\n"
+         "       valdorik-sim replay FILE [--dump-every K]\n"
          "       valdorik-sim path FX FY TX TY [--window W] [--code X Y CODE]... "
          "[--block ID X Y [SX SY]]...\n";
 }
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "path") == 0) return RunPathCommand(argc - 2, argv + 2, std::cout, std::cerr);
   if (std::strcmp(argv[1], "run") == 0) return RunRunCommand(argc - 2, argv + 2, std::cout, std::cerr);
+  if (std::strcmp(argv[1], "replay") == 0) return RunReplayCommand(argc - 2, argv + 2, std::cout, std::cerr);
   std::cerr << "valdorik-sim: unknown subcommand '" << argv[1] << "'\n";
   PrintUsage(std::cerr);
   return 2;

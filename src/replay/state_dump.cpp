@@ -1,9 +1,14 @@
-#include "state_dump.h"
+#include "replay/state_dump.h"
 
 #include <charconv>
 
-#include "sim_args.h"
 #include "world/world.h"
+
+std::string FormatFloat(float value) {
+  char buffer[64];
+  auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, ec == std::errc() ? ptr : buffer);
+}
 
 namespace {
 

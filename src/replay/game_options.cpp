@@ -1,0 +1,113 @@
+#include "replay/game_options.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+const char* const GameUsage =
+    "usage: valdorik [--replay FILE | --record FILE] [--dump-final FILE]\n"
+    "       valdorik --help | --version\n"
+    "  --replay FILE      play a recorded game back in the window; Escape ends it\n"
+    "  --record FILE      record this game into FILE (by default every game is recorded\n"
+    "                     into $XDG_DATA_HOME/valdorik/replays, the newest 50 kept)\n"
+    "  --dump-final FILE  at exit, write the final state as one line in valdorik-sim's dump format\n";
+
+namespace {
+
+constexpr const char* ReplayExtension = ".vrp";
+
+std::string FromStartFolder(const std::string& file, const std::string& start_dir) {
+  if (start_dir.empty() || fs::path(file).is_absolute()) return file;
+  return (fs::path(start_dir) / file).string();
+}
+
+bool TakeFile(int argc, char** argv, int& i, const std::string& start_dir, std::string& file, std::string& error) {
+  const std::string option = argv[i];
+  if (!file.empty()) {
+    error = option + " given more than once";
+    return false;
+  }
+  if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+    error = option + " needs a file name";
+    return false;
+  }
+  file = FromStartFolder(argv[++i], start_dir);
+  return true;
+}
+
+// Replays of this game, oldest first (their names sort by start time).
+std::vector<fs::path> ReplaysIn(const std::string& folder) {
+  std::vector<fs::path> files;
+  std::error_code ignored;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ignored))
+    if (entry.path().extension() == ReplayExtension && entry.is_regular_file(ignored)) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+}  // namespace
+
+bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameOptions& options,
+                      std::string& error) {
+  options = GameOptions{};
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--help" || option == "-h") {
+      options.help = true;
+    } else if (option == "--version") {
+      options.version = true;
+    } else if (option == "--replay") {
+      if (!TakeFile(argc, argv, i, start_dir, options.replay, error)) return false;
+    } else if (option == "--record") {
+      if (!TakeFile(argc, argv, i, start_dir, options.record, error)) return false;
+    } else if (option == "--dump-final") {
+      if (!TakeFile(argc, argv, i, start_dir, options.dump_final, error)) return false;
+    } else {
+      error = "unknown option '" + option + "'";
+      return false;
+    }
+  }
+  if (!options.replay.empty() && !options.record.empty()) {
+    error = "--replay records nothing: --record cannot go with it";
+    return false;
+  }
+  return true;
+}
+
+std::string ReplayFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return (fs::path(data) / "valdorik" / "replays").string();
+  const char* home = std::getenv("HOME");
+  if (home && home[0] != '\0') return (fs::path(home) / ".local" / "share" / "valdorik" / "replays").string();
+  return "";
+}
+
+std::string NewReplayPath(const std::string& folder, long long seconds, int keep, std::string& error) {
+  std::error_code failure;
+  fs::create_directories(folder, failure);
+  if (failure) {
+    error = folder + ": " + failure.message();
+    return "";
+  }
+  const std::time_t when = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  localtime_r(&when, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+  // Games started in the same second get _02, _03, ...: names still sort in start order.
+  std::string path = (fs::path(folder) / (std::string(stamp) + ReplayExtension)).string();
+  for (int n = 2; fs::exists(path, failure); ++n) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%02d", n);
+    path = (fs::path(folder) / (std::string(stamp) + suffix + ReplayExtension)).string();
+  }
+  // Room for the new one among the kept.
+  const std::vector<fs::path> old = ReplaysIn(folder);
+  for (size_t i = 0; i + keep <= old.size(); ++i) fs::remove(old[i], failure);
+  return path;
+}

@@ -1,0 +1,32 @@
+// The game's command line and where its replays go.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct GameOptions {
+  std::string replay;      // --replay FILE: play this recording back, record nothing
+  std::string record;      // --record FILE: record here instead of the replay folder
+  std::string dump_final;  // --dump-final FILE: the final state, one dump line, at exit
+  bool help = false;
+  bool version = false;
+};
+
+extern const char* const GameUsage;
+
+// False with `error` for an unknown option, a missing file name or an
+// option given twice. File names are taken relative to `start_dir` (the
+// folder the player started from) when it is given.
+bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameOptions& options,
+                      std::string& error);
+
+// $XDG_DATA_HOME/valdorik/replays, or ~/.local/share/valdorik/replays;
+// empty when neither variable says where home is.
+std::string ReplayFolder();
+
+// A new file name in `folder` for a game started at `seconds` (local time),
+// made and named so that names sort by start time; the oldest files beyond
+// the newest `keep` are removed. Empty with `error` if the folder cannot be
+// made.
+std::string NewReplayPath(const std::string& folder, long long seconds, int keep, std::string& error);
+constexpr int KeptReplays = 50;

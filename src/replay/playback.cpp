@@ -1,0 +1,107 @@
+#include "replay/playback.h"
+
+#include "loop/input.h"
+#include "loop/main_loop.h"
+
+namespace {
+
+GameHost Window;
+const Replay* Playing = nullptr;
+std::string Name;
+size_t Next = 0;             // the next record to use
+int64_t RunPassesUsed = 0;   // of the pass-end run at Next
+bool IdlePassOpen = false;
+int QueryInPass = 0;
+std::string Problem;
+bool StopAsked = false;
+
+const ReplayRecord* NextRecord() { return Next < Playing->records.size() ? &Playing->records[Next] : nullptr; }
+
+// The recording and the game part ways: say where, and end the playback.
+void Diverge(const std::string& what) {
+  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(IdlePasses) + ": " + what;
+  StopAsked = true;
+}
+
+void EndIdlePass() {
+  if (!IdlePassOpen) return;
+  IdlePassOpen = false;
+  const ReplayRecord* record = NextRecord();
+  if (!record || record->kind != RecordKind::PassEnd) return Diverge("the recorded pass holds more than the game asked");
+  if (++RunPassesUsed < record->passes) return;
+  RunPassesUsed = 0;
+  ++Next;
+}
+
+// Escape or closing ends the playback; a real resize keeps the picture right.
+void WatchWindow() {
+  HostEvent event;
+  while (Window.poll_event(event)) {
+    const bool escape = event.kind == EventKind::KeyDown && event.a == KeyEscape;
+    if (escape || event.kind == EventKind::Close || event.kind == EventKind::Quit) StopAsked = true;
+    if (event.kind == EventKind::Size) Window.resize_scene(event.a, event.b);
+  }
+}
+
+bool PlaybackPoll(HostEvent& event) {
+  WatchWindow();
+  EndIdlePass();
+  const ReplayRecord* record = NextRecord();
+  if (StopAsked || !record) {
+    event = {EventKind::Quit};
+    return true;
+  }
+  if (record->kind == RecordKind::Event) {
+    event = record->event;
+    ++Next;
+    return true;
+  }
+  IdlePassOpen = true;
+  QueryInPass = 0;
+  return false;
+}
+
+int PlaybackKeyQuery(int key) {
+  const int query = QueryInPass++;
+  const ReplayRecord* record = NextRecord();
+  if (!record || record->kind != RecordKind::KeyAnswer || record->query != query)
+    return key >= 0 && key < 256 ? KeyState[key] : 0;
+  if (record->key != key) Diverge("key answer for key " + std::to_string(record->key) + ", asked " + std::to_string(key));
+  ++Next;
+  return record->answer;
+}
+
+uint32_t PlaybackClock() {
+  const ReplayRecord* record = NextRecord();
+  if (!record || record->kind != RecordKind::Clock) {
+    Diverge("a new game without its recorded clock");
+    return 0;
+  }
+  ++Next;
+  return record->clock;
+}
+
+void Ignore() {}
+void IgnoreSize(int, int) {}
+
+}  // namespace
+
+void StartPlayback(const Replay& replay, const std::string& name, const GameHost& window) {
+  Window = window;
+  Playing = &replay;
+  Name = name;
+  Next = 0;
+  RunPassesUsed = 0;
+  IdlePassOpen = false;
+  Problem.clear();
+  StopAsked = false;
+  Host = window;
+  Host.poll_event = PlaybackPoll;
+  Host.key_held_now = PlaybackKeyQuery;
+  Host.clock_seconds = PlaybackClock;
+  Host.post_quit = Ignore;               // the recorded quit follows in the file
+  Host.move_window_to_pointer = Ignore;  // the player's pointer has no say
+  Host.resize_scene = IgnoreSize;        // the recorded window's size is not this one's
+}
+
+const std::string& PlaybackProblem() { return Problem; }

@@ -1,0 +1,78 @@
+#include "replay/recording.h"
+
+#include <cstdio>
+
+#include "loop/host.h"
+#include "loop/input.h"
+#include "replay/replay_file.h"
+#include "replay/version.h"
+
+namespace {
+
+GameHost Recorded;        // the host being recorded
+bool Recording = false;
+bool IdlePassOpen = false;  // the last poll found nothing: a frame pass is running
+int QueryInPass = 0;
+bool FailureTold = false;
+
+// A file that stops taking data is told once; the game plays on.
+void Write(const ReplayRecord& record) {
+  WriteReplayRecord(record);
+  if (!ReplayFileFailed() || FailureTold) return;
+  FailureTold = true;
+  std::fprintf(stderr, "VALDORIK: the replay is no longer recorded: %s\n", ReplayFileFailure().c_str());
+}
+
+void EndIdlePass() {
+  if (!IdlePassOpen) return;
+  IdlePassOpen = false;
+  Write({.kind = RecordKind::PassEnd});
+}
+
+bool RecordPoll(HostEvent& event) {
+  EndIdlePass();
+  if (Recorded.poll_event(event)) {
+    Write({.kind = RecordKind::Event, .event = event});
+    return true;
+  }
+  IdlePassOpen = true;
+  QueryInPass = 0;
+  return false;
+}
+
+// Nearly always the key table's own answer, which the replay knows already.
+int RecordKeyQuery(int key) {
+  const int answer = Recorded.key_held_now(key) ? 1 : 0;
+  const int table = key >= 0 && key < 256 ? KeyState[key] : 0;
+  if (answer != table) Write({.kind = RecordKind::KeyAnswer, .query = QueryInPass, .key = key, .answer = answer});
+  ++QueryInPass;
+  return answer;
+}
+
+uint32_t RecordClock() {
+  const uint32_t seconds = Recorded.clock_seconds();
+  Write({.kind = RecordKind::Clock, .clock = seconds});
+  return seconds;
+}
+
+}  // namespace
+
+bool StartRecording(const std::string& path, std::string& error) {
+  if (Recording || !OpenReplayFile(path, GameVersion(), error)) return false;
+  Recording = true;
+  IdlePassOpen = false;
+  FailureTold = false;
+  Recorded = Host;
+  Host.poll_event = RecordPoll;
+  Host.key_held_now = RecordKeyQuery;
+  Host.clock_seconds = RecordClock;
+  return true;
+}
+
+void StopRecording() {
+  if (!Recording) return;
+  EndIdlePass();
+  CloseReplayFile();
+  Host = Recorded;
+  Recording = false;
+}

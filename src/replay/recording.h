@@ -1,0 +1,13 @@
+// Recording a game: the host the game runs on is wrapped so that every
+// answer it gives (events, the instant key answers that differ from the key
+// table, the clock reads that seed new games) and every pass end go to the
+// replay file as they happen.
+#pragma once
+
+#include <string>
+
+// From now on the game records into `path`. False with the reason, and
+// nothing changed, when the file cannot be made.
+bool StartRecording(const std::string& path, std::string& error);
+// The last pass end and the end mark; the host is the unwrapped one again.
+void StopRecording();

@@ -1,0 +1,3 @@
+#include "replay/version.h"
+
+const char* GameVersion() { return VALDORIK_VERSION; }
