@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -11,13 +12,23 @@
 #include <string>
 #include <vector>
 
+#include "loop/input.h"
+#include "loop/main_loop.h"
+#include "loop/startup.h"
+#include "replay/game_options.h"
+#include "replay/playback.h"
+#include "replay/recording.h"
+#include "replay/state_dump.h"
+#include "replay/version.h"
+#include "world/world.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 using Bytes = std::vector<uint8_t>;
 
-const std::string GameVersion = "0.12.0";
+const std::string TestVersion = "0.12.0";
 constexpr int PassesIn30Minutes = 30 * 60 * 60;
 
 ReplayRecord Event(EventKind kind, int a = 0, int b = 0) {
@@ -112,7 +123,7 @@ class ReplayFileTest : public testing::Test {
   // Records `stream` into a new file and returns its bytes.
   Bytes Record(const std::string& name, const std::vector<ReplayRecord>& stream) {
     std::string error;
-    EXPECT_TRUE(OpenReplayFile(Path(name), GameVersion, error)) << error;
+    EXPECT_TRUE(OpenReplayFile(Path(name), TestVersion, error)) << error;
     WriteStream(stream);
     CloseReplayFile();
     EXPECT_FALSE(ReplayFileFailed()) << ReplayFileFailure();
@@ -127,7 +138,7 @@ TEST_F(ReplayFileTest, EveryRecordKindComesBackInOrder) {
   Replay replay;
   std::string error;
   ASSERT_TRUE(ReadReplayFile(Path("every.replay"), replay, error)) << error;
-  EXPECT_EQ(replay.game_version, GameVersion);
+  EXPECT_EQ(replay.game_version, TestVersion);
   EXPECT_TRUE(replay.complete);
   EXPECT_EQ(replay.cut_note, "");
   EXPECT_EQ(replay.passes, 3 + 1 + 200 + MaxPassRun + 1 + 1);
@@ -199,7 +210,7 @@ TEST_F(ReplayFileTest, EveryPrefixIsACutFileOrACutHeader) {
 
 TEST_F(ReplayFileTest, AnUnclosedFileReplaysUpToItsLastFlush) {
   std::string error;
-  ASSERT_TRUE(OpenReplayFile(Path("killed.replay"), GameVersion, error)) << error;
+  ASSERT_TRUE(OpenReplayFile(Path("killed.replay"), TestVersion, error)) << error;
   std::vector<ReplayRecord> stream = {Clock(7)};
   for (int pass = 0; pass < 1000; ++pass) {
     if (pass % 10 == 0) stream.push_back(Event(EventKind::KeyDown, pass % 256));
@@ -219,8 +230,8 @@ TEST_F(ReplayFileTest, AnUnclosedFileReplaysUpToItsLastFlush) {
 Bytes Header(const Bytes& tail) {
   Bytes bytes(std::begin(ReplayMagic), std::end(ReplayMagic));
   bytes.push_back(ReplayFormatVersion);
-  bytes.push_back(static_cast<uint8_t>(GameVersion.size()));
-  bytes.insert(bytes.end(), GameVersion.begin(), GameVersion.end());
+  bytes.push_back(static_cast<uint8_t>(TestVersion.size()));
+  bytes.insert(bytes.end(), TestVersion.begin(), TestVersion.end());
   bytes.insert(bytes.end(), tail.begin(), tail.end());
   return bytes;
 }
@@ -266,16 +277,16 @@ TEST_F(ReplayFileTest, DamagedFilesAreRefusedWithTheirPlace) {
 
 TEST_F(ReplayFileTest, WriteFailuresAreReportedAndLeaveReadableFiles) {
   std::string error;
-  EXPECT_FALSE(OpenReplayFile(Path("missing/game.replay"), GameVersion, error));
+  EXPECT_FALSE(OpenReplayFile(Path("missing/game.replay"), TestVersion, error));
   EXPECT_EQ(error, Path("missing/game.replay") + ": cannot create the replay file: No such file or directory");
-  EXPECT_FALSE(OpenReplayFile("/dev/full", GameVersion, error));
+  EXPECT_FALSE(OpenReplayFile("/dev/full", TestVersion, error));
   EXPECT_EQ(error, "/dev/full: cannot write: No space left on device");
   EXPECT_FALSE(OpenReplayFile(Path("long.replay"), std::string(MaxGameVersionLength + 1, '1'), error));
   EXPECT_NE(error.find("game version"), std::string::npos) << error;
 
   // A record the reader would refuse stops the recording; what came before stays.
-  ASSERT_TRUE(OpenReplayFile(Path("refused.replay"), GameVersion, error)) << error;
-  EXPECT_FALSE(OpenReplayFile(Path("second.replay"), GameVersion, error));
+  ASSERT_TRUE(OpenReplayFile(Path("refused.replay"), TestVersion, error)) << error;
+  EXPECT_FALSE(OpenReplayFile(Path("second.replay"), TestVersion, error));
   EXPECT_NE(error.find("still open"), std::string::npos) << error;
   WriteStream({Clock(5), Passes(FlushEveryPasses), Event(EventKind::KeyDown, 300), Passes(1)});
   CloseReplayFile();
@@ -294,7 +305,7 @@ TEST_F(ReplayFileTest, WriteFailuresAreReportedAndLeaveReadableFiles) {
   rlimit small = old_limit;
   small.rlim_cur = Limit;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  ASSERT_TRUE(OpenReplayFile(Path("full.replay"), GameVersion, error)) << error;
+  ASSERT_TRUE(OpenReplayFile(Path("full.replay"), TestVersion, error)) << error;
   for (int pass = 0; pass < 2000; ++pass) WriteStream({Event(EventKind::PointerMove, pass, pass), Passes(1)});
   CloseReplayFile();
   setrlimit(RLIMIT_FSIZE, &old_limit);
@@ -314,6 +325,146 @@ TEST_F(ReplayFileTest, UnreadableFilesSayWhy) {
   EXPECT_EQ(error, Path("none.replay") + ": cannot open: No such file or directory");
   EXPECT_FALSE(ReadReplayFile(dir_, replay, error));
   EXPECT_EQ(error, dir_ + ": cannot read: Is a directory");
+}
+
+// --- A whole game recorded through the main loop and played back. ---
+
+struct TimedEvent {
+  int64_t pass;  // handed over before this idle pass
+  HostEvent event;
+};
+
+// A game with something of everything: pointer and buttons on units and
+// cells, the loop's keys, H, F1 new games on a clock that moves, speed
+// keys, activation, a resize, and an instant Shift answer that is not the
+// key table's.
+const TimedEvent Played[] = {
+    {5, {EventKind::PointerMove, 336, 450}},  {5, {EventKind::ButtonDown, ButtonLeft}},
+    {60, {EventKind::ButtonUp, ButtonLeft}},  {70, {EventKind::PointerMove, 400, 306}},
+    {70, {EventKind::ButtonDown, ButtonRight}}, {75, {EventKind::ButtonUp, ButtonRight}},
+    {95, {EventKind::KeyDown, KeyRight}},     {99, {EventKind::KeyUp, KeyRight}},
+    {110, {EventKind::KeyDown, KeyShift}},    {110, {EventKind::KeyDown, KeyUp}},
+    {118, {EventKind::KeyUp, KeyUp}},         {118, {EventKind::KeyUp, KeyShift}},
+    {130, {EventKind::KeyDown, KeyPageUp}},   {140, {EventKind::KeyUp, KeyPageUp}},
+    {150, {EventKind::KeyDown, KeySpace}},    {150, {EventKind::PointerMove, 100, 100}},
+    {160, {EventKind::KeyUp, KeySpace}},      {200, {EventKind::KeyDown, KeyH}},
+    {201, {EventKind::KeyUp, KeyH}},          {300, {EventKind::KeyDown, KeyF1 + 6}},
+    {301, {EventKind::KeyUp, KeyF1 + 6}},     {400, {EventKind::Activate, 0}},
+    {420, {EventKind::KeyDown, KeyDown}},     {425, {EventKind::KeyUp, KeyDown}},
+    {430, {EventKind::Activate, 1}},          {431, {EventKind::Size, 800, 600}},
+    {900, {EventKind::KeyDown, KeyF1}},       {902, {EventKind::KeyUp, KeyF1}},
+    {1500, {EventKind::KeyDown, KeyBackspace}}, {1530, {EventKind::KeyUp, KeyBackspace}},
+    {2500, {EventKind::KeyDown, KeyF1}},      {2501, {EventKind::KeyUp, KeyF1}},
+    {3000, {EventKind::KeyDown, KeyEscape}},
+};
+
+size_t NextPlayed = 0;
+uint32_t ClockReads = 0;
+
+bool PlayedEvent(HostEvent& event) {
+  if (NextPlayed == std::size(Played) || Played[NextPlayed].pass > IdlePasses + 1) return false;
+  event = Played[NextPlayed++].event;
+  return true;
+}
+
+// Shift held on the instant, unknown to the key table, now and then.
+int PlayedKeyQuery(int key) { return key == KeyShift && IdlePasses % 97 == 0 ? 1 : KeyState[key]; }
+uint32_t MovingClock() { return 1700000000u + 7919u * ClockReads++; }
+
+void StartFresh() {
+  ResetWorldGlobals();
+  ResetInput();
+  ResetLoopState();
+}
+
+std::string FinalDump() {
+  std::string dump;
+  AppendStateDump(IdlePasses, dump);
+  return dump;
+}
+
+TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
+  StartFresh();
+  NextPlayed = ClockReads = 0;
+  Host = HeadlessHost(0);
+  Host.poll_event = PlayedEvent;
+  Host.key_held_now = PlayedKeyQuery;
+  Host.clock_seconds = MovingClock;
+  std::string error;
+  ASSERT_TRUE(StartRecording(Path("game.vrp"), error)) << error;
+  InitRenderer();
+  MainLoop();
+  StopRecording();
+  const std::string played = FinalDump();
+  ReleaseGame();
+  ASSERT_EQ(ClockReads, 4u) << "start-up, and a new game for each frame F1 was held: two, then one";
+
+  Replay replay;
+  ASSERT_TRUE(ReadReplayFile(Path("game.vrp"), replay, error)) << error;
+  EXPECT_TRUE(replay.complete);
+  EXPECT_EQ(replay.passes, 3000);
+  EXPECT_EQ(replay.game_version, std::string(GameVersion()));
+  StartFresh();
+  StartPlayback(replay, "game.vrp", HeadlessHost(1));  // a clock that would deal another table
+  InitRenderer();
+  MainLoop();
+  EXPECT_EQ(PlaybackProblem(), "");
+  EXPECT_EQ(FinalDump(), played);
+  ReleaseGame();
+  UseHeadlessHost(0);
+}
+
+TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {
+  const std::vector<std::pair<std::vector<const char*>, std::string>> refused = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"--replay"}, "--replay needs a file name"},
+      {{"--record", ""}, "--record needs a file name"},
+      {{"--dump-final", "a", "--dump-final", "b"}, "--dump-final given more than once"},
+      {{"--replay", "a", "--record", "b"}, "--replay records nothing: --record cannot go with it"},
+      {{"game.vrp"}, "unknown option 'game.vrp'"},
+  };
+  for (const auto& [words, message] : refused) {
+    std::vector<char*> argv = {const_cast<char*>("valdorik")};
+    for (const char* w : words) argv.push_back(const_cast<char*>(w));
+    GameOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseGameOptions(static_cast<int>(argv.size()), argv.data(), "", options, error)) << message;
+    EXPECT_EQ(error, message);
+  }
+  const char* words[] = {"valdorik", "--replay", "old.vrp", "--dump-final", "/tmp/end.json", "--version"};
+  GameOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseGameOptions(6, const_cast<char**>(words), "/home/player", options, error)) << error;
+  EXPECT_EQ(options.replay, "/home/player/old.vrp") << "relative to where the player started the game";
+  EXPECT_EQ(options.dump_final, "/tmp/end.json");
+  EXPECT_TRUE(options.version);
+  EXPECT_FALSE(options.help);
+}
+
+TEST_F(ReplayFileTest, ReplayFolderKeepsTheNewestFiftyInStartOrder) {
+  setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+  const std::string folder = ReplayFolder();
+  EXPECT_EQ(folder, dir_ + "/valdorik/replays");
+  unsetenv("XDG_DATA_HOME");
+  std::string error;
+  const long long start = 1780000000;  // one game a minute
+  std::vector<std::string> made;
+  for (int game = 0; game < 53; ++game) {
+    made.push_back(NewReplayPath(folder, start + 60 * game, KeptReplays, error));
+    ASSERT_FALSE(made.back().empty()) << error;
+    std::ofstream(made.back()) << "x";
+  }
+  const std::string again = NewReplayPath(folder, start + 60 * 52, KeptReplays, error);
+  EXPECT_NE(again, made.back()) << "a second game in the same second gets a name of its own";
+  std::ofstream(again) << "x";
+  std::vector<std::string> kept;
+  for (const auto& entry : fs::directory_iterator(folder)) kept.push_back(entry.path().string());
+  std::sort(kept.begin(), kept.end());
+  ASSERT_EQ(kept.size(), static_cast<size_t>(KeptReplays));
+  EXPECT_EQ(kept.back(), again) << "names sort in start order";
+  EXPECT_EQ(kept.front(), made[4]) << "the four oldest went";
+  EXPECT_EQ(NewReplayPath("/proc/no/such/folder", start, KeptReplays, error), "");
+  EXPECT_NE(error.find("/proc/no/such/folder"), std::string::npos) << error;
 }
 
 }  // namespace
