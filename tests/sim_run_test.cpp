@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -285,11 +287,20 @@ TEST(SimRun, RefusesBadArgumentsAndScriptsBeforeRunning) {
         "run --seed 1 --frames -1", "run --seed 1 --frames 2147483648", "run --seed 1 --frames 1 --dump-every 0",
         "run --seed 1 --frames 1 --seed 2", "run --seed 1 --frames 1 --input", "run --seed 1 --frames 1 --bogus",
         "run --seed 1 --frames 1 extra", "run --seed 1x --frames 1", "run --seed 1 --frames",
-        "run --seed 1 --frames 1 --input /nonexistent/script.txt", "run --seed 1 --frames 1 --input " + testing::TempDir()}) {
+        "run --seed 1 --frames 1 --input /nonexistent/script.txt", "run --seed 1 --frames 1 --input " + testing::TempDir(),
+        "replay", "replay a b", "replay --dump-every 2", "replay " + bad_script + " --dump-every 0"}) {
     const Outcome o = RunBinary(args);
     EXPECT_EQ(o.status, 2) << args;
     EXPECT_TRUE(o.out.empty()) << args;
     EXPECT_NE(o.err.find("valdorik-sim"), std::string::npos) << args;
+  }
+  // A file that is no replay is refused in one line that names it.
+  for (const std::string& file : {bad_script, std::string("/nonexistent/game.vrp"), testing::TempDir()}) {
+    const Outcome o = RunBinary("replay " + file);
+    EXPECT_EQ(o.status, 2) << file;
+    EXPECT_TRUE(o.out.empty()) << file;
+    EXPECT_EQ(o.err.rfind("valdorik-sim: " + file, 0), 0u) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
   }
   EXPECT_EQ(RunBinary("run --seed 4294967295 --frames 0").status, 0);
 }
