@@ -31,31 +31,12 @@ using Bytes = std::vector<uint8_t>;
 const std::string TestVersion = "0.12.0";
 constexpr int PassesIn30Minutes = 30 * 60 * 60;
 
-ReplayRecord Event(EventKind kind, int a = 0, int b = 0) {
-  ReplayRecord r;
-  r.kind = RecordKind::Event;
-  r.event = {kind, a, b};
-  return r;
-}
+ReplayRecord Event(EventKind kind, int a = 0, int b = 0) { return {.kind = RecordKind::Event, .event = {kind, a, b}}; }
 ReplayRecord Answer(int query, int key, int answer) {
-  ReplayRecord r;
-  r.kind = RecordKind::KeyAnswer;
-  r.query = query;
-  r.key = key;
-  r.answer = answer;
-  return r;
+  return {.kind = RecordKind::KeyAnswer, .query = query, .key = key, .answer = answer};
 }
-ReplayRecord Clock(uint32_t seconds) {
-  ReplayRecord r;
-  r.kind = RecordKind::Clock;
-  r.clock = seconds;
-  return r;
-}
-ReplayRecord Passes(int64_t count) {
-  ReplayRecord r;
-  r.passes = count;
-  return r;
-}
+ReplayRecord Clock(uint32_t seconds) { return {.kind = RecordKind::Clock, .clock = seconds}; }
+ReplayRecord Passes(int64_t count) { return {.passes = count}; }
 
 // Every record kind and every event kind, fields at their edges, pointer
 // moves both ways, and idle runs longer than a flush and a run byte. Read
@@ -94,9 +75,10 @@ int64_t PassCount(const std::vector<ReplayRecord>& records) {
   return passes;
 }
 
-void WriteStream(const std::vector<ReplayRecord>& stream) {
+// Pass ends one at a time, as the game hands them over, unless `whole_runs`.
+void WriteStream(const std::vector<ReplayRecord>& stream, bool whole_runs = false) {
   for (const ReplayRecord& r : stream)
-    if (r.kind == RecordKind::PassEnd)
+    if (r.kind == RecordKind::PassEnd && !whole_runs)
       for (int64_t i = 0; i < r.passes; ++i) WriteReplayRecord(Passes(1));
     else
       WriteReplayRecord(r);
@@ -121,10 +103,10 @@ class ReplayFileTest : public testing::Test {
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   // Records `stream` into a new file and returns its bytes.
-  Bytes Record(const std::string& name, const std::vector<ReplayRecord>& stream) {
+  Bytes Record(const std::string& name, const std::vector<ReplayRecord>& stream, bool whole_runs = false) {
     std::string error;
     EXPECT_TRUE(OpenReplayFile(Path(name), TestVersion, error)) << error;
-    WriteStream(stream);
+    WriteStream(stream, whole_runs);
     CloseReplayFile();
     EXPECT_FALSE(ReplayFileFailed()) << ReplayFileFailure();
     return FileBytes(Path(name));
@@ -134,15 +116,18 @@ class ReplayFileTest : public testing::Test {
 };
 
 TEST_F(ReplayFileTest, EveryRecordKindComesBackInOrder) {
-  Record("every.replay", EveryKind);
-  Replay replay;
-  std::string error;
-  ASSERT_TRUE(ReadReplayFile(Path("every.replay"), replay, error)) << error;
-  EXPECT_EQ(replay.game_version, TestVersion);
-  EXPECT_TRUE(replay.complete);
-  EXPECT_EQ(replay.cut_note, "");
-  EXPECT_EQ(replay.passes, 3 + 1 + 200 + MaxPassRun + 1 + 1);
-  EXPECT_EQ(replay.records, EveryKind);
+  // Whole runs of 200 and 129 passes do not fit one run byte.
+  for (const bool whole_runs : {false, true}) {
+    Record("every.replay", EveryKind, whole_runs);
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(ReadReplayFile(Path("every.replay"), replay, error)) << error;
+    EXPECT_EQ(replay.game_version, TestVersion);
+    EXPECT_TRUE(replay.complete);
+    EXPECT_EQ(replay.cut_note, "");
+    EXPECT_EQ(replay.passes, 3 + 1 + 200 + MaxPassRun + 1 + 1);
+    EXPECT_EQ(replay.records, EveryKind) << (whole_runs ? "whole runs" : "one pass at a time");
+  }
 }
 
 TEST_F(ReplayFileTest, IdlePassesAndSmallMovesCostLittle) {
