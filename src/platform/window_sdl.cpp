@@ -125,11 +125,19 @@ void WaitForPresentTick() {
   NextPresentTick += period;
 }
 
+// SDL draws its X11 boxes with the X core fonts; without them (or any
+// display) the box fails at once, and whoever waits for it should hear why.
+bool BoxShown(int sdl_status) {
+  if (sdl_status == 0) return true;
+  std::fprintf(stderr, "SDL could not show a message box: %s\n", SDL_GetError());
+  return false;
+}
+
 }  // namespace
 
 void ShowMessageBox(const char* text, const char* caption, BoxIcon icon) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
-  SDL_ShowSimpleMessageBox(SdlBoxFlags(icon), caption, text, nullptr);
+  BoxShown(SDL_ShowSimpleMessageBox(SdlBoxFlags(icon), caption, text, nullptr));
 }
 
 bool AskYesNo(const char* text, const char* caption) {
@@ -141,7 +149,7 @@ bool AskYesNo(const char* text, const char* caption) {
   const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text,
                                   SDL_arraysize(buttons), buttons, nullptr};
   int answer = 0;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) answer = 0;  // a box nobody can see answers No
+  if (!BoxShown(SDL_ShowMessageBox(&box, &answer))) answer = 0;  // a box nobody can see answers No
   std::fprintf(stderr, "%s: answered %s\n", caption, answer == 1 ? "Yes" : "No");
   return answer == 1;
 }

@@ -98,6 +98,22 @@ pointer_picks() {  # X Y [mark]
   see --each "${checks[@]}"
 }
 
+# The driver waits long for a box; a box the game could not show at all is
+# told on its stderr at once, and the case fails then with that reason.
+answer_box() {  # TITLE [KEY]
+  "$driver" answer "$@" &
+  local answerer=$! unshown
+  while kill -0 "$answerer" 2>/dev/null; do
+    unshown=$(grep -m1 "could not show a message box" "$work/stderr")
+    if [ -n "$unshown" ]; then
+      kill "$answerer"
+      fail "no box \"$1\": $unshown"
+    fi
+    sleep 0.05
+  done
+  wait "$answerer" || fail "no message box \"$1\""
+}
+
 quit_with_escape() {
   press Escape
   expect_exit 0
@@ -178,7 +194,7 @@ case $case_name in
     mkdir -p "$game_folder"
     start_display 8
     start_game "$game_folder"
-    "$driver" answer ERROR || fail "no message box"
+    answer_box ERROR
     expect_exit 1
     grep -q "^ERROR: Window Creation Error.$" "$work/stderr" || fail "stderr does not tell the failure"
     ;;
