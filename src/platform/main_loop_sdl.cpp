@@ -36,6 +36,7 @@ void WindowEvent(const SDL_WindowEvent& window) {
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED: AppActive = true; break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: ResizeScene(window.data1, window.data2); break;
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED: CheckPresentPacing(); break;
     case SDL_WINDOWEVENT_CLOSE: {
       // Ask for the end of the loop; it comes when the queue reaches it.
       SDL_Event quit = {};

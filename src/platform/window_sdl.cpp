@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "loop/present_pacing.h"
 #include "pathfinding/path_requests.h"
 #include "platform/renderer_init.h"
 #include "world/services.h"
@@ -21,6 +22,7 @@ SDL_Window* GameWindow = nullptr;
 SDL_GLContext GameContext = nullptr;
 bool VideoStarted = false;  // stands where the window class was registered
 bool SwapSynced = false;
+bool PacePresentation = true;
 uint64_t NextPresentTick = 0;
 
 // The perspective of the whole run: 45 degrees, near 0.1, far 100, all as
@@ -105,24 +107,25 @@ bool FailCreation(const char* text) {
   return false;
 }
 
-void AskForSync() {
-  SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
-  NextPresentTick = 0;
+// The refresh rate of the display the window is on; 0 when unknown.
+int WindowRefreshRate() {
+  const int display = SDL_GetWindowDisplayIndex(GameWindow);
+  SDL_DisplayMode mode;
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
 }
 
-// Holds presentation to a fixed grid of PacedFramesPerSecond ticks. A pass
-// that ran late (a scroll key's sleep) starts a new grid instead of
-// catching up with a burst of frames.
+// Vsync where the display offers it, so frames do not tear.
+void AskForSync() {
+  SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
+  CheckPresentPacing();
+}
+
 void WaitForPresentTick() {
   const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t period = frequency / PacedFramesPerSecond;
-  const uint64_t now = SDL_GetPerformanceCounter();
-  if (NextPresentTick == 0 || now > NextPresentTick + period) {
-    NextPresentTick = now;
-  } else if (now < NextPresentTick) {
-    GameSleep(static_cast<int>((NextPresentTick - now) * 1000 / frequency));
-  }
-  NextPresentTick += period;
+  const uint64_t wait =
+      PresentWait(NextPresentTick, SDL_GetPerformanceCounter(), frequency / PacedFramesPerSecond);
+  if (wait > 0) GameSleep(static_cast<int>(wait * 1000 / frequency));
 }
 
 // SDL draws its X11 boxes with the X core fonts; without them (or any
@@ -226,9 +229,15 @@ void DestroyGameWindow() {
   GamePathfinder = nullptr;
 }
 
+void CheckPresentPacing() {
+  if (!GameWindow) return;
+  PacePresentation = NeedsPresentPacing(SwapSynced, WindowRefreshRate());
+  NextPresentTick = 0;
+}
+
 void PresentFrame() {
   if (!GameWindow) return;
-  if (!SwapSynced) WaitForPresentTick();
+  if (PacePresentation) WaitForPresentTick();
   SDL_GL_SwapWindow(GameWindow);
 }
 
