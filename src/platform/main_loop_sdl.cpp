@@ -54,8 +54,9 @@ void WindowProc(const SDL_Event& event) {
     case SDL_KEYDOWN: SetKey(event.key.keysym.sym, 1); break;
     case SDL_KEYUP: SetKey(event.key.keysym.sym, 0); break;
     case SDL_MOUSEMOTION:
-      MouseState.x = static_cast<uint16_t>(event.motion.x);
-      MouseState.y = static_cast<uint16_t>(event.motion.y);
+      if (!InsideClientArea(event.motion.x, event.motion.y)) break;  // the last inside position stays
+      MouseState.x = event.motion.x;
+      MouseState.y = event.motion.y;
       break;
     case SDL_MOUSEBUTTONDOWN: SetButton(event.button.button, 1); break;
     case SDL_MOUSEBUTTONUP: SetButton(event.button.button, 0); break;
