@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils libxtst-dev libxfixes-dev imagemagick
+  xfonts-base  # the X core fonts SDL draws its message boxes with
   clang libclang-rt-14-dev valgrind
 )
 

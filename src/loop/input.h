@@ -33,6 +33,11 @@ struct MouseStateRecord {
   int left, middle, right;
 };
 
+// Whether a pointer position lies on the game's 640 x 480 client area. While
+// a button is held the window hears the pointer outside it too (so that a
+// release there arrives); the game takes positions only from inside.
+inline bool InsideClientArea(int x, int y) { return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight; }
+
 extern uint8_t KeyState[256];  // 1 while the key is down, from key events
 extern MouseStateRecord MouseState;
 
@@ -40,11 +45,6 @@ extern MouseStateRecord MouseState;
 // queries, as the game reads them.
 inline int IsKeyDown(int key) { return Host.key_held_now(key) ? 1 : 0; }
 inline int IsKeyUp(int key) { return Host.key_held_now(key) ? 0 : 1; }
-
-// Pointer positions the game reads: inside the 640 x 480 client area.
-constexpr bool PointerInsideWindow(int x, int y) {
-  return x >= 0 && x < WindowWidth && y >= 0 && y < WindowHeight;
-}
 
 // Clears every key and button and puts the pointer at (0, 0).
 void ResetInput();

@@ -39,15 +39,16 @@ bool WindowEvent(const SDL_WindowEvent& window, HostEvent& event) {
     case SDL_WINDOWEVENT_MAXIMIZED: event = {EventKind::Activate, 1}; return true;
     case SDL_WINDOWEVENT_SIZE_CHANGED: event = {EventKind::Size, window.data1, window.data2}; return true;
     case SDL_WINDOWEVENT_CLOSE: event = {EventKind::Close}; return true;
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED: CheckPresentPacing(); return false;  // the window's own affair
   }
   return false;
 }
 
 // While a button is held SDL captures the pointer, so that a release
-// outside the window still arrives; the positions outside are left out,
-// and the last position inside stays, as if the pointer had not been seen.
+// outside the window still arrives; the positions outside are left out and
+// the last position inside stays.
 bool PointerEvent(const SDL_MouseMotionEvent& motion, HostEvent& event) {
-  if (!PointerInsideWindow(motion.x, motion.y)) return false;
+  if (!InsideClientArea(motion.x, motion.y)) return false;
   event = {EventKind::PointerMove, motion.x, motion.y};
   return true;
 }

@@ -14,11 +14,11 @@ void ResizeScene(int width, int height);
 void DestroyGameWindow();  // safe on a partly built state
 
 // Shows the back buffer. The game's clock is its frame count and the loop
-// draws as fast as frames are presented; where the driver does not wait for
-// the display (no swap interval), presentation is held to at most
-// PacedFramesPerSecond, so the game keeps the speed it has on a synced display.
+// draws as fast as frames are presented, so presentation is held to at most
+// PacedFramesPerSecond wherever the swap alone would go faster: no swap
+// interval, a display above 60 Hz or one that does not tell its rate.
 void PresentFrame();
-constexpr int PacedFramesPerSecond = 60;
+void CheckPresentPacing();  // again, once the window is on another display
 
 void MoveGameWindowToPointer();  // top-left corner under the pointer, 640 x 480
 void HideSystemPointer();

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "loop/startup.h"
 #include "loop/host.h"
+#include "loop/present_pacing.h"
+#include "loop/startup.h"
+#include "platform/renderer_init.h"
 
 bool Fullscreen = false;
 
@@ -19,6 +21,7 @@ SDL_Window* GameWindow = nullptr;
 SDL_GLContext GameContext = nullptr;
 bool VideoStarted = false;  // stands where the window class was registered
 bool SwapSynced = false;
+bool PacePresentation = true;
 uint64_t NextPresentTick = 0;
 
 // The perspective of the whole run: 45 degrees, near 0.1, far 100, all as
@@ -103,31 +106,40 @@ bool FailCreation(const char* text) {
   return false;
 }
 
-void AskForSync() {
-  SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
-  NextPresentTick = 0;
+// The refresh rate of the display the window is on; 0 when unknown.
+int WindowRefreshRate() {
+  const int display = SDL_GetWindowDisplayIndex(GameWindow);
+  SDL_DisplayMode mode;
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
 }
 
-// Holds presentation to a fixed grid of PacedFramesPerSecond ticks. A pass
-// that ran late (a scroll key's sleep) starts a new grid instead of
-// catching up with a burst of frames.
+// Vsync where the display offers it, so frames do not tear.
+void AskForSync() {
+  SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
+  CheckPresentPacing();
+}
+
 void WaitForPresentTick() {
   const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t period = frequency / PacedFramesPerSecond;
-  const uint64_t now = SDL_GetPerformanceCounter();
-  if (NextPresentTick == 0 || now > NextPresentTick + period) {
-    NextPresentTick = now;
-  } else if (now < NextPresentTick) {
-    GameSleep(static_cast<int>((NextPresentTick - now) * 1000 / frequency));
-  }
-  NextPresentTick += period;
+  const uint64_t wait =
+      PresentWait(NextPresentTick, SDL_GetPerformanceCounter(), frequency / PacedFramesPerSecond);
+  if (wait > 0) GameSleep(static_cast<int>(wait * 1000 / frequency));
+}
+
+// SDL draws its X11 boxes with the X core fonts; without them (or any
+// display) the box fails at once, and whoever waits for it should hear why.
+bool BoxShown(int sdl_status) {
+  if (sdl_status == 0) return true;
+  std::fprintf(stderr, "SDL could not show a message box: %s\n", SDL_GetError());
+  return false;
 }
 
 }  // namespace
 
 void ShowMessageBox(const char* text, const char* caption, BoxIcon icon) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
-  SDL_ShowSimpleMessageBox(SdlBoxFlags(icon), caption, text, nullptr);
+  BoxShown(SDL_ShowSimpleMessageBox(SdlBoxFlags(icon), caption, text, nullptr));
 }
 
 bool AskYesNo(const char* text, const char* caption) {
@@ -139,7 +151,7 @@ bool AskYesNo(const char* text, const char* caption) {
   const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text,
                                   SDL_arraysize(buttons), buttons, nullptr};
   int answer = 0;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) answer = 0;  // a box nobody can see answers No
+  if (!BoxShown(SDL_ShowMessageBox(&box, &answer))) answer = 0;  // a box nobody can see answers No
   std::fprintf(stderr, "%s: answered %s\n", caption, answer == 1 ? "Yes" : "No");
   return answer == 1;
 }
@@ -213,9 +225,15 @@ void DestroyGameWindow() {
   }
 }
 
+void CheckPresentPacing() {
+  if (!GameWindow) return;
+  PacePresentation = NeedsPresentPacing(SwapSynced, WindowRefreshRate());
+  NextPresentTick = 0;
+}
+
 void PresentFrame() {
   if (!GameWindow) return;
-  if (!SwapSynced) WaitForPresentTick();
+  if (PacePresentation) WaitForPresentTick();
   SDL_GL_SwapWindow(GameWindow);
 }
 

@@ -1,10 +1,12 @@
 // Preloaded into the game to measure how often it presents a frame:
 // counts SDL_GL_SwapWindow calls and prints the rate when the game exits.
-// With PRESENT_COUNTER_CLAIM_SYNC=1 it also tells the game that the driver
-// synchronises with the display, which turns the game's own pacing off.
+// It can also pretend to be another display: PRESENT_COUNTER_CLAIM_SYNC=1
+// tells the game that the driver synchronises with the display, and
+// PRESENT_COUNTER_REFRESH_HZ=N that the display refreshes N times a second.
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,11 +16,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 long Presented = 0;
 Clock::time_point FirstPresent, LastPresent;
+double LongestGapMs = 0;  // a stall of the machine shows here, not as a slow pace
 
 bool ClaimSync() {
   const char* claim = std::getenv("PRESENT_COUNTER_CLAIM_SYNC");
   return claim && claim[0] == '1';
 }
+
+const char* ClaimedRefresh() { return std::getenv("PRESENT_COUNTER_REFRESH_HZ"); }
 
 template <typename Function>
 Function Real(const char* name) {
@@ -29,9 +34,9 @@ struct Report {
   ~Report() {
     if (Presented < 2) return;
     const double seconds = std::chrono::duration<double>(LastPresent - FirstPresent).count();
-    std::fprintf(stderr, "present_counter: %ld frames in %.2f s: %.1f frames per second%s\n",
-                 Presented, seconds, (Presented - 1) / seconds,
-                 ClaimSync() ? " (sync claimed, pacing off)" : "");
+    std::fprintf(stderr, "present_counter: %ld frames in %.2f s: %.1f frames per second%s, longest gap %.1f ms\n",
+                 Presented, seconds, (Presented - 1) / seconds, ClaimSync() ? " (sync claimed)" : "",
+                 LongestGapMs);
   }
 } AtExit;
 
@@ -48,7 +53,10 @@ extern "C" void SDL_GL_SwapWindow(SDL_Window* window) {
   static auto real = Real<void (*)(SDL_Window*)>("SDL_GL_SwapWindow");
   static const long every = ReportEvery();
   real(window);
-  LastPresent = Clock::now();
+  const Clock::time_point now = Clock::now();
+  if (Presented > 0)
+    LongestGapMs = std::max(LongestGapMs, std::chrono::duration<double, std::milli>(now - LastPresent).count());
+  LastPresent = now;
   if (Presented++ == 0) FirstPresent = LastPresent;
   if (every > 0 && Presented % every == 0) std::fprintf(stderr, "present_counter: %ld frames\n", Presented);
 }
@@ -63,4 +71,15 @@ extern "C" int SDL_GL_SetSwapInterval(int interval) {
 extern "C" int SDL_GL_GetSwapInterval() {
   static auto real = Real<int (*)()>("SDL_GL_GetSwapInterval");
   return ClaimSync() ? 1 : real();
+}
+
+extern "C" int SDL_GetCurrentDisplayMode(int display, SDL_DisplayMode* mode) {
+  static auto real = Real<int (*)(int, SDL_DisplayMode*)>("SDL_GetCurrentDisplayMode");
+  const int result = real(display, mode);
+  if (result == 0 && mode) {
+    std::fprintf(stderr, "present_counter: the display refreshes at %d Hz%s\n", mode->refresh_rate,
+                 ClaimedRefresh() ? ", claimed otherwise" : "");
+    if (ClaimedRefresh()) mode->refresh_rate = std::atoi(ClaimedRefresh());
+  }
+  return result;
 }

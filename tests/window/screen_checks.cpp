@@ -11,8 +11,9 @@
 //   window_driver read-line Y        prints the status line at (40, Y) as the font reads it
 //   window_driver screenshot FILE    the window as a PPM picture
 //   window_driver mouse-cell X Y     prints the cell offset "DX DY" MouseCell gives the pointer
-//   window_driver point-at DX DY     moves the pointer to the middle of the pixels
-//                                    MouseCell maps to that cell offset
+//   window_driver point-at DX DY     moves the pointer to the middle of the window pixels
+//                                    MouseCell maps to that cell offset, wherever the
+//                                    window is; prints them
 //
 // OPTIONS: --within SECONDS (default 5; 0 looks once), --each (every check
 // passes in some picture, not necessarily the same one: unit labels wander
@@ -505,6 +506,16 @@ int MiddlePosition(int offset, int extent, bool vertical) {
   return first < 0 ? -1 : (first + last) / 2;
 }
 
+// The window need not sit at the screen's corner (M moves it).
+int MoveOverWindow(Display* display, int x, int y) {
+  const Window window = WaitForWindow(display, "VALDORIK");
+  if (!window) return 1;
+  int screen_x = 0, screen_y = 0;
+  Window child;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &screen_x, &screen_y, &child);
+  return Move(display, screen_x, screen_y);
+}
+
 void PrepareGameData() {
   AllocateOverlay();
   AllocateTextureSlots();
@@ -526,7 +537,8 @@ int RunScreenCommand(Display* display, int argc, char** argv) {
     const int y = MiddlePosition(std::atoi(argv[3]), Height, true);
     if (x < 0 || y < 0) return 2;
     std::printf("%d %d\n", x, y);
-    return Move(display, x, y);
+    std::fflush(stdout);
+    return MoveOverWindow(display, x, y);
   }
   const bool known = command == "expect" || command == "hold-until" ||
                      (command == "read-line" && argc == 3) || (command == "screenshot" && argc == 3);

@@ -98,6 +98,22 @@ pointer_picks() {  # X Y [mark]
   see --each "${checks[@]}"
 }
 
+# The driver waits long for a box; a box the game could not show at all is
+# told on its stderr at once, and the case fails then with that reason.
+answer_box() {  # TITLE [KEY]
+  "$driver" answer "$@" &
+  local answerer=$! unshown
+  while kill -0 "$answerer" 2>/dev/null; do
+    unshown=$(grep -m1 "could not show a message box" "$work/stderr")
+    if [ -n "$unshown" ]; then
+      kill "$answerer"
+      fail "no box \"$1\": $unshown"
+    fi
+    sleep 0.05
+  done
+  wait "$answerer" || fail "no message box \"$1\""
+}
+
 quit_with_escape() {
   press Escape
   expect_exit 0
@@ -178,7 +194,7 @@ case $case_name in
     mkdir -p "$game_folder"
     start_display 8
     start_game "$game_folder"
-    "$driver" answer ERROR || fail "no message box"
+    answer_box ERROR
     expect_exit 1
     grep -q "^ERROR: Window Creation Error.$" "$work/stderr" || fail "stderr does not tell the failure"
     ;;
@@ -259,6 +275,41 @@ case $case_name in
     see --each --view 23,-6 title "$(status_line 23 -6)" no-mark@28,-11
     hold_until F1 --each title "$(status_line 32 32)" "line:320=empire_0_gold=1000.00" mark@37,27
     see title "line:320=empire_0_gold=1000.50"
+    quit_with_escape
+    ;;
+  play_pointer_leaves_window)
+    # With a button held the window hears the pointer outside it too; the
+    # game takes positions only from inside, and hears the release outside.
+    start_display
+    "$driver" move 400 306
+    start_dealt_game
+    see --within 20 title "$(status_line 32 32)"
+    # Away from the screen's corner, so that there is screen left of it and above.
+    left=200 top=150
+    "$driver" move $left $top
+    press m
+    expect_geometry "x=$left y=$top width=640 height=480 decorations=0"
+    release m
+    hold_until BackSpace --each title "$(status_line 22 -6)"
+    tap_once Right --each title "$(status_line 23 -6)"
+    read -r x y < <("$driver" point-at 9 7) || fail "could not point at (32, 1)"
+    see --view 23,-6 mark@32,1 leader@32,4
+    # The right button held on (32, 1), the pointer off the left edge, then
+    # off the top edge; the pointed cell stays (32, 1). The release is outside.
+    press Button3
+    for outside in "$((left - 100)) $((top + y))" "$((left + x)) $((top - 100))"; do
+      "$driver" move $outside
+      sleep 0.3
+      see --within 0 --each title "line:340=map_ex=32 map_ey=1"
+    done
+    release Button3
+    # Back inside on (33, 2), with no button held: the leader stays on its way
+    # to (32, 1), and stays there.
+    "$driver" point-at 10 8 >/dev/null || fail "could not point at (33, 2)"
+    see --each title "line:340=map_ex=33 map_ey=2"
+    see --view 23,-6 --within 8 leader@32,1 no-leader@32,4
+    sleep 1.5
+    see --within 0 --view 23,-6 leader@32,1
     quit_with_escape
     ;;
   *)
