@@ -79,7 +79,7 @@ play_from_elsewhere() {
   "$driver" move 400 306
   start_game_in / env FIXED_CLOCK_SECONDS=2 LD_PRELOAD="$fixed_clock" SDL_AUDIODRIVER=dummy
   wait_for_window
-  [ "$(readlink "/proc/$game_pid/cwd")" = "$root/share/valdorik" ] ||
+  [ "$(readlink "/proc/$game_pid/cwd")" = "$(realpath "$root/share/valdorik")" ] ||
     fail "the game runs in $(readlink "/proc/$game_pid/cwd"), not in its data folder"
   tr '\0' '\n' <"/proc/$game_pid/environ" | grep -qx "VALDORIK_START_DIR=/" ||
     fail "VALDORIK_START_DIR is not the folder the game was started from"
