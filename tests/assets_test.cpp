@@ -159,6 +159,67 @@ TEST(PixelArt, ExplainsWhatIsWrongAndWhere) {
   EXPECT_NE(ParsePixelArt("K = 0 0 0\nK.\n", "art").error.find("see-through"), std::string::npos);
 }
 
+// Read back by ImageMagick, which checks every chunk's CRC-32 and the stream's Adler-32.
+std::vector<uint8_t> DecodeRgba(const std::string& png) {
+  std::vector<uint8_t> rgba;
+  FILE* pipe = popen(("convert '" + png + "' -depth 8 rgba:- 2>&1").c_str(), "r");
+  if (!pipe) return rgba;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) rgba.push_back(uint8_t(c));
+  pclose(pipe);
+  return rgba;
+}
+
+TEST(PngWriter, ImageMagickReadsBackEveryPixelBlackSeeThrough) {
+  // 120 rows of 641 bytes: more than one stored block's 65535.
+  Image img(160, 120);
+  for (int y = 0; y < img.height; ++y)
+    for (int x = 0; x < img.width; ++x)
+      img.at(x, y) = (x + y) % 7 == 0 ? Transparent : Rgb{uint8_t(x), uint8_t(y * 2), uint8_t(x ^ y)};
+  const std::string path = ::testing::TempDir() + "valdorik_writer.png";
+  ASSERT_EQ(WritePng(path, img), "");
+  const std::vector<uint8_t> rgba = DecodeRgba(path);
+  ASSERT_EQ(rgba.size(), size_t(img.width * img.height * 4)) << std::string(rgba.begin(), rgba.end());
+  for (int y = 0; y < img.height; ++y)
+    for (int x = 0; x < img.width; ++x) {
+      const uint8_t* p = &rgba[size_t(y * img.width + x) * 4];
+      const bool clear = (x + y) % 7 == 0;
+      ASSERT_EQ(p[3], clear ? 0 : 255) << x << "," << y;
+      if (!clear) {
+        ASSERT_EQ((Rgb{p[0], p[1], p[2]}), img.at(x, y)) << x << "," << y;
+      }
+    }
+  EXPECT_NE(WritePng(path, Image()), "");
+  std::remove(path.c_str());
+}
+
+TEST(Icon, TheEmblemFigureFillsTheSquareCentredByNearestNeighbour) {
+  const char* palette = "A = 200 10 10\nB = 10 200 10\nC = 10 10 200\n";
+  const Image emblem = ParsePixelArt(std::string(palette) +
+                                         "......\n"
+                                         ".AAB..\n"
+                                         ".C....\n"
+                                         "......\n",
+                                     "emblem")
+                           .image;
+  struct Case {
+    int side;
+    const char* rows;
+  } cases[] = {
+      // Twice as large: the 3 x 2 figure becomes 6 x 4, a row free above and below.
+      {6, "......\nAAAABB\nAAAABB\nCC....\nCC....\n......\n"},
+      // A third larger: each pixel takes the figure pixel under its centre.
+      {4, "....\nAAAB\nC...\n....\n"},
+  };
+  for (const Case& c : cases) {
+    const Image wanted = ParsePixelArt(std::string(palette) + c.rows, "wanted").image;
+    const Image icon = Icon(emblem, c.side);
+    ASSERT_EQ(icon.width, c.side);
+    ASSERT_EQ(icon.height, c.side);
+    EXPECT_EQ(icon.pixels, wanted.pixels) << c.side;
+  }
+  EXPECT_EQ(Icon(Image(4, 4), 8).pixels, Image(8, 8).pixels) << "a blank emblem gives a blank icon";
+}
+
 TEST(BmpWriter, WhatItWritesLoadsBackPixelForPixel) {
   AllocateTextureSlots();
   Image img(8, 8);

@@ -26,7 +26,6 @@ show_actions() {
 }
 
 start_display
-export XDG_DATA_HOME=$work/data  # never the player's own replays
 "$driver" move 320 240
 play --dump-final "$work/played.dump"
 wait_for_window

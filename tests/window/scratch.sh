@@ -1,9 +1,11 @@
 # Sourced by the windowed test scripts: a scratch folder `work`, removed at
 # exit together with the game and the display if they still run (game_pid,
 # xvfb_pid), and `fail`, which tells the case, the reason and what the game
-# wrote on stderr ($work/stderr), then exits 1.
+# wrote on stderr ($work/stderr), then exits 1. The games recorded on the way
+# go to the scratch folder, never to the player's replays.
 
 work=$(mktemp -d)
+export XDG_DATA_HOME=$work/data
 game_pid="" xvfb_pid=""
 cleanup() {
   [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null

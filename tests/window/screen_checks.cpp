@@ -25,6 +25,7 @@
 //          no-mark@X,Y        it does not
 //          leader@X,Y         the player's leader (picture and id label) stands on (X, Y)
 //          no-leader@X,Y      its picture is not there
+//          floor              a quarter of the window or more shows the floor pictures' colours
 // Run from the game folder: the pictures are read from there. When a check
 // fails and E2E_SHOT names a file, the last picture is written to it.
 #include <X11/Xlib.h>
@@ -36,6 +37,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -284,6 +286,24 @@ Test TitleCheck(bool wanted) {
   };
 }
 
+// The terrain shows the floor pictures texel for texel, so their colours
+// cover much of the window; a floor drawn without them shows none.
+Test FloorCheck() {
+  std::set<uint32_t> colours;
+  for (int slot : {BrickFloorSlot, GrassFloorSlot}) {
+    LoadPicture(slot);
+    const ImageSlot& s = TextureSlots[slot];
+    for (int k = 0; k < s.width * s.height; ++k)
+      colours.insert(uint32_t(s.pixels[k * 3]) << 16 | s.pixels[k * 3 + 1] << 8 | s.pixels[k * 3 + 2]);
+  }
+  return [colours](const Shot& shot, std::string& why) {
+    int floor = 0;
+    for (const Pixel& p : shot.pixels) floor += colours.count(uint32_t(p.r) << 16 | p.g << 8 | p.b);
+    why = std::to_string(floor * 100 / (Width * Height)) + "% of the window in floor colours";
+    return floor * 4 >= Width * Height;
+  };
+}
+
 // Pixels that the title picture covers while it is shown: the scene under
 // them cannot be seen.
 bool Hidden(const Scene& scene, int x, int y) {
@@ -392,6 +412,8 @@ bool ParseCheck(const Scene& scene, const std::string& word, Check& check) {
   int a = 0, b = 0;
   if (word.rfind("line:", 0) == 0 && word.find('=') != std::string::npos) {
     check.test = LineCheck(scene, std::atoi(word.c_str() + 5), word.substr(word.find('=') + 1));
+  } else if (word == "floor") {
+    check.test = FloorCheck();
   } else if (word == "title" || word == "no-title") {
     check.test = TitleCheck(word == "title");
   } else if (std::sscanf(word.c_str(), "mark@%d,%d", &a, &b) == 2) {

@@ -1,6 +1,8 @@
-// valdorik-assets ASSETS_DIR GAME_DIR
+// valdorik-assets ASSETS_DIR GAME_DIR [ICON_DIR]
 // Builds the game's pictures and start sound from the readable sources in
-// ASSETS_DIR into GAME_DIR, laid out as the game expects to find them.
+// ASSETS_DIR into GAME_DIR, laid out as the game expects to find them; with
+// ICON_DIR also the desktop icon, from the title's emblem, in the icon
+// theme's layout (ICON_DIR/48x48/apps/valdorik.png, ...).
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -71,6 +73,21 @@ fs::path GamePath(const fs::path& game, const char* table_path) {
   return target;
 }
 
+constexpr int IconSides[] = {32, 48, 64, 128, 256};
+
+std::string BuildIcons(const fs::path& assets, const fs::path& icons) {
+  PixelArt emblem = ReadPixelArt(PictureSource(assets, "intro1_emblem"));
+  if (!emblem.error.empty()) return emblem.error;
+  for (int side : IconSides) {
+    const std::string size = std::to_string(side) + "x" + std::to_string(side);
+    const fs::path folder = icons / size / "apps";
+    fs::create_directories(folder);
+    if (std::string error = WritePng((folder / "valdorik.png").string(), Icon(emblem.image, side)); !error.empty())
+      return error;
+  }
+  return {};
+}
+
 bool Report(const std::string& error) {
   if (error.empty()) return true;
   std::fprintf(stderr, "valdorik-assets: %s\n", error.c_str());
@@ -80,8 +97,8 @@ bool Report(const std::string& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: valdorik-assets ASSETS_DIR GAME_DIR\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: valdorik-assets ASSETS_DIR GAME_DIR [ICON_DIR]\n");
     return 2;
   }
   const fs::path assets = argv[1], game = argv[2];
@@ -96,6 +113,7 @@ int main(int argc, char** argv) {
       ok &= Report(WriteBmp24(GamePath(game, asset.path).string(), image));
     }
     ok &= Report(WriteWav16(GamePath(game, StartSoundPath).string(), ExplosionSound(), SoundSampleRate));
+    if (argc == 4) ok &= Report(BuildIcons(assets, argv[3]));
     return ok ? 0 : 1;
   } catch (const fs::filesystem_error& e) {
     Report(e.what());

@@ -1,5 +1,6 @@
 #include "image.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -11,6 +12,53 @@ void Put16(std::vector<uint8_t>& out, uint32_t v) {
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v & 0xFFFF);
   Put16(out, v >> 16);
+}
+
+void PutBig32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+uint32_t Adler32(const std::vector<uint8_t>& data) {
+  uint32_t a = 1, b = 0;
+  for (uint8_t byte : data) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  return b << 16 | a;
+}
+
+void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  PutBig32(out, uint32_t(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutBig32(out, Crc32(out.data() + start, out.size() - start));
+}
+
+// A zlib stream of stored (uncompressed) deflate blocks: icons are small, and
+// it needs no compressor.
+std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
+  std::vector<uint8_t> out = {0x78, 0x01};
+  size_t at = 0;
+  do {
+    const size_t size = std::min<size_t>(raw.size() - at, 65535);
+    out.push_back(at + size == raw.size() ? 1 : 0);  // last block?, stored
+    Put16(out, uint32_t(size));
+    Put16(out, uint32_t(~size & 0xFFFF));
+    out.insert(out.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + size));
+    at += size;
+  } while (at < raw.size());
+  PutBig32(out, Adler32(raw));
+  return out;
 }
 
 std::string WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -72,5 +120,27 @@ std::string WriteWav16(const std::string& path, const std::vector<int16_t>& samp
   for (char c : std::string("data")) out.push_back(uint8_t(c));
   Put32(out, data_bytes);
   for (int16_t s : samples) Put16(out, uint16_t(s));
+  return WriteBytes(path, out);
+}
+
+std::string WritePng(const std::string& path, const Image& image) {
+  if (image.width <= 0 || image.height <= 0) return path + ": picture has no pixels";
+  std::vector<uint8_t> raw;
+  raw.reserve(size_t(image.height) * (size_t(image.width) * 4 + 1));
+  for (int y = 0; y < image.height; ++y) {
+    raw.push_back(0);  // no filter
+    for (int x = 0; x < image.width; ++x) {
+      const Rgb& p = image.at(x, y);
+      raw.insert(raw.end(), {p.r, p.g, p.b, uint8_t(p == Transparent ? 0 : 255)});
+    }
+  }
+  std::vector<uint8_t> header;
+  PutBig32(header, uint32_t(image.width));
+  PutBig32(header, uint32_t(image.height));
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filters, no interlace
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  PutChunk(out, "IHDR", header);
+  PutChunk(out, "IDAT", StoredZlib(raw));
+  PutChunk(out, "IEND", {});
   return WriteBytes(path, out);
 }

@@ -28,5 +28,9 @@ struct Image {
 // is a multiple of 4 (rows then need no padding). Returns an error text, empty on success.
 std::string WriteBmp24(const std::string& path, const Image& image);
 
+// A PNG with an alpha channel: pure black (Transparent) is see-through, every
+// other pixel opaque, as the game treats its pictures. Returns an error text, empty on success.
+std::string WritePng(const std::string& path, const Image& image);
+
 // A 16-bit PCM mono WAV file. Returns an error text, empty on success.
 std::string WriteWav16(const std::string& path, const std::vector<int16_t>& samples, int sample_rate);

@@ -111,6 +111,25 @@ Image Scale(const Image& image, int factor) {
   return out;
 }
 
+Image Icon(const Image& emblem, int side) {
+  // The figure's bounds: blank margins would only shrink it.
+  int left = emblem.width, top = emblem.height, right = -1, bottom = -1;
+  for (int y = 0; y < emblem.height; ++y)
+    for (int x = 0; x < emblem.width; ++x)
+      if (emblem.at(x, y) != Transparent)
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+  Image icon(side, side);
+  if (right < 0) return icon;
+  const int w = right - left + 1, h = bottom - top + 1, longer = std::max(w, h);
+  const int out_w = w * side / longer, out_h = h * side / longer;
+  const int x0 = (side - out_w) / 2, y0 = (side - out_h) / 2;
+  // Each icon pixel takes the emblem pixel under its centre.
+  auto source = [&](int i) { return (2 * i + 1) * longer / (2 * side); };
+  for (int y = 0; y < out_h; ++y)
+    for (int x = 0; x < out_w; ++x) icon.at(x0 + x, y0 + y) = emblem.at(left + source(x), top + source(y));
+  return icon;
+}
+
 namespace {
 
 constexpr Rgb Outline{16, 16, 16};

@@ -26,5 +26,9 @@ Image TitlePicture(const Image& emblem, const Image& word);
 // decays, over a falling low thump.
 std::vector<int16_t> ExplosionSound();
 
+// The emblem's figure (its non-black part) enlarged by nearest neighbour to
+// fill a side x side square, centred on a see-through (black) background.
+Image Icon(const Image& emblem, int side);
+
 // Each pixel becomes a factor x factor block.
 Image Scale(const Image& image, int factor);
