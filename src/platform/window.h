@@ -3,14 +3,14 @@
 // message box (and on stderr).
 #pragma once
 
+#include "render/projection.h"  // SetInitialProjection, ResizeScene
+
 constexpr int ColorBits = 16;  // colour depth asked of the context
 
 extern bool Fullscreen;  // display-mode request; the entry point always asks for a window
 
 // Creation failures show their "ERROR" box and return false.
 bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen);
-void SetInitialProjection(int width, int height);
-void ResizeScene(int width, int height);
 void DestroyGameWindow();  // safe on a partly built state
 
 // Shows the back buffer. The game's clock is its frame count and the loop

@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <SDL.h>
 
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "loop/present_pacing.h"
 #include "loop/startup.h"
 #include "platform/renderer_init.h"
+#include "render/projection.h"
 
 bool Fullscreen = false;
 
@@ -23,21 +23,6 @@ bool VideoStarted = false;  // stands where the window class was registered
 bool SwapSynced = false;
 bool PacePresentation = true;
 uint64_t NextPresentTick = 0;
-
-// The perspective of the whole run: 45 degrees, near 0.1, far 100, all as
-// single-precision values widened to double.
-constexpr double FieldOfView = 45.0;
-constexpr double NearPlane = 0.1f;
-constexpr double FarPlane = 100.0;
-constexpr float StartAspect = 4.0f / 3.0f;
-
-void LoadPerspective(double aspect) {
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(FieldOfView, aspect, NearPlane, FarPlane);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-}
 
 Uint32 SdlBoxFlags(BoxIcon icon) {
   switch (icon) {
@@ -192,16 +177,6 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SetInitialProjection(width, height);
   if (!InitRenderer()) return FailCreation("Initialization Failed.");
   return true;
-}
-
-// The first frames use 4:3 whatever the client size; no viewport is set, so
-// GL's default (the whole window) holds until the first resize.
-void SetInitialProjection(int, int) { LoadPerspective(StartAspect); }
-
-void ResizeScene(int width, int height) {
-  if (height == 0) height = 1;
-  glViewport(0, 0, width, height);
-  LoadPerspective(static_cast<float>(width) / static_cast<float>(height));
 }
 
 void DestroyGameWindow() {
