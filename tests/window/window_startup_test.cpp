@@ -12,12 +12,18 @@
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"
+#include "loop/input.h"
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
 #include "loop/host.h"
 #include "world/world.h"
+
+// Last: Xlib's macros (None, Bool, Status) would spoil the headers above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -132,6 +138,33 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
     EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels)) << "texture " << k;
   }
+}
+
+// F1, Space, H and the speed keys ask whether the key is held at this
+// instant: the keyboard's answer, even before the game has taken the key's
+// event from the queue.
+TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  SDL_Window* window = SDL_GL_GetCurrentWindow();
+  SDL_RaiseWindow(window);
+  SDL_SetWindowInputFocus(window);
+  const int f5 = KeyF1 + 4;
+  const KeyCode code = XKeysymToKeycode(display, XK_F5);
+  auto held_within = [&](int wanted) {
+    for (int tries = 0; tries < 200 && IsKeyDown(f5) != wanted; ++tries) {
+      XSync(display, False);
+      SDL_PumpEvents();  // SDL hears the keyboard; the game's queue is left alone
+      SDL_Delay(10);
+    }
+    return IsKeyDown(f5) == wanted;
+  };
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  EXPECT_TRUE(held_within(1));
+  EXPECT_EQ(KeyState[f5], 0) << "no event has reached the game";
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  EXPECT_TRUE(held_within(0));
+  XCloseDisplay(display);
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
