@@ -7,8 +7,9 @@
 #   scripts/mutants.sh              every mutant
 #   scripts/mutants.sh NAME...      only these (file names without .patch)
 #
-# The committed tree is built once in a scratch copy (build-mutants/); each
-# mutant is applied there, built incrementally, tested, and taken back out.
+# The committed tree is checked out into a scratch worktree (build-mutants/)
+# and built there, incrementally from one run to the next; each mutant is
+# applied to it, built, tested, and taken back out.
 # Ends with "N mutants, K killed, S survived"; exits non-zero when a mutant
 # survived, no longer applies or does not build.
 set -uo pipefail
@@ -23,11 +24,17 @@ else
 fi
 
 scripts/install-deps.sh
-rm -rf "$scratch/src-tree"
-mkdir -p "$scratch/src-tree"
-git archive HEAD | tar -x -C "$scratch/src-tree"
 tree=$scratch/src-tree
 build=$scratch/build
+commit=$(git rev-parse HEAD)
+mkdir -p "$scratch"
+if [ -e "$tree/.git" ]; then
+  git -C "$tree" reset -q --hard && git -C "$tree" checkout -q --detach "$commit"
+else
+  rm -rf "$tree"
+  git worktree prune
+  git worktree add -q --detach "$tree" "$commit"
+fi || { echo "mutants: cannot check out $commit into $tree" >&2; exit 1; }
 echo "Building the unmutated game and its tests in $build"
 cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
   cmake --build "$build" -j"$(nproc)" >"$scratch/build.log" 2>&1 ||
