@@ -95,12 +95,12 @@ TEST_F(Commands, LeftButtonNeedsTenGoldSkipsCorpsesAndSelectsTheHighestPlayerEnt
   Place(30, EmpirePlayer, 11, 10);
   PointAt(10, 10);
   MouseState.left = 1;
-  TreasuryOf(EmpirePlayer) = 35.0f;
+  TreasuryOf(EmpirePlayer) = 30.0f;
   const int odds = FindUnitType(TypeMine)->recruit_odds;
   AdvanceUntil({odds, odds, odds}, [](const std::vector<int>& d) { return d[0] != 1 && d[1] != 1 && d[2] != 1; });
   for (int i = 0; i < 10; ++i) LeftButtonCommand();
   EXPECT_EQ(UnitTable[20].owner, EmpireNeutral) << "three attempts, all lost";
-  EXPECT_EQ(TreasuryOf(EmpirePlayer), 5.0f) << "no attempt with less than ten gold";
+  EXPECT_EQ(TreasuryOf(EmpirePlayer), 0.0f) << "the last ten gold pay for a try; nothing less does";
   EXPECT_EQ(UnitTable[21].owner, EmpireNeutral) << "corpses are never recruited";
   EXPECT_EQ(selected_unit, 25) << "corpses are never selected";
 }
