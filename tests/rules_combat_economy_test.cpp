@@ -8,21 +8,30 @@ using Combat = RulesTest;
 using Economy = RulesTest;
 using Recruitment = RulesTest;
 
+// A blow takes r mod (10 * strength) hundredths: the hit points left are the
+// float nearest to the exact difference, rounded once (what a recorded game
+// holds). Small, uneven hit points show a second rounding at once.
+float NearestToExactDifference(float hp, int hundredths) {
+  return static_cast<float>(static_cast<long double>(hp) - hundredths / 100.0L);
+}
+
 TEST_F(Combat, BlowsAreWholeHundredthsRoundedOnceToFloat) {
   KeepOnlyLeaders();
   UnitRecord& a = Place(20, EmpirePlayer, 10, 10, 43);  // strength 14
   UnitRecord& t = Place(21, EmpireComputer, 11, 10, 38);  // strength 2
-  for (int round = 0; round < 200 && a.dead == 0 && t.dead == 0; ++round) {
-    const float a_hp = a.hp, t_hp = t.hp;
+  for (int round = 0; round < 400; ++round) {
+    const float a_hp = a.hp = 0.2f + 0.0031f * round, t_hp = t.hp = 1.5f + 0.0173f * round;
     const auto draws = PeekDraws({140, 20});
     MeleeExchange(20, 21);
-    const float t_expected = static_cast<float>(static_cast<double>(t_hp) - draws[0] / 100.0);
-    EXPECT_EQ(t.hp, t_expected > 0.0f ? t_expected : 0.0f);
-    if (t.dead) break;
-    EXPECT_EQ(a.hp, static_cast<float>(static_cast<double>(a_hp) - draws[1] / 100.0));
+    ASSERT_EQ(t.dead, 0);
+    EXPECT_EQ(t.hp, NearestToExactDifference(t_hp, draws[0])) << t_hp << " - " << draws[0] << " hundredths";
+    EXPECT_EQ(a.hp, NearestToExactDifference(a_hp, draws[1])) << a_hp << " - " << draws[1] << " hundredths";
     EXPECT_LE(a_hp - a.hp, 0.19f + 1e-5f) << "strength 2 takes at most 0.19";
   }
+  t.hp = 0.5f;
+  for (int round = 0; round < 200 && t.dead == 0; ++round) MeleeExchange(20, 21);
   EXPECT_EQ(t.dead, 1);
+  EXPECT_EQ(t.hp, 0.0f);
 }
 
 TEST_F(Combat, MutualKillMarksBothDeadEndsBothOrdersAndDropsTheSelection) {
