@@ -13,6 +13,7 @@
 //                                            (or the key given)
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
 //   window_driver write-wav PATH             a short loud tone, 16-bit mono
+//   window_driver new-game-view              prints the view centre a new game starts with
 //   window_driver burst TITLE SEED SECONDS [LOG]
 //                                            random keys, buttons, pointer moves,
 //                                            resizes, minimise and restore
@@ -271,6 +272,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "write-wav" && argc == 3) return WriteWav(argv[2]);
+  if (command == "new-game-view" && argc == 2) return PrintNewGameView();
   Display* display = XOpenDisplay(nullptr);
   if (!display) {
     std::fprintf(stderr, "window_driver: cannot open the display\n");
