@@ -1,10 +1,13 @@
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <benchmark/benchmark.h>
 
 #include "offscreen_context.h"
+#include "overlay/overlay_buffer.h"
 #include "pictures/image_slots.h"
+#include "render/frame.h"
+#include "render/projection.h"
 #include "render/units.h"
+#include "world/new_game.h"
 #include "world/world.h"
 
 namespace {
@@ -25,18 +28,17 @@ struct SpriteScene {
           uint8_t* p = image.pixels + (i * N + j) * 3;
           p[0] = static_cast<uint8_t>(i * 8), p[1] = static_cast<uint8_t>(j * 8), p[2] = 90;
         }
-    glViewport(0, 0, OffscreenWidth, OffscreenHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -30.0f);
-    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
+    // The new game's camera, as the frame puts it on, over one cell.
+    AllocateOverlay();
+    ResizeScene(OffscreenWidth, OffscreenHeight);
+    CameraZoom = NewGameZoom, CameraTilt = NewGameTilt, CameraTurn = NewGameTurn, CameraSpin = NewGameSpin;
+    BeginSceneStretch();
     glTranslatef(0.5f, 0.5f, UnitSize / 2.0f);
   }
   ~SpriteScene() {
-    if (ready) ReleaseTextureSlots();
+    if (!ready) return;
+    ReleaseTextureSlots();
+    ReleaseOverlay();
   }
 };
 

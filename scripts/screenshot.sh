@@ -7,21 +7,21 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}") png=$(realpath -m "${2:-$root/docs/screenshot.png}")
 game=$build/valdorik driver=$build/window_driver case_name=screenshot
+game_folder=$build/game fixed_clock=$build/libfixed_clock.so
 source "$root/tests/window/game_run.sh"
 
-for needed in "$game" "$driver" "$build/libfixed_clock.so" "$build/game"; do
+for needed in "$game" "$driver" "$fixed_clock" "$game_folder"; do
   [ -e "$needed" ] || fail "$needed is missing: build first (cmake --build build)"
 done
-cd "$build/game"  # the driver reads the game's pictures from here
 start_display
 "$driver" move 400 306
-start_game_in "$build/game" env FIXED_CLOCK_SECONDS=2 LD_PRELOAD="$build/libfixed_clock.so" SDL_AUDIODRIVER=dummy
+start_dealt_game_in "$game_folder" SDL_AUDIODRIVER=dummy
 wait_for_window
 # The same checks as the install tests: floor and title drawn from the pictures.
-"$driver" expect --within 20 --each floor title || fail "the title picture did not show"
+see --within 20 --each floor title
 # Let the creatures take a few steps first.
 sleep "${SCREENSHOT_DELAY:-3}"
-"$driver" screenshot "$work/shot.ppm" || fail "could not grab the window"
+(cd "$game_folder" && "$driver" screenshot "$work/shot.ppm") || fail "could not grab the window"
 quit_with_escape
 mkdir -p "$(dirname "$png")"
 convert "$work/shot.ppm" -strip "$png" || fail "could not write $png"

@@ -1,5 +1,7 @@
 #include "overlay/hud.h"
 
+#include <iterator>
+
 #include "overlay/overlay.h"
 #include "pictures/asset_table.h"
 #include "rules/computer.h"
@@ -7,11 +9,7 @@
 
 namespace {
 
-constexpr int IntroPictureX = 200, IntroPictureY = 200;
 constexpr int TitleFrames = 3000;  // the counter is already advanced: shown for 2999 frames
-
-constexpr int BlockX = 40, BlockTopY = 420, LineStep = 20;
-constexpr int OutcomeX = 100, OutcomeY = 280, PromptY = 260;
 
 const char* const HelpLines[] = {
     "WIN32VALDORIKCATAPULTR006A HELP",
@@ -27,6 +25,7 @@ const char* const HelpLines[] = {
     "F5-F8 change speed.",
     "M move window.",
 };
+static_assert(std::size(HelpLines) == HudBlockLines);
 
 struct Outcome {
   const int* flag;
@@ -42,28 +41,26 @@ const Outcome Outcomes[] = {
 
 void DrawWhite(int x, int y) { DrawLargeText(x, y, 255, 255, 255); }
 
-int BlockLineY(int line) { return BlockTopY - line * LineStep; }
-
 void DrawStatusLines() {
   FormatTextLine("WIN32VALDORIKCATAPULTR006B");
-  DrawWhite(BlockX, BlockLineY(0));
+  DrawWhite(HudBlockX, HudLineY(0));
   FormatTextLine("Press H for help.");
-  DrawWhite(BlockX, BlockLineY(1));
+  DrawWhite(HudBlockX, HudLineY(1));
   FormatTextLine("map_sx=%d map_sy=%d", map_sx, map_sy);
-  DrawWhite(BlockX, BlockLineY(2));
+  DrawWhite(HudBlockX, HudLineY(2));
   FormatTextLine("selected_unit=%d", selected_unit);
-  DrawWhite(BlockX, BlockLineY(3));
+  DrawWhite(HudBlockX, HudLineY(3));
   FormatTextLine("map_ex=%d map_ey=%d", map_ex, map_ey);
-  DrawWhite(BlockX, BlockLineY(4));
+  DrawWhite(HudBlockX, HudLineY(4));
   FormatTextLine("empire_0_gold=%2.2f", static_cast<double>(TreasuryOf(EmpirePlayer)));
-  DrawWhite(BlockX, BlockLineY(5));
+  DrawWhite(HudBlockX, HudLineY(5));
 }
 
 void DrawHelpPage() {
   int line = 0;
   for (const char* text : HelpLines) {
     FormatTextLine("%s", text);
-    DrawWhite(BlockX, BlockLineY(line++));
+    DrawWhite(HudBlockX, HudLineY(line++));
   }
 }
 

@@ -3,6 +3,17 @@
 // only; the frame composites it afterwards.
 #pragma once
 
+// Window positions, y counted up from the bottom: the text block's lines
+// start at HudBlockX, the first at HudBlockTopY, each next one HudLineStep
+// lower. The title picture's bottom-left corner; the game-over message and
+// the prompt under it.
+constexpr int HudBlockX = 40, HudBlockTopY = 420, HudLineStep = 20;
+constexpr int HudBlockLines = 12;  // the help page, the longer of the two pages
+constexpr int IntroPictureX = 200, IntroPictureY = 200;
+constexpr int OutcomeX = 100, OutcomeY = 280, PromptY = 260;
+
+constexpr int HudLineY(int line) { return HudBlockTopY - line * HudLineStep; }
+
 // Reads the world globals (view centre, cursor cell, selection, treasury,
 // FrameCounter, outcome flags, HelpVisible). Clears HelpVisible on every frame
 // that shows a game-over message, so the status lines come back under it.

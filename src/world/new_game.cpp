@@ -77,11 +77,11 @@ void NewGame() {
 
   FrameCounter = 0;
   VictoryPlayer = VictoryComputer = VictoryTie = 0;
-  CameraTilt = -45.0f;
-  CameraTurn = 0.0f;
-  CameraZoom = -30.0f;
-  CameraSpin = 0.0f;
-  map_sx = 32;
-  map_sy = 32;
+  CameraTilt = NewGameTilt;
+  CameraTurn = NewGameTurn;
+  CameraZoom = NewGameZoom;
+  CameraSpin = NewGameSpin;
+  map_sx = NewGameViewX;
+  map_sy = NewGameViewY;
   Host.play_sound_async(StartSoundPath);
 }

@@ -5,4 +5,11 @@
 // camera and view origin; starts the start sound.
 void NewGame();
 
+// The camera and view centre every game starts with.
+constexpr float NewGameZoom = -30.0f;
+constexpr float NewGameTilt = -45.0f;
+constexpr float NewGameTurn = 0.0f;
+constexpr float NewGameSpin = 0.0f;
+constexpr int NewGameViewX = 32, NewGameViewY = 32;
+
 constexpr const char* StartSoundPath = ".\\sound\\explosion3b.wav";

@@ -8,25 +8,27 @@
 
 #include "offscreen_context.h"
 #include "pictures/image_slots.h"
+#include "render/frame.h"
 #include "render/render_buffers.h"
 #include "overlay/overlay_buffer.h"
 #include "render/units.h"
-#include "platform/window.h"
+#include "render/projection.h"
 #include "loop/startup.h"
 #include "loop/host.h"
+#include "world/new_game.h"
 #include "world/world.h"
 
 namespace {
 
 constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
 
-// The new-game camera with a spin.
-void DefaultCamera(float spin) {
-  glLoadIdentity();
-  glTranslatef(0.0f, 0.0f, -30.0f);
-  glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
-  glRotatef(0.0f, 0.0f, 1.0f, 0.0f);
-  glRotatef(spin, 0.0f, 0.0f, 0.5f);
+// The new-game camera with a spin, put on the matrix as the frame puts it.
+void NewGameCamera(float spin) {
+  CameraZoom = NewGameZoom;
+  CameraTilt = NewGameTilt;
+  CameraTurn = NewGameTurn;
+  CameraSpin = spin;
+  BeginSceneStretch();
 }
 
 struct FeedbackVertex {
@@ -80,11 +82,13 @@ class UnitSpritesTest : public ::testing::Test {
     ResetWorldGlobals();
     AllocateTextureSlots();
     TerrainVertices = new TerrainVertex[VertexCapacity]();
+    AllocateOverlay();  // the camera's stretch clears it
     ResizeScene(Width, Height);
     glEnable(GL_TEXTURE_2D);
   }
   void TearDown() override {
     ReleaseTextureSlots();
+    ReleaseOverlay();
     delete[] TerrainVertices;
     TerrainVertices = nullptr;
   }
@@ -108,7 +112,7 @@ class UnitSpritesTest : public ::testing::Test {
 
   // The frame's camera with the default view, a spin, and a unit's anchor.
   static void CameraAndAnchor(float spin, float x = 3.5f, float y = -2.5f) {
-    DefaultCamera(spin);
+    NewGameCamera(spin);
     glTranslatef(x, y, UnitSize / 2.0f);
   }
 };
@@ -118,7 +122,6 @@ TEST_F(UnitSpritesTest, FastDrawersMatchTheSquareBySquareDrawing) {
     const int nonBlack = FillPicture(33, n);
     for (float spin : {0.0f, 37.0f, 250.0f}) {
       SCOPED_TRACE(::testing::Message() << "n " << n << " spin " << spin);
-      CameraSpin = spin;
       CameraAndAnchor(spin);
       const auto upright = Feedback([] { DrawUnitSprite(33, UnitSize); });
       const auto uprightReference = Feedback([] { DrawUnitSpriteSquareBySquare(33, UnitSize); });
@@ -169,7 +172,6 @@ TEST_F(UnitSpritesTest, EmptyOrUnknownSlotsDrawNothing) {
 TEST_F(UnitSpritesTest, StandingPicturesKeepTheirScreenShapeUnderSpin) {
   FillPicture(33, 8);
   auto relativeToCentre = [](float spin) {
-    CameraSpin = spin;
     CameraAndAnchor(spin, 0.0f, 0.0f);
     ProjectToWindow(0, 0, 0);
     const TerrainVertex& centre = TerrainVertices[VertexCapacity - 1];
@@ -218,7 +220,7 @@ class UnitPassTest : public ::testing::Test {
     for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
     map_sx = map_sy = 32;
     ResizeScene(Width, Height);
-    DefaultCamera(0.0f);
+    NewGameCamera(NewGameSpin);
   }
   void TearDown() override { ReleaseGame(); }
 

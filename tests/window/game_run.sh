@@ -1,14 +1,18 @@
-# Sourced by the hostile-play scripts: one virtual display, the game started
-# in a folder, its window awaited, Escape and the exit status checked.
-# The caller sets game, driver and case_name.
+# Sourced by the windowed test scripts and tools: one virtual display, the
+# game started in a folder, its window awaited, keys and the screen checked
+# through the driver, Escape and the exit status checked.
+# The caller sets game, driver and case_name; game_folder for the screen
+# checks (the driver reads the game's pictures from there), fixed_clock for
+# a dealt game.
 
 source "$(dirname "${BASH_SOURCE[0]}")/scratch.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
-start_display() {
-  start_xvfb "$work" || fail "Xvfb did not start"
+start_display() {  # [DEPTH]
+  start_xvfb "$work" "${1:-24}" || fail "Xvfb did not start"
   # No session bus: SDL would otherwise fork a launcher for one.
   export DBUS_SESSION_BUS_ADDRESS=disabled:
+  "$driver" announce-wm-hints || fail "cannot reach the display"
 }
 
 start_game_in() {  # FOLDER [COMMAND PREFIX...]: the game's stderr goes to $work/stderr
@@ -16,6 +20,16 @@ start_game_in() {  # FOLDER [COMMAND PREFIX...]: the game's stderr goes to $work
   shift
   (cd "$folder" && exec "$@" "$game") 2>"$work/stderr" &
   game_pid=$!
+}
+
+# The same table in every game: the clock that seeds it is fixed. The seed
+# is one whose first frames leave the status lines clear of unit labels.
+start_dealt_game_in() {  # FOLDER [COMMAND PREFIX...]
+  [ -n "${fixed_clock:-}" ] || fail "no fixed clock library given"
+  local folder=$1
+  shift
+  start_game_in "$folder" env FIXED_CLOCK_SECONDS=2 LD_PRELOAD="$fixed_clock" \
+    ASAN_OPTIONS=verify_asan_link_order=0 "$@"
 }
 
 # A game that dies on the way up is told at once, not after the driver's wait.
@@ -37,17 +51,135 @@ wait_for_window() {
 
 game_alive() { kill -0 "$game_pid" 2>/dev/null; }
 
-# Escape, held until the game has ended; it must end with status 0.
-quit_with_escape() {  # [SECONDS]
-  local deadline=$((SECONDS + ${1:-10}))
-  "$driver" press Escape || fail "could not press Escape"
+ended_within() {  # SECONDS: 1 if the game still runs after them
+  local deadline=$((SECONDS + $1))
   while game_alive; do
-    [ $SECONDS -ge $deadline ] && { "$driver" release Escape; fail "the game did not end within ${1:-10} s of Escape"; }
+    [ $SECONDS -ge $deadline ] && return 1
     sleep 0.05
   done
-  "$driver" release Escape
+}
+
+expect_exit() {  # STATUS [SECONDS]
+  ended_within "${2:-5}" || fail "the game did not end within ${2:-5} s"
   wait "$game_pid"
   local status=$?
   game_pid=""
-  [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+  [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
+}
+
+# A tap shorter than a frame can come and go unseen, so keys are held until
+# their effect shows, as a player would.
+press() { "$driver" press "$1" || fail "could not press $1"; }
+release() { "$driver" release "$1" || fail "could not release $1"; }
+
+# Escape, held until the game has ended; it must end with status 0.
+quit_with_escape() {  # [SECONDS]
+  press Escape
+  ended_within "${1:-10}" || { release Escape; fail "the game did not end within ${1:-10} s of Escape"; }
+  release Escape
+  expect_exit 0
+}
+
+expect_geometry() {  # WANTED (within a few seconds)
+  local seen deadline=$((SECONDS + 5))
+  while :; do
+    seen=$("$driver" find VALDORIK) || fail "no game window"
+    [ "$seen" = "$1" ] && return
+    [ $SECONDS -ge $deadline ] && fail "window is '$seen', expected '$1'"
+    sleep 0.05
+  done
+}
+
+# What the screen shows, checked by the driver against the game's own fonts,
+# pictures, HUD places and camera (see screen_checks.cpp for the checks). A
+# failing check leaves its screenshot next to the game folder.
+screen() {
+  (cd "$game_folder" && E2E_SHOT="$game_folder/../window.$case_name.failed.ppm" "$driver" "$@") ||
+    fail "the screen does not show: ${*: -1}"
+}
+see() { screen expect "$@"; }
+hold_until() { screen hold-until "$@"; }  # KEYS CHECKS...: hold until the effect shows
+
+# One press of a key that acts once per loop pass, then a 100 ms pause: a tap
+# held across that pause acts twice, one let go before the next pass not at
+# all. So the tap is short, and tried again only when it had no effect.
+tap_once() {  # KEY CHECKS...: the checks hold after one step, and go on holding
+  local key=$1
+  shift
+  for _ in 1 2 3; do
+    "$driver" hold "$key" 70 || fail "could not press $key"
+    if (cd "$game_folder" && "$driver" expect --within 1 "$@" 2>/dev/null); then
+      sleep 0.3
+      see --within 0 "$@"
+      return
+    fi
+  done
+  fail "one press of $key does not give: ${*: -1}"
+}
+
+# The view centre every game starts with, as the game sets it: "X Y".
+new_game_view() { "$driver" new-game-view || fail "the driver does not tell the new game's view"; }
+
+# The cell the pointer at (X, Y) picks in the new game's view: "CELL_X CELL_Y".
+new_game_cell_at() {  # X Y
+  local dx dy view_x view_y
+  read -r dx dy < <("$driver" mouse-cell "$1" "$2")
+  read -r view_x view_y < <(new_game_view)
+  echo "$((view_x + dx)) $((view_y + dy))"
+}
+
+# The HUD's status lines by their place in the block (0 the top one).
+status_line() {  # [VIEW_X VIEW_Y]: the line of the view origin, the new game's if not given
+  local view=("$@")
+  [ $# -eq 2 ] || read -r -a view < <(new_game_view)
+  echo "line:2=map_sx=${view[0]} map_sy=${view[1]}"
+}
+pointed_line() {  # CELL_X CELL_Y: the line of the cell under the pointer
+  echo "line:4=map_ex=$1 map_ey=$2"
+}
+
+# The pointer picks the cell MouseCell gives; the status line and the red
+# mark follow it. The mark is checked only where the scene shows its cell.
+pointer_picks() {  # X Y [mark]
+  "$driver" move "$1" "$2" || fail "could not move the pointer"
+  local x y
+  read -r x y < <(new_game_cell_at "$1" "$2")
+  local checks=(title "$(pointed_line "$x" "$y")")
+  [ "${3:-}" = mark ] && checks+=("mark@$x,$y")
+  see --each "${checks[@]}"
+}
+
+# The driver waits long for a box; a box the game could not show at all is
+# told on its stderr at once, and the case fails then with that reason.
+answer_box() {  # TITLE [KEY]
+  "$driver" answer "$@" &
+  local answerer=$! unshown
+  while kill -0 "$answerer" 2>/dev/null; do
+    unshown=$(grep -m1 "could not show a message box" "$work/stderr")
+    if [ -n "$unshown" ]; then
+      kill "$answerer"
+      fail "no box \"$1\": $unshown"
+    fi
+    sleep 0.05
+  done
+  wait "$answerer" || fail "no message box \"$1\""
+}
+
+# The disk audio driver writes what is played, silence included, in real time.
+loud_bytes_after() { tail -c +"$(($1 + 1))" "$work/played.raw" 2>/dev/null | tr -d '\000' | wc -c; }
+
+expect_loud_after() {  # BYTE_OFFSET MESSAGE
+  local deadline=$((SECONDS + 5))
+  until [ "$(loud_bytes_after "$1")" -gt 0 ]; do
+    [ $SECONDS -ge $deadline ] && fail "$2"
+    sleep 0.05
+  done
+}
+
+expect_quiet_end() {  # the last quarter second written is silence: the sound is over
+  local deadline=$((SECONDS + 5)) quarter=$((22050 * 2 / 4))
+  until [ "$(tail -c "$quarter" "$work/played.raw" | tr -d '\000' | wc -c)" -eq 0 ]; do
+    [ $SECONDS -ge $deadline ] && fail "the sound does not end"
+    sleep 0.05
+  done
 }

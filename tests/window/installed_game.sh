@@ -68,25 +68,22 @@ expect_launcher_passes_everything_on() {
   : >"$work/stderr"
 }
 
-# The driver reads the pictures it looks for from its working folder: the
-# installed data folder, so the installed files must be the ones drawn.
-see() { (cd "$root/share/valdorik" && "$driver" expect "$@") || fail "the screen does not show: ${*: -1}"; }
-hold_until() { (cd "$root/share/valdorik" && "$driver" hold-until "$@") || fail "the screen does not show: ${*: -1}"; }
-
+# The screen checks read the pictures they look for from the installed data
+# folder, so the installed files must be the ones drawn.
 play_from_elsewhere() {
-  game="$root/bin/valdorik"
+  game="$root/bin/valdorik" game_folder="$root/share/valdorik"
   start_display
   "$driver" move 400 306
-  start_game_in / env FIXED_CLOCK_SECONDS=2 LD_PRELOAD="$fixed_clock" SDL_AUDIODRIVER=dummy
+  start_dealt_game_in / SDL_AUDIODRIVER=dummy
   wait_for_window
-  [ "$(readlink "/proc/$game_pid/cwd")" = "$(realpath "$root/share/valdorik")" ] ||
+  [ "$(readlink "/proc/$game_pid/cwd")" = "$(realpath "$game_folder")" ] ||
     fail "the game runs in $(readlink "/proc/$game_pid/cwd"), not in its data folder"
   tr '\0' '\n' <"/proc/$game_pid/environ" | grep -qx "VALDORIK_START_DIR=/" ||
     fail "VALDORIK_START_DIR is not the folder the game was started from"
-  see --within 20 --each floor title "line:380=map_sx=32 map_sy=32"
+  see --within 20 --each floor title "$(status_line)"
   # Backspace brings the view near the leader; one step right shows it.
-  hold_until BackSpace --each title "line:380=map_sx=22 map_sy=-6"
-  hold_until Right --each title "line:380=map_sx=23 map_sy=-6"
+  hold_until BackSpace --each title "$(status_line 22 -6)"
+  hold_until Right --each title "$(status_line 23 -6)"
   see --view 23,-6 leader@32,4
   quit_with_escape
 }

@@ -8,33 +8,30 @@ set -u
 build=$(cd "${1:-build}" && pwd) seconds=${2:-5}
 game=$build/valdorik driver=$build/window_driver counter=$build/libpresent_counter.so
 case_name=presentation_rate
-source "$(dirname "$0")/scratch.sh"
-source "$(dirname "$0")/xvfb.sh"
+source "$(dirname "$0")/game_run.sh"
 for f in "$game" "$driver" "$counter"; do
   [ -e "$f" ] || fail "missing $f: build first"
 done
-start_xvfb "$work" || fail "Xvfb did not start"
-export SDL_AUDIODRIVER=dummy DBUS_SESSION_BUS_ADDRESS=disabled:
+start_display
+export SDL_AUDIODRIVER=dummy
 mkdir -p "$build/game"
 
 measure() {  # WHAT [COUNTER SETTINGS...]: runs the game SECONDS and checks its rate
   local what=$1
   shift
-  (cd "$build/game" && exec env "$@" LD_PRELOAD="$counter" "$game") 2>"$work/stderr" &
-  game_pid=$!
-  "$driver" find VALDORIK >/dev/null || fail "no game window ($what)"
+  case_name="presentation_rate, $what"
+  start_game_in "$build/game" env "$@" LD_PRELOAD="$counter"
+  wait_for_window
   sleep "$seconds"
-  "$driver" hold Escape 300
-  wait "$game_pid" || fail "the game ended with status $? ($what)"
-  game_pid=""
+  quit_with_escape
   local rate
   rate=$(sed -n 's/^present_counter: .*: \([0-9.]*\) frames per second.*/\1/p' "$work/stderr")
-  [ -n "$rate" ] || fail "no rate counted ($what)"
+  [ -n "$rate" ] || fail "no rate counted"
   echo "$what: $(sed -n 's/^present_counter: \(.*frames per second.*\)/\1/p' "$work/stderr")"
   awk -v r="$rate" 'BEGIN { exit !(r >= 55 && r <= 62) }' ||
-    fail "$what: $rate frames per second, outside 55..62"
+    fail "$rate frames per second, outside 55..62"
 }
 
 measure "as the display is"
 measure "synced 144 Hz display" PRESENT_COUNTER_CLAIM_SYNC=1 PRESENT_COUNTER_REFRESH_HZ=144
-echo "PASS ($case_name)"
+echo "PASS (presentation_rate)"

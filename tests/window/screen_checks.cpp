@@ -8,7 +8,7 @@
 //   window_driver hold-until KEYS [OPTIONS] CHECK...
 //                                    holds KEYS (comma-separated keysyms or Button1-3)
 //                                    until the checks hold, then lets them go
-//   window_driver read-line Y        prints the status line at (40, Y) as the font reads it
+//   window_driver read-line N        prints the HUD block's line N (0 the top one) as the font reads it
 //   window_driver screenshot FILE    the window as a PPM picture
 //   window_driver mouse-cell X Y     prints the cell offset "DX DY" MouseCell gives the pointer
 //   window_driver point-at DX DY     moves the pointer to the middle of the window pixels
@@ -17,10 +17,10 @@
 //
 // OPTIONS: --within SECONDS (default 5; 0 looks once), --each (every check
 // passes in some picture, not necessarily the same one: unit labels wander
-// over the text now and then), --view SX,SY (view centre, default 32,32),
-// --spin DEGREES (CameraSpin, default 0), --size UNITSIZE (default as loaded).
-// CHECKS:  line:Y=TEXT        the HUD line at (40, Y) shows exactly TEXT
-//          title | no-title   the title picture is shown at (200, 200) / is not
+// over the text now and then), --view SX,SY (view centre, default the new game's),
+// --spin DEGREES (CameraSpin, default the new game's), --size UNITSIZE (default as loaded).
+// CHECKS:  line:N=TEXT        the HUD block's line N (0 the top one) shows exactly TEXT
+//          title | no-title   the title picture is shown where the HUD puts it / is not
 //          mark@X,Y           the red cursor mark covers cell (X, Y)
 //          no-mark@X,Y        it does not
 //          leader@X,Y         the player's leader (picture and id label) stands on (X, Y)
@@ -42,23 +42,30 @@
 #include <vector>
 
 #include "overlay/fonts.h"
+#include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_buffer.h"
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
 #include "loop/input.h"
+#include "render/projection.h"
 #include "render/units.h"
 #include "rules/frame_rules.h"
 #include "window_driver.h"
+#include "world/new_game.h"
 #include "world/world.h"
 
 namespace {
 
 constexpr int Width = OverlayWidth, Height = OverlayHeight;
-constexpr int BlockX = 40;                      // where the HUD's lines start
-constexpr int TitleX = 200, TitleY = 200;       // the title picture's bottom-left corner
-constexpr int LeaderId = 0, LeaderSlot = 10;    // entry 0, type 10
+constexpr int LeaderId = 0;  // the player's leader is the table's first entry
+
+int LeaderSlot() {
+  UnitRecord leader{};
+  leader.type = TypeLeader;
+  return UnitPictureSlot(leader);
+}
 
 // --- Pictures of the window, in overlay orientation (row 0 at the bottom). ---
 
@@ -162,7 +169,7 @@ char ReadCell(const Shot& shot, int x, int y) {
 
 std::string ReadLine(const Shot& shot, int y) {
   std::string text;
-  for (int x = BlockX; x + LargeGlyphColumns <= Width; x += LargeAdvance) text += ReadCell(shot, x, y);
+  for (int x = HudBlockX; x + LargeGlyphColumns <= Width; x += LargeAdvance) text += ReadCell(shot, x, y);
   return text.erase(text.find_last_not_of(' ') + 1);
 }
 
@@ -199,9 +206,10 @@ Matrix Rotate(double degrees, double x, double y, double z) {
            0, 0, 0, 1}};
 }
 
-// gluPerspective(45, 4/3, 0.1, 100): the projection of the game's first frames.
+// gluPerspective's matrix for the projection of the game's first frames.
 Matrix Perspective() {
-  const double f = 1.0 / std::tan(45.0 * M_PI / 360.0), aspect = 4.0 / 3.0, n = 0.1, far = 100.0;
+  const double f = 1.0 / std::tan(FieldOfView * M_PI / 360.0), aspect = StartAspect, n = NearPlane,
+               far = FarPlane;
   Matrix r{};
   r.m[0] = f / aspect, r.m[5] = f, r.m[10] = (far + n) / (n - far), r.m[11] = -1;
   r.m[14] = 2 * far * n / (n - far);
@@ -209,15 +217,15 @@ Matrix Perspective() {
 }
 
 struct Scene {
-  int viewX = 32, viewY = 32;
-  float spin = 0.0f;
-  float unitSize = 1.5999999f;  // as loaded; F2 to F4 change it
+  int viewX = NewGameViewX, viewY = NewGameViewY;
+  float spin = NewGameSpin;
+  float unitSize = UnitSize;  // as loaded; F2 to F4 change it
   bool title = false;  // the title picture lies over the status lines
 };
 
 // The camera transform of a new game, with the scene's spin.
 Matrix Camera(const Scene& scene) {
-  return Translate(0, 0, -30.0) * Rotate(-45.0, 1, 0, 0) * Rotate(0.0, 0, 1, 0) *
+  return Translate(0, 0, NewGameZoom) * Rotate(NewGameTilt, 1, 0, 0) * Rotate(NewGameTurn, 0, 1, 0) *
          Rotate(scene.spin, 0, 0, 0.5);
 }
 
@@ -243,20 +251,21 @@ struct Check {
 // one after it, reads as a different glyph. Unit labels are white too and
 // may lie over the line: a cell they touch reads as no glyph at all, which
 // is let pass for up to a third of the cells.
-Test LineCheck(const Scene& scene, int y, std::string text) {
+Test LineCheck(const Scene& scene, int line, std::string text) {
+  const int y = HudLineY(line);
   return [scene, y, text](const Shot& shot, std::string& why) {
     ClearOverlay();
     FormatTextLine("%s", text.c_str());
-    DrawLargeText(BlockX, y, 255, 255, 255);
-    if (scene.title) BlitPicture(TitleX, TitleY, IntroPictureSlot);
+    DrawLargeText(HudBlockX, y, 255, 255, 255);
+    if (scene.title) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
     const int cells = static_cast<int>(text.size()) + 1;
     int missing = 0;
     for (int yy = y - 12; yy < y; ++yy)
-      for (int x = BlockX; x < BlockX + LargeAdvance * cells; ++x)
+      for (int x = HudBlockX; x < HudBlockX + LargeAdvance * cells; ++x)
         missing += OverlayDrawn(x, yy) && !(shot.At(x, yy) == OverlayAt(x, yy));
     int unreadable = 0, wrong = 0;
     for (int k = 0; k < cells; ++k) {
-      const char read = ReadCell(shot, BlockX + LargeAdvance * k, y);
+      const char read = ReadCell(shot, HudBlockX + LargeAdvance * k, y);
       const char wanted = k < cells - 1 ? text[k] : ' ';
       unreadable += read == '?';
       wrong += read != '?' && read != wanted;
@@ -270,7 +279,7 @@ Test LineCheck(const Scene& scene, int y, std::string text) {
 // Share of the title picture's drawn pixels that the screen shows.
 double TitleShown(const Shot& shot) {
   ClearOverlay();
-  BlitPicture(TitleX, TitleY, IntroPictureSlot);
+  BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
   int drawn = 0, shown = 0;
   for (int y = 0; y < Height; ++y)
     for (int x = 0; x < Width; ++x)
@@ -310,7 +319,7 @@ bool Hidden(const Scene& scene, int x, int y) {
   static std::vector<bool> covered;
   if (covered.empty()) {
     ClearOverlay();
-    BlitPicture(TitleX, TitleY, IntroPictureSlot);
+    BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
     for (int k = 0; k < Width * Height; ++k) covered.push_back(OverlayDrawn(k % Width, k / Width));
   }
   return scene.title && covered[y * Width + x];
@@ -369,7 +378,7 @@ LeaderLook LookForLeader(const Shot& shot, const Scene& scene, int cellX, int ce
   // The picture: each square's colour at its projected centre. Standing squares
   // are turned against the spin and raised upright, as the game draws them.
   const Matrix standing = anchor * Rotate(scene.spin, 0, 0, -1) * Rotate(90, 1, 0, 0);
-  const SpritePicture picture = SpritePictureOf(LeaderSlot);
+  const SpritePicture picture = SpritePictureOf(LeaderSlot());
   for (int i = 1; i < picture.rows; ++i)  // row 0 is half sunk into the floor
     for (int j = 0; j < picture.n; ++j) {
       const uint8_t* p = picture.pixels + (i * picture.n + j) * 3;
@@ -407,11 +416,24 @@ Test LeaderCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
 
 // --- Command line. ---
 
+// A line of the HUD's text block by its index; -1 (after a message) for
+// anything else, so that a check cannot look where the game draws no line.
+int BlockLine(const std::string& index) {
+  const bool digits = !index.empty() && index.size() <= 2 &&
+                      index.find_first_not_of("0123456789") == std::string::npos;
+  if (digits && std::stoi(index) < HudBlockLines) return std::stoi(index);
+  std::fprintf(stderr, "window_driver: no HUD line \"%s\": the lines are 0 to %d\n", index.c_str(),
+               HudBlockLines - 1);
+  return -1;
+}
+
 bool ParseCheck(const Scene& scene, const std::string& word, Check& check) {
   check.name = word;
   int a = 0, b = 0;
-  if (word.rfind("line:", 0) == 0 && word.find('=') != std::string::npos) {
-    check.test = LineCheck(scene, std::atoi(word.c_str() + 5), word.substr(word.find('=') + 1));
+  if (const size_t equals = word.find('='); word.rfind("line:", 0) == 0 && equals != std::string::npos) {
+    const int line = BlockLine(word.substr(5, equals - 5));
+    if (line < 0) return false;
+    check.test = LineCheck(scene, line, word.substr(equals + 1));
   } else if (word == "floor") {
     check.test = FloorCheck();
   } else if (word == "title" || word == "no-title") {
@@ -438,17 +460,26 @@ struct Expectation {
   std::vector<Check> checks;
 };
 
+bool ReadView(const char* text, Scene& scene) {
+  char end = 0;
+  if (std::sscanf(text, "%d,%d%c", &scene.viewX, &scene.viewY, &end) == 2) return true;
+  std::fprintf(stderr, "window_driver: --view wants SX,SY, not \"%s\"\n", text);
+  return false;
+}
+
 bool ParseExpectation(int argc, char** argv, int first, Expectation& e) {
   std::vector<std::string> words;
+  bool viewRead = true;
   for (int k = first; k < argc; ++k) {
     const std::string word = argv[k];
     if (word == "--within" && k + 1 < argc) e.within = std::atof(argv[++k]);
     else if (word == "--each") e.each = true;
-    else if (word == "--view" && k + 1 < argc) std::sscanf(argv[++k], "%d,%d", &e.scene.viewX, &e.scene.viewY);
+    else if (word == "--view" && k + 1 < argc) viewRead = ReadView(argv[++k], e.scene);
     else if (word == "--spin" && k + 1 < argc) e.scene.spin = static_cast<float>(std::atof(argv[++k]));
     else if (word == "--size" && k + 1 < argc) e.scene.unitSize = std::strtof(argv[++k], nullptr);
     else words.push_back(word);
   }
+  if (!viewRead) return false;
   for (const std::string& word : words) e.scene.title |= word == "title";
   for (const std::string& word : words) {
     Check check;
@@ -542,10 +573,15 @@ void PrepareGameData() {
   AllocateOverlay();
   AllocateTextureSlots();
   LoadPicture(IntroPictureSlot);
-  LoadPicture(LeaderSlot);
+  LoadPicture(LeaderSlot());
 }
 
 }  // namespace
+
+int PrintNewGameView() {
+  std::printf("%d %d\n", NewGameViewX, NewGameViewY);
+  return 0;
+}
 
 int RunScreenCommand(Display* display, int argc, char** argv) {
   const std::string command = argv[1];
@@ -565,19 +601,22 @@ int RunScreenCommand(Display* display, int argc, char** argv) {
   const bool known = command == "expect" || command == "hold-until" ||
                      (command == "read-line" && argc == 3) || (command == "screenshot" && argc == 3);
   if (!known) return -1;
+  const int line = command == "read-line" ? BlockLine(argv[2]) : 0;
+  if (line < 0) return 2;
   PrepareGameData();
+  // Checks are read before the window is awaited: a bad one is told at once.
+  Expectation e;
+  const bool hold = command == "hold-until", checks = hold || command == "expect";
+  if (hold && argc < 4) return 2;
+  if (checks && !ParseExpectation(argc, argv, hold ? 3 : 2, e)) return 2;
   const Window window = WaitForWindow(display, "VALDORIK");
   if (!window) return 1;
   if (command == "read-line" || command == "screenshot") {
     Shot shot;
     if (!Grab(display, window, shot)) return 1;
     if (command == "screenshot") return WritePpm(shot, argv[2]) ? 0 : 1;
-    std::printf("%s\n", ReadLine(shot, std::atoi(argv[2])).c_str());
+    std::printf("%s\n", ReadLine(shot, HudLineY(line)).c_str());
     return 0;
   }
-  Expectation e;
-  const bool hold = command == "hold-until";
-  if (hold && argc < 4) return 2;
-  if (!ParseExpectation(argc, argv, hold ? 3 : 2, e)) return 2;
   return hold ? HoldUntil(display, window, argv[2], e) : Await(display, window, e);
 }

@@ -14,6 +14,9 @@ int Key(Display* display, const char* name, bool down);
 // XTest motion: the pointer goes there as if the mouse moved.
 int Move(Display* display, int x, int y);
 
+// Prints the view centre every game starts with, "X Y".
+int PrintNewGameView();
+
 // The commands that look at the window's pixels (screen_checks.cpp); -1 for
 // a command that is not one of them.
 int RunScreenCommand(Display* display, int argc, char** argv);

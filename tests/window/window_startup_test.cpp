@@ -17,7 +17,9 @@
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
+#include "render/projection.h"
 #include "loop/host.h"
+#include "world/new_game.h"
 #include "world/world.h"
 
 // Last: Xlib's macros (None, Bool, Status) would spoil the headers above.
@@ -74,9 +76,9 @@ TEST_F(GameWindow, ContextIsDoubleBufferedWithDepthAndLegacyDrawing) {
 TEST_F(GameWindow, ProjectionStartsAtFourThirdsAndFollowsTheClientSize) {
   GLfloat m[16];
   glGetFloatv(GL_PROJECTION_MATRIX, m);
-  EXPECT_NEAR(m[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-5);  // 45 degrees field of view
-  EXPECT_NEAR(ProjectionAspect(), 4.0 / 3.0, 1e-5);
-  EXPECT_NEAR(m[14], -2.0 * 100.0 * 0.1 / (100.0 - 0.1), 1e-5);  // near 0.1, far 100
+  EXPECT_NEAR(m[5], 1.0 / std::tan(FieldOfView / 2 * M_PI / 180.0), 1e-5);
+  EXPECT_NEAR(ProjectionAspect(), StartAspect, 1e-5);
+  EXPECT_NEAR(m[14], -2.0 * FarPlane * NearPlane / (FarPlane - NearPlane), 1e-5);
 
   ResizeScene(800, 0);  // a height of 0 is taken as 1
   GLint viewport[4];
@@ -113,7 +115,7 @@ TEST_F(GameWindow, StartUpLeavesTheFixedStateAndTheFirstGame) {
   EXPECT_NE(GamePathfinder, nullptr);
   EXPECT_NE(MapCells, nullptr);
   EXPECT_EQ(UnitTable[0].type, TypeLeader);  // the first game has begun
-  EXPECT_EQ(CameraZoom, -30.0f);
+  EXPECT_EQ(CameraZoom, NewGameZoom);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 }
 
