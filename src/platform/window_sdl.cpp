@@ -21,8 +21,6 @@ SDL_Window* GameWindow = nullptr;
 SDL_GLContext GameContext = nullptr;
 bool VideoStarted = false;  // stands where the window class was registered
 bool SwapSynced = false;
-bool PacePresentation = true;
-uint64_t NextPresentTick = 0;
 
 Uint32 SdlBoxFlags(BoxIcon icon) {
   switch (icon) {
@@ -103,13 +101,6 @@ int WindowRefreshRate() {
 void AskForSync() {
   SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
   CheckPresentPacing();
-}
-
-void WaitForPresentTick() {
-  const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t wait =
-      PresentWait(NextPresentTick, SDL_GetPerformanceCounter(), frequency / PacedFramesPerSecond);
-  if (wait > 0) GameSleep(static_cast<int>(wait * 1000 / frequency));
 }
 
 // SDL draws its X11 boxes with the X core fonts; without them (or any
@@ -202,13 +193,12 @@ void DestroyGameWindow() {
 
 void CheckPresentPacing() {
   if (!GameWindow) return;
-  PacePresentation = NeedsPresentPacing(SwapSynced, WindowRefreshRate());
-  NextPresentTick = 0;
+  SetPresentPacing(SwapSynced, WindowRefreshRate());
 }
 
 void PresentFrame() {
   if (!GameWindow) return;
-  if (PacePresentation) WaitForPresentTick();
+  if (const int ms = PresentSleepMs(SDL_GetPerformanceCounter(), SDL_GetPerformanceFrequency()); ms > 0) GameSleep(ms);
   SDL_GL_SwapWindow(GameWindow);
 }
 
