@@ -3,7 +3,8 @@
 # Wine prefix of the build folder: what a player sees, the exit status, and
 # replays that cross between the systems.
 #   wine_test.sh CASE EXE DRIVER GAME_FOLDER WINEPREFIX [SIM LINUX_GAME]
-# Cases: start_and_escape, without_pictures, no_display, replays_cross.
+# Cases: start_and_escape, without_pictures, pointer_leaves_window, no_display,
+# replays_cross.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
 export WINEPREFIX=$(realpath -m "$5")
@@ -88,6 +89,39 @@ case $case_name in
     see --within 5 no-title
     sleep 1
     game_alive || fail "the game ended without its pictures"
+    quit_with_escape 15
+    ;;
+  pointer_leaves_window)
+    # With the right button held the pointer leaves the window on every side:
+    # the game keeps the cell last pointed at inside and hears the release.
+    start_wine
+    "$driver" move 400 306
+    start_game_in "$game_folder" "$wine"
+    wait_for_window
+    see --within 20 title
+    left=200 top=150 x=240 y=200
+    "$driver" move $left $top
+    "$driver" press m
+    deadline=$((SECONDS + 10))
+    until [[ $("$driver" find VALDORIK) == "x=$left y=$top width=640 height=480 "* ]]; do
+      [ $SECONDS -ge $deadline ] && { "$driver" release m; fail "M did not bring the window to ($left, $top)"; }
+      sleep 0.1
+    done
+    "$driver" release m
+    read -r dx dy < <("$driver" mouse-cell $x $y) || fail "no cell for ($x, $y)"
+    pointed="line:340=map_ex=$((32 + dx)) map_ey=$((32 + dy))"
+    "$driver" move $((left + x)) $((top + y))
+    see --each title "$pointed"
+    "$driver" press Button3
+    for outside in "$((left - 100)) $((top + y))" "$((left + x)) $((top - 100))" \
+                   "$((left + 700)) $((top + y))" "$((left + x)) $((top + 520))"; do
+      "$driver" move $outside
+      sleep 0.3
+      see --within 0 --each title "$pointed"
+    done
+    "$driver" release Button3
+    game_alive || fail "the game ended with the pointer outside"
+    "$driver" move $((left + x)) $((top + y))  # keys go to the window under the pointer
     quit_with_escape 15
     ;;
   no_display)
