@@ -1,3 +1,5 @@
+// Window-side code shared by the SDL and the Win32 backends (the _gl suffix
+// keeps it out of the headless core, which has no window to open).
 #include "platform/game_entry.h"
 
 #include <cstdio>
