@@ -139,14 +139,8 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     return false;
   }
   if (Fullscreen && !FullscreenModeAvailable(width, height, bits)) {
-    if (AskYesNo("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
-                 "Use Windowed Mode Instead?",
-                 "Mirl GL")) {
-      Fullscreen = false;
-    } else {
-      ShowMessageBox("Program Will Now Close.", "ERROR", BoxIcon::Stop);
-      return false;
-    }
+    if (!GoOnWindowed()) return false;
+    Fullscreen = false;
   }
   // A borderless pop-up in either mode; shown only once the context is ready.
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;

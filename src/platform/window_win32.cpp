@@ -143,15 +143,11 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     return false;
   }
   if (Fullscreen && !SwitchToFullscreen(width, height, bits)) {
-    if (AskYesNo("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
-                 "Use Windowed Mode Instead?",
-                 "Mirl GL")) {
-      Fullscreen = false;
-    } else {
-      ShowMessageBox("Program Will Now Close.", "ERROR", BoxIcon::Stop);
+    if (!GoOnWindowed()) {
       UnregisterClassA(ClassName, Instance);
       return false;
     }
+    Fullscreen = false;
   }
   // A borderless pop-up in either mode.
   const DWORD style = WS_POPUP;
