@@ -54,8 +54,21 @@ void PointerMove(LPARAM lparam) {
   if (InsideClientArea(x, y)) Push({EventKind::PointerMove, x, y});
 }
 
+// Keys this window has said are down. Windows sends no key-up to a window
+// that lost the keyboard, so a key let go elsewhere would stay held in the
+// game (M dragging the window after the player switched away); on losing the
+// focus every key said down is let go, as the SDL backend does.
+bool KeySaidDown[256] = {};
+
 void Key(WPARAM code, EventKind kind) {
-  if (code <= 255) Push({kind, static_cast<int>(code)});
+  if (code > 255) return;
+  KeySaidDown[code] = kind == EventKind::KeyDown;
+  Push({kind, static_cast<int>(code)});
+}
+
+void ReleaseKeysSaidDown() {
+  for (int code = 0; code < 256; ++code)
+    if (KeySaidDown[code]) Key(code, EventKind::KeyUp);
 }
 
 bool ScreenSaverOrPowerDown(WPARAM command) {
@@ -100,6 +113,7 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
     case WM_CLOSE: Push({EventKind::Close}); return 0;
     case WM_KEYDOWN: Key(wparam, EventKind::KeyDown); return 0;
     case WM_KEYUP: Key(wparam, EventKind::KeyUp); return 0;
+    case WM_KILLFOCUS: ReleaseKeysSaidDown(); return 0;
     case WM_SIZE: Push({EventKind::Size, LOWORD(lparam), HIWORD(lparam)}); return 0;
     case WM_MOUSEMOVE: PointerMove(lparam); return 0;
     case WM_LBUTTONDOWN: Button(window, ButtonLeft, EventKind::ButtonDown, wparam); return 0;

@@ -4,7 +4,7 @@
 # game's rules use SSE arithmetic as on Linux (no x87 instruction, which
 # rounds through 80 bits, so replays would part ways), and the zip holds the
 # exe, every picture and sound the asset builder made, the README and the
-# replays note.
+# replays note. It also builds the window procedure's test program.
 #   windows_build_test.sh SOURCE_DIR LINUX_BUILD WIN_BUILD
 set -u
 root=$1 linux_build=$2 win_build=$3
@@ -12,6 +12,8 @@ fail() { echo "FAIL (windows build): $*" >&2; exit 1; }
 
 zip=$("$root/scripts/windows-zip.sh" "$linux_build" "$win_build") || fail "scripts/windows-zip.sh failed"
 [ -f "$zip" ] || fail "no zip at '$zip'"
+# For win32.wine_host_messages.
+cmake --build "$win_build" -j2 --target win32_host_test >/dev/null || fail "win32_host_test.exe did not build"
 
 # Windows' own DLLs only: no MinGW run-time (libstdc++, libgcc, winpthread) to ship.
 dlls=$(x86_64-w64-mingw32-objdump -p "$win_build/valdorik.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
