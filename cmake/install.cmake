@@ -4,7 +4,8 @@
 #   lib/valdorik/valdorik   the game, started by the launcher in its data folder
 #   share/valdorik/         pictures and sound, as the build writes them into build/game/
 #   share/applications/, share/icons/hicolor/, share/doc/valdorik/
-if(NOT TARGET valdorik)
+# The Windows game is packed by scripts/windows-zip.sh instead.
+if(NOT TARGET valdorik OR WIN32)
   return()
 endif()
 

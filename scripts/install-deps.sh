@@ -11,6 +11,7 @@ packages=(
   xfonts-base  # the X core fonts SDL draws its message boxes with
   clang libclang-rt-14-dev valgrind
   dpkg-dev file desktop-file-utils
+  g++-mingw-w64-x86-64 wine64 zip unzip  # the Windows build, its tests under Wine, its zip
 )
 
 # One query for all of them keeps a second ./play quick.

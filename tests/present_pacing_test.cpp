@@ -53,4 +53,19 @@ TEST(PresentPacing, AFarLatePassStartsANewGrid) {
   ExpectWaits("far behind", {{5000, 0}, {5100, 900}, {late, 0}, {late + 100, 900}, {late + 1000, 1000}});
 }
 
+// The window's pacing as the backends use it, on a microsecond counter.
+TEST(PresentPacing, TheWindowSleepsWholeMillisecondsOnlyWhenPaced) {
+  constexpr uint64_t Micro = 1000000;
+  SetPresentPacing(false, 144);  // a 144 Hz display without vsync
+  EXPECT_EQ(PresentSleepMs(5 * Micro, Micro), 0);
+  EXPECT_EQ(PresentSleepMs(5 * Micro + 1000, Micro), 15) << "16.67 ms after the first frame, less 1 ms, rounded down";
+  EXPECT_EQ(PresentSleepMs(5 * Micro + 40000, Micro), 0) << "ready after its tick at 33333 us";
+  SetPresentPacing(true, 60);  // synced at 60 Hz: the swap paces itself
+  EXPECT_EQ(PresentSleepMs(6 * Micro, Micro), 0);
+  EXPECT_EQ(PresentSleepMs(6 * Micro, Micro), 0);
+  SetPresentPacing(true, 0);  // synced, rate unknown: paced, on a new grid
+  EXPECT_EQ(PresentSleepMs(7 * Micro, Micro), 0);
+  EXPECT_EQ(PresentSleepMs(7 * Micro, Micro), 16);
+}
+
 }  // namespace

@@ -10,3 +10,21 @@ uint64_t PresentWait(uint64_t& next_tick, uint64_t now, uint64_t period) {
   next_tick += period;
   return wait;
 }
+
+namespace {
+
+bool Paced = true;
+uint64_t NextTick = 0;
+
+}  // namespace
+
+void SetPresentPacing(bool vsync_on, int refresh_hz) {
+  Paced = NeedsPresentPacing(vsync_on, refresh_hz);
+  NextTick = 0;
+}
+
+int PresentSleepMs(uint64_t now, uint64_t ticks_per_second) {
+  if (!Paced) return 0;
+  const uint64_t wait = PresentWait(NextTick, now, ticks_per_second / PacedFramesPerSecond);
+  return static_cast<int>(wait * 1000 / ticks_per_second);
+}

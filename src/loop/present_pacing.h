@@ -22,3 +22,10 @@ constexpr int MaxFramesMadeUp = 3;
 // The ticks to wait before presenting at `now`; moves `next_tick` (0 before
 // the first frame) on by one period.
 uint64_t PresentWait(uint64_t& next_tick, uint64_t now, uint64_t period);
+
+// The window's pacing, kept here for every window backend: set again when the
+// window is made or moves to another display; the grid starts anew.
+void SetPresentPacing(bool vsync_on, int refresh_hz);
+// Milliseconds to sleep before presenting at `now` (the backend's counter,
+// `ticks_per_second`); always 0 for a window that needs no pacing.
+int PresentSleepMs(uint64_t now, uint64_t ticks_per_second);

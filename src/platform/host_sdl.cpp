@@ -12,7 +12,6 @@
 #include "platform/sound.h"
 #include "platform/virtual_keys.h"
 #include "platform/window.h"
-#include "render/frame.h"
 
 namespace {
 
@@ -89,22 +88,17 @@ bool PollSdlEvent(HostEvent& event) {
 }
 
 GameHost SdlHost() {
-  return {.poll_event = PollSdlEvent,
-          .key_held_now = SdlKeyHeldNow,
-          .clock_seconds = CalendarSeconds,
-          .sleep_ms = SdlSleep,
-          .present = PresentFrame,
-          .post_quit = PostQuit,
-          .move_window_to_pointer = MoveGameWindowToPointer,
-          .play_sound_async = PlaySdlSound,
-          .load_pictures = LoadPicturesAndFloors,
-          .set_fixed_render_state = SetFixedGlState,
-          .resize_scene = ResizeScene,
-          .begin_scene = BeginSceneStretch,
-          .draw_terrain = TerrainStretch,
-          .draw_units = UnitStretch,
-          .draw_cursor_mark = CursorMarkStretch,
-          .draw_overlay = OverlayStretch};
+  GameHost host{};
+  UseGlDrawing(host);
+  host.poll_event = PollSdlEvent;
+  host.key_held_now = SdlKeyHeldNow;
+  host.clock_seconds = CalendarSeconds;
+  host.sleep_ms = SdlSleep;
+  host.present = PresentFrame;
+  host.post_quit = PostQuit;
+  host.move_window_to_pointer = MoveGameWindowToPointer;
+  host.play_sound_async = PlaySdlSound;
+  return host;
 }
 
 GameHost SdlHostWithFixedClock(uint32_t seed) {

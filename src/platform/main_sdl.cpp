@@ -1,24 +1,9 @@
-// The game: one window, one loop. Every game is recorded (see --help).
+// The game on SDL: one window, one loop. Every game is recorded (see --help).
 #include <SDL.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <string>
-
-#include "loop/host.h"
-#include "loop/input.h"
-#include "loop/main_loop.h"
-#include "loop/startup.h"
+#include "platform/game_entry.h"
 #include "platform/host_sdl.h"
 #include "platform/sound.h"
-#include "platform/window.h"
-#include "replay/game_options.h"
-#include "replay/playback.h"
-#include "replay/recording.h"
-#include "replay/replay_file.h"
-#include "replay/state_dump.h"
-#include "replay/version.h"
 
 namespace {
 
@@ -27,78 +12,6 @@ void ShutDownSdl() {
   SDL_Quit();
 }
 
-// A game that cannot be recorded is still played; the player is told once.
-void RecordGame(std::string path) {
-  std::string error;
-  if (path.empty()) {
-    const std::string folder = ReplayFolder();
-    if (folder.empty()) error = "no folder for replays (neither XDG_DATA_HOME nor HOME is set)";
-    if (!folder.empty()) path = NewReplayPath(folder, std::time(nullptr), KeptReplays, error);
-  }
-  if (!path.empty() && StartRecording(path, error)) return;
-  std::fprintf(stderr, "VALDORIK: this game is not recorded: %s\n", error.c_str());
-}
-
-void WriteFinalDump(const std::string& path) {
-  std::string line;
-  AppendStateDump(IdlePasses, line);
-  FILE* file = std::fopen(path.c_str(), "wb");
-  const bool written = file && std::fwrite(line.data(), 1, line.size(), file) == line.size();
-  if (file && std::fclose(file) != 0) file = nullptr;
-  if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
-}
-
-int PlayGame(const GameOptions& options) {
-  Replay replay;
-  std::string error;
-  if (!options.replay.empty()) {
-    if (!ReadReplayFile(options.replay, replay, error)) {
-      std::fprintf(stderr, "valdorik: %s\n", error.c_str());
-      return 2;
-    }
-    if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
-  }
-  Fullscreen = false;
-  Host = SdlHost();
-  if (options.replay.empty())
-    RecordGame(options.record);
-  else
-    StartPlayback(replay, options.replay, SdlHost());
-  // A start that fails has already told why; it is a failure for the caller too.
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, Fullscreen)) {
-    StopRecording();
-    ReleaseGame();
-    ShutDownSdl();
-    return 1;
-  }
-  const int status = MainLoop();
-  StopRecording();
-  if (!PlaybackProblem().empty())
-    std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
-  if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
-  DestroyGameWindow();
-  ReleaseGame();
-  ShutDownSdl();
-  return status;
-}
-
 }  // namespace
 
-int main(int argc, char** argv) {
-  GameOptions options;
-  std::string error;
-  const char* start_dir = std::getenv("VALDORIK_START_DIR");
-  if (!ParseGameOptions(argc, argv, start_dir ? start_dir : "", options, error)) {
-    std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(GameUsage, stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::printf("valdorik %s\n", GameVersion());
-    return 0;
-  }
-  return PlayGame(options);
-}
+int main(int argc, char** argv) { return GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl}); }

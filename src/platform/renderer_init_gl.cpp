@@ -6,6 +6,7 @@
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
 #include "platform/window.h"
+#include "render/frame.h"
 
 // Names 2 to 31 are generated and never given an image.
 unsigned int GlTextureNames[GlTextureCount] = {};
@@ -66,4 +67,15 @@ void LoadPicturesAndFloors() {
   LoadPictures(0, FloorPictureCount);
   UploadFloorTextures();
   LoadPictures(FloorPictureCount, PictureAssetCount);
+}
+
+void UseGlDrawing(GameHost& host) {
+  host.load_pictures = LoadPicturesAndFloors;
+  host.set_fixed_render_state = SetFixedGlState;
+  host.resize_scene = ResizeScene;
+  host.begin_scene = BeginSceneStretch;
+  host.draw_terrain = TerrainStretch;
+  host.draw_units = UnitStretch;
+  host.draw_cursor_mark = CursorMarkStretch;
+  host.draw_overlay = OverlayStretch;
 }

@@ -27,3 +27,7 @@ void HideSystemPointer();
 enum class BoxIcon { Exclamation, Stop, Information };
 void ShowMessageBox(const char* text, const char* caption, BoxIcon icon);
 bool AskYesNo(const char* text, const char* caption);  // true for Yes
+
+// The display refused the fullscreen mode: the player is asked whether to go
+// on in a window. True for Yes; No is told that the program closes.
+bool GoOnWindowed();

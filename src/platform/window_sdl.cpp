@@ -21,8 +21,6 @@ SDL_Window* GameWindow = nullptr;
 SDL_GLContext GameContext = nullptr;
 bool VideoStarted = false;  // stands where the window class was registered
 bool SwapSynced = false;
-bool PacePresentation = true;
-uint64_t NextPresentTick = 0;
 
 Uint32 SdlBoxFlags(BoxIcon icon) {
   switch (icon) {
@@ -105,13 +103,6 @@ void AskForSync() {
   CheckPresentPacing();
 }
 
-void WaitForPresentTick() {
-  const uint64_t frequency = SDL_GetPerformanceFrequency();
-  const uint64_t wait =
-      PresentWait(NextPresentTick, SDL_GetPerformanceCounter(), frequency / PacedFramesPerSecond);
-  if (wait > 0) GameSleep(static_cast<int>(wait * 1000 / frequency));
-}
-
 // SDL draws its X11 boxes with the X core fonts; without them (or any
 // display) the box fails at once, and whoever waits for it should hear why.
 bool BoxShown(int sdl_status) {
@@ -148,14 +139,8 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     return false;
   }
   if (Fullscreen && !FullscreenModeAvailable(width, height, bits)) {
-    if (AskYesNo("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
-                 "Use Windowed Mode Instead?",
-                 "Mirl GL")) {
-      Fullscreen = false;
-    } else {
-      ShowMessageBox("Program Will Now Close.", "ERROR", BoxIcon::Stop);
-      return false;
-    }
+    if (!GoOnWindowed()) return false;
+    Fullscreen = false;
   }
   // A borderless pop-up in either mode; shown only once the context is ready.
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
@@ -202,13 +187,12 @@ void DestroyGameWindow() {
 
 void CheckPresentPacing() {
   if (!GameWindow) return;
-  PacePresentation = NeedsPresentPacing(SwapSynced, WindowRefreshRate());
-  NextPresentTick = 0;
+  SetPresentPacing(SwapSynced, WindowRefreshRate());
 }
 
 void PresentFrame() {
   if (!GameWindow) return;
-  if (PacePresentation) WaitForPresentTick();
+  if (const int ms = PresentSleepMs(SDL_GetPerformanceCounter(), SDL_GetPerformanceFrequency()); ms > 0) GameSleep(ms);
   SDL_GL_SwapWindow(GameWindow);
 }
 

@@ -9,12 +9,39 @@
 
 namespace fs = std::filesystem;
 
+// Where each system keeps a user's data, and its local-time call.
+#ifdef _WIN32
+#define REPLAY_FOLDER_TEXT "%APPDATA%\\valdorik\\replays"
+const char* const NoReplayFolder = "no folder for replays (APPDATA is not set)";
+
+std::string ReplayFolder() {
+  const char* data = std::getenv("APPDATA");
+  if (data && data[0] != '\0') return (fs::path(data) / "valdorik" / "replays").string();
+  return "";
+}
+
+static void LocalTime(const std::time_t& when, std::tm& local) { localtime_s(&local, &when); }
+#else
+#define REPLAY_FOLDER_TEXT "$XDG_DATA_HOME/valdorik/replays"
+const char* const NoReplayFolder = "no folder for replays (neither XDG_DATA_HOME nor HOME is set)";
+
+std::string ReplayFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return (fs::path(data) / "valdorik" / "replays").string();
+  const char* home = std::getenv("HOME");
+  if (home && home[0] != '\0') return (fs::path(home) / ".local" / "share" / "valdorik" / "replays").string();
+  return "";
+}
+
+static void LocalTime(const std::time_t& when, std::tm& local) { localtime_r(&when, &local); }
+#endif
+
 const char* const GameUsage =
     "usage: valdorik [--replay FILE | --record FILE] [--dump-final FILE]\n"
     "       valdorik --help | --version\n"
     "  --replay FILE      play a recorded game back in the window; Escape ends it\n"
     "  --record FILE      record this game into FILE (by default every game is recorded\n"
-    "                     into $XDG_DATA_HOME/valdorik/replays, the newest 50 kept)\n"
+    "                     into " REPLAY_FOLDER_TEXT ", the newest 50 kept)\n"
     "  --dump-final FILE  at exit, write the final state as one line in valdorik-sim's dump format\n";
 
 namespace {
@@ -79,14 +106,6 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
   return true;
 }
 
-std::string ReplayFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && data[0] == '/') return (fs::path(data) / "valdorik" / "replays").string();
-  const char* home = std::getenv("HOME");
-  if (home && home[0] != '\0') return (fs::path(home) / ".local" / "share" / "valdorik" / "replays").string();
-  return "";
-}
-
 std::string NewReplayPath(const std::string& folder, long long seconds, int keep, std::string& error) {
   std::error_code failure;
   fs::create_directories(folder, failure);
@@ -96,7 +115,7 @@ std::string NewReplayPath(const std::string& folder, long long seconds, int keep
   }
   const std::time_t when = static_cast<std::time_t>(seconds);
   std::tm local{};
-  localtime_r(&when, &local);
+  LocalTime(when, local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
   // Games started in the same second get _02, _03, ...: names still sort in start order.

@@ -21,8 +21,10 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
                       std::string& error);
 
 // $XDG_DATA_HOME/valdorik/replays, or ~/.local/share/valdorik/replays;
-// empty when neither variable says where home is.
+// on Windows %APPDATA%\valdorik\replays. Empty when no variable says
+// where, and NoReplayFolder tells the player so.
 std::string ReplayFolder();
+extern const char* const NoReplayFolder;
 
 // A new file name in `folder` for a game started at `seconds` (local time),
 // made and named so that names sort by start time; the oldest files beyond

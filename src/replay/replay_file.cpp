@@ -16,6 +16,13 @@ namespace {
 // half a megabyte), and it bounds what a stray file can make us hold.
 constexpr size_t MaxReplayFileBytes = size_t(16) << 20;
 
+// Bytes as they are: Windows would otherwise turn every 0x0A into 0x0D 0x0A.
+#ifdef _WIN32
+constexpr int ReplayOpenFlags = O_WRONLY | O_CREAT | O_TRUNC | O_BINARY;
+#else
+constexpr int ReplayOpenFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+#endif
+
 // Moves are coded from the last recorded pointer position; both sides start here.
 struct Pointer {
   int x = 0;
@@ -302,7 +309,7 @@ bool OpenReplayFile(const std::string& path, const std::string& game_version, st
     return Refuse(error, path,
                   "the game version must be printable text of at most " + std::to_string(MaxGameVersionLength) +
                       " characters");
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = ::open(path.c_str(), ReplayOpenFlags, 0644);
   if (fd < 0) return Refuse(error, path, std::string("cannot create the replay file: ") + std::strerror(errno));
   writer = Writer{};
   writer.fd = fd;

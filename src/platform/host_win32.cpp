@@ -1,0 +1,141 @@
+// The game's host on Win32: the window's messages in the game's terms, the
+// keyboard at this instant (GetAsyncKeyState), the calendar clock, Sleep,
+// the window, the start sound and the GL drawing stretches.
+//
+// Limits: one window, one thread. A message whose translation finds the
+// event queue full is dropped; the queue holds far more than the messages
+// one dispatch or one window call sends.
+#include "platform/host_win32.h"
+
+#include <windowsx.h>
+
+#include <ctime>
+
+#include "loop/input.h"
+#include "platform/renderer_init.h"
+#include "platform/window.h"
+
+namespace {
+
+// Events translated by the window procedure, waiting for poll_event.
+constexpr int QueueSize = 256;
+HostEvent Queue[QueueSize];
+int QueueHead = 0;
+int QueueCount = 0;
+
+void Push(const HostEvent& event) {
+  if (QueueCount == QueueSize) return;
+  Queue[(QueueHead + QueueCount) % QueueSize] = event;
+  ++QueueCount;
+}
+
+bool Pop(HostEvent& event) {
+  if (QueueCount == 0) return false;
+  event = Queue[QueueHead];
+  QueueHead = (QueueHead + 1) % QueueSize;
+  --QueueCount;
+  return true;
+}
+
+constexpr WPARAM AnyButton = MK_LBUTTON | MK_MBUTTON | MK_RBUTTON;
+
+// Capture keeps the pointer's messages coming while a button is held outside
+// the window, so that the release arrives.
+void Button(HWND window, int button, EventKind kind, WPARAM held) {
+  if (kind == EventKind::ButtonDown) SetCapture(window);
+  if (kind == EventKind::ButtonUp && (held & AnyButton) == 0) ReleaseCapture();
+  Push({kind, button});
+}
+
+// Under capture the coordinates go negative or past the client area; the game
+// takes positions only from inside it.
+void PointerMove(LPARAM lparam) {
+  const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
+  if (InsideClientArea(x, y)) Push({EventKind::PointerMove, x, y});
+}
+
+// Keys this window has said are down. Windows sends no key-up to a window
+// that lost the keyboard, so a key let go elsewhere would stay held in the
+// game (M dragging the window after the player switched away); on losing the
+// focus every key said down is let go, as the SDL backend does.
+bool KeySaidDown[256] = {};
+
+void Key(WPARAM code, EventKind kind) {
+  if (code > 255) return;
+  KeySaidDown[code] = kind == EventKind::KeyDown;
+  Push({kind, static_cast<int>(code)});
+}
+
+void ReleaseKeysSaidDown() {
+  for (int code = 0; code < 256; ++code)
+    if (KeySaidDown[code]) Key(code, EventKind::KeyUp);
+}
+
+bool ScreenSaverOrPowerDown(WPARAM command) {
+  const WPARAM which = command & 0xFFF0;  // the low four bits are the system's own
+  return which == SC_SCREENSAVE || which == SC_MONITORPOWER;
+}
+
+bool PollWin32Event(HostEvent& event) {
+  MSG message;
+  while (QueueCount == 0 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      event = {EventKind::Quit};
+      return true;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return Pop(event);
+}
+
+int Win32KeyHeldNow(int key) {
+  if (key < 0 || key > 255) return 0;
+  return (GetAsyncKeyState(key) & 0x8000) ? 1 : 0;
+}
+
+uint32_t CalendarSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
+
+void Win32Sleep(int milliseconds) {
+  if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
+void PostQuit() { PostQuitMessage(0); }
+
+}  // namespace
+
+LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ACTIVATE: Push({EventKind::Activate, HIWORD(wparam) == 0 ? 1 : 0}); return 0;
+    case WM_SYSCOMMAND:
+      if (ScreenSaverOrPowerDown(wparam)) return 0;
+      break;
+    case WM_CLOSE: Push({EventKind::Close}); return 0;
+    case WM_KEYDOWN: Key(wparam, EventKind::KeyDown); return 0;
+    case WM_KEYUP: Key(wparam, EventKind::KeyUp); return 0;
+    case WM_KILLFOCUS: ReleaseKeysSaidDown(); return 0;
+    case WM_SIZE: Push({EventKind::Size, LOWORD(lparam), HIWORD(lparam)}); return 0;
+    case WM_MOUSEMOVE: PointerMove(lparam); return 0;
+    case WM_LBUTTONDOWN: Button(window, ButtonLeft, EventKind::ButtonDown, wparam); return 0;
+    case WM_LBUTTONUP: Button(window, ButtonLeft, EventKind::ButtonUp, wparam); return 0;
+    case WM_MBUTTONDOWN: Button(window, ButtonMiddle, EventKind::ButtonDown, wparam); return 0;
+    case WM_MBUTTONUP: Button(window, ButtonMiddle, EventKind::ButtonUp, wparam); return 0;
+    case WM_RBUTTONDOWN: Button(window, ButtonRight, EventKind::ButtonDown, wparam); return 0;
+    case WM_RBUTTONUP: Button(window, ButtonRight, EventKind::ButtonUp, wparam); return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+GameHost Win32Host() {
+  GameHost host{};
+  UseGlDrawing(host);
+  host.poll_event = PollWin32Event;
+  host.key_held_now = Win32KeyHeldNow;
+  host.clock_seconds = CalendarSeconds;
+  host.sleep_ms = Win32Sleep;
+  host.present = PresentFrame;
+  host.post_quit = PostQuit;
+  host.move_window_to_pointer = MoveGameWindowToPointer;
+  host.play_sound_async = PlayWin32Sound;
+  return host;
+}

@@ -1,0 +1,17 @@
+// The game's host on Win32 and WGL.
+#pragma once
+
+#include <windows.h>
+
+#include "loop/host.h"
+
+GameHost Win32Host();
+
+// The window procedure of the class "OpenGL". It changes no game state: it
+// turns the window's messages into HostEvents, queued for the host's
+// poll_event, which hands them to the game's own WindowProc in the loop.
+LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// The start sound through PlaySound; StopWin32Sound cuts off one still playing.
+void PlayWin32Sound(const char* path);
+void StopWin32Sound();

@@ -1,0 +1,218 @@
+// The game's only window and its OpenGL context on Win32 and WGL: the class
+// "OpenGL", a borderless pop-up, the pixel format, the context, the
+// fullscreen switch with its Yes/No question, paced presentation and the
+// ordered teardown. Every failure is told in a modal message box (and on
+// stderr).
+//
+// Limits: one window on one thread; the desktop mode is asked for only in
+// fullscreen, which the entry point never requests. Vsync comes from
+// WGL_EXT_swap_control where the driver has it.
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "loop/host.h"
+#include "loop/present_pacing.h"
+#include "loop/startup.h"
+#include "platform/host_win32.h"
+#include "platform/window.h"
+#include "render/projection.h"
+
+bool Fullscreen = false;
+
+namespace {
+
+constexpr const char* ClassName = "OpenGL";
+
+HINSTANCE Instance = nullptr;
+HWND GameWindow = nullptr;
+HDC DeviceContext = nullptr;
+HGLRC RenderContext = nullptr;
+bool SwapSynced = false;
+
+UINT BoxStyle(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Exclamation: return MB_ICONEXCLAMATION;
+    case BoxIcon::Stop: return MB_ICONSTOP;
+    case BoxIcon::Information: return MB_ICONINFORMATION;
+  }
+  return MB_ICONEXCLAMATION;
+}
+
+bool RegisterGameClass() {
+  WNDCLASSA game_class = {};
+  game_class.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  game_class.lpfnWndProc = GameWindowMessage;
+  game_class.hInstance = Instance;
+  game_class.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32517));    // IDI_WINLOGO
+  game_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515));  // IDC_CROSS
+  game_class.lpszClassName = ClassName;
+  return RegisterClassA(&game_class) != 0;
+}
+
+// The desktop switched to width x height at `bits`; false when refused.
+bool SwitchToFullscreen(int width, int height, int bits) {
+  DEVMODEA mode = {};
+  static_assert(sizeof mode == 156);
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = width;
+  mode.dmPelsHeight = height;
+  mode.dmBitsPerPel = bits;
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+// RGBA, double-buffered, `bits` of colour and a 16-bit depth buffer; every
+// other field 0.
+PIXELFORMATDESCRIPTOR PixelFormatRequest(int bits) {
+  PIXELFORMATDESCRIPTOR request = {};
+  static_assert(sizeof request == 40);
+  request.nSize = sizeof request;
+  request.nVersion = 1;
+  request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  request.iPixelType = PFD_TYPE_RGBA;
+  request.cColorBits = static_cast<BYTE>(bits);
+  request.cDepthBits = 16;
+  request.iLayerType = PFD_MAIN_PLANE;
+  return request;
+}
+
+bool FailCreation(const char* text) {
+  DestroyGameWindow();
+  ShowMessageBox(text, "ERROR", BoxIcon::Exclamation);
+  return false;
+}
+
+// The refresh rate of the window's display; 0 when unknown (Windows says 0
+// or 1 for "the hardware's default").
+int WindowRefreshRate() {
+  const int rate = GetDeviceCaps(DeviceContext, VREFRESH);
+  return rate > 1 ? rate : 0;
+}
+
+// Vsync where the driver offers it, so frames do not tear.
+void AskForSync() {
+  using SetInterval = BOOL(WINAPI*)(int);
+  using GetInterval = int(WINAPI*)();
+  const auto set = reinterpret_cast<SetInterval>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+  const auto get = reinterpret_cast<GetInterval>(reinterpret_cast<void*>(wglGetProcAddress("wglGetSwapIntervalEXT")));
+  SwapSynced = set && get && set(1) && get() == 1;
+  CheckPresentPacing();
+}
+
+void SleepUntilPresentTick() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  const int ms = PresentSleepMs(static_cast<uint64_t>(now.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
+  if (ms > 0) GameSleep(ms);
+}
+
+// Step 2 of the teardown: no context current, then none at all.
+void ReleaseRenderContext() {
+  if (!RenderContext) return;
+  if (!wglMakeCurrent(nullptr, nullptr))
+    ShowMessageBox("Release Of DC And RC Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
+  if (!wglDeleteContext(RenderContext))
+    ShowMessageBox("Release Rendering Context Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
+  RenderContext = nullptr;
+}
+
+}  // namespace
+
+void ShowMessageBox(const char* text, const char* caption, BoxIcon icon) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  MessageBoxA(nullptr, text, caption, MB_OK | BoxStyle(icon));
+}
+
+bool AskYesNo(const char* text, const char* caption) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  const bool yes = MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  std::fprintf(stderr, "%s: answered %s\n", caption, yes ? "Yes" : "No");
+  return yes;
+}
+
+bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen) {
+  RECT client = {0, 0, width, height};
+  Fullscreen = fullscreen;
+  Instance = GetModuleHandleA(nullptr);
+  if (!RegisterGameClass()) {
+    ShowMessageBox("Failed To Register The Window Class.", "ERROR", BoxIcon::Exclamation);
+    return false;
+  }
+  if (Fullscreen && !SwitchToFullscreen(width, height, bits)) {
+    if (!GoOnWindowed()) {
+      UnregisterClassA(ClassName, Instance);
+      return false;
+    }
+    Fullscreen = false;
+  }
+  // A borderless pop-up in either mode.
+  const DWORD style = WS_POPUP;
+  DWORD extended = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+  if (Fullscreen) {
+    extended = WS_EX_APPWINDOW;
+    HideSystemPointer();
+  }
+  AdjustWindowRectEx(&client, style, FALSE, extended);
+  GameWindow = CreateWindowExA(extended, ClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                               client.right - client.left, client.bottom - client.top, nullptr, nullptr,
+                               Instance, nullptr);
+  if (!GameWindow) return FailCreation("Window Creation Error.");
+  const PIXELFORMATDESCRIPTOR request = PixelFormatRequest(bits);
+  DeviceContext = GetDC(GameWindow);
+  if (!DeviceContext) return FailCreation("Can't Create A GL Device Context.");
+  const int format = ChoosePixelFormat(DeviceContext, &request);
+  if (format == 0) return FailCreation("Can't Find A Suitable PixelFormat.");
+  if (!SetPixelFormat(DeviceContext, format, &request)) return FailCreation("Can't Set The PixelFormat.");
+  RenderContext = wglCreateContext(DeviceContext);
+  if (!RenderContext) return FailCreation("Can't Create A GL Rendering Context.");
+  if (!wglMakeCurrent(DeviceContext, RenderContext)) return FailCreation("Can't Activate The GL Rendering Context.");
+  AskForSync();
+  ShowWindow(GameWindow, SW_SHOW);
+  SetForegroundWindow(GameWindow);
+  SetFocus(GameWindow);
+  SetInitialProjection(width, height);
+  if (!InitRenderer()) return FailCreation("Initialization Failed.");
+  return true;
+}
+
+// Safe on a partly built state: each step skips what does not exist.
+void DestroyGameWindow() {
+  if (Fullscreen) {
+    ChangeDisplaySettingsA(nullptr, 0);  // back to the desktop mode
+    ShowCursor(TRUE);
+  }
+  ReleaseRenderContext();
+  if (DeviceContext && !ReleaseDC(GameWindow, DeviceContext))
+    ShowMessageBox("Release Device Context Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
+  DeviceContext = nullptr;
+  if (GameWindow && !DestroyWindow(GameWindow))
+    ShowMessageBox("Could Not Release hWnd.", "SHUTDOWN ERROR", BoxIcon::Information);
+  GameWindow = nullptr;
+  if (Instance && !UnregisterClassA(ClassName, Instance))
+    ShowMessageBox("Could Not Unregister Class.", "SHUTDOWN ERROR", BoxIcon::Information);
+  Instance = nullptr;
+}
+
+void CheckPresentPacing() {
+  if (!GameWindow) return;
+  SetPresentPacing(SwapSynced, WindowRefreshRate());
+}
+
+void PresentFrame() {
+  if (!DeviceContext) return;
+  SleepUntilPresentTick();
+  SwapBuffers(DeviceContext);
+}
+
+void MoveGameWindowToPointer() {
+  if (!GameWindow) return;
+  POINT pointer = {};
+  GetCursorPos(&pointer);
+  MoveWindow(GameWindow, pointer.x, pointer.y, 640, 480, TRUE);
+}
+
+void HideSystemPointer() { ShowCursor(FALSE); }

@@ -1,0 +1,138 @@
+// The Win32 window procedure's message table, through the host the loop
+// polls: each message sent to a window of the game's procedure gives these
+// HostEvents (or none) and this result, and capture follows the buttons.
+// Runs under Wine (tests/win32/wine_test.sh host_messages); prints one line
+// per failure and "N passed, N failed".
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "loop/input.h"
+#include "platform/host_win32.h"
+
+namespace {
+
+int Passed = 0, Failed = 0;
+HWND Window = nullptr;
+GameHost Host32;
+
+void Check(bool ok, const std::string& what) {
+  if (ok) {
+    ++Passed;
+    return;
+  }
+  ++Failed;
+  std::printf("FAIL: %s\n", what.c_str());
+}
+
+std::string Describe(const std::vector<HostEvent>& events) {
+  std::string text;
+  for (const HostEvent& e : events)
+    text += "(" + std::to_string(static_cast<int>(e.kind)) + " " + std::to_string(e.a) + " " + std::to_string(e.b) + ")";
+  return text.empty() ? "none" : text;
+}
+
+std::vector<HostEvent> Drain() {
+  std::vector<HostEvent> events;
+  HostEvent event{};
+  while (events.size() < 64 && Host32.poll_event(event)) events.push_back(event);
+  return events;
+}
+
+LPARAM Point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+struct MessageCase {
+  const char* what;
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam;
+  std::vector<HostEvent> events;
+};
+
+const MessageCase Cases[] = {
+    {"Escape down", WM_KEYDOWN, VK_ESCAPE, 0, {{EventKind::KeyDown, KeyEscape}}},
+    {"M up", WM_KEYUP, 'M', 0, {{EventKind::KeyUp, KeyM}}},
+    {"Shift down keeps the shared code", WM_KEYDOWN, VK_SHIFT, 0, {{EventKind::KeyDown, KeyShift}}},
+    {"a key code past the table", WM_KEYDOWN, 0x100, 0, {}},
+    {"pointer at the far corner", WM_MOUSEMOVE, 0, Point(639, 479), {{EventKind::PointerMove, 639, 479}}},
+    {"pointer left of the window", WM_MOUSEMOVE, MK_LBUTTON, Point(-5, 10), {}},
+    {"pointer above the window", WM_MOUSEMOVE, MK_LBUTTON, Point(10, -1), {}},
+    {"pointer right of the window", WM_MOUSEMOVE, MK_LBUTTON, Point(640, 10), {}},
+    {"pointer below the window", WM_MOUSEMOVE, MK_LBUTTON, Point(10, 480), {}},
+    {"left button down", WM_LBUTTONDOWN, MK_LBUTTON, 0, {{EventKind::ButtonDown, ButtonLeft}}},
+    {"middle button down", WM_MBUTTONDOWN, MK_MBUTTON, 0, {{EventKind::ButtonDown, ButtonMiddle}}},
+    {"right button up", WM_RBUTTONUP, 0, 0, {{EventKind::ButtonUp, ButtonRight}}},
+    {"activated", WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0, {{EventKind::Activate, 1}}},
+    {"focus lost, not minimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0, {{EventKind::Activate, 1}}},
+    {"minimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0, {{EventKind::Activate, 0}}},
+    {"resized", WM_SIZE, SIZE_RESTORED, Point(800, 600), {{EventKind::Size, 800, 600}}},
+    {"close asked", WM_CLOSE, 0, 0, {{EventKind::Close}}},
+    {"A down", WM_KEYDOWN, 'A', 0, {{EventKind::KeyDown, 'A'}}},
+    {"A up", WM_KEYUP, 'A', 0, {{EventKind::KeyUp, 'A'}}},
+    // Escape and Shift were left down above: the focus going lets them go.
+    {"focus lost", WM_KILLFOCUS, 0, 0, {{EventKind::KeyUp, KeyShift}, {EventKind::KeyUp, KeyEscape}}},
+    {"focus lost again", WM_KILLFOCUS, 0, 0, {}},
+};
+
+void CheckMessageTable() {
+  for (const MessageCase& c : Cases) {
+    const LRESULT result = SendMessageA(Window, c.message, c.wparam, c.lparam);
+    const std::vector<HostEvent> events = Drain();
+    Check(result == 0, std::string(c.what) + ": result " + std::to_string(result));
+    Check(events == c.events, std::string(c.what) + ": events " + Describe(events) + ", wanted " + Describe(c.events));
+  }
+  Check(IsWindow(Window), "the window outlives its close request");
+}
+
+// Held buttons keep the capture; the last one let go releases it.
+void CheckCapture() {
+  SendMessageA(Window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  Check(GetCapture() == Window, "a button down captures the pointer");
+  SendMessageA(Window, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
+  SendMessageA(Window, WM_LBUTTONUP, MK_RBUTTON, 0);
+  Check(GetCapture() == Window, "the capture stays while the right button is held");
+  SendMessageA(Window, WM_RBUTTONUP, 0, 0);
+  Check(GetCapture() == nullptr, "the last button up releases the capture");
+  Drain();
+}
+
+// Posted messages come through PeekMessage and dispatch in order; the quit
+// message ends the queue and carries no event of the window's.
+void CheckQueueOrder() {
+  PostMessageA(Window, WM_KEYDOWN, 'A', 0);
+  PostMessageA(Window, WM_MOUSEMOVE, 0, Point(3, 4));
+  PostQuitMessage(0);
+  const std::vector<HostEvent> wanted = {{EventKind::KeyDown, 'A'}, {EventKind::PointerMove, 3, 4}, {EventKind::Quit}};
+  const std::vector<HostEvent> events = Drain();
+  Check(events == wanted, "posted keys, moves and quit: " + Describe(events) + ", wanted " + Describe(wanted));
+}
+
+bool CreateTestWindow() {
+  WNDCLASSA window_class = {};
+  window_class.lpfnWndProc = GameWindowMessage;
+  window_class.hInstance = GetModuleHandleA(nullptr);
+  window_class.lpszClassName = "HostTest";
+  if (!RegisterClassA(&window_class)) return false;
+  Window = CreateWindowExA(0, "HostTest", "host test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                           window_class.hInstance, nullptr);
+  return Window != nullptr;
+}
+
+}  // namespace
+
+int main() {
+  if (!CreateTestWindow()) {
+    std::printf("host_win32_test: cannot create a window (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Host32 = Win32Host();
+  Drain();  // whatever creating the window sent
+  CheckMessageTable();
+  CheckCapture();
+  CheckQueueOrder();
+  DestroyWindow(Window);
+  std::printf("host_win32: %d passed, %d failed\n", Passed, Failed);
+  return Failed == 0 ? 0 : 1;
+}

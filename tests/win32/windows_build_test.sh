@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The Windows game as players get it: scripts/windows-zip.sh cross-builds
+# valdorik.exe and packs the zip; the exe needs only Windows' own DLLs, the
+# game's rules use SSE arithmetic as on Linux (no x87 instruction, which
+# rounds through 80 bits, so replays would part ways), and the zip holds the
+# exe, every picture and sound the asset builder made, the README and the
+# replays note. It also builds the window procedure's test program.
+#   windows_build_test.sh SOURCE_DIR LINUX_BUILD WIN_BUILD
+set -u
+root=$1 linux_build=$2 win_build=$3
+fail() { echo "FAIL (windows build): $*" >&2; exit 1; }
+
+zip=$("$root/scripts/windows-zip.sh" "$linux_build" "$win_build") || fail "scripts/windows-zip.sh failed"
+[ -f "$zip" ] || fail "no zip at '$zip'"
+# For win32.wine_host_messages.
+cmake --build "$win_build" -j2 --target win32_host_test >/dev/null || fail "win32_host_test.exe did not build"
+
+# Windows' own DLLs only: no MinGW run-time (libstdc++, libgcc, winpthread) to ship.
+dlls=$(x86_64-w64-mingw32-objdump -p "$win_build/valdorik.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || fail "objdump found no DLL in valdorik.exe"
+for dll in $dlls; do
+  case $dll in
+    kernel32.dll | user32.dll | gdi32.dll | opengl32.dll | glu32.dll | winmm.dll | msvcrt.dll | advapi32.dll) ;;
+    *) fail "valdorik.exe needs $dll, which Windows does not have (all: $(echo $dlls))" ;;
+  esac
+done
+
+# The rules' float code: SSE scalar instructions, and no x87 ones.
+x87=$(x86_64-w64-mingw32-objdump -d "$win_build/libvaldorik_core.a" | awk -F'\t' 'NF >= 3 {print $3}' |
+      grep -cE '^f(ld|st|add|sub|mul|div|ild|ist|com|ucom|chs|abs|sqrt|xch|prem|rndint|scale)')
+sse=$(x86_64-w64-mingw32-objdump -d "$win_build/libvaldorik_core.a" | awk -F'\t' 'NF >= 3 {print $3}' |
+      grep -cE '^(add|sub|mul|div)ss')
+[ "$x87" -eq 0 ] || fail "$x87 x87 instructions in the game's core"
+[ "$sse" -gt 0 ] || fail "no SSE float arithmetic in the game's core: is the disassembly read right?"
+
+listing=$(unzip -Z1 "$zip") || fail "cannot list $zip"
+wanted=(valdorik/valdorik.exe valdorik/README.md valdorik/REPLAYS.txt)
+while read -r asset; do wanted+=("valdorik/${asset#./}"); done < <(cd "$linux_build/game" && find . -name '*.bmp' -o -name '*.wav')
+[ ${#wanted[@]} -gt 3 ] || fail "the asset builder made no pictures in $linux_build/game"
+for file in "${wanted[@]}"; do
+  grep -qx "$file" <<<"$listing" || fail "$zip lacks $file"
+done
+echo "PASS (windows build): $(basename "$zip"), ${#wanted[@]} files; DLLs: $(echo $dlls); core: $sse SSE arithmetic instructions, no x87"

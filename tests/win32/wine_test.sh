@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# The Windows game (valdorik.exe) under Wine on a private Xvfb display, in a
+# Wine prefix of the build folder: what a player sees, the exit status, and
+# replays that cross between the systems.
+#   wine_test.sh CASE EXE DRIVER GAME_FOLDER WINEPREFIX [SIM LINUX_GAME]
+# Cases: host_messages, start_and_escape, without_pictures, pointer_leaves_window,
+# no_display, replays_cross.
+set -u
+case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
+export WINEPREFIX=$(realpath -m "$5")
+sim=${6:+$(realpath "$6")} linux_game=${7:+$(realpath "$7")}
+here=$(dirname "$0")
+source "$here/../window/game_run.sh"
+
+wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+# No debug channels, no offer to install Mono or Gecko, no sound card looked for.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
+[ -x "$wine" ] || fail "$wine is missing: run scripts/install-deps.sh"
+
+# The prefix's Wine processes end with the test, whatever happened; Wine
+# would keep its server a few seconds for the next program.
+trap '"$wineserver" -k 2>/dev/null; cleanup' EXIT
+
+replays=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/valdorik/replays
+
+# Wine's first start in a new prefix builds it (some seconds); a Wine that
+# cannot start at all is told here, not as a missing window later.
+start_wine() {
+  start_display
+  mkdir -p "$WINEPREFIX"
+  local version
+  version=$(cd "$game_folder" && timeout 120 "$wine" "$game" --version 2>"$work/stderr") ||
+    fail "Wine cannot run the game (status $?): $wine $game --version"
+  echo "$version" | grep -q '^valdorik [0-9]' || fail "--version printed '$version'"
+}
+
+# The game under Wine in FOLDER with ARGUMENTS; its stderr is kept.
+play_in() {  # FOLDER ARGUMENTS...
+  local folder=$1
+  shift
+  (cd "$folder" && exec "$wine" "$game" "$@") 2>"$work/stderr" &
+  game_pid=$!
+}
+
+expect_window_at_origin() {
+  local seen
+  seen=$("$driver" find VALDORIK) || fail "no game window"
+  case $seen in
+    "x=0 y=0 width=640 height=480 "*) ;;
+    *) fail "the window is '$seen', expected 640 x 480 at (0, 0)" ;;
+  esac
+}
+
+see() { (cd "$game_folder" && "$driver" expect "$@") || fail "the screen does not show: $*"; }
+
+wait_for_exit() {  # SECONDS: sets status to the game's exit status
+  local deadline=$((SECONDS + $1))
+  while game_alive; do
+    [ $SECONDS -ge $deadline ] && fail "the game did not end within $1 s"
+    sleep 0.1
+  done
+  wait "$game_pid"
+  status=$?
+  game_pid=""
+}
+
+# With no window manager, the burst's focus changes can leave the keyboard
+# elsewhere (Wine keeps a focus of its own too); a click on the window gives
+# it back, as on a desktop, though Wine may take a moment, and a key pressed
+# before drops. So: click, wait, Escape; again if the game goes on. The
+# clicks are played and recorded like any input.
+quit_after_burst() {  # WHICH GAME
+  local deadline
+  for _ in 1 2 3; do
+    "$driver" move 320 240 && "$driver" hold Button1 100 || fail "could not click the $1 game's window"
+    sleep 0.5
+    "$driver" hold Escape 1000 || fail "could not press Escape"
+    deadline=$((SECONDS + 5))
+    while game_alive && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+    game_alive || break
+  done
+  game_alive && fail "the $1 game did not end on Escape, three times clicked and pressed"
+  wait "$game_pid"
+  local status=$?
+  game_pid=""
+  [ "$status" -eq 0 ] || fail "the $1 game ended with status $status, expected 0"
+}
+
+case $case_name in
+  start_and_escape)
+    start_wine
+    (cd "$game_folder" && timeout 60 "$wine" "$game" --help) >"$work/help" 2>"$work/stderr" ||
+      fail "--help failed"
+    grep -q -- "--replay FILE" "$work/help" || fail "--help does not list the options"
+    grep -q 'APPDATA%\\valdorik\\replays' "$work/help" || fail "--help does not name the Windows replay folder"
+    start_game_in "$game_folder" "$wine"
+    wait_for_window
+    expect_window_at_origin
+    see --within 20 title floor
+    quit_with_escape 15
+    ;;
+  without_pictures)
+    # No picture folders and a sound file that is not a WAV: the game still
+    # runs, with an empty floor and no title.
+    mkdir -p "$work/bare/sound"
+    echo "not a sound" >"$work/bare/sound/explosion3b.wav"
+    start_wine
+    start_game_in "$work/bare" "$wine"
+    wait_for_window
+    expect_window_at_origin
+    see --within 5 no-title
+    sleep 1
+    game_alive || fail "the game ended without its pictures"
+    quit_with_escape 15
+    ;;
+  host_messages)
+    # The window procedure's message table, in-process (host_win32_test.cpp).
+    start_display
+    mkdir -p "$WINEPREFIX"
+    tests=$(dirname "$game")/win32_host_test.exe
+    (cd "$work" && timeout 120 "$wine" "$tests") >"$work/results" 2>"$work/stderr"
+    status=$?
+    sed 's/^/  /' "$work/results"
+    [ "$status" -eq 0 ] || fail "win32_host_test.exe ended with status $status"
+    ;;
+  pointer_leaves_window)
+    # With the right button held the pointer leaves the window on every side:
+    # the game keeps the cell last pointed at inside and hears the release.
+    start_wine
+    "$driver" move 400 306
+    start_game_in "$game_folder" "$wine"
+    wait_for_window
+    see --within 20 title
+    left=200 top=150 x=240 y=200
+    "$driver" move $left $top
+    "$driver" press m
+    deadline=$((SECONDS + 10))
+    until [[ $("$driver" find VALDORIK) == "x=$left y=$top width=640 height=480 "* ]]; do
+      [ $SECONDS -ge $deadline ] && { "$driver" release m; fail "M did not bring the window to ($left, $top)"; }
+      sleep 0.1
+    done
+    "$driver" release m
+    read -r dx dy < <("$driver" mouse-cell $x $y) || fail "no cell for ($x, $y)"
+    pointed="line:340=map_ex=$((32 + dx)) map_ey=$((32 + dy))"
+    "$driver" move $((left + x)) $((top + y))
+    see --each title "$pointed"
+    "$driver" press Button3
+    for outside in "$((left - 100)) $((top + y))" "$((left + x)) $((top - 100))" \
+                   "$((left + 700)) $((top + y))" "$((left + x)) $((top + 520))"; do
+      "$driver" move $outside
+      sleep 0.3
+      see --within 0 --each title "$pointed"
+    done
+    "$driver" release Button3
+    game_alive || fail "the game ended with the pointer outside"
+    "$driver" move $((left + x)) $((top + y))  # keys go to the window under the pointer
+    quit_with_escape 15
+    ;;
+  no_display)
+    # Wine without a display cannot make the window: the start fails with its
+    # message and status 1, and nothing waits for a box nobody can see.
+    mkdir -p "$WINEPREFIX"
+    (unset DISPLAY WAYLAND_DISPLAY; cd "$game_folder" && exec "$wine" "$game") 2>"$work/stderr" &
+    game_pid=$!
+    wait_for_exit 60
+    [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+    # Windows ends its console lines with CR LF.
+    tr -d '\r' <"$work/stderr" | grep -qx "ERROR: Window Creation Error." || fail "stderr does not tell the failure"
+    ;;
+  replays_cross)
+    [ -n "$sim" ] && [ -n "$linux_game" ] || fail "no simulator or Linux game given"
+    start_wine
+    # Windows to Linux: a burst of input, Escape, the recording replayed headless.
+    rm -rf "$replays"
+    "$driver" move 320 240
+    play_in "$game_folder" --dump-final "$work/windows.dump"
+    wait_for_window
+    # Under Wine the driver's opening tour takes about 10 s; the rest is random.
+    "$driver" burst VALDORIK 20261208 15 "$work/actions" >"$work/burst" || fail "the burst did not finish"
+    game_alive || fail "the game ended during the burst"
+    quit_after_burst Windows
+    windows_replay=$(ls "$replays"/*.vrp 2>/dev/null | head -n1)
+    [ -n "$windows_replay" ] || fail "the game left no replay in %APPDATA%\\valdorik\\replays"
+    "$sim" replay "$windows_replay" 2>"$work/stderr" | tail -n1 >"$work/linux_of_windows.dump" ||
+      fail "valdorik-sim replay failed"
+    cmp -s "$work/windows.dump" "$work/linux_of_windows.dump" ||
+      fail "Windows game and Linux replay differ: $(head -c 120 "$work/windows.dump") / $(head -c 120 "$work/linux_of_windows.dump")"
+    # Linux to Windows: the Linux game recorded under the same burst, replayed under Wine.
+    (cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$linux_game" --record "$work/linux.vrp" \
+       --dump-final "$work/linux.dump") 2>"$work/stderr" &
+    game_pid=$!
+    wait_for_window
+    "$driver" burst VALDORIK 20261209 8 >/dev/null || fail "the burst on the Linux game did not finish"
+    quit_after_burst Linux
+    play_in "$game_folder" --replay "$work/linux.vrp" --dump-final "$work/windows_of_linux.dump"
+    wait_for_exit 60
+    [ "$status" -eq 0 ] || fail "the replay under Wine ended with status $status"
+    cmp -s "$work/linux.dump" "$work/windows_of_linux.dump" ||
+      fail "Linux game and Windows replay differ: $(head -c 120 "$work/linux.dump") / $(head -c 120 "$work/windows_of_linux.dump")"
+    echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
+         "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
+    ;;
+  *)
+    echo "unknown case $case_name" >&2
+    exit 2
+    ;;
+esac
+echo "PASS ($case_name)"
