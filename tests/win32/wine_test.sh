@@ -140,8 +140,8 @@ case $case_name in
       sleep 0.1
     done
     "$driver" release m
-    read -r dx dy < <("$driver" mouse-cell $x $y) || fail "no cell for ($x, $y)"
-    pointed="line:340=map_ex=$((32 + dx)) map_ey=$((32 + dy))"
+    read -r cell_x cell_y < <(new_game_cell_at $x $y) || fail "no cell for ($x, $y)"
+    pointed=$(pointed_line "$cell_x" "$cell_y")
     "$driver" move $((left + x)) $((top + y))
     see --each title "$pointed"
     "$driver" press Button3
