@@ -358,12 +358,6 @@ bool PlayedEvent(HostEvent& event) {
 int PlayedKeyQuery(int key) { return key == KeyShift && IdlePasses % 97 == 0 ? 1 : KeyState[key]; }
 uint32_t MovingClock() { return 1700000000u + 7919u * ClockReads++; }
 
-void StartFresh() {
-  ResetWorldGlobals();
-  ResetInput();
-  ResetLoopState();
-}
-
 std::string FinalDump() {
   std::string dump;
   AppendStateDump(IdlePasses, dump);
@@ -371,7 +365,7 @@ std::string FinalDump() {
 }
 
 TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
-  StartFresh();
+  ResetForNewRun();
   NextPlayed = ClockReads = 0;
   Host = HeadlessHost(0);
   Host.poll_event = PlayedEvent;
@@ -391,7 +385,7 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   EXPECT_TRUE(replay.complete);
   EXPECT_EQ(replay.passes, 3000);
   EXPECT_EQ(replay.game_version, std::string(GameVersion()));
-  StartFresh();
+  ResetForNewRun();
   StartPlayback(replay, "game.vrp", HeadlessHost(1));  // a clock that would deal another table
   InitRenderer();
   MainLoop();

@@ -7,7 +7,6 @@ namespace {
 uint32_t FixedSeed = 0;
 
 bool NoEvent(HostEvent&) { return false; }
-int KeyTableAnswer(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }
 uint32_t FixedClock() { return FixedSeed; }
 void NoSleep(int) {}
 void Nothing() {}
@@ -20,7 +19,7 @@ void NoCursorMark(int, int) {}
 GameHost HeadlessHost(uint32_t seed) {
   FixedSeed = seed;
   return {.poll_event = NoEvent,
-          .key_held_now = KeyTableAnswer,
+          .key_held_now = KeyTableHeld,
           .clock_seconds = FixedClock,
           .sleep_ms = NoSleep,
           .present = Nothing,

@@ -41,6 +41,9 @@ inline bool InsideClientArea(int x, int y) { return x >= 0 && y >= 0 && x < Wind
 extern uint8_t KeyState[256];  // 1 while the key is down, from key events
 extern MouseStateRecord MouseState;
 
+// The key table's answer for any code; codes outside it are never down.
+inline int KeyTableHeld(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }
+
 // Whether a key is held at this instant, asked of the host; two separate
 // queries, as the game reads them.
 inline int IsKeyDown(int key) { return Host.key_held_now(key) ? 1 : 0; }

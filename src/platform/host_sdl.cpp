@@ -5,8 +5,6 @@
 
 #include <SDL.h>
 
-#include <ctime>
-
 #include "loop/input.h"
 #include "platform/renderer_init.h"
 #include "platform/sound.h"
@@ -66,8 +64,6 @@ bool Translate(const SDL_Event& sdl, HostEvent& event) {
   return false;
 }
 
-uint32_t CalendarSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
-
 void SdlSleep(int milliseconds) {
   if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
 }
@@ -89,14 +85,11 @@ bool PollSdlEvent(HostEvent& event) {
 
 GameHost SdlHost() {
   GameHost host{};
-  UseGlDrawing(host);
+  UseWindowCalls(host);
   host.poll_event = PollSdlEvent;
   host.key_held_now = SdlKeyHeldNow;
-  host.clock_seconds = CalendarSeconds;
   host.sleep_ms = SdlSleep;
-  host.present = PresentFrame;
   host.post_quit = PostQuit;
-  host.move_window_to_pointer = MoveGameWindowToPointer;
   host.play_sound_async = PlaySdlSound;
   return host;
 }

@@ -9,8 +9,6 @@
 
 #include <windowsx.h>
 
-#include <ctime>
-
 #include "loop/input.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
@@ -94,8 +92,6 @@ int Win32KeyHeldNow(int key) {
   return (GetAsyncKeyState(key) & 0x8000) ? 1 : 0;
 }
 
-uint32_t CalendarSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
-
 void Win32Sleep(int milliseconds) {
   if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
@@ -128,14 +124,11 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
 
 GameHost Win32Host() {
   GameHost host{};
-  UseGlDrawing(host);
+  UseWindowCalls(host);
   host.poll_event = PollWin32Event;
   host.key_held_now = Win32KeyHeldNow;
-  host.clock_seconds = CalendarSeconds;
   host.sleep_ms = Win32Sleep;
-  host.present = PresentFrame;
   host.post_quit = PostQuit;
-  host.move_window_to_pointer = MoveGameWindowToPointer;
   host.play_sound_async = PlayWin32Sound;
   return host;
 }

@@ -9,6 +9,7 @@ void SetFixedGlState();      // depth, alpha test, blend function, shading: the 
 bool UploadFloorTextures();  // always true
 void LoadPicturesAndFloors(); // hides the system pointer; needs a current GL context
 
-// The host's picture start-up, render state, resize and drawing stretches:
-// the GL ones, the same on every window backend.
-void UseGlDrawing(GameHost& host);
+// What every window backend's host has alike: the calendar clock, the
+// window's present and move (window.h, one per backend), and the GL picture
+// start-up, render state, resize and drawing stretches.
+void UseWindowCalls(GameHost& host);

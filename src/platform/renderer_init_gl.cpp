@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <ctime>
+
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
@@ -69,7 +71,10 @@ void LoadPicturesAndFloors() {
   LoadPictures(FloorPictureCount, PictureAssetCount);
 }
 
-void UseGlDrawing(GameHost& host) {
+void UseWindowCalls(GameHost& host) {
+  host.clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); };
+  host.present = PresentFrame;
+  host.move_window_to_pointer = MoveGameWindowToPointer;
   host.load_pictures = LoadPicturesAndFloors;
   host.set_fixed_render_state = SetFixedGlState;
   host.resize_scene = ResizeScene;

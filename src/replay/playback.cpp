@@ -65,7 +65,7 @@ int PlaybackKeyQuery(int key) {
   const int query = QueryInPass++;
   const ReplayRecord* record = NextRecord();
   if (!record || record->kind != RecordKind::KeyAnswer || record->query != query)
-    return key >= 0 && key < 256 ? KeyState[key] : 0;
+    return KeyTableHeld(key);
   if (record->key != key) Diverge("key answer for key " + std::to_string(record->key) + ", asked " + std::to_string(key));
   ++Next;
   return record->answer;

@@ -43,8 +43,7 @@ bool RecordPoll(HostEvent& event) {
 // Nearly always the key table's own answer, which the replay knows already.
 int RecordKeyQuery(int key) {
   const int answer = Recorded.key_held_now(key) ? 1 : 0;
-  const int table = key >= 0 && key < 256 ? KeyState[key] : 0;
-  if (answer != table) Write({.kind = RecordKind::KeyAnswer, .query = QueryInPass, .key = key, .answer = answer});
+  if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = QueryInPass, .key = key, .answer = answer});
   ++QueryInPass;
   return answer;
 }

@@ -37,16 +37,12 @@ class FrameDrawing : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
-    ResetWorldGlobals();
-    UseHeadlessHost(1);
-    InitRenderer();
+    StartEmptyWorld();
     SetFixedGlState();
     SolidPicture(BrickFloorSlot, 8, Brick);
     SolidPicture(GrassFloorSlot, 8, Grass);
     SolidPicture(SlotBlood, 4, Blood);
     UploadFloorTextures();
-    for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
-    ResizeScene(OffscreenWidth, OffscreenHeight);
   }
   void TearDown() override { ReleaseGame(); }
 

@@ -3,6 +3,11 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include "loop/host.h"
+#include "loop/startup.h"
+#include "render/projection.h"
+#include "world/world.h"
+
 // The software GL driver keeps a few blocks until the process ends; a
 // sanitizer build is not to count them as our leaks.
 extern "C" const char* __lsan_default_suppressions() { return "leak:swrast_dri.so\n"; }
@@ -34,4 +39,12 @@ bool CreateContext() {
 bool MakeOffscreenContext() {
   static const bool made = CreateContext();
   return made;
+}
+
+void StartEmptyWorld() {
+  ResetWorldGlobals();
+  UseHeadlessHost(1);
+  InitRenderer();
+  for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
+  ResizeScene(OffscreenWidth, OffscreenHeight);
 }

@@ -7,3 +7,7 @@ constexpr int OffscreenHeight = 480;
 
 // False when no such context can be had (no EGL driver).
 bool MakeOffscreenContext();
+
+// The headless world started for drawing, with no unit in it, and the
+// projection of the offscreen picture.
+void StartEmptyWorld();

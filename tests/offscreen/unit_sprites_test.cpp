@@ -213,13 +213,8 @@ class UnitPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
-    ResetWorldGlobals();
-    UseHeadlessHost(1);
-    InitRenderer();
-    AllocateTextureSlots();
-    for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
+    StartEmptyWorld();
     map_sx = map_sy = 32;
-    ResizeScene(Width, Height);
     NewGameCamera(NewGameSpin);
   }
   void TearDown() override { ReleaseGame(); }

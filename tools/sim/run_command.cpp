@@ -113,9 +113,7 @@ bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error
 }
 
 void RunSimulation(const RunOptions& options, const InputScript& script, std::ostream& out) {
-  ResetWorldGlobals();
-  ResetInput();
-  ResetLoopState();
+  ResetForNewRun();
   UseHeadlessHost(options.seed);
   Script = &script;
   NextScriptEvent = 0;
@@ -184,9 +182,7 @@ bool ParseReplayArgs(int argc, char** argv, std::string& file, int32_t& dump_eve
 
 // The recorded main loop, pass by pass, until the recording ends.
 void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every, std::ostream& out) {
-  ResetWorldGlobals();
-  ResetInput();
-  ResetLoopState();
+  ResetForNewRun();
   StartPlayback(replay, name, HeadlessHost(0));
   InitRenderer();
   std::string buffer;
