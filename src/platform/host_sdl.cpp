@@ -74,14 +74,15 @@ void PostQuit() {
   SDL_PushEvent(&quit);
 }
 
-}  // namespace
-
+// Takes SDL's next event that the game sees; false when none waits.
 bool PollSdlEvent(HostEvent& event) {
   SDL_Event sdl;
   while (SDL_PollEvent(&sdl))
     if (Translate(sdl, event)) return true;
   return false;
 }
+
+}  // namespace
 
 GameHost SdlHost() {
   GameHost host{};

@@ -8,6 +8,3 @@ GameHost SdlHost();
 // The same with the clock fixed at `seed`, no sleeps and no sound, so that
 // what is drawn is the same on every run: for benchmarks and tests.
 GameHost SdlHostWithFixedClock(uint32_t seed);
-
-// Takes SDL's next event that the game sees; false when none waits.
-bool PollSdlEvent(HostEvent& event);
