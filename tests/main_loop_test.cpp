@@ -38,6 +38,7 @@ GameHost ScriptedHost() {
   };
   host.sleep_ms = [](int ms) { Note("sleep " + std::to_string(ms)); };
   host.present = [] { Note("present"); };
+  host.present_paused = [] { Note("present paused"); };
   host.move_window_to_pointer = [] { Note("move window"); };
   host.begin_scene = [] { Note("scene"); };
   host.draw_terrain = [] { Note("terrain"); };
@@ -133,6 +134,35 @@ TEST_F(GameLoop, EscapeEndsTheLoopActiveOrNotWithoutPresenting) {
     for (const std::string& call : Log) EXPECT_NE(call, "present");
     KeyState[KeyEscape] = 0;
   }
+}
+
+TEST_F(GameLoop, PauseStopsFramesAndLoopKeysButNotTheEventsOrEscape) {
+  Hold({KeyPageUp});
+  Send({{EventKind::KeyDown, KeyP}});
+  EXPECT_EQ(LoopPass(), PassKind::Message);
+  EXPECT_EQ(Paused, 1) << "toggled when the event is taken";
+  const float zoom = CameraZoom;
+  EXPECT_EQ(IdlePass(), (std::vector<std::string>{"present paused"})) << "no frame, no key query, no sleep";
+  EXPECT_EQ(IdlePasses, 1);
+  // The window's auto-repeat, then Pause: only a key going down toggles.
+  Send({{EventKind::KeyDown, KeyP}, {EventKind::PointerMove, 10, 20}, {EventKind::KeyUp, KeyP},
+        {EventKind::KeyDown, KeyPause}, {EventKind::KeyDown, KeyPause}});
+  const int paused_after_each[] = {1, 1, 1, 0, 0};
+  for (int paused : paused_after_each) {
+    EXPECT_EQ(LoopPass(), PassKind::Message);
+    EXPECT_EQ(Paused, paused);
+  }
+  EXPECT_EQ(MouseState.x, 10) << "the pointer follows its events while paused";
+  EXPECT_EQ(FrameCounter, 0);
+  EXPECT_EQ(CameraZoom, zoom);
+  IdlePass();
+  EXPECT_EQ(FrameCounter, 1);
+  EXPECT_EQ(CameraZoom, zoom - 0.12f) << "a key held through the pause acts on the first pass after it";
+  Send({{EventKind::KeyUp, KeyPause}, {EventKind::KeyDown, KeyPause}, {EventKind::KeyDown, KeyEscape}});
+  Log.clear();
+  EXPECT_EQ(MainLoop(), 0);
+  EXPECT_EQ(Paused, 1);
+  EXPECT_TRUE(Log.empty()) << Log.front();
 }
 
 TEST_F(GameLoop, CloseEndsTheLoopOnceTheQuitComesThroughTheQueue) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -111,7 +112,7 @@ TEST(SimRun, DumpsBeforeTheFirstPassEveryKAndAfterTheLast) {
     EXPECT_EQ(Units(lines[i]).size(), 85u);
   }
   EXPECT_EQ(lines[0].rfind("{\"pass\":0,\"frame\":0,\"selected_unit\":0,\"map_sx\":32,\"map_sy\":32,\"map_ex\":0,"
-                           "\"map_ey\":0,\"game_speed\":1,\"unit_size\":1.5999999,\"help\":0,\"victory\":[0,0,0],"
+                           "\"map_ey\":0,\"game_speed\":1,\"unit_size\":1.5999999,\"help\":0,\"paused\":0,\"victory\":[0,0,0],"
                            "\"camera\":[-30,-45,0,0],\"units\":[[0,0,32,4,",
                            0),
             0u)
@@ -224,6 +225,39 @@ TEST(SimRun, HoldingRightOverAComputerUnitSetsAnAttackOrder) {
   EXPECT_EQ(leader[GoalY], "59");
 }
 
+// The dump line with its pass and paused fields taken out.
+std::string WithoutPassAndPaused(const std::string& line) {
+  static const std::regex fields("\"pass\":[0-9]+|,\"paused\":[01]");
+  return std::regex_replace(line, fields, "");
+}
+
+TEST(SimRun, WhilePausedOnlyThePassAndTheInputMove) {
+  const std::string path = WriteScript("pause.txt",
+                                       "1 press PageUp\n"
+                                       "5 press P       # paused before pass 5\n"
+                                       "6 press P       # a second key-down of a held key changes nothing\n"
+                                       "7 release P\n"
+                                       "7 mouse 400 200\n"
+                                       "8 press Right\n"
+                                       "10 press Pause  # going on before pass 10\n");
+  const auto lines = Lines(RunInProcess({"--seed", "7", "--frames", "10", "--dump-every", "1", "--input", path}).out);
+  ASSERT_EQ(lines.size(), 11u);
+  for (int pass = 5; pass <= 9; ++pass) {
+    EXPECT_EQ(IntField(lines[pass], "pass"), pass);
+    EXPECT_EQ(IntField(lines[pass], "paused"), 1) << pass;
+    EXPECT_EQ(WithoutPassAndPaused(lines[pass]), WithoutPassAndPaused(lines[4])) << pass;
+  }
+  EXPECT_EQ(IntField(lines[4], "paused"), 0);
+  EXPECT_EQ(IntField(lines[10], "paused"), 0);
+  EXPECT_EQ(IntField(lines[10], "frame"), 5);
+  EXPECT_EQ(IntField(lines[10], "map_sx"), 33) << "Right, held through the pause, scrolls once";
+  EXPECT_NE(IntField(lines[10], "map_ex"), IntField(lines[4], "map_ex")) << "the pointer moved while paused";
+  float zoom = -30.0f;
+  for (int step = 0; step < 5; ++step) zoom -= 0.12f;  // passes 1 to 4, and 10
+  const size_t camera = lines[10].find("\"camera\":[") + 10;
+  EXPECT_EQ(std::strtof(lines[10].c_str() + camera, nullptr), zoom);
+}
+
 TEST(SimScript, LinesApplyInPassOrderThenFileOrder) {
   InputScript script;
   std::string error;
@@ -258,6 +292,7 @@ TEST(SimScript, BadLinesNameTheFileAndLine) {
       {"1 mouse 0 -1\n", "s.txt:1: Y must be"},
       {"#\n\n1 press f1\n", "s.txt:3: unknown key 'f1'"},
       {"1 press F9\n", "s.txt:1: unknown key 'F9'"},
+      {"1 press p\n", "s.txt:1: unknown key 'p'"},
       {"1 press\n", "s.txt:1: missing word"},
       {"1 release H H\n", "s.txt:1: extra word"},
       {"1 click left\n", "s.txt:1: unknown command 'click'"},
@@ -281,7 +316,7 @@ TEST(SimRun, RefusesBadArgumentsAndScriptsBeforeRunning) {
   EXPECT_TRUE(r.out.empty());
   EXPECT_EQ(r.err, "valdorik-sim: " + bad_script +
                        ":3: unknown key 'Enter' (keys: left, middle, right, F1..F8, Backspace, 0, Space, H, Left, "
-                       "Right, Up, Down, Shift, PageUp, PageDown, E, M)\n");
+                       "Right, Up, Down, Shift, PageUp, PageDown, E, M, Pause, P)\n");
 
   for (const std::string& args : std::vector<std::string>{"run", "run --seed 1", "run --frames 1", "run --seed -1 --frames 1", "run --seed 4294967296 --frames 1",
         "run --seed 1 --frames -1", "run --seed 1 --frames 2147483648", "run --seed 1 --frames 1 --dump-every 0",

@@ -23,6 +23,7 @@ GameHost HeadlessHost(uint32_t seed) {
           .clock_seconds = FixedClock,
           .sleep_ms = NoSleep,
           .present = Nothing,
+          .present_paused = Nothing,
           .post_quit = Nothing,
           .move_window_to_pointer = Nothing,
           .play_sound_async = NoSound,

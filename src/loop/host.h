@@ -36,6 +36,7 @@ struct GameHost {
   uint32_t (*clock_seconds)();                 // calendar time, truncated to 32 bits: seeds NewGame
   void (*sleep_ms)(int milliseconds);          // a plain blocking sleep
   void (*present)();                           // shows the frame drawn (or the last one again)
+  void (*present_paused)();                    // shows the last frame drawn, dimmed, with PAUSED
   void (*post_quit)();                         // a Quit event follows the events already waiting
   void (*move_window_to_pointer)();            // top-left corner under the pointer, 640 x 480
   void (*play_sound_async)(const char* path);  // starts a sound, cutting off one still playing

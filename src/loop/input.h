@@ -13,6 +13,7 @@ constexpr int WindowHeight = 480;
 enum VirtualKey : int {
   KeyBackspace = 0x08,
   KeyShift = 0x10,
+  KeyPause = 0x13,
   KeyEscape = 0x1B,
   KeySpace = 0x20,
   KeyPageUp = 0x21,
@@ -25,6 +26,7 @@ enum VirtualKey : int {
   KeyE = 0x45,
   KeyH = 0x48,
   KeyM = 0x4D,
+  KeyP = 0x50,
   KeyF1 = 0x70,  // F1..F8 are 0x70..0x77
 };
 

@@ -6,6 +6,7 @@
 
 bool AppActive = true;
 int SpareToggle = 0;
+int Paused = 0;
 int64_t IdlePasses = 0;
 
 namespace {
@@ -27,6 +28,22 @@ void SetKey(int key, uint8_t down) {
   if (key >= 0 && key < 256) KeyState[key] = down;
 }
 
+// Only a key going down toggles: the window's auto-repeat sends more
+// key-downs for a key already held.
+void KeyGoesDown(int key) {
+  const bool pause_key = key == KeyP || key == KeyPause;
+  if (pause_key && !KeyTableHeld(key)) Paused = !Paused;
+  SetKey(key, 1);
+}
+
+// The rules, the clock and the camera stand still; the events still come
+// in, and Escape still quits.
+PassKind PausedPass() {
+  if (KeyState[KeyEscape]) return PassKind::Done;
+  Host.present_paused();
+  return PassKind::Idle;
+}
+
 // Scrolling is paced by its sleeps, one per held direction.
 void ScrollKey(int key, int& origin, int step) {
   if (!KeyState[key]) return;
@@ -38,7 +55,7 @@ void ScrollKey(int key, int& origin, int step) {
 
 void WindowProc(const HostEvent& event) {
   switch (event.kind) {
-    case EventKind::KeyDown: SetKey(event.a, 1); break;
+    case EventKind::KeyDown: KeyGoesDown(event.a); break;
     case EventKind::KeyUp: SetKey(event.a, 0); break;
     case EventKind::PointerMove:
       MouseState.x = static_cast<uint16_t>(event.a);
@@ -61,6 +78,7 @@ PassKind LoopPass() {
     return PassKind::Message;
   }
   ++IdlePasses;
+  if (Paused) return PausedPass();
   // Escape is honoured even while the window is minimised.
   if ((AppActive && !RunFrame()) || KeyState[KeyEscape]) return PassKind::Done;
   Host.present();
@@ -102,5 +120,6 @@ void ApplyLoopKeys() {
 void ResetLoopState() {
   AppActive = true;
   SpareToggle = 0;
+  Paused = 0;
   IdlePasses = 0;
 }

@@ -1,6 +1,7 @@
 // The main loop: the game's only clock. Each pass takes one waiting event,
 // or, when none waits, draws and runs one frame, presents it and applies
-// the camera and scrolling keys.
+// the camera and scrolling keys; while paused it only shows the paused
+// picture.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 extern bool AppActive;        // false while the window is minimised: no frames then
 extern int SpareToggle;       // flipped by E; nothing reads it
+extern int Paused;            // 1 while the game is paused (P or Pause): no frames, no loop keys
 extern int64_t IdlePasses;    // passes that found no event waiting, since start-up
 
 enum class PassKind { Message, Idle, Done };
@@ -18,4 +20,4 @@ PassKind LoopPass();
 int MainLoop();          // until a Quit event or Escape; returns the exit status
 void MoveWindowKey();    // while M is held the window follows the pointer
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
-void ResetLoopState();   // active, no spare toggle, no passes yet
+void ResetLoopState();   // active, not paused, no spare toggle, no passes yet

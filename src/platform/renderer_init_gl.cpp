@@ -74,6 +74,7 @@ void LoadPicturesAndFloors() {
 void UseWindowCalls(GameHost& host) {
   host.clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); };
   host.present = PresentFrame;
+  host.present_paused = PresentFrame;  // for now the frame as it was, not dimmed
   host.move_window_to_pointer = MoveGameWindowToPointer;
   host.load_pictures = LoadPicturesAndFloors;
   host.set_fixed_render_state = SetFixedGlState;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "loop/main_loop.h"
 #include "world/world.h"
 
 std::string FormatFloat(float value) {
@@ -60,6 +61,7 @@ void AppendStateDump(int64_t pass, std::string& out) {
   out += ",\"unit_size\":";
   AppendFloat(out, UnitSize);
   AppendField(out, "help", HelpVisible);
+  AppendField(out, "paused", Paused);
   out += ",\"victory\":[";
   AppendInt(out, VictoryPlayer);
   out += ',';

@@ -24,6 +24,7 @@ constexpr KeyName KeyNames[] = {
     {"Left", false, KeyLeft},        {"Right", false, KeyRight},       {"Up", false, KeyUp},
     {"Down", false, KeyDown},        {"Shift", false, KeyShift},       {"PageUp", false, KeyPageUp},
     {"PageDown", false, KeyPageDown}, {"E", false, KeyE},               {"M", false, KeyM},
+    {"Pause", false, KeyPause},      {"P", false, KeyP},
 };
 
 constexpr size_t LongestQuotedWord = 40;
@@ -80,7 +81,7 @@ bool ParseKey(std::string_view word, bool press, HostEvent& event, std::string& 
   }
   error = "unknown key " + Quote(word) +
           " (keys: left, middle, right, F1..F8, Backspace, 0, Space, H, Left, Right, Up, Down, Shift, PageUp, "
-          "PageDown, E, M)";
+          "PageDown, E, M, Pause, P)";
   return false;
 }
 

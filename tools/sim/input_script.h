@@ -8,7 +8,7 @@
 //
 // '#' starts a comment; blank lines are ignored. KEY is left, middle, right,
 // F1..F8, Backspace, 0, Space, H, or one of the loop's keys Left, Right, Up,
-// Down, Shift, PageUp, PageDown, E, M.
+// Down, Shift, PageUp, PageDown, E, M, and Pause and P, which pause the game.
 #pragma once
 
 #include <cstdint>
