@@ -29,15 +29,21 @@ void ResetForNewRun() {
   ResetLoopState();
 }
 
-bool InitRenderer() {
-  AllocateTextureSlots();
-  Host.load_pictures();
+void StartWorld() {
   AllocateWorld();
   GamePathfinder = new Pathfinder();
   BuildTileTypes();
   InitMapCells();
-  Host.set_fixed_render_state();
   NewGame();
+}
+
+bool WorldStarted() { return GamePathfinder != nullptr; }
+
+bool InitRenderer() {
+  AllocateTextureSlots();
+  Host.load_pictures();
+  Host.set_fixed_render_state();
+  if (!WorldStarted()) StartWorld();
   return true;
 }
 

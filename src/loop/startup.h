@@ -11,9 +11,14 @@ void ReleaseWorld();
 // them: for the runs the simulator and the tests make in one process.
 void ResetForNewRun();
 
-// Renderer start-up: pictures and floor textures (host), world, Pathfinder,
-// terrain tables and cells, fixed render state (host), the first game.
-// Always true.
+// The world, the Pathfinder, the terrain tables and cells, and the first
+// game: everything the rules need, nothing drawn. A continued game runs it
+// before its window opens; WorldStarted says so until ReleaseGame.
+void StartWorld();
+bool WorldStarted();
+
+// Renderer start-up: pictures and floor textures (host), fixed render state
+// (host), then StartWorld unless the world runs already. Always true.
 bool InitRenderer();
 
 // After the window is gone: the world, then the Pathfinder. Safe on a

@@ -5,12 +5,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/window.h"
+#include "replay/continuation.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -21,15 +25,69 @@
 namespace {
 
 // A game that cannot be recorded is still played; the player is told once.
-void RecordGame(std::string path) {
+void RecordGame(std::string path, const std::vector<ReplayRecord>& past) {
   std::string error;
   if (path.empty()) {
     const std::string folder = ReplayFolder();
     if (folder.empty()) error = NoReplayFolder;
     if (!folder.empty()) path = NewReplayPath(folder, std::time(nullptr), KeptReplays, error);
   }
-  if (!path.empty() && StartRecording(path, error)) return;
+  if (!path.empty() && StartRecording(path, error, past)) return;
   std::fprintf(stderr, "VALDORIK: this game is not recorded: %s\n", error.c_str());
+}
+
+// False after saying why on stderr; a file cut short is said and kept.
+bool ReadReplayToPlay(const std::string& path, Replay& replay) {
+  std::string error;
+  if (!ReadReplayFile(path, replay, error)) {
+    std::fprintf(stderr, "valdorik: %s\n", error.c_str());
+    return false;
+  }
+  if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
+  return true;
+}
+
+// The replay --continue names, or the newest one; empty after saying why.
+std::string ReplayToContinue(const GameOptions& options) {
+  if (!options.continued.empty()) return options.continued;
+  const std::string folder = ReplayFolder();
+  const std::string newest = folder.empty() ? "" : NewestReplay(folder);
+  if (folder.empty()) std::fprintf(stderr, "valdorik: nothing to continue: %s\n", NoReplayFolder);
+  if (!folder.empty() && newest.empty()) std::fprintf(stderr, "valdorik: nothing to continue: no replay in %s\n", folder.c_str());
+  return newest;
+}
+
+// The new recording must not overwrite the game it continues.
+bool RecordsOver(const std::string& record, const std::string& continued) {
+  std::error_code ignored;
+  return !record.empty() && std::filesystem::equivalent(record, continued, ignored);
+}
+
+// --continue: the recorded game played up to its end without a window, and
+// what was held then let go. Returns the new recording's opening records;
+// false after saying why.
+bool PlayThePast(const GameOptions& options, std::vector<ReplayRecord>& past) {
+  const std::string path = ReplayToContinue(options);
+  Replay replay;
+  if (path.empty() || !ReadReplayToPlay(path, replay)) return false;
+  if (RecordsOver(options.record, path)) {
+    std::fprintf(stderr, "valdorik: --record %s would overwrite the game it continues\n", options.record.c_str());
+    return false;
+  }
+  const Replay before_end = ReplayBeforeItsEnd(replay);
+  if (!replay.complete)
+    std::fprintf(stderr, "valdorik: the game continues from pass %lld, the last complete one\n",
+                 static_cast<long long>(before_end.passes));
+  std::string problem;
+  if (!PlayRecordedPast(before_end, path, problem)) {
+    std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", problem.c_str());
+    ReleaseGame();
+    return false;
+  }
+  past = before_end.records;
+  const std::vector<ReplayRecord> releases = ReleaseHeldInput();
+  past.insert(past.end(), releases.begin(), releases.end());
+  return true;
 }
 
 void WriteFinalDump(const std::string& path) {
@@ -43,18 +101,13 @@ void WriteFinalDump(const std::string& path) {
 
 int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   Replay replay;
-  std::string error;
-  if (!options.replay.empty()) {
-    if (!ReadReplayFile(options.replay, replay, error)) {
-      std::fprintf(stderr, "valdorik: %s\n", error.c_str());
-      return 2;
-    }
-    if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
-  }
+  if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return 2;
+  std::vector<ReplayRecord> past;
+  if (options.continue_game && !PlayThePast(options, past)) return 2;
   Fullscreen = false;
   Host = backend.host();
   if (options.replay.empty())
-    RecordGame(options.record);
+    RecordGame(options.record, past);
   else
     StartPlayback(replay, options.replay, backend.host());
   // A start that fails has already told why; it is a failure for the caller too.

@@ -37,9 +37,11 @@ static void LocalTime(const std::time_t& when, std::tm& local) { localtime_r(&wh
 #endif
 
 const char* const GameUsage =
-    "usage: valdorik [--replay FILE | --record FILE] [--dump-final FILE]\n"
+    "usage: valdorik [--replay FILE | --continue [FILE] | --record FILE] [--dump-final FILE]\n"
     "       valdorik --help | --version\n"
     "  --replay FILE      play a recorded game back in the window; Escape ends it\n"
+    "  --continue [FILE]  play on from where a recorded game ended (the newest replay\n"
+    "                     when no FILE is given); the new replay holds the whole game\n"
     "  --record FILE      record this game into FILE (by default every game is recorded\n"
     "                     into " REPLAY_FOLDER_TEXT ", the newest 50 kept)\n"
     "  --dump-final FILE  at exit, write the final state as one line in valdorik-sim's dump format\n";
@@ -64,6 +66,19 @@ bool TakeFile(int argc, char** argv, int& i, const std::string& start_dir, std::
     return false;
   }
   file = FromStartFolder(argv[++i], start_dir);
+  return true;
+}
+
+// --continue takes the next word as its file unless it is another option.
+bool TakeContinued(int argc, char** argv, int& i, const std::string& start_dir, GameOptions& options,
+                   std::string& error) {
+  if (options.continue_game) {
+    error = "--continue given more than once";
+    return false;
+  }
+  options.continue_game = true;
+  const bool file_follows = i + 1 < argc && argv[i + 1][0] != '\0' && std::string(argv[i + 1]).rfind("--", 0) != 0;
+  if (file_follows) options.continued = FromStartFolder(argv[++i], start_dir);
   return true;
 }
 
@@ -92,6 +107,8 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
       if (!TakeFile(argc, argv, i, start_dir, options.replay, error)) return false;
     } else if (option == "--record") {
       if (!TakeFile(argc, argv, i, start_dir, options.record, error)) return false;
+    } else if (option == "--continue") {
+      if (!TakeContinued(argc, argv, i, start_dir, options, error)) return false;
     } else if (option == "--dump-final") {
       if (!TakeFile(argc, argv, i, start_dir, options.dump_final, error)) return false;
     } else {
@@ -101,6 +118,10 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
   }
   if (!options.replay.empty() && !options.record.empty()) {
     error = "--replay records nothing: --record cannot go with it";
+    return false;
+  }
+  if (!options.replay.empty() && options.continue_game) {
+    error = "--replay watches a game, --continue plays one on: they cannot go together";
     return false;
   }
   return true;
@@ -129,4 +150,9 @@ std::string NewReplayPath(const std::string& folder, long long seconds, int keep
   const std::vector<fs::path> old = ReplaysIn(folder);
   for (size_t i = 0; i + keep <= old.size(); ++i) fs::remove(old[i], failure);
   return path;
+}
+
+std::string NewestReplay(const std::string& folder) {
+  const std::vector<fs::path> files = ReplaysIn(folder);
+  return files.empty() ? "" : files.back().string();
 }

@@ -8,6 +8,8 @@ struct GameOptions {
   std::string replay;      // --replay FILE: play this recording back, record nothing
   std::string record;      // --record FILE: record here instead of the replay folder
   std::string dump_final;  // --dump-final FILE: the final state, one dump line, at exit
+  bool continue_game = false;  // --continue [FILE]: play on from where a recorded game ended
+  std::string continued;       // its FILE; empty for the newest replay
   bool help = false;
   bool version = false;
 };
@@ -32,3 +34,6 @@ extern const char* const NoReplayFolder;
 // made.
 std::string NewReplayPath(const std::string& folder, long long seconds, int keep, std::string& error);
 constexpr int KeptReplays = 50;
+
+// The newest replay in `folder` (names sort by start time), or empty.
+std::string NewestReplay(const std::string& folder);

@@ -56,11 +56,12 @@ uint32_t RecordClock() {
 
 }  // namespace
 
-bool StartRecording(const std::string& path, std::string& error) {
+bool StartRecording(const std::string& path, std::string& error, const std::vector<ReplayRecord>& past) {
   if (Recording || !OpenReplayFile(path, GameVersion(), error)) return false;
   Recording = true;
   IdlePassOpen = false;
   FailureTold = false;
+  for (const ReplayRecord& record : past) Write(record);
   Recorded = Host;
   Host.poll_event = RecordPoll;
   Host.key_held_now = RecordKeyQuery;

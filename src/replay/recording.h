@@ -5,9 +5,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-// From now on the game records into `path`. False with the reason, and
-// nothing changed, when the file cannot be made.
-bool StartRecording(const std::string& path, std::string& error);
+#include "replay/replay_file.h"
+
+// From now on the game records into `path`, after `past`: the records of a
+// continued game, which the file begins with as they are. False with the
+// reason, and nothing changed, when the file cannot be made.
+bool StartRecording(const std::string& path, std::string& error, const std::vector<ReplayRecord>& past = {});
 // The last pass end and the end mark; the host is the unwrapped one again.
 void StopRecording();
