@@ -9,12 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
+#include "replay/continuation.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -321,8 +323,10 @@ struct TimedEvent {
 
 // A game with something of everything: pointer and buttons on units and
 // cells, the loop's keys, H, F1 new games on a clock that moves, speed
-// keys, activation, a resize, and an instant Shift answer that is not the
-// key table's.
+// keys, activation, a resize, an instant Shift answer that is not the key
+// table's, and pauses: one with keys pressed and held through it and the
+// Pause key's auto-repeat, and one from pass 2900 to the end, with keys and
+// a button held when Escape comes.
 const TimedEvent Played[] = {
     {5, {EventKind::PointerMove, 336, 450}},  {5, {EventKind::ButtonDown, ButtonLeft}},
     {60, {EventKind::ButtonUp, ButtonLeft}},  {70, {EventKind::PointerMove, 400, 306}},
@@ -337,19 +341,34 @@ const TimedEvent Played[] = {
     {301, {EventKind::KeyUp, KeyF1 + 6}},     {400, {EventKind::Activate, 0}},
     {420, {EventKind::KeyDown, KeyDown}},     {425, {EventKind::KeyUp, KeyDown}},
     {430, {EventKind::Activate, 1}},          {431, {EventKind::Size, 800, 600}},
+    {600, {EventKind::KeyDown, KeyP}},        {601, {EventKind::KeyUp, KeyP}},
+    {610, {EventKind::KeyDown, KeyPageDown}}, {615, {EventKind::KeyUp, KeyPageDown}},
+    {620, {EventKind::KeyDown, KeyPageUp}},   {640, {EventKind::KeyDown, KeyPause}},
+    {641, {EventKind::KeyDown, KeyPause}},    {642, {EventKind::KeyUp, KeyPause}},
+    {645, {EventKind::KeyUp, KeyPageUp}},
     {900, {EventKind::KeyDown, KeyF1}},       {902, {EventKind::KeyUp, KeyF1}},
     {1500, {EventKind::KeyDown, KeyBackspace}}, {1530, {EventKind::KeyUp, KeyBackspace}},
     {2500, {EventKind::KeyDown, KeyF1}},      {2501, {EventKind::KeyUp, KeyF1}},
     {2714, {EventKind::KeyDown, KeyRight}},   {2718, {EventKind::KeyUp, KeyRight}},  // over pass 2716
-    {3000, {EventKind::KeyDown, KeyEscape}},
+    {2900, {EventKind::KeyDown, KeyP}},       {2990, {EventKind::KeyDown, KeyPageDown}},
+    {2995, {EventKind::ButtonDown, ButtonLeft}}, {3000, {EventKind::KeyDown, KeyEscape}},
 };
 
+// The same game continued: unpaused, a move order, a zoom, then Escape.
+const TimedEvent PlayedOn[] = {
+    {3000, {EventKind::KeyDown, KeyPause}},   {3000, {EventKind::KeyUp, KeyPause}},
+    {3000, {EventKind::PointerMove, 330, 250}}, {3000, {EventKind::ButtonDown, ButtonRight}},
+    {3010, {EventKind::ButtonUp, ButtonRight}}, {3050, {EventKind::KeyDown, KeyPageUp}},
+    {3060, {EventKind::KeyUp, KeyPageUp}},    {3200, {EventKind::KeyDown, KeyEscape}},
+};
+
+std::span<const TimedEvent> Playing;
 size_t NextPlayed = 0;
 uint32_t ClockReads = 0;
 
 bool PlayedEvent(HostEvent& event) {
-  if (NextPlayed == std::size(Played) || Played[NextPlayed].pass > IdlePasses + 1) return false;
-  event = Played[NextPlayed++].event;
+  if (NextPlayed == Playing.size() || Playing[NextPlayed].pass > IdlePasses + 1) return false;
+  event = Playing[NextPlayed++].event;
   return true;
 }
 
@@ -364,13 +383,34 @@ std::string FinalDump() {
   return dump;
 }
 
-TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
-  ResetForNewRun();
-  NextPlayed = ClockReads = 0;
+// The host the recorded games are played on: `events`, the instant Shift
+// answers and the moving clock.
+void PlayOn(std::span<const TimedEvent> events) {
+  Playing = events;
+  NextPlayed = 0;
   Host = HeadlessHost(0);
   Host.poll_event = PlayedEvent;
   Host.key_held_now = PlayedKeyQuery;
   Host.clock_seconds = MovingClock;
+}
+
+// Plays `replay` headless from start-up to its end; returns the final dump.
+std::string PlayedBack(const Replay& replay, const std::string& name) {
+  ResetForNewRun();
+  StartPlayback(replay, name, HeadlessHost(1));  // a clock that would deal another table
+  InitRenderer();
+  MainLoop();
+  EXPECT_EQ(PlaybackProblem(), "");
+  const std::string dump = FinalDump();
+  ReleaseGame();
+  UseHeadlessHost(0);
+  return dump;
+}
+
+TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
+  ResetForNewRun();
+  ClockReads = 0;
+  PlayOn(Played);
   std::string error;
   ASSERT_TRUE(StartRecording(Path("game.vrp"), error)) << error;
   InitRenderer();
@@ -379,20 +419,98 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   const std::string played = FinalDump();
   ReleaseGame();
   ASSERT_EQ(ClockReads, 4u) << "start-up, and a new game for each frame F1 was held: two, then one";
+  EXPECT_NE(played.find("\"paused\":1"), std::string::npos) << "Escape ends the game while paused";
 
   Replay replay;
   ASSERT_TRUE(ReadReplayFile(Path("game.vrp"), replay, error)) << error;
   EXPECT_TRUE(replay.complete);
   EXPECT_EQ(replay.passes, 3000);
   EXPECT_EQ(replay.game_version, std::string(GameVersion()));
+  EXPECT_EQ(PlayedBack(replay, "game.vrp"), played);
+}
+
+// The Played game continued: its past played without a window up to the
+// pass that saw Escape, what was held let go, then more play. The new file
+// replays the whole game to the continued game's end.
+TEST_F(ReplayFileTest, AContinuedGameReplaysAsOneGame) {
   ResetForNewRun();
-  StartPlayback(replay, "game.vrp", HeadlessHost(1));  // a clock that would deal another table
+  PlayOn(Played);
+  std::string error;
+  ASSERT_TRUE(StartRecording(Path("first.vrp"), error)) << error;
   InitRenderer();
   MainLoop();
-  EXPECT_EQ(PlaybackProblem(), "");
-  EXPECT_EQ(FinalDump(), played);
+  StopRecording();
+  std::string before_escape = FinalDump();
   ReleaseGame();
-  UseHeadlessHost(0);
+  // Paused from pass 2900, the game stood still: the state before its last
+  // pass is its end but for the pass.
+  ASSERT_EQ(before_escape.rfind("{\"pass\":3000,", 0), 0u);
+  before_escape.replace(0, 13, "{\"pass\":2999,");
+
+  Replay first;
+  ASSERT_TRUE(ReadReplayFile(Path("first.vrp"), first, error)) << error;
+  ResetForNewRun();
+  const Replay past = ReplayBeforeItsEnd(first);
+  std::string problem;
+  ASSERT_TRUE(PlayRecordedPast(past, "first.vrp", problem)) << problem;
+  EXPECT_EQ(FinalDump(), before_escape);
+  const std::vector<ReplayRecord> released = ReleaseHeldInput();
+  EXPECT_EQ(released, (std::vector<ReplayRecord>{Event(EventKind::KeyUp, KeyEscape), Event(EventKind::KeyUp, KeyPageDown),
+                                                 Event(EventKind::KeyUp, KeyP), Event(EventKind::ButtonUp, ButtonLeft)}));
+  EXPECT_EQ(std::count(KeyState, KeyState + 256, 1), 0);
+  EXPECT_EQ(MouseState.left, 0);
+  EXPECT_EQ(Paused, 1) << "letting go of P does not unpause";
+
+  std::vector<ReplayRecord> opening = past.records;
+  opening.insert(opening.end(), released.begin(), released.end());
+  PlayOn(PlayedOn);
+  ASSERT_TRUE(StartRecording(Path("continued.vrp"), error, opening)) << error;
+  const uint32_t clock_reads = ClockReads;
+  InitRenderer();  // the window's start-up: pictures, and no new game
+  EXPECT_EQ(ClockReads, clock_reads);
+  EXPECT_EQ(FinalDump(), before_escape);
+  MainLoop();
+  StopRecording();
+  const std::string continued = FinalDump();
+  ReleaseGame();
+  EXPECT_EQ(continued.rfind("{\"pass\":3200,", 0), 0u) << continued.substr(0, 40);
+  EXPECT_NE(continued.find("\"paused\":0"), std::string::npos);
+
+  Replay whole;
+  ASSERT_TRUE(ReadReplayFile(Path("continued.vrp"), whole, error)) << error;
+  EXPECT_EQ(whole.passes, 3200);
+  EXPECT_EQ(PlayedBack(whole, "continued.vrp"), continued);
+}
+
+// Only the pass that ended the game goes: the idle pass that saw Escape with
+// what it took, the last of a run, or the Quit taken; a cut file keeps all.
+TEST(ContinuedReplay, DropsOnlyThePassThatEndedTheGame) {
+  const EventKind Down = EventKind::KeyDown;
+  const struct {
+    std::vector<ReplayRecord> records;
+    bool complete;
+    std::vector<ReplayRecord> kept;
+  } cases[] = {
+      {{Clock(1), Passes(5), Event(Down, KeyEscape), Answer(0, KeyShift, 1), Clock(2), Passes(1)},
+       true,
+       {Clock(1), Passes(5), Event(Down, KeyEscape)}},
+      {{Clock(1), Event(EventKind::Activate, 0), Passes(5)}, true, {Clock(1), Event(EventKind::Activate, 0), Passes(4)}},
+      {{Clock(1), Passes(3), Event(EventKind::Close), Event(EventKind::Quit)},
+       true,
+       {Clock(1), Passes(3), Event(EventKind::Close)}},
+      {{Clock(1), Answer(3, KeyShift, 1), Passes(1)}, true, {Clock(1)}},  // start-up's clock stays
+      {{Clock(1), Passes(3)}, false, {Clock(1), Passes(3)}},
+      {{}, true, {}},
+  };
+  for (const auto& c : cases) {
+    Replay replay;
+    replay.records = c.records;
+    replay.passes = PassCount(c.records);
+    replay.complete = c.complete;
+    const Replay before = ReplayBeforeItsEnd(replay);
+    EXPECT_EQ(before.records, c.kept) << "case with " << c.records.size() << " records";
+    EXPECT_EQ(before.passes, PassCount(c.kept));
+  }
 }
 
 TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {
@@ -403,6 +521,9 @@ TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {
       {{"--dump-final", "a", "--dump-final", "b"}, "--dump-final given more than once"},
       {{"--replay", "a", "--record", "b"}, "--replay records nothing: --record cannot go with it"},
       {{"game.vrp"}, "unknown option 'game.vrp'"},
+      {{"--continue", "--continue"}, "--continue given more than once"},
+      {{"--replay", "a", "--continue"}, "--replay watches a game, --continue plays one on: they cannot go together"},
+      {{"--continue", "a", "b"}, "unknown option 'b'"},
   };
   for (const auto& [words, message] : refused) {
     std::vector<char*> argv = {const_cast<char*>("valdorik")};
@@ -420,6 +541,17 @@ TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {
   EXPECT_EQ(options.dump_final, "/tmp/end.json");
   EXPECT_TRUE(options.version);
   EXPECT_FALSE(options.help);
+  EXPECT_FALSE(options.continue_game);
+  // --continue takes a file only when one follows it.
+  const char* newest[] = {"valdorik", "--continue", "--dump-final", "end.json"};
+  ASSERT_TRUE(ParseGameOptions(4, const_cast<char**>(newest), "/home/player", options, error)) << error;
+  EXPECT_TRUE(options.continue_game);
+  EXPECT_EQ(options.continued, "");
+  EXPECT_EQ(options.dump_final, "/home/player/end.json");
+  const char* named[] = {"valdorik", "--continue", "old.vrp", "--record", "new.vrp"};
+  ASSERT_TRUE(ParseGameOptions(5, const_cast<char**>(named), "/home/player", options, error)) << error;
+  EXPECT_EQ(options.continued, "/home/player/old.vrp");
+  EXPECT_EQ(options.record, "/home/player/new.vrp");
 }
 
 TEST_F(ReplayFileTest, ReplayFolderKeepsTheNewestFiftyInStartOrder) {

@@ -22,12 +22,13 @@ Replay ReplayBeforeItsEnd(const Replay& replay) {
     records.pop_back();
     return before;
   }
-  while (!records.empty() && PartOfAPass(records.back())) records.pop_back();  // answers of no whole pass
-  if (records.empty() || records.back().kind != RecordKind::PassEnd) return before;
+  if (records.back().kind != RecordKind::PassEnd) return before;
   --before.passes;
   if (--records.back().passes > 0) return before;  // the run's other passes took no answers
   records.pop_back();
-  while (!records.empty() && PartOfAPass(records.back())) records.pop_back();
+  // The pass's own answers and clock reads go with it; the clock read of
+  // start-up, before any pass, leads the file and stays.
+  while (records.size() > 1 && PartOfAPass(records.back())) records.pop_back();
   return before;
 }
 
