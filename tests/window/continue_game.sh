@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Continues a recorded game. A first game is played (a pause in it) and quit
+# with Escape while Page Down and the left button are held; `valdorik
+# --continue` plays it on in the window. Its replay holds the whole game:
+# without a window and in the window it ends in the continued game's final
+# state, and up to the first game's last pass it is the first game. What was
+# held at the end is let go: the continued game, which turns no camera key,
+# ends with the first game's camera. A cut replay continues from its last
+# complete pass and says so; a damaged one is refused as --replay refuses it.
+#   continue_game.sh GAME DRIVER SIM GAME_FOLDER
+set -u
+game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
+source "$(dirname "$0")/game_run.sh"
+case_name=continue_game
+export SDL_AUDIODRIVER=dummy
+replays=$work/data/valdorik/replays
+
+play() {  # ARGUMENTS...: the game in its folder, its stderr kept
+  (cd "$game_folder" && exec "$game" "$@") 2>"$work/stderr" &
+  game_pid=$!
+}
+
+finish() {  # what the game ended with, as the case's status
+  wait "$game_pid"
+  local status=$?
+  game_pid=""
+  return $status
+}
+
+hold() { "$driver" hold "$1" "$2" || fail "could not hold $1"; }
+pass_of() { grep -o '"pass":[0-9]*' "$1" | cut -d: -f2; }
+camera_of() { grep -o '"camera":\[[^]]*\]' "$1"; }
+dump_at() {  # REPLAY PASS: the simulator's dump of the replay after that pass
+  "$sim" replay "$1" --dump-every "$2" 2>/dev/null | grep -m1 "^{\"pass\":$2,"
+}
+
+start_display
+"$driver" move 400 200
+play --dump-final "$work/first.dump"
+wait_for_window
+hold Button3 200
+hold Prior 300
+hold p 50
+hold Right 300  # paused: no scrolling
+hold Pause 50
+press Next
+press Button1
+sleep 0.3
+quit_with_escape
+release Next
+release Button1
+first=$(ls "$replays"/*.vrp 2>/dev/null)
+[ "$(echo "$first" | wc -w)" -eq 1 ] || fail "the first game left no replay, or more than one: $first"
+
+play --continue --dump-final "$work/continued.dump"
+wait_for_window
+hold Right 300
+hold p 50
+sleep 0.2
+hold Pause 50
+sleep 0.2
+quit_with_escape
+continued=$(ls "$replays"/*.vrp | grep -v -x -F "$first")
+[ "$(echo "$continued" | wc -w)" -eq 1 ] || fail "the continued game left no replay of its own: $continued"
+
+n=$(pass_of "$work/first.dump")
+[ "$(pass_of "$work/continued.dump")" -gt "$n" ] || fail "the continued game ended at pass $(pass_of "$work/continued.dump"), the first at $n"
+"$sim" replay "$continued" 2>"$work/stderr" | tail -n1 >"$work/headless.dump" || fail "valdorik-sim replay failed"
+cmp -s "$work/headless.dump" "$work/continued.dump" ||
+  fail "the replay of the continued game ends elsewhere: $(head -c 150 "$work/headless.dump"), played $(head -c 150 "$work/continued.dump")"
+[ "$(dump_at "$first" $((n - 1)))" = "$(dump_at "$continued" $((n - 1)))" ] ||
+  fail "the continued replay is not the first game up to its pass $((n - 1))"
+[ "$(camera_of "$work/continued.dump")" = "$(camera_of "$work/first.dump")" ] ||
+  fail "Page Down, held when the first game ended, still acts: $(camera_of "$work/continued.dump"), was $(camera_of "$work/first.dump")"
+play --replay "$continued" --dump-final "$work/window.dump"
+finish || fail "the continued replay in the window ended with status $?"
+cmp -s "$work/window.dump" "$work/continued.dump" ||
+  fail "the continued replay in the window ends elsewhere: $(head -c 150 "$work/window.dump")"
+
+# A damaged replay is refused as --replay refuses it; a cut one goes on.
+printf 'VLDREPLY\007' >"$work/damaged.vrp"
+(cd "$game_folder" && "$game" --replay "$work/damaged.vrp") 2>"$work/replay.err"
+(cd "$game_folder" && "$game" --continue "$work/damaged.vrp") 2>"$work/stderr"
+status=$?
+[ "$status" -eq 2 ] || fail "a damaged replay continued with status $status"
+cmp -s "$work/stderr" "$work/replay.err" || fail "--continue and --replay tell a damaged file apart: $(cat "$work/replay.err")"
+head -c $(($(stat -c %s "$continued") * 2 / 3)) "$continued" >"$work/cut.vrp"
+play --continue "$work/cut.vrp"
+wait_for_window
+grep -q "cut.vrp: ends at pass" "$work/stderr" || fail "the cut replay is not told"
+grep -q "the game continues from pass [0-9]*, the last complete one" "$work/stderr" || fail "the pass it continues from is not told"
+quit_with_escape
+echo "PASS ($case_name): $n passes played, continued to pass $(pass_of "$work/continued.dump"); the same state replayed headless and in the window"
