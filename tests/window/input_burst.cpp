@@ -36,9 +36,10 @@ long Actions = 0, TourActions = 0, Logged = 0;
 
 constexpr const char* GameKeys[] = {
     "F1", "F2",    "F3",   "F4",      "F5",      "F6", "F7",   "F8",   "BackSpace", "0",    "space",
-    "h",  "e",     "m",    "Prior",   "Next",    "Up", "Down", "Left", "Right",     "Shift_L", "Shift_R"};
+    "h",  "e",     "m",    "Prior",   "Next",    "Up", "Down", "Left", "Right",     "Shift_L", "Shift_R",
+    "p",  "Pause"};
 constexpr const char* LongHolds[] = {"F1", "m",  "space", "Shift_L", "Up",   "Down",
-                                            "Left", "Right", "e", "Prior", "Next", "h"};
+                                            "Left", "Right", "e", "Prior", "Next", "h", "p"};
 constexpr const char* OtherKeys[] = {"a",      "q",      "z",       "1",    "9",        "Tab",
                                             "Return", "Control_L", "Alt_L", "Super_L", "F9", "F12",
                                             "Insert", "Delete", "Home",    "End",  "KP_5",     "KP_Enter",

@@ -1,6 +1,6 @@
 // A burst of hostile input, the same for the same seed: every key the game
 // reads, other keys, the three buttons and the wheel, the pointer anywhere
-// on the screen, long holds of F1, M, Space, Shift and the arrows, window
+// on the screen, long holds of F1, M, Space, Shift, P and the arrows, window
 // resizes and moves, minimise and restore, the focus taken away.
 #pragma once
 
