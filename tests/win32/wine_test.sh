@@ -4,7 +4,7 @@
 # replays that cross between the systems.
 #   wine_test.sh CASE EXE DRIVER GAME_FOLDER WINEPREFIX [SIM LINUX_GAME]
 # Cases: host_messages, start_and_escape, without_pictures, pointer_leaves_window,
-# no_display, replays_cross.
+# no_display, replays_cross, continue_game.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
 export WINEPREFIX=$(realpath -m "$5")
@@ -199,6 +199,42 @@ case $case_name in
       fail "Linux game and Windows replay differ: $(head -c 120 "$work/linux.dump") / $(head -c 120 "$work/windows_of_linux.dump")"
     echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
          "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
+    ;;
+  continue_game)
+    # A game quit with Escape while Page Down is held, played on with
+    # --continue (the newest replay in %APPDATA%): the new replay, replayed on
+    # Linux, ends in the continued game's final state.
+    [ -n "$sim" ] || fail "no simulator given"
+    start_wine
+    rm -rf "$replays"
+    "$driver" move 320 240
+    play_in "$game_folder" --dump-final "$work/first.dump"
+    wait_for_window
+    see --within 20 title
+    "$driver" hold Prior 300 || fail "could not press Page Up"
+    "$driver" press Next || fail "could not press Page Down"
+    sleep 0.3
+    quit_with_escape 15
+    "$driver" release Next
+    first=$(ls "$replays"/*.vrp 2>/dev/null)
+    [ "$(echo "$first" | wc -w)" -eq 1 ] || fail "the first game left no replay, or more than one: $first"
+    play_in "$game_folder" --continue --dump-final "$work/continued.dump"
+    wait_for_window
+    see --within 20 title
+    "$driver" hold Right 300 || fail "could not press Right"
+    quit_with_escape 15
+    continued=$(ls "$replays"/*.vrp | grep -v -x -F "$first")
+    [ "$(echo "$continued" | wc -w)" -eq 1 ] || fail "the continued game left no replay of its own: $continued"
+    "$sim" replay "$continued" 2>"$work/stderr" | tail -n1 >"$work/linux.dump" || fail "valdorik-sim replay failed"
+    cmp -s "$work/continued.dump" "$work/linux.dump" ||
+      fail "the continued game and its replay differ: $(head -c 120 "$work/continued.dump") / $(head -c 120 "$work/linux.dump")"
+    first_pass=$(grep -o '"pass":[0-9]*' "$work/first.dump" | cut -d: -f2)
+    continued_pass=$(grep -o '"pass":[0-9]*' "$work/continued.dump" | cut -d: -f2)
+    [ "$continued_pass" -gt "$first_pass" ] || fail "the continued game ended at pass $continued_pass, the first at $first_pass"
+    camera() { grep -o '"camera":\[[^]]*\]' "$1"; }
+    [ "$(camera "$work/continued.dump")" = "$(camera "$work/first.dump")" ] ||
+      fail "Page Down, held when the first game ended, still acts: $(camera "$work/continued.dump")"
+    echo "first game to pass $first_pass, continued to pass $continued_pass, replayed on Linux to the same state"
     ;;
   *)
     echo "unknown case $case_name" >&2
