@@ -51,9 +51,12 @@ bool ReadReplayToPlay(const std::string& path, Replay& replay) {
 std::string ReplayToContinue(const GameOptions& options) {
   if (!options.continued.empty()) return options.continued;
   const std::string folder = ReplayFolder();
-  const std::string newest = folder.empty() ? "" : NewestReplay(folder);
-  if (folder.empty()) std::fprintf(stderr, "valdorik: nothing to continue: %s\n", NoReplayFolder);
-  if (!folder.empty() && newest.empty()) std::fprintf(stderr, "valdorik: nothing to continue: no replay in %s\n", folder.c_str());
+  if (folder.empty()) {
+    std::fprintf(stderr, "valdorik: nothing to continue: %s\n", NoReplayFolder);
+    return "";
+  }
+  const std::string newest = NewestReplay(folder);
+  if (newest.empty()) std::fprintf(stderr, "valdorik: nothing to continue: no replay in %s\n", folder.c_str());
   return newest;
 }
 

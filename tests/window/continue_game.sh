@@ -6,7 +6,8 @@
 # state, and up to the first game's last pass it is the first game. What was
 # held at the end is let go: the continued game, which turns no camera key,
 # ends with the first game's camera. A cut replay continues from its last
-# complete pass and says so; a damaged one is refused as --replay refuses it.
+# complete pass and says so; a damaged one is refused as --replay refuses it,
+# and so is --continue with no replay at all.
 #   continue_game.sh GAME DRIVER SIM GAME_FOLDER
 set -u
 game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
@@ -84,6 +85,10 @@ printf 'VLDREPLY\007' >"$work/damaged.vrp"
 status=$?
 [ "$status" -eq 2 ] || fail "a damaged replay continued with status $status"
 cmp -s "$work/stderr" "$work/replay.err" || fail "--continue and --replay tell a damaged file apart: $(cat "$work/replay.err")"
+(cd "$game_folder" && XDG_DATA_HOME=$work/none "$game" --continue) 2>"$work/stderr"
+status=$?
+[ "$status" -eq 2 ] || fail "--continue with no replay ended with status $status"
+grep -q "nothing to continue: no replay in $work/none/valdorik/replays" "$work/stderr" || fail "--continue with no replay does not say so"
 head -c $(($(stat -c %s "$continued") * 2 / 3)) "$continued" >"$work/cut.vrp"
 play --continue "$work/cut.vrp"
 wait_for_window
