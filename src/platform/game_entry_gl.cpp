@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/window.h"
