@@ -1,6 +1,6 @@
 #include "replay/continuation.h"
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "replay/playback.h"
