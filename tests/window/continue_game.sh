@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Continues a recorded game. A first game is played (a pause in it) and quit
-# with Escape while Page Down and the left button are held; `valdorik
-# --continue` plays it on in the window. Its replay holds the whole game:
-# without a window and in the window it ends in the continued game's final
-# state, and up to the first game's last pass it is the first game. What was
-# held at the end is let go: the continued game, which turns no camera key,
-# ends with the first game's camera. A cut replay continues from its last
-# complete pass and says so; a damaged one is refused as --replay refuses it,
-# and so is --continue with no replay at all.
+# Continues a recorded game. A first game is played (P pauses it, Right does
+# not scroll then, the Pause key goes on) and quit with Escape while Page
+# Down and the left button are held; `valdorik --continue` plays it on in
+# the window. Its replay holds the whole game: without a window and in the
+# window it ends in the continued game's final state, and up to the first
+# game's last pass it is the first game. What was held at the end is let go:
+# the continued game, which turns no camera key, ends with the first game's
+# camera. A cut replay continues from its last complete pass and says so; a
+# damaged one is refused as --replay refuses it, and so is --continue with
+# no replay at all.
 #   continue_game.sh GAME DRIVER SIM GAME_FOLDER
 set -u
 game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
@@ -50,6 +51,9 @@ sleep 0.3
 quit_with_escape
 release Next
 release Button1
+read -r view_x view_y < <(new_game_view)
+grep -q "\"map_sx\":$view_x,\"map_sy\":$view_y," "$work/first.dump" || fail "Right scrolled while paused with P"
+grep -q '"paused":0,' "$work/first.dump" || fail "the Pause key did not go on"
 first=$(ls "$replays"/*.vrp 2>/dev/null)
 [ "$(echo "$first" | wc -w)" -eq 1 ] || fail "the first game left no replay, or more than one: $first"
 
