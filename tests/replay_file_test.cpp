@@ -373,7 +373,7 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   Host.clock_seconds = MovingClock;
   std::string error;
   ASSERT_TRUE(StartRecording(Path("game.vrp"), error)) << error;
-  InitRenderer();
+  StartGame();
   MainLoop();
   StopRecording();
   const std::string played = FinalDump();
@@ -387,7 +387,7 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   EXPECT_EQ(replay.game_version, std::string(GameVersion()));
   ResetForNewRun();
   StartPlayback(replay, "game.vrp", HeadlessHost(1));  // a clock that would deal another table
-  InitRenderer();
+  StartGame();
   MainLoop();
   EXPECT_EQ(PlaybackProblem(), "");
   EXPECT_EQ(FinalDump(), played);

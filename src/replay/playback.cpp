@@ -1,7 +1,6 @@
 #include "replay/playback.h"
 
 #include "host/input.h"
-#include "loop/main_loop.h"
 
 namespace {
 
@@ -11,6 +10,7 @@ std::string Name;
 size_t Next = 0;             // the next record to use
 int64_t RunPassesUsed = 0;   // of the pass-end run at Next
 bool IdlePassOpen = false;
+int64_t PassesBegun = 0;     // the game's idle passes, counted as the loop counts them
 int QueryInPass = 0;
 std::string Problem;
 bool StopAsked = false;
@@ -19,7 +19,7 @@ const ReplayRecord* NextRecord() { return Next < Playing->records.size() ? &Play
 
 // The recording and the game part ways: say where, and end the playback.
 void Diverge(const std::string& what) {
-  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(IdlePasses) + ": " + what;
+  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(PassesBegun) + ": " + what;
   StopAsked = true;
 }
 
@@ -57,6 +57,7 @@ bool PlaybackPoll(HostEvent& event) {
     return true;
   }
   IdlePassOpen = true;
+  ++PassesBegun;
   QueryInPass = 0;
   return false;
 }
@@ -93,6 +94,7 @@ void StartPlayback(const Replay& replay, const std::string& name, const GameHost
   Next = 0;
   RunPassesUsed = 0;
   IdlePassOpen = false;
+  PassesBegun = 0;
   Problem.clear();
   StopAsked = false;
   Host = window;
