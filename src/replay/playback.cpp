@@ -85,6 +85,19 @@ uint32_t PlaybackClock() {
 void Ignore() {}
 void IgnoreSize(int, int) {}
 
+// The player round the window's host: the game's answers come from the
+// replay, the window still sleeps, presents and draws.
+GameHost PlaybackHost(const GameHost& window) {
+  GameHost player = window;
+  player.poll_event = PlaybackPoll;
+  player.key_held_now = PlaybackKeyQuery;
+  player.clock_seconds = PlaybackClock;
+  player.post_quit = Ignore;               // the recorded quit follows in the file
+  player.move_window_to_pointer = Ignore;  // the player's pointer has no say
+  player.resize_scene = IgnoreSize;        // the recorded window's size is not this one's
+  return player;
+}
+
 }  // namespace
 
 void StartPlayback(const Replay& replay, const std::string& name, const GameHost& window) {
@@ -97,13 +110,7 @@ void StartPlayback(const Replay& replay, const std::string& name, const GameHost
   PassesBegun = 0;
   Problem.clear();
   StopAsked = false;
-  Host = window;
-  Host.poll_event = PlaybackPoll;
-  Host.key_held_now = PlaybackKeyQuery;
-  Host.clock_seconds = PlaybackClock;
-  Host.post_quit = Ignore;               // the recorded quit follows in the file
-  Host.move_window_to_pointer = Ignore;  // the player's pointer has no say
-  Host.resize_scene = IgnoreSize;        // the recorded window's size is not this one's
+  Host = PlaybackHost(window);
 }
 
 const std::string& PlaybackProblem() { return Problem; }
