@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "host/input.h"
+#include "loop/continuation.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
-#include "replay/continuation.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -398,7 +398,7 @@ void PlayOn(std::span<const TimedEvent> events) {
 std::string PlayedBack(const Replay& replay, const std::string& name) {
   ResetForNewRun();
   StartPlayback(replay, name, HeadlessHost(1));  // a clock that would deal another table
-  InitRenderer();
+  StartGame();
   MainLoop();
   EXPECT_EQ(PlaybackProblem(), "");
   const std::string dump = FinalDump();
@@ -413,7 +413,7 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   PlayOn(Played);
   std::string error;
   ASSERT_TRUE(StartRecording(Path("game.vrp"), error)) << error;
-  InitRenderer();
+  StartGame();
   MainLoop();
   StopRecording();
   const std::string played = FinalDump();
@@ -437,7 +437,7 @@ TEST_F(ReplayFileTest, AContinuedGameReplaysAsOneGame) {
   PlayOn(Played);
   std::string error;
   ASSERT_TRUE(StartRecording(Path("first.vrp"), error)) << error;
-  InitRenderer();
+  StartGame();
   MainLoop();
   StopRecording();
   std::string before_escape = FinalDump();
@@ -465,10 +465,6 @@ TEST_F(ReplayFileTest, AContinuedGameReplaysAsOneGame) {
   opening.insert(opening.end(), released.begin(), released.end());
   PlayOn(PlayedOn);
   ASSERT_TRUE(StartRecording(Path("continued.vrp"), error, opening)) << error;
-  const uint32_t clock_reads = ClockReads;
-  InitRenderer();  // the window's start-up: pictures, and no new game
-  EXPECT_EQ(ClockReads, clock_reads);
-  EXPECT_EQ(FinalDump(), before_escape);
   MainLoop();
   StopRecording();
   const std::string continued = FinalDump();
@@ -511,6 +507,34 @@ TEST(ContinuedReplay, DropsOnlyThePassThatEndedTheGame) {
     EXPECT_EQ(before.records, c.kept) << "case with " << c.records.size() << " records";
     EXPECT_EQ(before.passes, PassCount(c.kept));
   }
+}
+
+void CountedPresent() {}
+int LaterKeyQuery(int) { return 0; }
+
+// The recorder and the player are made whole from the host they wrap, and
+// the recorder lets go of its own slots only: what changed in the host
+// while it recorded stays changed.
+TEST_F(ReplayFileTest, WrappingHostsAreWholeAndUnwrapOnlyTheirOwnSlots) {
+  EXPECT_EQ(EmptySlots(HeadlessHost(0)), 0);
+  UseHeadlessHost(0);
+  const GameHost inner = Host;
+  std::string error;
+  ASSERT_TRUE(StartRecording(Path("wrapped.vrp"), error)) << error;
+  EXPECT_EQ(EmptySlots(Host), 0);
+  EXPECT_NE(Host.poll_event, inner.poll_event) << "the recorder hears the events first";
+  Host.present = CountedPresent;
+  Host.key_held_now = LaterKeyQuery;
+  StopRecording();
+  EXPECT_EQ(Host.poll_event, inner.poll_event);
+  EXPECT_EQ(Host.clock_seconds, inner.clock_seconds);
+  EXPECT_EQ(Host.present, CountedPresent) << "a change made while recording was undone";
+  EXPECT_EQ(Host.key_held_now, LaterKeyQuery) << "a change made while recording was undone";
+
+  const Replay nothing_recorded;
+  StartPlayback(nothing_recorded, "empty.vrp", HeadlessHost(0));
+  EXPECT_EQ(EmptySlots(Host), 0);
+  UseHeadlessHost(0);
 }
 
 TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {

@@ -6,7 +6,6 @@
 
 bool AppActive = true;
 int SpareToggle = 0;
-int Paused = 0;
 int64_t IdlePasses = 0;
 
 namespace {
@@ -53,7 +52,7 @@ void ScrollKey(int key, int& origin, int step) {
 
 }  // namespace
 
-void WindowProc(const HostEvent& event) {
+void HandleHostEvent(const HostEvent& event) {
   switch (event.kind) {
     case EventKind::KeyDown: KeyGoesDown(event.a); break;
     case EventKind::KeyUp: SetKey(event.a, 0); break;
@@ -74,7 +73,7 @@ PassKind LoopPass() {
   HostEvent event{};
   if (Host.poll_event(event)) {
     if (event.kind == EventKind::Quit) return PassKind::Done;
-    WindowProc(event);
+    HandleHostEvent(event);
     return PassKind::Message;
   }
   ++IdlePasses;
@@ -90,10 +89,6 @@ int MainLoop() {
   while (LoopPass() != PassKind::Done) {
   }
   return 0;
-}
-
-void MoveWindowKey() {
-  if (KeyState[KeyM]) Host.move_window_to_pointer();
 }
 
 void ApplyLoopKeys() {
@@ -120,6 +115,5 @@ void ApplyLoopKeys() {
 void ResetLoopState() {
   AppActive = true;
   SpareToggle = 0;
-  Paused = 0;
   IdlePasses = 0;
 }

@@ -10,14 +10,12 @@
 
 extern bool AppActive;        // false while the window is minimised: no frames then
 extern int SpareToggle;       // flipped by E; nothing reads it
-extern int Paused;            // 1 while the game is paused (P or Pause): no frames, no loop keys
 extern int64_t IdlePasses;    // passes that found no event waiting, since start-up
 
 enum class PassKind { Message, Idle, Done };
 
-void WindowProc(const HostEvent& event);  // one event into key, button, pointer and window state
+void HandleHostEvent(const HostEvent& event);  // one event into key, button, pointer and window state
 PassKind LoopPass();
 int MainLoop();          // until a Quit event or Escape; returns the exit status
-void MoveWindowKey();    // while M is held the window follows the pointer
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
-void ResetLoopState();   // active, not paused, no spare toggle, no passes yet
+void ResetLoopState();   // active, no spare toggle, no passes yet

@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "host/input.h"
+#include "loop/continuation.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/window.h"
-#include "replay/continuation.h"
+#include "render/drawing.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -116,16 +117,19 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   // A start that fails has already told why; it is a failure for the caller too.
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, Fullscreen)) {
     StopRecording();
-    ReleaseGame();
+    ReleaseGame();  // a continued game's world
     backend.shut_down();
     return 1;
   }
+  StartDrawing();
+  if (!options.continue_game) StartGame();  // a continued game's world runs already
   const int status = MainLoop();
   StopRecording();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   backend.shut_down();
   return status;

@@ -13,5 +13,6 @@
 // continued game, which the file begins with as they are. False with the
 // reason, and nothing changed, when the file cannot be made.
 bool StartRecording(const std::string& path, std::string& error, const std::vector<ReplayRecord>& past = {});
-// The last pass end and the end mark; the host is the unwrapped one again.
+// The last pass end and the end mark. The recorder's own slots in Host go
+// back to the host it wrapped; a slot changed since recording began stays.
 void StopRecording();

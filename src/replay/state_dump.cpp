@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "loop/main_loop.h"
 #include "world/world.h"
 
 std::string FormatFloat(float value) {

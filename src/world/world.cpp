@@ -21,6 +21,7 @@ int GameSpeed = 1;
 float UnitSize = LoadUnitSize;
 int VictoryPlayer = 0, VictoryComputer = 0, VictoryTie = 0;
 int HelpVisible = 0;
+int Paused = 0;
 float CameraZoom = -5.0f, CameraTilt = 25.0f, CameraTurn = 0.0f, CameraSpin = 0.0f;
 
 void ResetWorldGlobals() {
@@ -32,6 +33,7 @@ void ResetWorldGlobals() {
   UnitSize = LoadUnitSize;
   VictoryPlayer = VictoryComputer = VictoryTie = 0;
   HelpVisible = 0;
+  Paused = 0;
   CameraZoom = -5.0f;
   CameraTilt = 25.0f;
   CameraTurn = 0.0f;
@@ -67,7 +69,7 @@ void AllocateWorldTables() {
   TileTypes = new TileType[TileTypeCount]();
   MapCells = new MapCell[CellsPerLayer * LayerCount]();
   TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
-  // ReleaseWorld leaves the unit table to the process's end, so a world
+  // ReleaseWorldTables leaves the unit table to the process's end, so a world
   // allocated again (the simulator's in-process commands) reuses it.
   if (UnitTable == nullptr) UnitTable = new UnitRecord[UnitCount]();
   std::fill(UnitTable, UnitTable + UnitCount, UnitRecord{});

@@ -82,7 +82,7 @@ struct UnitTypeInfo {
 // nullptr for any other code.
 const UnitTypeInfo* FindUnitType(int type);
 
-// --- The world's arrays, allocated once at start-up (AllocateWorld). ---
+// --- The world's arrays, allocated once at start-up (AllocateWorldTables). ---
 extern TileType* TileTypes;      // TileTypeCount entries
 extern MapCell* MapCells;        // CellsPerLayer * LayerCount
 extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount
@@ -97,6 +97,7 @@ extern int GameSpeed;
 extern float UnitSize;
 extern int VictoryPlayer, VictoryComputer, VictoryTie;
 extern int HelpVisible;
+extern int Paused;  // 1 while the game is paused (P or Pause); a new game leaves it
 extern float CameraZoom, CameraTilt, CameraTurn, CameraSpin;
 
 // Puts every global back to its load value (tests and the simulator use this

@@ -1,4 +1,4 @@
-#include "replay/continuation.h"
+#include "loop/continuation.h"
 
 #include "host/input.h"
 #include "loop/main_loop.h"
@@ -34,7 +34,7 @@ Replay ReplayBeforeItsEnd(const Replay& replay) {
 
 bool PlayRecordedPast(const Replay& replay, const std::string& name, std::string& problem) {
   StartPlayback(replay, name, HeadlessHost(0));
-  StartWorld();
+  StartGame();
   MainLoop();  // until the recording runs out
   problem = PlaybackProblem();
   return problem.empty();
@@ -50,7 +50,7 @@ std::vector<ReplayRecord> ReleaseHeldInput() {
   if (!AppActive) events.push_back({EventKind::Activate, 1});
   std::vector<ReplayRecord> records;
   for (const HostEvent& event : events) {
-    WindowProc(event);
+    HandleHostEvent(event);
     records.push_back({.kind = RecordKind::Event, .event = event});
   }
   return records;
