@@ -49,7 +49,7 @@ void SetFixedGlState() {
   glEnable(GL_COLOR_MATERIAL);
 }
 
-bool UploadFloorTextures() {
+void UploadFloorTextures() {
   glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   glGenTextures(GlTextureCount, GlTextureNames);
@@ -64,7 +64,6 @@ bool UploadFloorTextures() {
     glTexImage2D(GL_TEXTURE_2D, 0, 3, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  picture.pixels);
   }
-  return true;
 }
 
 void LoadPicturesAndFloors() {
