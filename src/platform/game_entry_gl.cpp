@@ -103,11 +103,11 @@ void WriteFinalDump(const std::string& path) {
   if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
 }
 
-int PlayGame(const GameOptions& options, const WindowBackend& backend) {
+ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
   Replay replay;
-  if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return 2;
+  if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return ExitStatus::BadInput;
   std::vector<ReplayRecord> past;
-  if (options.continue_game && !PlayThePast(options, past)) return 2;
+  if (options.continue_game && !PlayThePast(options, past)) return ExitStatus::BadInput;
   Fullscreen = false;
   Host = backend.host();
   if (options.replay.empty())
@@ -119,11 +119,11 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
     StopRecording();
     ReleaseGame();  // a continued game's world
     backend.shut_down();
-    return 1;
+    return ExitStatus::FailedStart;
   }
   StartDrawing();
   if (!options.continue_game) StartGame();  // a continued game's world runs already
-  const int status = MainLoop();
+  MainLoop();
   StopRecording();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
@@ -132,26 +132,26 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   ReleaseDrawing();
   ReleaseGame();
   backend.shut_down();
-  return status;
+  return ExitStatus::Ok;
 }
 
 }  // namespace
 
-int GameMain(int argc, char** argv, const WindowBackend& backend) {
+ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend) {
   GameOptions options;
   std::string error;
   const char* start_dir = std::getenv("VALDORIK_START_DIR");
   if (!ParseGameOptions(argc, argv, start_dir ? start_dir : "", options, error)) {
     std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
-    return 2;
+    return ExitStatus::BadInput;
   }
   if (options.help) {
     std::fputs(GameUsage, stdout);
-    return 0;
+    return ExitStatus::Ok;
   }
   if (options.version) {
     std::printf("valdorik %s\n", GameVersion());
-    return 0;
+    return ExitStatus::Ok;
   }
   return PlayGame(options, backend);
 }
