@@ -7,6 +7,7 @@
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
+#include "platform/scaled_frame.h"
 #include "platform/window.h"
 #include "render/frame.h"
 
@@ -73,11 +74,11 @@ void LoadPicturesAndFloors() {
 
 void UseWindowCalls(GameHost& host) {
   host.clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); };
-  host.present = PresentFrame;
+  host.present = PresentScaledFrame;
   host.move_window_to_pointer = MoveGameWindowToPointer;
   host.load_pictures = LoadPicturesAndFloors;
   host.set_fixed_render_state = SetFixedGlState;
-  host.resize_scene = ResizeScene;
+  host.resize_scene = KeepFrameViewport;
   host.begin_scene = BeginSceneStretch;
   host.draw_terrain = TerrainStretch;
   host.draw_units = UnitStretch;

@@ -1,0 +1,19 @@
+// The 640 x 480 frame on the window's client area, whatever its size: the
+// frame is drawn into the lower-left 640 x 480 of the back buffer, kept as
+// the last frame drawn, and shown on the stage (screen.h) nearest-neighbour,
+// black around it. A client area of exactly 640 x 480 shows the frame as
+// drawn, pixel for pixel.
+#pragma once
+
+// The resize slot: the frame keeps its 640 x 480 viewport and 4:3 projection
+// whatever size the window has (the backends tell SetClientArea the size).
+void KeepFrameViewport(int client_width, int client_height);
+
+// The present slot: the frame drawn is kept and shown on the stage, then
+// presented (PresentFrame).
+void PresentScaledFrame();
+
+// The paused picture: the last frame drawn, dimmed, with PAUSED in the
+// game's large font across its middle, drawn into the 640 x 480 frame (so it
+// scales like the frame) and presented. The last frame stays as it was.
+void PresentPausedFrame();
