@@ -17,3 +17,5 @@ void PresentScaledFrame();
 // game's large font across its middle, drawn into the 640 x 480 frame (so it
 // scales like the frame) and presented. The last frame stays as it was.
 void PresentPausedFrame();
+// Its first step: the paused picture into the back buffer's frame, not presented.
+void DrawPausedPicture();

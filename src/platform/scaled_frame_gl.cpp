@@ -136,7 +136,7 @@ void PresentScaledFrame() {
   PresentFrame();
 }
 
-void PresentPausedFrame() {
+void DrawPausedPicture() {
   SaveFrameState();
   FlatPixels(FrameWidth, FrameHeight);
   glClearColor(0, 0, 0, 1);
@@ -148,10 +148,16 @@ void PresentPausedFrame() {
   Rectangle(0, 0, FrameWidth, FrameHeight);
   glDisable(GL_BLEND);
   DrawPausedText();
+  RestoreFrameState();
+}
+
+void PresentPausedFrame() {
+  DrawPausedPicture();
   if (!ClientIsFrame()) {
+    SaveFrameState();
     CopyFrameInto(PausedPicture);
     ShowOnStage(PausedPicture);
+    RestoreFrameState();
   }
-  RestoreFrameState();
   PresentFrame();
 }
