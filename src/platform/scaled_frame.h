@@ -12,6 +12,9 @@ void KeepFrameViewport(int client_width, int client_height);
 // The present slot: the frame drawn is kept and shown on the stage, then
 // presented (PresentFrame).
 void PresentScaledFrame();
+// Its first step: the frame kept and, on a larger client area, laid over the
+// back buffer on its stage, not presented.
+void ShowFrameOnStage();
 
 // The paused picture: the last frame drawn, dimmed, with PAUSED in the
 // game's large font across its middle, drawn into the 640 x 480 frame (so it

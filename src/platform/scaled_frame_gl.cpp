@@ -68,6 +68,7 @@ void FlatPixels(int width, int height) {
   glDisable(GL_ALPHA_TEST);
   glDisable(GL_BLEND);
   glDisable(GL_CULL_FACE);
+  glDisable(GL_SCISSOR_TEST);
 }
 
 void Rectangle(float x0, float y0, float x1, float y1) {
@@ -106,8 +107,10 @@ bool ClientIsFrame() {
 void ShowOnStage(unsigned int texture) {
   const Stage stage = CurrentStage();
   FlatPixels(stage.client_width, stage.client_height);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  if (stage.width != stage.client_width || stage.height != stage.client_height) {
+    glClearColor(0, 0, 0, 1);  // the bars
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   const int bottom = stage.client_height - stage.y - stage.height;
   DrawKeptFrame(texture, stage.x, bottom, stage.x + stage.width, bottom + stage.height);
 }
@@ -126,13 +129,23 @@ void DrawPausedText() {
 
 }  // namespace
 
-void KeepFrameViewport(int, int) { ResizeScene(FrameWidth, FrameHeight); }
+// The scissor keeps the frame's clears and drawing inside the frame, however
+// large the window: clearing a larger window would cost without showing.
+void KeepFrameViewport(int, int) {
+  ResizeScene(FrameWidth, FrameHeight);
+  glScissor(0, 0, FrameWidth, FrameHeight);
+  glEnable(GL_SCISSOR_TEST);
+}
 
-void PresentScaledFrame() {
+void ShowFrameOnStage() {
   SaveFrameState();
   CopyFrameInto(LastFrame);
   if (!ClientIsFrame()) ShowOnStage(LastFrame);
   RestoreFrameState();
+}
+
+void PresentScaledFrame() {
+  ShowFrameOnStage();
   PresentFrame();
 }
 
