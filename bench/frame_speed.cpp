@@ -223,8 +223,7 @@ struct Figures {
 std::vector<uint8_t> Pixels(WindowWidth* WindowHeight * 3);
 
 void ReadFrame() {
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);  // from wherever the frame is drawn
   glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGB, GL_UNSIGNED_BYTE, Pixels.data());
 }
 

@@ -29,6 +29,8 @@ void MoveGameWindowToPointer();
 // mode); the new choice is kept for the next game.
 void SwitchFullscreen();
 void HideSystemPointer();
+// An OpenGL entry point beyond GL 1.1, from the current context's driver; null if none.
+void* GlFunction(const char* name);
 
 // Message boxes with no owner window; the text also goes to stderr.
 enum class BoxIcon { Exclamation, Stop, Information };

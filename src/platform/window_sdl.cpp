@@ -205,6 +205,7 @@ void DestroyGameWindow() {
     SDL_ShowCursor(SDL_ENABLE);
   }
   if (GameContext) {
+    ForgetScaledFrame();
     if (SDL_GL_MakeCurrent(GameWindow, nullptr) != 0)
       ShowMessageBox("Release Of DC And RC Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
     SDL_GL_DeleteContext(GameContext);
@@ -253,3 +254,5 @@ void SwitchFullscreen() {
 }
 
 void HideSystemPointer() { SDL_ShowCursor(SDL_DISABLE); }
+
+void* GlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }

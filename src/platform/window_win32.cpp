@@ -117,6 +117,7 @@ void SleepUntilPresentTick() {
 // Step 2 of the teardown: no context current, then none at all.
 void ReleaseRenderContext() {
   if (!RenderContext) return;
+  ForgetScaledFrame();
   if (!wglMakeCurrent(nullptr, nullptr))
     ShowMessageBox("Release Of DC And RC Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
   if (!wglDeleteContext(RenderContext))
@@ -267,3 +268,5 @@ void SwitchFullscreen() {
 }
 
 void HideSystemPointer() { ShowCursor(FALSE); }
+
+void* GlFunction(const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); }
