@@ -13,7 +13,6 @@
 
 #include "host/host.h"
 #include "loop/present_pacing.h"
-#include "loop/startup.h"
 #include "platform/renderer_init.h"
 #include "platform/scaled_frame.h"
 #include "platform/screen.h"
@@ -195,7 +194,6 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SDL_RaiseWindow(GameWindow);
   SetInitialProjection(width, height);
   TakeClientArea();
-  if (!InitRenderer()) return FailCreation("Initialization Failed.");
   return true;
 }
 

@@ -17,7 +17,6 @@
 
 #include "host/host.h"
 #include "loop/present_pacing.h"
-#include "loop/startup.h"
 #include "platform/host_win32.h"
 #include "platform/scaled_frame.h"
 #include "platform/screen.h"
@@ -215,7 +214,6 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SetFocus(GameWindow);
   SetInitialProjection(width, height);
   TakeClientArea();
-  if (!InitRenderer()) return FailCreation("Initialization Failed.");
   return true;
 }
 

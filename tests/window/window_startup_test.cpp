@@ -25,6 +25,7 @@
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "render/projection.h"
 #include "world/new_game.h"
 #include "world/world.h"
@@ -41,9 +42,12 @@ class GameWindow : public ::testing::Test {
   void SetUp() override {
     Host = SdlHostWithFixedClock(1);
     ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+    StartDrawing();
+    StartGame();
   }
   void TearDown() override {
     DestroyGameWindow();
+    ReleaseDrawing();
     ReleaseGame();
     ReleaseUnitTable();
   }
@@ -230,7 +234,10 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   Host = SdlHostWithFixedClock(1);
   ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  StartDrawing();
+  StartGame();
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
   EXPECT_EQ(GamePathfinder, nullptr);
@@ -238,6 +245,7 @@ TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   EXPECT_EQ(MapCells, nullptr);
   EXPECT_EQ(OverlayBuffer, nullptr);
   DestroyGameWindow();  // nothing left to release: no box, no crash
+  ReleaseDrawing();
   ReleaseGame();
   delete[] UnitTable;
   UnitTable = nullptr;
