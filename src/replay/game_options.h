@@ -10,6 +10,8 @@ struct GameOptions {
   std::string dump_final;  // --dump-final FILE: the final state, one dump line, at exit
   bool continue_game = false;  // --continue [FILE]: play on from where a recorded game ended
   std::string continued;       // its FILE; empty for the newest replay
+  int scale = 0;           // --scale N: the window N times the 640 x 480 frame (1..8); 0 not given
+  bool fullscreen = false; // --fullscreen: the whole screen, in the desktop's own mode
   bool help = false;
   bool version = false;
 };
@@ -27,6 +29,11 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
 // where, and NoReplayFolder tells the player so.
 std::string ReplayFolder();
 extern const char* const NoReplayFolder;
+
+// Where the window's last size is kept: $XDG_CONFIG_HOME/valdorik/settings,
+// or ~/.config/valdorik/settings; on Windows %APPDATA%\valdorik\settings.txt.
+// Empty when no variable says where.
+std::string ScreenSettingsFile();
 
 // A new file name in `folder` for a game started at `seconds` (local time),
 // made and named so that names sort by start time; the oldest files beyond
