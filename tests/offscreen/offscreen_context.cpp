@@ -3,6 +3,9 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <cstdlib>
+#include <string_view>
+
 #include "loop/host.h"
 #include "loop/startup.h"
 #include "render/projection.h"
@@ -39,6 +42,11 @@ bool CreateContext() {
 bool MakeOffscreenContext() {
   static const bool made = CreateContext();
   return made;
+}
+
+bool OffscreenSkipAsked() {
+  const char* asked = std::getenv("VALDORIK_NO_OFFSCREEN_GL");
+  return asked && std::string_view(asked) == "1";
 }
 
 void StartEmptyWorld() {
