@@ -2,13 +2,17 @@
 // recording or the replay, the window, the loop, the final dump, teardown.
 #pragma once
 
+#include <string>
+
 #include "loop/host.h"
 
 struct WindowBackend {
-  GameHost (*host)();      // the backend's host: events, keys, clock, window, sound, drawing
-  void (*shut_down)();     // after the window is gone: the backend's own libraries
+  GameHost (*host)();          // the backend's host: events, keys, clock, window, sound, drawing
+  void (*shut_down)();         // after the window is gone: the backend's own libraries
+  std::string (*own_folder)(); // the executable's folder, UTF-8; empty when unknown
 };
 
+// The game first moves to the folder that holds its pictures (game_folder.h).
 // Returns the process's exit status: 0 at a normal end, 1 after a failed
 // start, 2 for bad options or an unreadable replay.
 int GameMain(int argc, char** argv, const WindowBackend& backend);

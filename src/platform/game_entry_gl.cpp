@@ -10,7 +10,9 @@
 #include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
+#include "pictures/game_folder.h"
 #include "platform/window.h"
+#include "replay/file_names.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -35,7 +37,7 @@ void RecordGame(std::string path) {
 void WriteFinalDump(const std::string& path) {
   std::string line;
   AppendStateDump(IdlePasses, line);
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = OpenFile(path, "wb");
   const bool written = file && std::fwrite(line.data(), 1, line.size(), file) == line.size();
   if (file && std::fclose(file) != 0) file = nullptr;
   if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
@@ -79,9 +81,11 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
 
 int GameMain(int argc, char** argv, const WindowBackend& backend) {
   GameOptions options;
-  std::string error;
-  const char* start_dir = std::getenv("VALDORIK_START_DIR");
-  if (!ParseGameOptions(argc, argv, start_dir ? start_dir : "", options, error)) {
+  std::string error, no_pictures;
+  // File names on the command line are the player's, from where they started.
+  std::string start_dir = EnterGameFolder(backend.own_folder(), no_pictures);
+  if (const char* launcher_start = std::getenv("VALDORIK_START_DIR")) start_dir = launcher_start;
+  if (!ParseGameOptions(argc, argv, start_dir, options, error)) {
     std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
     return 2;
   }
@@ -93,5 +97,6 @@ int GameMain(int argc, char** argv, const WindowBackend& backend) {
     std::printf("valdorik %s\n", GameVersion());
     return 0;
   }
+  if (!no_pictures.empty()) std::fprintf(stderr, "VALDORIK: %s\n", no_pictures.c_str());
   return PlayGame(options, backend);
 }

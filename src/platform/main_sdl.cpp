@@ -12,6 +12,15 @@ void ShutDownSdl() {
   SDL_Quit();
 }
 
+std::string OwnFolder() {
+  char* base = SDL_GetBasePath();
+  const std::string folder = base ? base : "";
+  SDL_free(base);
+  return folder;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) { return GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl}); }
+int main(int argc, char** argv) {
+  return GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl, .own_folder = OwnFolder});
+}
