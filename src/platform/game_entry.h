@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "loop/host.h"
+#include "host/host.h"
 
 struct WindowBackend {
   GameHost (*host)();          // the backend's host: events, keys, clock, window, sound, drawing

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "loop/startup.h"
 #include "render/projection.h"
 #include "world/world.h"
