@@ -4,7 +4,7 @@
 # replays that cross between the systems.
 #   wine_test.sh CASE EXE DRIVER GAME_FOLDER WINEPREFIX [SIM LINUX_GAME]
 # Cases: host_messages, start_and_escape, without_pictures, pointer_leaves_window,
-# no_display, replays_cross.
+# no_display, replays_cross, non_ascii_user, started_elsewhere.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
 export WINEPREFIX=$(realpath -m "$5")
@@ -140,14 +140,8 @@ case $case_name in
       sleep 0.1
     done
     "$driver" release m
-    # M moves the window to where the pointer is at that frame, but the game
-    # hears M's release only at its next poll: a pointer moved before then
-    # takes the window with it. Keys are heard in order, so one step right
-    # shown on the screen means the release is in.
-    read -r view_x view_y < <(new_game_view)
-    tap_once Right --each title "$(status_line $((view_x + 1)) "$view_y")"
     read -r cell_x cell_y < <(new_game_cell_at $x $y) || fail "no cell for ($x, $y)"
-    pointed=$(pointed_line $((cell_x + 1)) "$cell_y")
+    pointed=$(pointed_line "$cell_x" "$cell_y")
     "$driver" move $((left + x)) $((top + y))
     see --each title "$pointed"
     "$driver" press Button3
@@ -208,6 +202,45 @@ case $case_name in
       fail "Linux game and Windows replay differ: $(head -c 120 "$work/linux.dump") / $(head -c 120 "$work/windows_of_linux.dump")"
     echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
          "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
+    ;;
+  non_ascii_user)
+    # A player named Jörg: the ANSI %APPDATA% came through garbled
+    # (C:\users\JÃ¶rg\...) and no game was recorded. A prefix of its own,
+    # made once, whose user folder carries the name.
+    [ -n "$sim" ] || fail "no simulator given"
+    export USER=Jörg WINEPREFIX=$WINEPREFIX-jorg
+    replays=$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/valdorik/replays
+    start_wine
+    rm -rf "$replays"
+    "$driver" move 320 240
+    play_in "$game_folder"
+    wait_for_window
+    quit_with_escape 15
+    grep -a "not recorded" "$work/stderr" && fail "the game was not recorded"
+    replay=$(ls "$replays"/*.vrp 2>/dev/null | head -n1)
+    [ -n "$replay" ] || fail "no replay in $replays"
+    # Watched again by its Windows name, which comes in through the wide
+    # command line, and it matches the simulator's reading of the same file.
+    play_in "$game_folder" --replay "C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}" \
+      --dump-final "$work/replayed.dump"
+    wait_for_exit 60
+    [ "$status" -eq 0 ] || fail "the replay ended with status $status: $(tr -d '\r' <"$work/stderr")"
+    "$sim" replay "$replay" 2>/dev/null | tail -n1 >"$work/sim.dump" || fail "valdorik-sim cannot replay $replay"
+    cmp -s "$work/sim.dump" "$work/replayed.dump" || fail "the replay under Wine and valdorik-sim's differ"
+    [ -f "$replays/../valdorik.log" ] || fail "no valdorik.log in $USER's %APPDATA%\valdorik"
+    ;;
+  started_elsewhere)
+    # Started from a folder without its pictures (a command prompt elsewhere,
+    # a shortcut): the game from the unpacked zip finds its own and shows them.
+    game=$(dirname "$game")/zip/valdorik/valdorik.exe
+    [ -f "$game" ] || fail "no unpacked zip at $game"
+    mkdir -p "$work/elsewhere"
+    start_wine
+    start_game_in "$work/elsewhere" "$wine"
+    wait_for_window
+    see --within 20 title floor
+    "$driver" move 320 240
+    quit_with_escape 15
     ;;
   *)
     echo "unknown case $case_name" >&2

@@ -102,8 +102,7 @@ hold_until() { screen hold-until "$@"; }  # KEYS CHECKS...: hold until the effec
 
 # One press of a key that acts once per loop pass, then a 100 ms pause: a tap
 # held across that pause acts twice, one let go before the next pass not at
-# all. So the tap is short, and tried again only when it had no effect. The
-# second look spans a second: a unit walking over the line hides it a while.
+# all. So the tap is short, and tried again only when it had no effect.
 tap_once() {  # KEY CHECKS...: the checks hold after one step, and go on holding
   local key=$1
   shift
@@ -111,7 +110,7 @@ tap_once() {  # KEY CHECKS...: the checks hold after one step, and go on holding
     "$driver" hold "$key" 70 || fail "could not press $key"
     if (cd "$game_folder" && "$driver" expect --within 1 "$@" 2>/dev/null); then
       sleep 0.3
-      see --within 1 "$@"
+      see --within 0 "$@"
       return
     fi
   done
