@@ -8,6 +8,7 @@
 
 #include "host/host.h"
 #include "loop/startup.h"
+#include "render/drawing.h"
 #include "render/projection.h"
 #include "world/world.h"
 
@@ -52,7 +53,8 @@ bool OffscreenSkipAsked() {
 void StartEmptyWorld() {
   ResetWorldGlobals();
   UseHeadlessHost(1);
-  InitRenderer();
+  StartDrawing();
+  StartGame();
   for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
   ResizeScene(OffscreenWidth, OffscreenHeight);
 }
