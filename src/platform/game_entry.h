@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "host/exit_status.h"
 #include "host/host.h"
 
 struct WindowBackend {
@@ -13,6 +14,7 @@ struct WindowBackend {
 };
 
 // The game first moves to the folder that holds its pictures (game_folder.h).
-// Returns the process's exit status: 0 at a normal end, 1 after a failed
-// start, 2 for bad options or an unreadable replay.
-int GameMain(int argc, char** argv, const WindowBackend& backend);
+// Ok at a normal end, FailedStart after a failed start, BadInput for bad
+// options or an unreadable replay; each failure is told on stderr (and a
+// failed start in its message box) before it returns.
+ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend);

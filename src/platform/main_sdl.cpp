@@ -22,5 +22,5 @@ std::string OwnFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl, .own_folder = OwnFolder});
+  return ExitCode(GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl, .own_folder = OwnFolder}));
 }

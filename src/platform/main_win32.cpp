@@ -143,8 +143,9 @@ int wmain(int argc, wchar_t** wide_argv) {
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   timeBeginPeriod(TimerStepMs);
-  const int status = GameMain(argc, argv.data(), {.host = Win32Host, .shut_down = StopWin32Sound, .own_folder = OwnFolder});
+  const ExitStatus status =
+      GameMain(argc, argv.data(), {.host = Win32Host, .shut_down = StopWin32Sound, .own_folder = OwnFolder});
   timeEndPeriod(TimerStepMs);
   for (Tee& tee : Tees) StopTee(tee);
-  return status;
+  return ExitCode(status);
 }
