@@ -131,7 +131,9 @@ case $case_name in
     start_game_in "$game_folder" "$wine"
     wait_for_window
     see --within 20 title
-    left=200 top=150 x=240 y=200
+    # The right button sends the player's unit to the pointed cell: one low
+    # and right, so that it does not come to stand on the status lines.
+    left=200 top=150 x=480 y=380
     "$driver" move $left $top
     "$driver" press m
     deadline=$((SECONDS + 10))
