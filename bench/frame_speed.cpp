@@ -24,8 +24,9 @@
 #include <string>
 #include <vector>
 
-#include "loop/input.h"
 #include "loop/frame.h"
+#include "loop/game_state.h"
+#include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
@@ -33,7 +34,6 @@
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
-#include "world/random.h"
 #include "loop/host.h"
 #include "world/world.h"
 
@@ -57,37 +57,6 @@ double ProcessCpuMs() {
 double Percentile(std::vector<double> samples, double share) {
   std::sort(samples.begin(), samples.end());
   return samples[static_cast<size_t>(share * (samples.size() - 1))];
-}
-
-// Everything the rules change during a frame, so a scenario can start each
-// frame from the same state.
-struct WorldSnapshot {
-  UnitRecord units[UnitCount];
-  uint32_t random_state;
-  int frame_counter, selected, sx, sy, ex, ey, victory_player, victory_computer, victory_tie, help;
-  float zoom, tilt, turn, spin;
-};
-
-void TakeSnapshot(WorldSnapshot& s) {
-  std::copy(UnitTable, UnitTable + UnitCount, s.units);
-  s.random_state = RandomState;
-  s.frame_counter = FrameCounter;
-  s.selected = selected_unit;
-  s.sx = map_sx, s.sy = map_sy, s.ex = map_ex, s.ey = map_ey;
-  s.victory_player = VictoryPlayer, s.victory_computer = VictoryComputer, s.victory_tie = VictoryTie;
-  s.help = HelpVisible;
-  s.zoom = CameraZoom, s.tilt = CameraTilt, s.turn = CameraTurn, s.spin = CameraSpin;
-}
-
-void RestoreSnapshot(const WorldSnapshot& s) {
-  std::copy(s.units, s.units + UnitCount, UnitTable);
-  RandomState = s.random_state;
-  FrameCounter = s.frame_counter;
-  selected_unit = s.selected;
-  map_sx = s.sx, map_sy = s.sy, map_ex = s.ex, map_ey = s.ey;
-  VictoryPlayer = s.victory_player, VictoryComputer = s.victory_computer, VictoryTie = s.victory_tie;
-  HelpVisible = s.help;
-  CameraZoom = s.zoom, CameraTilt = s.tilt, CameraTurn = s.turn, CameraSpin = s.spin;
 }
 
 // --- Scenarios. ---
@@ -245,7 +214,7 @@ struct Options {
   std::string dump;
 };
 
-bool StepsTaken(const WorldSnapshot& before, int first) {
+bool StepsTaken(const GameState& before, int first) {
   for (int k = first; k < first + 8; ++k)
     if (UnitTable[k].cell_x == before.units[k].cell_x && UnitTable[k].cell_y == before.units[k].cell_y)
       return false;
@@ -254,21 +223,21 @@ bool StepsTaken(const WorldSnapshot& before, int first) {
 
 Figures Measure(const Scenario& scenario, const Options& options) {
   Figures f;
-  WorldSnapshot start;
+  // Every frame of a replayed scenario starts from the whole game state.
   const int searched_group = PrepareScenario(scenario);
-  TakeSnapshot(start);
+  const GameState start = TakeGameState();
   const int warm_up = 10;
 
   // Unpaced: the frame and the swap back to back, nothing waited for.
   for (int pass = 0; pass < 2; ++pass) {
-    RestoreSnapshot(start);
+    RestoreGameState(start);
     const int frames = pass == 0 ? warm_up : options.frames;
     std::vector<double> times;
     glFinish();
     const Clock::time_point begin = Clock::now();
     const double cpu_begin = ProcessCpuMs();
     for (int i = 0; i < frames; ++i) {
-      if (scenario.replay) RestoreSnapshot(start);
+      if (scenario.replay) RestoreGameState(start);
       const Clock::time_point t = Clock::now();
       DrainEvents();
       RunFrame();
@@ -288,9 +257,9 @@ Figures Measure(const Scenario& scenario, const Options& options) {
   }
 
   // Split: each stretch finished by glFinish before the clock is read.
-  RestoreSnapshot(start);
+  RestoreGameState(start);
   for (int i = 0; i < warm_up + options.frames; ++i) {
-    if (scenario.replay) RestoreSnapshot(start);
+    if (scenario.replay) RestoreGameState(start);
     DrainEvents();
     glFinish();
     double* ms = StretchMs;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "loop/game_state.h"
 #include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"

@@ -2,8 +2,10 @@
 // host hands the main loop (by Windows virtual-key code).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "host/state_list.h"
 #include "loop/host.h"
 
 constexpr int WindowWidth = 640;
@@ -38,8 +40,13 @@ struct MouseStateRecord {
 // release there arrives); the game takes positions only from inside.
 inline bool InsideClientArea(int x, int y) { return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight; }
 
-extern uint8_t KeyState[256];  // 1 while the key is down, from key events
-extern MouseStateRecord MouseState;
+// The input state, listed as the game's state is (host/state_list.h).
+// KeyState: 1 while the key is down, from key events.
+using KeyTable = std::array<uint8_t, 256>;
+#define VALDORIK_INPUT_STATE(X) \
+  X(KeyTable, KeyState, {})     \
+  X(MouseStateRecord, MouseState, {})
+VALDORIK_INPUT_STATE(VALDORIK_DECLARE_STATE)
 
 // The key table's answer for any code; codes outside it are never down.
 inline int KeyTableHeld(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }

@@ -1,8 +1,6 @@
 #include "loop/startup.h"
 
 #include "loop/host.h"
-#include "loop/input.h"
-#include "loop/main_loop.h"
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"
@@ -21,12 +19,6 @@ void ReleaseWorld() {
   ReleaseRenderBuffers();
   ReleaseOverlay();
   ReleaseTextureSlots();
-}
-
-void ResetForNewRun() {
-  ResetWorldGlobals();
-  ResetInput();
-  ResetLoopState();
 }
 
 bool InitRenderer() {

@@ -7,10 +7,6 @@
 void AllocateWorld();
 void ReleaseWorld();
 
-// The globals, keys, pointer and loop state as a freshly loaded program has
-// them: for the runs the simulator and the tests make in one process.
-void ResetForNewRun();
-
 // Renderer start-up: pictures and floor textures (host), world, Pathfinder,
 // terrain tables and cells, fixed render state (host), the first game.
 // Always true.

@@ -6,7 +6,7 @@
 #include "world/world.h"
 
 int32_t TerrainStepCost[256];
-SearchMode DefaultSearchMode = SearchFast;
+VALDORIK_SEARCH_STATE(VALDORIK_DEFINE_STATE)
 
 bool IsWalkableCode(int code) {
   return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "loop/game_state.h"
 #include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
@@ -114,6 +115,7 @@ bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error
 
 void RunSimulation(const RunOptions& options, const InputScript& script, std::ostream& out) {
   ResetForNewRun();
+  ApplySearchModeRequest();
   UseHeadlessHost(options.seed);
   Script = &script;
   NextScriptEvent = 0;
@@ -183,6 +185,7 @@ bool ParseReplayArgs(int argc, char** argv, std::string& file, int32_t& dump_eve
 // The recorded main loop, pass by pass, until the recording ends.
 void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every, std::ostream& out) {
   ResetForNewRun();
+  ApplySearchModeRequest();
   StartPlayback(replay, name, HeadlessHost(0));
   InitRenderer();
   std::string buffer;
