@@ -144,6 +144,7 @@ std::set<std::string> WritableGlobalsOfTheCore() {
     const std::string where = text.substr(section + 1, text.find_last_not_of(" \n") - section);
     if (where != ".bss" && where != ".data") continue;
     std::string name = text.substr(0, text.find_last_not_of(' ', bar - 1) + 1);
+    if (name.rfind("__", 0) == 0) continue;  // the compiler's own (the sanitizers' markers)
     const std::string hidden = "(anonymous namespace)::";
     const bool local = name.rfind(hidden, 0) == 0 || name.find(")::") != std::string::npos;
     if (name.rfind(hidden, 0) == 0) name = name.substr(hidden.size());
