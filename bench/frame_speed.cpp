@@ -24,9 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/frame.h"
 #include "loop/game_state.h"
-#include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
@@ -34,7 +35,6 @@
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "host/input.h"
 #include "loop/game_state.h"
-#include "loop/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "replay/game_options.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "loop/present_pacing.h"
 #include "pathfinding/pathfinder.h"

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "host/host.h"
 #include "host/state_list.h"
-#include "loop/host.h"
 
 // The loop's state, listed as the game's state is (host/state_list.h).
 // AppActive: false while the window is minimised, no frames then.

@@ -1,6 +1,6 @@
 #include "loop/startup.h"
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"

@@ -4,10 +4,10 @@
 #include <bit>
 #include <cstdint>
 
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "rules/combat_economy.h"
 #include "world/new_game.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 static_assert(std::bit_cast<uint32_t>(UnitSizeNormal) == std::bit_cast<uint32_t>(1.6f) - 1);

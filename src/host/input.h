@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "host/host.h"
 #include "host/state_list.h"
-#include "loop/host.h"
 
 constexpr int WindowWidth = 640;
 constexpr int WindowHeight = 480;

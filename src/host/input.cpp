@@ -1,4 +1,4 @@
-#include "loop/input.h"
+#include "host/input.h"
 
 VALDORIK_INPUT_STATE(VALDORIK_DEFINE_STATE)
 
