@@ -27,7 +27,7 @@ Outcome RunInProcess(std::vector<std::string> args) {
   for (std::string& a : args) argv.push_back(a.data());
   std::ostringstream out, err;
   Outcome r;
-  r.status = RunRunCommand(static_cast<int>(argv.size()), argv.data(), out, err);
+  r.status = ExitCode(RunRunCommand(static_cast<int>(argv.size()), argv.data(), out, err));
   r.out = out.str();
   r.err = err.str();
   return r;
@@ -265,7 +265,7 @@ TEST(SimScript, LinesApplyInPassOrderThenFileOrder) {
   EXPECT_EQ(script.events[5].event, (HostEvent{EventKind::ButtonUp, ButtonRight}));
 
   ResetInput();
-  for (const ScriptEvent& e : script.events) WindowProc(e.event);
+  for (const ScriptEvent& e : script.events) HandleHostEvent(e.event);
   EXPECT_EQ(KeyState[KeyH], 1) << "the press on pass 3 comes after the release in the file";
   EXPECT_EQ(MouseState.x, 1);
   EXPECT_EQ(MouseState.y, 2);

@@ -6,10 +6,19 @@
 #include "loop/frame.h"
 
 #include "host/host.h"
-#include "loop/main_loop.h"
+#include "host/input.h"
 #include "rules/frame_rules.h"
 
-bool RunFrame() {
+namespace {
+
+// While M is held the window follows the pointer.
+void MoveWindowKey() {
+  if (KeyState[KeyM]) Host.move_window_to_pointer();
+}
+
+}  // namespace
+
+void RunFrame() {
   ThrottleFrame();
   MoveWindowKey();
   Host.begin_scene();
@@ -23,5 +32,4 @@ bool RunFrame() {
   HelpKey();
   Host.draw_overlay();
   ClearHelpAfterGameOver();
-  return true;
 }

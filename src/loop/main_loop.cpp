@@ -34,7 +34,7 @@ void ScrollKey(int key, int& origin, int step) {
 
 }  // namespace
 
-void WindowProc(const HostEvent& event) {
+void HandleHostEvent(const HostEvent& event) {
   switch (event.kind) {
     case EventKind::KeyDown: SetKey(event.a, 1); break;
     case EventKind::KeyUp: SetKey(event.a, 0); break;
@@ -55,25 +55,21 @@ PassKind LoopPass() {
   HostEvent event{};
   if (Host.poll_event(event)) {
     if (event.kind == EventKind::Quit) return PassKind::Done;
-    WindowProc(event);
+    HandleHostEvent(event);
     return PassKind::Message;
   }
   ++IdlePasses;
+  if (AppActive) RunFrame();
   // Escape is honoured even while the window is minimised.
-  if ((AppActive && !RunFrame()) || KeyState[KeyEscape]) return PassKind::Done;
+  if (KeyState[KeyEscape]) return PassKind::Done;
   Host.present();
   ApplyLoopKeys();
   return PassKind::Idle;
 }
 
-int MainLoop() {
+void MainLoop() {
   while (LoopPass() != PassKind::Done) {
   }
-  return 0;
-}
-
-void MoveWindowKey() {
-  if (KeyState[KeyM]) Host.move_window_to_pointer();
 }
 
 void ApplyLoopKeys() {

@@ -20,9 +20,8 @@ VALDORIK_LOOP_STATE(VALDORIK_DECLARE_STATE)
 
 enum class PassKind { Message, Idle, Done };
 
-void WindowProc(const HostEvent& event);  // one event into key, button, pointer and window state
+void HandleHostEvent(const HostEvent& event);  // one event into key, button, pointer and window state
 PassKind LoopPass();
-int MainLoop();          // until a Quit event or Escape; returns the exit status
-void MoveWindowKey();    // while M is held the window follows the pointer
+void MainLoop();         // until a Quit event or Escape
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
 void ResetLoopState();   // every row of VALDORIK_LOOP_STATE to its load value

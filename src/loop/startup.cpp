@@ -1,40 +1,23 @@
 #include "loop/startup.h"
 
-#include "host/host.h"
-#include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
-#include "pictures/image_slots.h"
-#include "render/render_buffers.h"
 #include "world/new_game.h"
 #include "world/world.h"
 
-void AllocateWorld() {
+void StartWorld() {
   AllocateWorldTables();
-  AllocateRenderBuffers();
-  AllocateOverlay();
-}
-
-void ReleaseWorld() {
-  ReleaseWorldTables();
-  ReleaseRenderBuffers();
-  ReleaseOverlay();
-  ReleaseTextureSlots();
-}
-
-bool InitRenderer() {
-  AllocateTextureSlots();
-  Host.load_pictures();
-  AllocateWorld();
   GamePathfinder = new Pathfinder();
   BuildTileTypes();
   InitMapCells();
-  Host.set_fixed_render_state();
+}
+
+void StartGame() {
+  StartWorld();
   NewGame();
-  return true;
 }
 
 void ReleaseGame() {
-  ReleaseWorld();
+  ReleaseWorldTables();
   delete GamePathfinder;
   GamePathfinder = nullptr;
 }

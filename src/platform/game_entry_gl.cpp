@@ -11,6 +11,7 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -41,13 +42,13 @@ void WriteFinalDump(const std::string& path) {
   if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
 }
 
-int PlayGame(const GameOptions& options, const WindowBackend& backend) {
+ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
   Replay replay;
   std::string error;
   if (!options.replay.empty()) {
     if (!ReadReplayFile(options.replay, replay, error)) {
       std::fprintf(stderr, "valdorik: %s\n", error.c_str());
-      return 2;
+      return ExitStatus::BadInput;
     }
     if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
   }
@@ -60,38 +61,40 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   // A start that fails has already told why; it is a failure for the caller too.
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, Fullscreen)) {
     StopRecording();
-    ReleaseGame();
     backend.shut_down();
-    return 1;
+    return ExitStatus::FailedStart;
   }
-  const int status = MainLoop();
+  StartDrawing();
+  StartGame();
+  MainLoop();
   StopRecording();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   backend.shut_down();
-  return status;
+  return ExitStatus::Ok;
 }
 
 }  // namespace
 
-int GameMain(int argc, char** argv, const WindowBackend& backend) {
+ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend) {
   GameOptions options;
   std::string error;
   const char* start_dir = std::getenv("VALDORIK_START_DIR");
   if (!ParseGameOptions(argc, argv, start_dir ? start_dir : "", options, error)) {
     std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
-    return 2;
+    return ExitStatus::BadInput;
   }
   if (options.help) {
     std::fputs(GameUsage, stdout);
-    return 0;
+    return ExitStatus::Ok;
   }
   if (options.version) {
     std::printf("valdorik %s\n", GameVersion());
-    return 0;
+    return ExitStatus::Ok;
   }
   return PlayGame(options, backend);
 }

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "pictures/asset_table.h"
@@ -20,11 +21,13 @@ namespace {
 constexpr int FloorPictureCount = 2;
 static_assert(PictureAssets[0].slot == BrickFloorSlot && PictureAssets[1].slot == GrassFloorSlot);
 
-// A picture that does not load leaves its slot empty; the game runs on.
+// A picture that does not load leaves its slot empty; the game runs on. A
+// refused one is named with its reason; a missing one is not.
 void LoadPictures(int first, int end) {
   for (int i = first; i < end; ++i) {
     const PictureAsset& asset = PictureAssets[i];
-    LoadBitmapSlot(asset.path, asset.slot, MaxPictureSide(asset.slot));
+    if (LoadBitmapSlot(asset.path, asset.slot, MaxPictureSide(asset.slot)) || LastBitmapMissing()) continue;
+    std::fprintf(stderr, "picture %s: %s\n", HostPath(asset.path).c_str(), LastBitmapError().c_str());
   }
 }
 
@@ -46,7 +49,7 @@ void SetFixedGlState() {
   glEnable(GL_COLOR_MATERIAL);
 }
 
-bool UploadFloorTextures() {
+void UploadFloorTextures() {
   glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   glGenTextures(GlTextureCount, GlTextureNames);
@@ -61,7 +64,6 @@ bool UploadFloorTextures() {
     glTexImage2D(GL_TEXTURE_2D, 0, 3, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  picture.pixels);
   }
-  return true;
 }
 
 void LoadPicturesAndFloors() {
@@ -71,16 +73,21 @@ void LoadPicturesAndFloors() {
   LoadPictures(FloorPictureCount, PictureAssetCount);
 }
 
-void UseWindowCalls(GameHost& host) {
-  host.clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); };
-  host.present = PresentFrame;
-  host.move_window_to_pointer = MoveGameWindowToPointer;
-  host.load_pictures = LoadPicturesAndFloors;
-  host.set_fixed_render_state = SetFixedGlState;
-  host.resize_scene = ResizeScene;
-  host.begin_scene = BeginSceneStretch;
-  host.draw_terrain = TerrainStretch;
-  host.draw_units = UnitStretch;
-  host.draw_cursor_mark = CursorMarkStretch;
-  host.draw_overlay = OverlayStretch;
+GameHost WindowHost(const BackendCalls& own) {
+  return {.poll_event = own.poll_event,
+          .key_held_now = own.key_held_now,
+          .clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); },
+          .sleep_ms = own.sleep_ms,
+          .present = PresentFrame,
+          .post_quit = own.post_quit,
+          .move_window_to_pointer = MoveGameWindowToPointer,
+          .play_sound_async = own.play_sound_async,
+          .load_pictures = LoadPicturesAndFloors,
+          .set_fixed_render_state = SetFixedGlState,
+          .resize_scene = ResizeScene,
+          .begin_scene = BeginSceneStretch,
+          .draw_terrain = TerrainStretch,
+          .draw_units = UnitStretch,
+          .draw_cursor_mark = CursorMarkStretch,
+          .draw_overlay = OverlayStretch};
 }

@@ -11,8 +11,7 @@ namespace {
 
 GameHost Recorded;        // the host being recorded
 bool Recording = false;
-bool IdlePassOpen = false;  // the last poll found nothing: a frame pass is running
-int QueryInPass = 0;
+IdlePassPlace Pass;
 bool FailureTold = false;
 
 // A file that stops taking data is told once; the game plays on.
@@ -24,9 +23,7 @@ void Write(const ReplayRecord& record) {
 }
 
 void EndIdlePass() {
-  if (!IdlePassOpen) return;
-  IdlePassOpen = false;
-  Write({.kind = RecordKind::PassEnd});
+  if (Pass.Close()) Write({.kind = RecordKind::PassEnd});
 }
 
 bool RecordPoll(HostEvent& event) {
@@ -35,16 +32,15 @@ bool RecordPoll(HostEvent& event) {
     Write({.kind = RecordKind::Event, .event = event});
     return true;
   }
-  IdlePassOpen = true;
-  QueryInPass = 0;
+  Pass.Open();
   return false;
 }
 
 // Nearly always the key table's own answer, which the replay knows already.
 int RecordKeyQuery(int key) {
   const int answer = Recorded.key_held_now(key) ? 1 : 0;
-  if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = QueryInPass, .key = key, .answer = answer});
-  ++QueryInPass;
+  if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = Pass.next_query, .key = key, .answer = answer});
+  ++Pass.next_query;
   return answer;
 }
 
@@ -54,17 +50,31 @@ uint32_t RecordClock() {
   return seconds;
 }
 
+// The recorder round `inner`: the three answers the replay keeps go
+// through it, everything else is the inner host's own.
+GameHost RecorderHost(const GameHost& inner) {
+  Recorded = inner;
+  GameHost recorder = inner;
+  recorder.poll_event = RecordPoll;
+  recorder.key_held_now = RecordKeyQuery;
+  recorder.clock_seconds = RecordClock;
+  return recorder;
+}
+
+// Hands back to the inner host only the slots that are still the recorder's.
+template <class Slot>
+void Unwrap(Slot& slot, Slot recorder, Slot inner) {
+  if (slot == recorder) slot = inner;
+}
+
 }  // namespace
 
 bool StartRecording(const std::string& path, std::string& error) {
   if (Recording || !OpenReplayFile(path, GameVersion(), error)) return false;
   Recording = true;
-  IdlePassOpen = false;
+  Pass = {};
   FailureTold = false;
-  Recorded = Host;
-  Host.poll_event = RecordPoll;
-  Host.key_held_now = RecordKeyQuery;
-  Host.clock_seconds = RecordClock;
+  Host = RecorderHost(Host);
   return true;
 }
 
@@ -72,6 +82,8 @@ void StopRecording() {
   if (!Recording) return;
   EndIdlePass();
   CloseReplayFile();
-  Host = Recorded;
+  Unwrap(Host.poll_event, RecordPoll, Recorded.poll_event);
+  Unwrap(Host.key_held_now, RecordKeyQuery, Recorded.key_held_now);
+  Unwrap(Host.clock_seconds, RecordClock, Recorded.clock_seconds);
   Recording = false;
 }

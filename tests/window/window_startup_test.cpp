@@ -1,4 +1,4 @@
-// Window creation, renderer start-up and teardown in-process, on the
+// Window creation, the picture and game start-up and teardown in-process, on the
 // virtual display that run_on_display.sh provides.
 #include <GL/gl.h>
 #include <SDL.h>
@@ -18,6 +18,7 @@
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "render/projection.h"
 #include "world/new_game.h"
 #include "world/world.h"
@@ -34,9 +35,12 @@ class GameWindow : public ::testing::Test {
   void SetUp() override {
     Host = SdlHostWithFixedClock(1);
     ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+    StartDrawing();
+    StartGame();
   }
   void TearDown() override {
     DestroyGameWindow();
+    ReleaseDrawing();
     ReleaseGame();
     ReleaseUnitTable();
   }
@@ -129,7 +133,7 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
     slot = {new uint8_t[Side * Side * 3], Side, Side, 3};
     for (int i = 0; i < Side * Side * 3; ++i) slot.pixels[i] = static_cast<uint8_t>(i * 7 + k);
   }
-  EXPECT_TRUE(UploadFloorTextures());
+  UploadFloorTextures();
   for (int k = 0; k < 2; ++k) {
     glBindTexture(GL_TEXTURE_2D, GlTextureNames[k]);
     GLint width = 0;
@@ -172,7 +176,10 @@ TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   Host = SdlHostWithFixedClock(1);
   ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  StartDrawing();
+  StartGame();
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
   EXPECT_EQ(GamePathfinder, nullptr);
@@ -180,6 +187,7 @@ TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   EXPECT_EQ(MapCells, nullptr);
   EXPECT_EQ(OverlayBuffer, nullptr);
   DestroyGameWindow();  // nothing left to release: no box, no crash
+  ReleaseDrawing();
   ReleaseGame();
   delete[] UnitTable;
   UnitTable = nullptr;
