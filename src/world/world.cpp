@@ -1,7 +1,7 @@
 #include "world/world.h"
 
 #include <algorithm>
-#include <bit>
+#include "world/bit_cast.h"
 
 
 TileType* TileTypes = nullptr;
@@ -11,7 +11,7 @@ UnitRecord* UnitTable = nullptr;
 
 // One single-precision step below 1.6.
 constexpr float LoadUnitSize = 1.5999999f;
-static_assert(std::bit_cast<uint32_t>(LoadUnitSize) == std::bit_cast<uint32_t>(1.6f) - 1);
+static_assert(BitCast<uint32_t>(LoadUnitSize) == BitCast<uint32_t>(1.6f) - 1);
 
 int FrameCounter = 0;
 int selected_unit = 0;
