@@ -55,8 +55,9 @@ EM_JS(void, PageSound, (const char* path), {
   if (Module['playSound']) Module['playSound'](UTF8ToString(path));
 });
 
-EM_JS(void, PageMessage, (const char* caption, const char* text), {
-  if (Module['showMessage']) Module['showMessage'](UTF8ToString(caption), UTF8ToString(text));
+// The page counts frames (for its figures) and notes when the first came.
+EM_JS(void, TellPagePresented, (), {
+  if (Module['presented']) Module['presented']();
 });
 
 EM_JS(void, HidePointerOverCanvas, (), { Module['canvas'].style.cursor = 'none'; });
@@ -175,10 +176,8 @@ void ForgetWebInput() {
   ButtonsPressedOnCanvas = 0;
 }
 
-void ShowMessageBox(const char* text, const char* caption, BoxIcon) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
-  PageMessage(caption, text);
-}
+// The page shows every line the game writes on stderr.
+void ShowMessageBox(const char* text, const char* caption, BoxIcon) { std::fprintf(stderr, "%s: %s\n", caption, text); }
 
 // Only the fullscreen start asks, and the page never starts in fullscreen.
 bool AskYesNo(const char* text, const char* caption) {
@@ -216,6 +215,7 @@ void CheckPresentPacing() {}
 void PresentFrame() {
   const uint64_t now_us = static_cast<uint64_t>(emscripten_get_now() * 1000.0);
   GameSleep(PresentSleepMs(now_us, 1000000));
+  TellPagePresented();
 }
 
 void MoveGameWindowToPointer() {}
