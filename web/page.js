@@ -124,10 +124,12 @@ async function playGame() {
     for (let n = 2; taken.includes(name); ++n) name = `${localStamp(new Date())}-${n}.vrp`;
   } catch (e) { /* told when the game is stored */ }
   const path = '/replays/' + name;
-  start(['--record', path], () => {
+  const dump = Query.get('dump-final') === '1' ? ['--dump-final', '/final-state.json'] : [];
+  start(['--record', path].concat(dump), () => {
     Game.recording = {name, path, failed: false};
     Game.watching = false;
-    Game.dumpPath = '';
+    Game.dumpPath = dump.length ? dump[1] : '';
+    $('final-state').textContent = '';
     $('status').textContent = 'Playing; Escape ends the game.';
   });
 }
