@@ -265,7 +265,11 @@ async function firstGame() {
 var Module = {
   canvas,
   print: (text) => console.log(text),
-  printErr: (text) => { console.error(text); showMessage(text); },
+  // The toolchain's own notes about its GL emulation are for the console only.
+  printErr: (text) => {
+    console.error(text);
+    if (!/^(WARNING: using emscripten|TODO: )/.test(text)) showMessage(text);
+  },
   playSound: (path) => Sound.play(path),
   gameEnded,
   framesPresented: 0,
