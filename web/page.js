@@ -286,6 +286,8 @@ var Module = {
       document.body.dataset.game = 'ended';
       return;
     }
-    firstGame();
+    // ?bench=1: no game; the figures script runs the rules alone (RulesSpeedWeb).
+    if (Query.get('bench') === '1') document.body.dataset.game = 'bench';
+    else firstGame();
   },
 };
