@@ -24,7 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/frame.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
@@ -34,7 +35,6 @@
 #include "render/render_buffers.h"
 #include "world/new_game.h"
 #include "world/random.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
-#include "pathfinding/pathfinder.h"
+#include "host/host.h"
 #include "loop/startup.h"
-#include "loop/host.h"
+#include "pathfinding/pathfinder.h"
 #include "world/world.h"
 
 namespace {

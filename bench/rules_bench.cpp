@@ -1,10 +1,10 @@
 // The headless frame: every rule of a frame, no drawing, as valdorik-sim runs it.
 #include <benchmark/benchmark.h>
 
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/frame.h"
 #include "loop/startup.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
+#include "host/host.h"
+#include "loop/startup.h"
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
-#include "loop/startup.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "host/input.h"
 #include "input_script.h"
+#include "loop/main_loop.h"
 #include "path_command.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
-#include "loop/input.h"
-#include "loop/main_loop.h"
 #include "run_command.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/frame.h"
-#include "loop/host.h"
-#include "loop/input.h"
 #include "loop/main_loop.h"
 #include "rules_test_support.h"
 #include "world/world.h"

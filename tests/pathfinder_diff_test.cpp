@@ -15,9 +15,9 @@
 #include <sstream>
 #include <string>
 
-#include "pathfinding/pathfinder.h"
+#include "host/host.h"
 #include "loop/startup.h"
-#include "loop/host.h"
+#include "pathfinding/pathfinder.h"
 #include "world/world.h"
 
 namespace {

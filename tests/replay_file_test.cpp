@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "replay/game_options.h"

@@ -8,10 +8,10 @@
 #include <initializer_list>
 #include <vector>
 
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/startup.h"
 #include "world/random.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 inline std::vector<int> RecordedSleeps;

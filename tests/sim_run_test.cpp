@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "host/input.h"
 #include "input_script.h"
-#include "loop/input.h"
 #include "loop/main_loop.h"
 #include "rules/frame_rules.h"
 #include "run_command.h"

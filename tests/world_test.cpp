@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "host/host.h"
 #include "rules_test_support.h"
 #include "world/new_game.h"
 #include "world/random.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // the cursor mark shows the cell the commands are about to act on.
 #include "loop/frame.h"
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "loop/main_loop.h"
 #include "rules/frame_rules.h"
 

@@ -1,7 +1,7 @@
 #include "loop/main_loop.h"
 
+#include "host/input.h"
 #include "loop/frame.h"
-#include "loop/input.h"
 #include "world/world.h"
 
 bool AppActive = true;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "loop/host.h"
+#include "host/host.h"
 
 extern bool AppActive;        // false while the window is minimised: no frames then
 extern int SpareToggle;       // flipped by E; nothing reads it

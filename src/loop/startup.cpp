@@ -1,7 +1,7 @@
 #include "loop/startup.h"
 
-#include "loop/host.h"
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"

@@ -2,7 +2,7 @@
 // recording or the replay, the window, the loop, the final dump, teardown.
 #pragma once
 
-#include "loop/host.h"
+#include "host/host.h"
 
 struct WindowBackend {
   GameHost (*host)();      // the backend's host: events, keys, clock, window, sound, drawing

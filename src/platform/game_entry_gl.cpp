@@ -7,7 +7,7 @@
 #include <ctime>
 #include <string>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/window.h"

@@ -5,7 +5,7 @@
 
 #include <SDL.h>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "platform/renderer_init.h"
 #include "platform/sound.h"
 #include "platform/virtual_keys.h"

@@ -1,7 +1,7 @@
 // The game's host on SDL and OpenGL.
 #pragma once
 
-#include "loop/host.h"
+#include "host/host.h"
 
 GameHost SdlHost();
 

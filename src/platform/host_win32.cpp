@@ -9,7 +9,7 @@
 
 #include <windowsx.h>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
 

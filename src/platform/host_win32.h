@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "loop/host.h"
+#include "host/host.h"
 
 GameHost Win32Host();
 

@@ -2,7 +2,7 @@
 // textures, the fixed GL state.
 #pragma once
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "render/textures.h"  // GlTextureNames: name 0 the brick floor, name 1 the grass
 
 void SetFixedGlState();      // depth, alpha test, blend function, shading: the same all run

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "loop/present_pacing.h"
 #include "loop/startup.h"
 #include "platform/renderer_init.h"

@@ -13,7 +13,7 @@
 
 #include <cstdio>
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "loop/present_pacing.h"
 #include "loop/startup.h"
 #include "platform/host_win32.h"

@@ -1,6 +1,6 @@
 #include "replay/playback.h"
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 
 namespace {

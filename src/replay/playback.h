@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "replay/replay_file.h"
 
 // Installs the playback host over `window`. The replay must outlive it.

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "loop/host.h"
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "replay/replay_file.h"
 #include "replay/version.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "loop/host.h"
+#include "host/host.h"
 
 enum class RecordKind : uint8_t {
   Event,      // one message pass: the event it took

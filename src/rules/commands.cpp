@@ -4,10 +4,10 @@
 #include "world/bit_cast.h"
 #include <cstdint>
 
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "rules/combat_economy.h"
 #include "world/new_game.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 static_assert(BitCast<uint32_t>(UnitSizeNormal) == BitCast<uint32_t>(1.6f) - 1);

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "rules/combat_economy.h"
 #include "world/random.h"
 #include "world/world.h"

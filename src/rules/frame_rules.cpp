@@ -1,11 +1,11 @@
 #include "rules/frame_rules.h"
 
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
+#include "rules/combat_economy.h"
 #include "rules/commands.h"
 #include "rules/computer.h"
-#include "rules/combat_economy.h"
 #include "rules/orders.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

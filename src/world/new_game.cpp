@@ -1,7 +1,7 @@
 #include "world/new_game.h"
 
+#include "host/host.h"
 #include "world/random.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

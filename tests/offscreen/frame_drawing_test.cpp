@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "host/host.h"
 #include "loop/startup.h"
 #include "offscreen_context.h"
 #include "pictures/asset_table.h"
@@ -18,7 +19,6 @@
 #include "render/projection.h"
 #include "render/render_buffers.h"
 #include "world/world.h"
-#include "loop/host.h"
 
 namespace {
 

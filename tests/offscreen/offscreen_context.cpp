@@ -3,7 +3,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "loop/startup.h"
 #include "render/projection.h"
 #include "world/world.h"

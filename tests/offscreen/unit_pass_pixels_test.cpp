@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/host.h"
+#include "loop/startup.h"
 #include "offscreen_context.h"
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
@@ -18,8 +20,6 @@
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
-#include "loop/startup.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -6,15 +6,15 @@
 #include <cmath>
 #include <vector>
 
+#include "host/host.h"
+#include "loop/startup.h"
 #include "offscreen_context.h"
+#include "overlay/overlay_buffer.h"
 #include "pictures/image_slots.h"
 #include "render/frame.h"
-#include "render/render_buffers.h"
-#include "overlay/overlay_buffer.h"
-#include "render/units.h"
 #include "render/projection.h"
-#include "loop/startup.h"
-#include "loop/host.h"
+#include "render/render_buffers.h"
+#include "render/units.h"
 #include "world/new_game.h"
 #include "world/world.h"
 

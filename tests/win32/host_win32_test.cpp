@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "platform/host_win32.h"
 
 namespace {

@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "pathfinding/path_requests.h"
+#include "host/host.h"
 #include "loop/startup.h"
+#include "pathfinding/path_requests.h"
 #include "platform/window.h"
-#include "loop/host.h"
 #include "world/world.h"
 
 namespace {

@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "host/input.h"
 #include "overlay/fonts.h"
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
@@ -48,7 +49,6 @@
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
-#include "loop/input.h"
 #include "render/projection.h"
 #include "render/units.h"
 #include "rules/frame_rules.h"

@@ -6,7 +6,7 @@
 
 #include <SDL_keyboard.h>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "platform/virtual_keys.h"
 
 namespace {

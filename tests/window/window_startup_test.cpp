@@ -9,16 +9,16 @@
 #include <set>
 #include <vector>
 
+#include "host/host.h"
+#include "host/input.h"
+#include "loop/startup.h"
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"
-#include "loop/input.h"
-#include "loop/startup.h"
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
 #include "render/projection.h"
-#include "loop/host.h"
 #include "world/new_game.h"
 #include "world/world.h"
 

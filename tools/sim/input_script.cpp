@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "sim_args.h"
 
 namespace {

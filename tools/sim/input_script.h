@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "loop/host.h"
+#include "host/host.h"
 
 struct ScriptEvent {
   int32_t pass;  // 1..2^31-1

@@ -3,13 +3,13 @@
 #include <climits>
 #include <cstdio>
 
-#include "loop/input.h"
+#include "host/input.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
-#include "sim_args.h"
 #include "replay/playback.h"
 #include "replay/replay_file.h"
 #include "replay/state_dump.h"
+#include "sim_args.h"
 #include "world/world.h"
 
 namespace {

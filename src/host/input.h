@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "loop/host.h"
+#include "host/host.h"
 
 constexpr int WindowWidth = 640;
 constexpr int WindowHeight = 480;

@@ -1,6 +1,6 @@
-#include "loop/host.h"
+#include "host/host.h"
 
-#include "loop/input.h"
+#include "host/input.h"
 
 namespace {
 

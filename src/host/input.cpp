@@ -1,4 +1,4 @@
-#include "loop/input.h"
+#include "host/input.h"
 
 #include <cstring>
 
