@@ -24,8 +24,8 @@
 #include <cstdio>
 #include <deque>
 
-#include "loop/host.h"
-#include "loop/input.h"
+#include "host/host.h"
+#include "host/input.h"
 #include "loop/present_pacing.h"
 #include "loop/startup.h"
 #include "platform/host_web.h"

@@ -1,7 +1,7 @@
 // The game's host in a web browser.
 #pragma once
 
-#include "loop/host.h"
+#include "host/host.h"
 
 GameHost WebHost();
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "loop/host.h"
+#include "host/host.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/game_entry.h"
