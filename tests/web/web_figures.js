@@ -11,7 +11,7 @@ const {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
 const [site, sim] = process.argv.slice(2);
-const Seed = 7, Frames = 20000, Runs = 3;
+const Seed = 7, Frames = 20000, Runs = 3, WorstFrames = 200;
 
 function serve() {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
@@ -58,10 +58,21 @@ function nativeRulesMs() {
     same = same && w.dump === n.dump;
   }
   await browser.close();
+  // The frame bench's worst scenario, on the canvas of a fresh page.
+  ({browser, page} = await open(server, '?bench=1'));
+  await page.waitForFunction(() => document.body.dataset.game === 'bench', {timeout: 30000});
+  const worst = await page.evaluate((frames) => {
+    Module.ccall('FrameSpeedWeb', 'number', ['number', 'number'], [1, frames]);
+    return new TextDecoder().decode(Module.FS.readFile('/frame-speed.txt')).trim().split(' ').map(Number);
+  }, WorstFrames);
+  await browser.close();
   const best = (a) => Math.min(...a);
   console.log(`rules, ${Frames} headless frames (seed ${Seed}), best of ${Runs}: page ${best(web).toFixed(0)} ms, ` +
               `valdorik-sim ${best(native).toFixed(0)} ms (process start included): page at ` +
               `${(best(native) / best(web)).toFixed(2)} x native; final dumps ${same ? 'identical' : 'DIFFER'}`);
+
+  console.log(`worst scenario (frame bench's (c), seed 1), ${WorstFrames} frames each finished by glFinish: ` +
+              `mean ${worst[0].toFixed(2)} ms, longest ${worst[1].toFixed(2)} ms`);
 
   ({browser, page} = await open(server, ''));
   await page.waitForFunction(() => window.Module && Module.framesPresented > 0, {timeout: 30000});

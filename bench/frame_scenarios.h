@@ -1,0 +1,34 @@
+// The frame bench's scenarios, shared by valdorik-frame-bench and the
+// browser build's figures (src/platform/main_web.cpp): the world set up for
+// the new game's view, the busiest view, and the busiest view with the
+// rules' worst frame, and a snapshot to start every frame from.
+#pragma once
+
+#include <cstdint>
+
+#include "world/world.h"
+
+// Everything the rules change during a frame, so a scenario can start each
+// frame from the same state.
+struct WorldSnapshot {
+  UnitRecord units[UnitCount];
+  uint32_t random_state;
+  int frame_counter, selected, sx, sy, ex, ey, victory_player, victory_computer, victory_tie, help;
+  float zoom, tilt, turn, spin;
+};
+
+void TakeSnapshot(WorldSnapshot& s);
+void RestoreSnapshot(const WorldSnapshot& s);
+
+struct Scenario {
+  const char* key;
+  const char* title;
+  bool replay;  // every frame starts again from the scenario's state
+};
+
+constexpr int ScenarioCount = 3;
+extern const Scenario Scenarios[ScenarioCount];
+
+// Sets the world up for a scenario (a new game first); returns the entries
+// that must have stepped when a frame ran its searches (-1 for the others).
+int PrepareScenario(const Scenario& scenario);
