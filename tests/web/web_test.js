@@ -36,7 +36,7 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-async function openPage(server, query = '') {
+async function openPage(server, query = '', beforeLoad = null) {
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: 'new',
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--autoplay-policy=user-gesture-required'],
@@ -48,6 +48,7 @@ async function openPage(server, query = '') {
   await page.setViewport({width: Frame.width, height: Frame.height + 48});
   const client = await page.createCDPSession();
   await client.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: work});
+  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html${query}`);
   return {browser, page};
 }
@@ -109,12 +110,22 @@ function downloaded() {
 }
 
 const cases = {
+  // The game shows its floor and title, also when the browser refuses it
+  // storage: it plays on, unrecorded, and says so in the desktop's words.
   async page(server) {
-    const {browser, page} = await openPage(server);
+    const refuse = () => {
+      indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
+    };
+    const {browser, page} = await openPage(server, '', refuse);
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 30, 30);
     await expectFloorAndTitle(page);
+    await waitFor(page, 'no word of the refused storage',
+                  () => document.getElementById('messages').textContent.includes('this game is not recorded'), 10);
+    const shown = await page.$eval('#messages', (m) => m.textContent);
+    if (!shown.startsWith('VALDORIK: this game is not recorded: ')) fail(`the page says "${shown}"`);
+    if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
     await browser.close();
-    return 'floor and title drawn in the canvas';
+    return `floor and title drawn in the canvas; ${shown}`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
