@@ -31,6 +31,7 @@
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
@@ -291,6 +292,8 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return 1;
   }
+  StartDrawing();
+  StartGame();
   SDL_GL_SetSwapInterval(0);  // and no pacing: Present swaps at once
   std::printf("renderer: %s; OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
@@ -301,6 +304,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   SDL_Quit();
   return 0;

@@ -10,7 +10,7 @@ namespace {
 struct OpenMap {
   OpenMap() {
     UseHeadlessHost(1);
-    InitRenderer();
+    StartGame();
     for (int u = 0; u < UnitCount; ++u) UnitTable[u] = UnitRecord{};
   }
   ~OpenMap() { ReleaseGame(); }

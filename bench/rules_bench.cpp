@@ -18,7 +18,7 @@ void BM_HeadlessGame(benchmark::State& state) {
     ResetWorldGlobals();
     ResetInput();
     UseHeadlessHost(1);
-    InitRenderer();
+    StartGame();
     state.ResumeTiming();
     for (int frame = 0; frame < GameFrames; ++frame) RunFrame();
     benchmark::DoNotOptimize(UnitTable[0].gold);

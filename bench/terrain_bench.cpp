@@ -2,6 +2,7 @@
 
 #include "host/host.h"
 #include "loop/startup.h"
+#include "render/drawing.h"
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
 #include "world/world.h"
@@ -13,9 +14,13 @@ struct DefaultView {
   DefaultView() {
     ResetWorldGlobals();
     UseHeadlessHost(1);
-    InitRenderer();
+    StartDrawing();
+    StartGame();
   }
-  ~DefaultView() { ReleaseGame(); }
+  ~DefaultView() {
+    ReleaseDrawing();
+    ReleaseGame();
+  }
 };
 
 void BuildDefaultMesh(benchmark::State& state) {

@@ -132,7 +132,7 @@ std::string CheckScriptInput(const uint8_t* data, size_t size) {
     if (pointer && (event.a < 0 || event.a > 65535 || event.b < 0 || event.b > 65535))
       return "pointer outside 0..65535 accepted";
     if (!pointer && (event.a < 0 || event.a > 255)) return "key code outside the key table";
-    WindowProc(event);
+    HandleHostEvent(event);
   }
   return "";
 }

@@ -192,7 +192,7 @@ class PathfinderDiff : public ::testing::Test {
  protected:
   void SetUp() override {
     UseHeadlessHost(1);
-    InitRenderer();
+    StartGame();
     literal.search_mode = SearchLiteral;
     fast.search_mode = SearchFast;
   }

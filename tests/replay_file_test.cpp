@@ -373,7 +373,7 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   Host.clock_seconds = MovingClock;
   std::string error;
   ASSERT_TRUE(StartRecording(Path("game.vrp"), error)) << error;
-  InitRenderer();
+  StartGame();
   MainLoop();
   StopRecording();
   const std::string played = FinalDump();
@@ -387,11 +387,39 @@ TEST_F(ReplayFileTest, ARecordedGamePlaysBackToTheSameState) {
   EXPECT_EQ(replay.game_version, std::string(GameVersion()));
   ResetForNewRun();
   StartPlayback(replay, "game.vrp", HeadlessHost(1));  // a clock that would deal another table
-  InitRenderer();
+  StartGame();
   MainLoop();
   EXPECT_EQ(PlaybackProblem(), "");
   EXPECT_EQ(FinalDump(), played);
   ReleaseGame();
+  UseHeadlessHost(0);
+}
+
+void CountedPresent() {}
+int LaterKeyQuery(int) { return 0; }
+
+// The recorder and the player are made whole from the host they wrap, and
+// the recorder lets go of its own slots only: what changed in the host
+// while it recorded stays changed.
+TEST_F(ReplayFileTest, WrappingHostsAreWholeAndUnwrapOnlyTheirOwnSlots) {
+  EXPECT_EQ(EmptySlots(HeadlessHost(0)), 0);
+  UseHeadlessHost(0);
+  const GameHost inner = Host;
+  std::string error;
+  ASSERT_TRUE(StartRecording(Path("wrapped.vrp"), error)) << error;
+  EXPECT_EQ(EmptySlots(Host), 0);
+  EXPECT_NE(Host.poll_event, inner.poll_event) << "the recorder hears the events first";
+  Host.present = CountedPresent;
+  Host.key_held_now = LaterKeyQuery;
+  StopRecording();
+  EXPECT_EQ(Host.poll_event, inner.poll_event);
+  EXPECT_EQ(Host.clock_seconds, inner.clock_seconds);
+  EXPECT_EQ(Host.present, CountedPresent) << "a change made while recording was undone";
+  EXPECT_EQ(Host.key_held_now, LaterKeyQuery) << "a change made while recording was undone";
+
+  const Replay nothing_recorded;
+  StartPlayback(nothing_recorded, "empty.vrp", HeadlessHost(0));
+  EXPECT_EQ(EmptySlots(Host), 0);
   UseHeadlessHost(0);
 }
 

@@ -11,6 +11,7 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/startup.h"
+#include "render/drawing.h"
 #include "world/random.h"
 #include "world/world.h"
 
@@ -36,9 +37,13 @@ class WorldTest : public ::testing::Test {
   void SetUp() override {
     ResetWorldGlobals();
     UseHeadlessHost(4321);
-    InitRenderer();
+    StartDrawing();
+    StartGame();
   }
-  void TearDown() override { ReleaseGame(); }
+  void TearDown() override {
+    ReleaseDrawing();
+    ReleaseGame();
+  }
 
   static void SetCode(int x, int y, int code) { TerrainCodes[CellIndex(x, y)] = static_cast<uint8_t>(code); }
 };

@@ -241,7 +241,7 @@ TEST(SimScript, LinesApplyInPassOrderThenFileOrder) {
   EXPECT_EQ(script.events[5].event, (HostEvent{EventKind::ButtonUp, ButtonRight}));
 
   ResetInput();
-  for (const ScriptEvent& e : script.events) WindowProc(e.event);
+  for (const ScriptEvent& e : script.events) HandleHostEvent(e.event);
   EXPECT_EQ(KeyState[KeyH], 1) << "the press on pass 3 comes after the release in the file";
   EXPECT_EQ(MouseState.x, 1);
   EXPECT_EQ(MouseState.y, 2);

@@ -30,17 +30,17 @@ TEST(RandomGenerator, FirstDrawsMatchTheClassicRand) {
 using NewGameTest = WorldTest;
 
 TEST(WorldLifecycle, AllocatingAgainReusesTheUnitTableCleared) {
-  AllocateWorld();
+  AllocateWorldTables();
   UnitRecord* first = UnitTable;
   UnitTable[84].in_use = 1;
   UnitTable[200].gold = 5.0f;
-  ReleaseWorld();
+  ReleaseWorldTables();
   ASSERT_EQ(UnitTable, first) << "the table outlives the rest of the world";
-  AllocateWorld();  // a second table here would leave the first one unreachable
+  AllocateWorldTables();  // a second table here would leave the first one unreachable
   EXPECT_EQ(UnitTable, first);
   EXPECT_EQ(UnitTable[84].in_use, 0);
   EXPECT_EQ(UnitTable[200].gold, 0.0f);
-  ReleaseWorld();
+  ReleaseWorldTables();
   delete[] UnitTable;
   UnitTable = nullptr;
 }

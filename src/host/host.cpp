@@ -1,5 +1,9 @@
 #include "host/host.h"
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
 #include "host/input.h"
 
 namespace {
@@ -39,3 +43,11 @@ GameHost HeadlessHost(uint32_t seed) {
 GameHost Host = HeadlessHost(0);
 
 void UseHeadlessHost(uint32_t seed) { Host = HeadlessHost(seed); }
+
+int EmptySlots(const GameHost& host) {
+  using AnySlot = void (*)();
+  static_assert(sizeof(GameHost) % sizeof(AnySlot) == 0, "a host table holds calls only");
+  AnySlot slots[sizeof(GameHost) / sizeof(AnySlot)];
+  std::memcpy(slots, &host, sizeof slots);
+  return static_cast<int>(std::count(std::begin(slots), std::end(slots), nullptr));
+}

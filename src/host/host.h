@@ -1,8 +1,14 @@
 // Everything the game takes from outside comes through this one table of
 // calls: events, the instant key query, the clock that seeds new games,
 // sleeps, presentation, the window, sound and the drawing stretches. The
-// hosts are the window (SDL and OpenGL), the headless simulator, and the
-// replay of a recorded game; a recorder wraps the window's host.
+// hosts are the window (SDL or Win32, with OpenGL), the headless simulator,
+// and the replay of a recorded game, which wraps the window's host; the
+// recorder wraps whichever host the game runs on.
+//
+// Every host is built whole: each factory names every slot in one
+// designated initializer (or copies a whole table and replaces some), and
+// the build refuses one that leaves a slot out
+// (-Werror=missing-field-initializers).
 #pragma once
 
 #include <cstdint>
@@ -58,5 +64,8 @@ extern GameHost Host;
 // always answers `seed`, sleeps are skipped, nothing is drawn or played.
 GameHost HeadlessHost(uint32_t seed);
 void UseHeadlessHost(uint32_t seed);
+
+// How many slots of `host` are empty: 0 for every host the game runs on.
+int EmptySlots(const GameHost& host);
 
 inline void GameSleep(int milliseconds) { Host.sleep_ms(milliseconds); }

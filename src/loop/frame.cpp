@@ -6,8 +6,17 @@
 #include "loop/frame.h"
 
 #include "host/host.h"
-#include "loop/main_loop.h"
+#include "host/input.h"
 #include "rules/frame_rules.h"
+
+namespace {
+
+// While M is held the window follows the pointer.
+void MoveWindowKey() {
+  if (KeyState[KeyM]) Host.move_window_to_pointer();
+}
+
+}  // namespace
 
 bool RunFrame() {
   ThrottleFrame();

@@ -36,7 +36,7 @@ void ScrollKey(int key, int& origin, int step) {
 
 }  // namespace
 
-void WindowProc(const HostEvent& event) {
+void HandleHostEvent(const HostEvent& event) {
   switch (event.kind) {
     case EventKind::KeyDown: SetKey(event.a, 1); break;
     case EventKind::KeyUp: SetKey(event.a, 0); break;
@@ -57,7 +57,7 @@ PassKind LoopPass() {
   HostEvent event{};
   if (Host.poll_event(event)) {
     if (event.kind == EventKind::Quit) return PassKind::Done;
-    WindowProc(event);
+    HandleHostEvent(event);
     return PassKind::Message;
   }
   ++IdlePasses;
@@ -72,10 +72,6 @@ int MainLoop() {
   while (LoopPass() != PassKind::Done) {
   }
   return 0;
-}
-
-void MoveWindowKey() {
-  if (KeyState[KeyM]) Host.move_window_to_pointer();
 }
 
 void ApplyLoopKeys() {

@@ -13,9 +13,8 @@ extern int64_t IdlePasses;    // passes that found no event waiting, since start
 
 enum class PassKind { Message, Idle, Done };
 
-void WindowProc(const HostEvent& event);  // one event into key, button, pointer and window state
+void HandleHostEvent(const HostEvent& event);  // one event into key, button, pointer and window state
 PassKind LoopPass();
 int MainLoop();          // until a Quit event or Escape; returns the exit status
-void MoveWindowKey();    // while M is held the window follows the pointer
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
 void ResetLoopState();   // active, no spare toggle, no passes yet

@@ -1,27 +1,10 @@
 #include "loop/startup.h"
 
-#include "host/host.h"
 #include "host/input.h"
 #include "loop/main_loop.h"
-#include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
-#include "pictures/image_slots.h"
-#include "render/render_buffers.h"
 #include "world/new_game.h"
 #include "world/world.h"
-
-void AllocateWorld() {
-  AllocateWorldTables();
-  AllocateRenderBuffers();
-  AllocateOverlay();
-}
-
-void ReleaseWorld() {
-  ReleaseWorldTables();
-  ReleaseRenderBuffers();
-  ReleaseOverlay();
-  ReleaseTextureSlots();
-}
 
 void ResetForNewRun() {
   ResetWorldGlobals();
@@ -29,20 +12,20 @@ void ResetForNewRun() {
   ResetLoopState();
 }
 
-bool InitRenderer() {
-  AllocateTextureSlots();
-  Host.load_pictures();
-  AllocateWorld();
+void StartWorld() {
+  AllocateWorldTables();
   GamePathfinder = new Pathfinder();
   BuildTileTypes();
   InitMapCells();
-  Host.set_fixed_render_state();
+}
+
+void StartGame() {
+  StartWorld();
   NewGame();
-  return true;
 }
 
 void ReleaseGame() {
-  ReleaseWorld();
+  ReleaseWorldTables();
   delete GamePathfinder;
   GamePathfinder = nullptr;
 }

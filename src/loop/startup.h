@@ -1,21 +1,19 @@
-// One start-up and one teardown for the game and the simulator alike; the
-// host decides what the picture and drawing steps do.
+// One start-up and one teardown of the game's world for the window and the
+// simulator alike. The picture side (render/drawing.h) starts apart from
+// it, once a window exists; the simulator never starts it.
 #pragma once
-
-// The world with everything sized by it: the world's tables, the render
-// buffers and the overlay. ReleaseWorld also frees the picture slots.
-void AllocateWorld();
-void ReleaseWorld();
 
 // The globals, keys, pointer and loop state as a freshly loaded program has
 // them: for the runs the simulator and the tests make in one process.
 void ResetForNewRun();
 
-// Renderer start-up: pictures and floor textures (host), world, Pathfinder,
-// terrain tables and cells, fixed render state (host), the first game.
-// Always true.
-bool InitRenderer();
+// The world's tables, the Pathfinder, the terrain tables and the map cells,
+// with no game dealt yet.
+void StartWorld();
+// The start of the game: StartWorld, then the first game. The entry point
+// calls it once the window and the pictures are ready.
+void StartGame();
 
-// After the window is gone: the world, then the Pathfinder. Safe on a
-// partly built state and when called twice.
+// The world, then the Pathfinder. Safe on a partly built state and when
+// called twice.
 void ReleaseGame();

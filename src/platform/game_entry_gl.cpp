@@ -11,6 +11,7 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -60,16 +61,18 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   // A start that fails has already told why; it is a failure for the caller too.
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, Fullscreen)) {
     StopRecording();
-    ReleaseGame();
     backend.shut_down();
     return 1;
   }
+  StartDrawing();
+  StartGame();
   const int status = MainLoop();
   StopRecording();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   backend.shut_down();
   return status;

@@ -85,14 +85,11 @@ bool PollSdlEvent(HostEvent& event) {
 }  // namespace
 
 GameHost SdlHost() {
-  GameHost host{};
-  UseWindowCalls(host);
-  host.poll_event = PollSdlEvent;
-  host.key_held_now = SdlKeyHeldNow;
-  host.sleep_ms = SdlSleep;
-  host.post_quit = PostQuit;
-  host.play_sound_async = PlaySdlSound;
-  return host;
+  return WindowHost({.poll_event = PollSdlEvent,
+                     .key_held_now = SdlKeyHeldNow,
+                     .sleep_ms = SdlSleep,
+                     .post_quit = PostQuit,
+                     .play_sound_async = PlaySdlSound});
 }
 
 GameHost SdlHostWithFixedClock(uint32_t seed) {

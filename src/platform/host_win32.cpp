@@ -123,12 +123,9 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
 }
 
 GameHost Win32Host() {
-  GameHost host{};
-  UseWindowCalls(host);
-  host.poll_event = PollWin32Event;
-  host.key_held_now = Win32KeyHeldNow;
-  host.sleep_ms = Win32Sleep;
-  host.post_quit = PostQuit;
-  host.play_sound_async = PlayWin32Sound;
-  return host;
+  return WindowHost({.poll_event = PollWin32Event,
+                     .key_held_now = Win32KeyHeldNow,
+                     .sleep_ms = Win32Sleep,
+                     .post_quit = PostQuit,
+                     .play_sound_async = PlayWin32Sound});
 }

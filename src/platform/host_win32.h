@@ -9,7 +9,7 @@ GameHost Win32Host();
 
 // The window procedure of the class "OpenGL". It changes no game state: it
 // turns the window's messages into HostEvents, queued for the host's
-// poll_event, which hands them to the game's own WindowProc in the loop.
+// poll_event, which hands them to the loop's HandleHostEvent.
 LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // The start sound through PlaySound; StopWin32Sound cuts off one still playing.

@@ -9,7 +9,17 @@ void SetFixedGlState();      // depth, alpha test, blend function, shading: the 
 bool UploadFloorTextures();  // always true
 void LoadPicturesAndFloors(); // hides the system pointer; needs a current GL context
 
-// What every window backend's host has alike: the calendar clock, the
-// window's present and move (window.h, one per backend), and the GL picture
-// start-up, render state, resize and drawing stretches.
-void UseWindowCalls(GameHost& host);
+// The calls that differ between the window backends.
+struct BackendCalls {
+  bool (*poll_event)(HostEvent& event);
+  int (*key_held_now)(int key);
+  void (*sleep_ms)(int milliseconds);
+  void (*post_quit)();
+  void (*play_sound_async)(const char* path);
+};
+
+// A window backend's host: its own calls, and what every window backend has
+// alike: the calendar clock, the window's present and move (window.h, one
+// per backend), and the GL picture start-up, render state, resize and
+// drawing stretches.
+GameHost WindowHost(const BackendCalls& own);

@@ -71,16 +71,21 @@ void LoadPicturesAndFloors() {
   LoadPictures(FloorPictureCount, PictureAssetCount);
 }
 
-void UseWindowCalls(GameHost& host) {
-  host.clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); };
-  host.present = PresentFrame;
-  host.move_window_to_pointer = MoveGameWindowToPointer;
-  host.load_pictures = LoadPicturesAndFloors;
-  host.set_fixed_render_state = SetFixedGlState;
-  host.resize_scene = ResizeScene;
-  host.begin_scene = BeginSceneStretch;
-  host.draw_terrain = TerrainStretch;
-  host.draw_units = UnitStretch;
-  host.draw_cursor_mark = CursorMarkStretch;
-  host.draw_overlay = OverlayStretch;
+GameHost WindowHost(const BackendCalls& own) {
+  return {.poll_event = own.poll_event,
+          .key_held_now = own.key_held_now,
+          .clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); },
+          .sleep_ms = own.sleep_ms,
+          .present = PresentFrame,
+          .post_quit = own.post_quit,
+          .move_window_to_pointer = MoveGameWindowToPointer,
+          .play_sound_async = own.play_sound_async,
+          .load_pictures = LoadPicturesAndFloors,
+          .set_fixed_render_state = SetFixedGlState,
+          .resize_scene = ResizeScene,
+          .begin_scene = BeginSceneStretch,
+          .draw_terrain = TerrainStretch,
+          .draw_units = UnitStretch,
+          .draw_cursor_mark = CursorMarkStretch,
+          .draw_overlay = OverlayStretch};
 }

@@ -9,7 +9,6 @@
 
 #include "host/host.h"
 #include "loop/present_pacing.h"
-#include "loop/startup.h"
 #include "platform/renderer_init.h"
 #include "render/projection.h"
 
@@ -160,7 +159,6 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SDL_ShowWindow(GameWindow);
   SDL_RaiseWindow(GameWindow);
   SetInitialProjection(width, height);
-  if (!InitRenderer()) return FailCreation("Initialization Failed.");
   return true;
 }
 

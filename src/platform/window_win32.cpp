@@ -15,7 +15,6 @@
 
 #include "host/host.h"
 #include "loop/present_pacing.h"
-#include "loop/startup.h"
 #include "platform/host_win32.h"
 #include "platform/window.h"
 #include "render/projection.h"
@@ -175,7 +174,6 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SetForegroundWindow(GameWindow);
   SetFocus(GameWindow);
   SetInitialProjection(width, height);
-  if (!InitRenderer()) return FailCreation("Initialization Failed.");
   return true;
 }
 

@@ -1,7 +1,6 @@
 #include "replay/playback.h"
 
 #include "host/input.h"
-#include "loop/main_loop.h"
 
 namespace {
 
@@ -11,6 +10,7 @@ std::string Name;
 size_t Next = 0;             // the next record to use
 int64_t RunPassesUsed = 0;   // of the pass-end run at Next
 bool IdlePassOpen = false;
+int64_t PassesBegun = 0;     // the game's idle passes, counted as the loop counts them
 int QueryInPass = 0;
 std::string Problem;
 bool StopAsked = false;
@@ -19,7 +19,7 @@ const ReplayRecord* NextRecord() { return Next < Playing->records.size() ? &Play
 
 // The recording and the game part ways: say where, and end the playback.
 void Diverge(const std::string& what) {
-  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(IdlePasses) + ": " + what;
+  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(PassesBegun) + ": " + what;
   StopAsked = true;
 }
 
@@ -57,6 +57,7 @@ bool PlaybackPoll(HostEvent& event) {
     return true;
   }
   IdlePassOpen = true;
+  ++PassesBegun;
   QueryInPass = 0;
   return false;
 }
@@ -84,6 +85,19 @@ uint32_t PlaybackClock() {
 void Ignore() {}
 void IgnoreSize(int, int) {}
 
+// The player round the window's host: the game's answers come from the
+// replay, the window still sleeps, presents and draws.
+GameHost PlaybackHost(const GameHost& window) {
+  GameHost player = window;
+  player.poll_event = PlaybackPoll;
+  player.key_held_now = PlaybackKeyQuery;
+  player.clock_seconds = PlaybackClock;
+  player.post_quit = Ignore;               // the recorded quit follows in the file
+  player.move_window_to_pointer = Ignore;  // the player's pointer has no say
+  player.resize_scene = IgnoreSize;        // the recorded window's size is not this one's
+  return player;
+}
+
 }  // namespace
 
 void StartPlayback(const Replay& replay, const std::string& name, const GameHost& window) {
@@ -93,15 +107,10 @@ void StartPlayback(const Replay& replay, const std::string& name, const GameHost
   Next = 0;
   RunPassesUsed = 0;
   IdlePassOpen = false;
+  PassesBegun = 0;
   Problem.clear();
   StopAsked = false;
-  Host = window;
-  Host.poll_event = PlaybackPoll;
-  Host.key_held_now = PlaybackKeyQuery;
-  Host.clock_seconds = PlaybackClock;
-  Host.post_quit = Ignore;               // the recorded quit follows in the file
-  Host.move_window_to_pointer = Ignore;  // the player's pointer has no say
-  Host.resize_scene = IgnoreSize;        // the recorded window's size is not this one's
+  Host = PlaybackHost(window);
 }
 
 const std::string& PlaybackProblem() { return Problem; }

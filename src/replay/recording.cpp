@@ -54,6 +54,23 @@ uint32_t RecordClock() {
   return seconds;
 }
 
+// The recorder round `inner`: the three answers the replay keeps go
+// through it, everything else is the inner host's own.
+GameHost RecorderHost(const GameHost& inner) {
+  Recorded = inner;
+  GameHost recorder = inner;
+  recorder.poll_event = RecordPoll;
+  recorder.key_held_now = RecordKeyQuery;
+  recorder.clock_seconds = RecordClock;
+  return recorder;
+}
+
+// Hands back to the inner host only the slots that are still the recorder's.
+template <class Slot>
+void Unwrap(Slot& slot, Slot recorder, Slot inner) {
+  if (slot == recorder) slot = inner;
+}
+
 }  // namespace
 
 bool StartRecording(const std::string& path, std::string& error) {
@@ -61,10 +78,7 @@ bool StartRecording(const std::string& path, std::string& error) {
   Recording = true;
   IdlePassOpen = false;
   FailureTold = false;
-  Recorded = Host;
-  Host.poll_event = RecordPoll;
-  Host.key_held_now = RecordKeyQuery;
-  Host.clock_seconds = RecordClock;
+  Host = RecorderHost(Host);
   return true;
 }
 
@@ -72,6 +86,8 @@ void StopRecording() {
   if (!Recording) return;
   EndIdlePass();
   CloseReplayFile();
-  Host = Recorded;
+  Unwrap(Host.poll_event, RecordPoll, Recorded.poll_event);
+  Unwrap(Host.key_held_now, RecordKeyQuery, Recorded.key_held_now);
+  Unwrap(Host.clock_seconds, RecordClock, Recorded.clock_seconds);
   Recording = false;
 }

@@ -9,5 +9,6 @@
 // From now on the game records into `path`. False with the reason, and
 // nothing changed, when the file cannot be made.
 bool StartRecording(const std::string& path, std::string& error);
-// The last pass end and the end mark; the host is the unwrapped one again.
+// The last pass end and the end mark. The recorder's own slots in Host go
+// back to the host it wrapped; a slot changed since recording began stays.
 void StopRecording();

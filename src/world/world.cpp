@@ -67,7 +67,7 @@ void AllocateWorldTables() {
   TileTypes = new TileType[TileTypeCount]();
   MapCells = new MapCell[CellsPerLayer * LayerCount]();
   TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
-  // ReleaseWorld leaves the unit table to the process's end, so a world
+  // ReleaseWorldTables leaves the unit table to the process's end, so a world
   // allocated again (the simulator's in-process commands) reuses it.
   if (UnitTable == nullptr) UnitTable = new UnitRecord[UnitCount]();
   std::fill(UnitTable, UnitTable + UnitCount, UnitRecord{});

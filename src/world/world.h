@@ -82,7 +82,7 @@ struct UnitTypeInfo {
 // nullptr for any other code.
 const UnitTypeInfo* FindUnitType(int type);
 
-// --- The world's arrays, allocated once at start-up (AllocateWorld). ---
+// --- The world's arrays, allocated once at start-up (AllocateWorldTables). ---
 extern TileType* TileTypes;      // TileTypeCount entries
 extern MapCell* MapCells;        // CellsPerLayer * LayerCount
 extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount

@@ -15,6 +15,7 @@
 #include "pictures/asset_table.h"
 #include "pictures/image_slots.h"
 #include "platform/renderer_init.h"
+#include "render/drawing.h"
 #include "render/frame.h"
 #include "render/projection.h"
 #include "render/render_buffers.h"
@@ -44,7 +45,10 @@ class FrameDrawing : public ::testing::Test {
     SolidPicture(SlotBlood, 4, Blood);
     UploadFloorTextures();
   }
-  void TearDown() override { ReleaseGame(); }
+  void TearDown() override {
+    ReleaseDrawing();
+    ReleaseGame();
+  }
 
   // The scene's matrix as the camera leaves it, before anything is drawn
   // (the cursor mark leaves its translation on the matrix).

@@ -5,6 +5,7 @@
 
 #include "host/host.h"
 #include "loop/startup.h"
+#include "render/drawing.h"
 #include "render/projection.h"
 #include "world/world.h"
 
@@ -44,7 +45,8 @@ bool MakeOffscreenContext() {
 void StartEmptyWorld() {
   ResetWorldGlobals();
   UseHeadlessHost(1);
-  InitRenderer();
+  StartDrawing();
+  StartGame();
   for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
   ResizeScene(OffscreenWidth, OffscreenHeight);
 }

@@ -17,6 +17,7 @@
 #include "pictures/image_slots.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "render/units.h"
@@ -65,13 +66,14 @@ class UnitPassPixelsTest : public ::testing::Test {
     AllocateTextureSlots();
     LoadGamePictures();
     UploadFloorTextures();
-    InitRenderer();
+    StartDrawing();
+    StartGame();
     SetFixedGlState();
     ResizeScene(Width, Height);
   }
   void TearDown() override {
+    ReleaseDrawing();
     ReleaseGame();
-    ReleaseTextureSlots();
   }
 
   static void LoadGamePictures() {

@@ -11,6 +11,7 @@
 #include "offscreen_context.h"
 #include "overlay/overlay_buffer.h"
 #include "pictures/image_slots.h"
+#include "render/drawing.h"
 #include "render/frame.h"
 #include "render/projection.h"
 #include "render/render_buffers.h"
@@ -217,7 +218,10 @@ class UnitPassTest : public ::testing::Test {
     map_sx = map_sy = 32;
     NewGameCamera(NewGameSpin);
   }
-  void TearDown() override { ReleaseGame(); }
+  void TearDown() override {
+    ReleaseDrawing();
+    ReleaseGame();
+  }
 
   static void Picture(int slot, uint8_t red) {
     TextureSlots[slot] = {new uint8_t[4 * 4 * 3], 4, 4, 3};

@@ -128,6 +128,7 @@ int main() {
     return 1;
   }
   Host32 = Win32Host();
+  Check(EmptySlots(Host32) == 0, "the Win32 host fills every slot: " + std::to_string(EmptySlots(Host32)) + " empty");
   Drain();  // whatever creating the window sent
   CheckMessageTable();
   CheckCapture();

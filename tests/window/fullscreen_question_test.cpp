@@ -10,10 +10,7 @@
 #include <string>
 
 #include "host/host.h"
-#include "loop/startup.h"
-#include "pathfinding/path_requests.h"
 #include "platform/window.h"
-#include "world/world.h"
 
 namespace {
 
@@ -54,12 +51,7 @@ class FullscreenQuestion : public ::testing::Test {
     UseHeadlessHost(1);
     testing::internal::CaptureStderr();
   }
-  void TearDown() override {
-    DestroyGameWindow();
-    ReleaseGame();
-    delete[] UnitTable;
-    UnitTable = nullptr;
-  }
+  void TearDown() override { DestroyGameWindow(); }
 };
 
 TEST_F(FullscreenQuestion, NoEndsTheStartBeforeAnyWindow) {
@@ -70,7 +62,7 @@ TEST_F(FullscreenQuestion, NoEndsTheStartBeforeAnyWindow) {
   ASSERT_EQ(AnswerProblem(answerer, told), "") << told;
   EXPECT_NE(told.find(Question), std::string::npos) << told;
   EXPECT_NE(told.find("ERROR: Program Will Now Close."), std::string::npos) << told;
-  EXPECT_EQ(GamePathfinder, nullptr);  // renderer start-up never ran
+  EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);  // no context is left for the game to start in
 }
 
 TEST_F(FullscreenQuestion, YesGoesOnInAWindow) {
@@ -84,7 +76,7 @@ TEST_F(FullscreenQuestion, YesGoesOnInAWindow) {
   SDL_Window* window = SDL_GL_GetCurrentWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
-  EXPECT_NE(GamePathfinder, nullptr);
+  EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);  // ready for the game's start
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
+#include "render/drawing.h"
 #include "render/projection.h"
 #include "world/new_game.h"
 #include "world/world.h"
@@ -34,9 +35,12 @@ class GameWindow : public ::testing::Test {
   void SetUp() override {
     Host = SdlHostWithFixedClock(1);
     ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+    StartDrawing();
+    StartGame();
   }
   void TearDown() override {
     DestroyGameWindow();
+    ReleaseDrawing();
     ReleaseGame();
     ReleaseUnitTable();
   }
@@ -172,7 +176,10 @@ TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   Host = SdlHostWithFixedClock(1);
   ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  StartDrawing();
+  StartGame();
   DestroyGameWindow();
+  ReleaseDrawing();
   ReleaseGame();
   EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
   EXPECT_EQ(GamePathfinder, nullptr);
@@ -180,6 +187,7 @@ TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   EXPECT_EQ(MapCells, nullptr);
   EXPECT_EQ(OverlayBuffer, nullptr);
   DestroyGameWindow();  // nothing left to release: no box, no crash
+  ReleaseDrawing();
   ReleaseGame();
   delete[] UnitTable;
   UnitTable = nullptr;

@@ -118,7 +118,7 @@ void RunSimulation(const RunOptions& options, const InputScript& script, std::os
   Script = &script;
   NextScriptEvent = 0;
   Host.poll_event = ScriptedEvent;
-  InitRenderer();
+  StartGame();
   std::string buffer;
   WriteDump(0, buffer, out);
   for (ScriptPass = 1; ScriptPass <= options.frames; ++ScriptPass) {
@@ -184,7 +184,7 @@ bool ParseReplayArgs(int argc, char** argv, std::string& file, int32_t& dump_eve
 void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every, std::ostream& out) {
   ResetForNewRun();
   StartPlayback(replay, name, HeadlessHost(0));
-  InitRenderer();
+  StartGame();
   std::string buffer;
   WriteDump(0, buffer, out);
   int64_t dumped = 0;

@@ -1,0 +1,20 @@
+#include "render/drawing.h"
+
+#include "host/host.h"
+#include "overlay/overlay_buffer.h"
+#include "pictures/image_slots.h"
+#include "render/render_buffers.h"
+
+void StartDrawing() {
+  AllocateTextureSlots();
+  AllocateRenderBuffers();
+  AllocateOverlay();
+  Host.load_pictures();
+  Host.set_fixed_render_state();
+}
+
+void ReleaseDrawing() {
+  ReleaseRenderBuffers();
+  ReleaseOverlay();
+  ReleaseTextureSlots();
+}
