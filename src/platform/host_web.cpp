@@ -27,7 +27,6 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/present_pacing.h"
-#include "loop/startup.h"
 #include "platform/host_web.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
@@ -158,14 +157,11 @@ void PlayWebSound(const char* path) { PageSound(path); }
 }  // namespace
 
 GameHost WebHost() {
-  GameHost host{};
-  UseWindowCalls(host);
-  host.poll_event = PollWebEvent;
-  host.key_held_now = WebKeyHeldNow;
-  host.sleep_ms = WebSleep;
-  host.post_quit = PostQuit;
-  host.play_sound_async = PlayWebSound;
-  return host;
+  return WindowHost({.poll_event = PollWebEvent,
+                     .key_held_now = WebKeyHeldNow,
+                     .sleep_ms = WebSleep,
+                     .post_quit = PostQuit,
+                     .play_sound_async = PlayWebSound});
 }
 
 void QuitWebGameSoon() { PostQuit(); }
@@ -199,10 +195,6 @@ bool CreateGameWindow(const char*, int width, int height, int, bool) {
   ListenToCanvas();
   SetPresentPacing(false, 0);
   SetInitialProjection(width, height);
-  if (!InitRenderer()) {
-    ShowMessageBox("Initialization Failed.", "ERROR", BoxIcon::Exclamation);
-    return false;
-  }
   return true;
 }
 

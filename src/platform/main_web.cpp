@@ -5,9 +5,6 @@
 // browser's storage. Messages the desktop writes on stderr reach the page.
 #include <emscripten.h>
 
-#include <GL/gl.h>
-
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <sstream>
@@ -18,11 +15,7 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/game_entry.h"
-#include "frame_scenarios.h"
-#include "host/input.h"
-#include "loop/frame.h"
 #include "platform/host_web.h"
-#include "platform/window.h"
 #include "replay/state_dump.h"
 
 namespace {
@@ -33,13 +26,6 @@ EM_JS(void, TellPageGameEnded, (int status), {
 
 void NothingToShutDown() {}
 
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-WorldSnapshot ScenarioStart;  // large: kept off the stack
 
 }  // namespace
 
@@ -69,7 +55,7 @@ EMSCRIPTEN_KEEPALIVE double RulesSpeedWeb(unsigned seed, int frames) {
   ResetForNewRun();
   UseHeadlessHost(seed);
   const auto start = std::chrono::steady_clock::now();
-  InitRenderer();
+  StartGame();
   for (int pass = 0; pass < frames; ++pass) LoopPass();
   const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   std::string dump;
@@ -80,41 +66,5 @@ EMSCRIPTEN_KEEPALIVE double RulesSpeedWeb(unsigned seed, int frames) {
   }
   ReleaseGame();
   return took.count();
-}
-
-// The frame bench's worst scenario (valdorik-frame-bench --scenario worst):
-// the game started on the canvas with the clock at `seed` and no sleeps,
-// then `frames` frames (after ten to warm up), each from the same state and
-// finished by glFinish. Returns the mean milliseconds a frame; the mean and
-// the longest go to the page's `/frame-speed.txt`. Never while a game runs.
-EMSCRIPTEN_KEEPALIVE double FrameSpeedWeb(unsigned seed, int frames) {
-  constexpr int WarmUp = 10;
-  ResetForNewRun();
-  ForgetWebInput();
-  const GameHost fixed = HeadlessHost(seed);
-  Host = WebHost();
-  Host.clock_seconds = fixed.clock_seconds;
-  Host.sleep_ms = fixed.sleep_ms;
-  Host.play_sound_async = fixed.play_sound_async;
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) return -1;
-  PrepareScenario(Scenarios[ScenarioCount - 1]);
-  TakeSnapshot(ScenarioStart);
-  double total = 0, longest = 0;
-  for (int i = 0; i < WarmUp + frames; ++i) {
-    RestoreSnapshot(ScenarioStart);
-    const Clock::time_point start = Clock::now();
-    RunFrame();
-    glFinish();
-    const double ms = MsSince(start);
-    if (i < WarmUp) continue;
-    total += ms;
-    longest = std::max(longest, ms);
-  }
-  ReleaseGame();
-  if (FILE* file = std::fopen("/frame-speed.txt", "wb")) {
-    std::fprintf(file, "%.2f %.2f\n", total / frames, longest);
-    std::fclose(file);
-  }
-  return total / frames;
 }
 }
