@@ -82,7 +82,7 @@ std::string CheckPathArgs(int argc, char** argv) {
     if (code < 0 || code > 255) return "terrain code out of range accepted";
   // A command line the parser takes must also run: the search itself.
   std::ostringstream out, err;
-  if (RunPathCommand(argc, argv, out, err) != 0) return "accepted arguments failed to run: " + err.str();
+  if (RunPathCommand(argc, argv, out, err) != ExitStatus::Ok) return "accepted arguments failed to run: " + err.str();
   if (out.str().empty() || out.str().back() != '\n') return "the search printed no line";
   return "";
 }
@@ -92,10 +92,10 @@ std::string CheckPathArgs(int argc, char** argv) {
 std::string CheckBitmapInput(const uint8_t* data, size_t size) {
   AllocateTextureSlots();
   const std::vector<uint8_t>& tiny = TinyPicture();
-  if (!LoadBitmapSlotFromMemory(tiny.data(), tiny.size(), FuzzSlot, "tiny")) return "the tiny picture did not load";
+  if (!LoadBitmapSlotFromMemory(tiny.data(), tiny.size(), FuzzSlot)) return "the tiny picture did not load";
   const uint8_t* before = TextureSlots[FuzzSlot].pixels;
 
-  const bool loaded = LoadBitmapSlotFromMemory(data, size, FuzzSlot, "fuzz input");
+  const bool loaded = LoadBitmapSlotFromMemory(data, size, FuzzSlot);
   const ImageSlot& s = TextureSlots[FuzzSlot];
   if (!loaded) {
     if (LastBitmapError().empty()) return "refused without a reason";

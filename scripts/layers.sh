@@ -115,7 +115,7 @@ dot_source() {
 }
 
 draw() {
-  command -v dot >/dev/null || { echo "layers: drawing needs graphviz's dot: scripts/install-deps.sh" >&2; exit 1; }
+  command -v dot >/dev/null || { echo "layers: drawing needs graphviz's dot (Debian package graphviz)" >&2; exit 1; }
   dot_source | dot -Tsvg -o "$picture"
   echo "layers: drew $picture"
 }

@@ -84,7 +84,7 @@ class BitmapLoaderTest : public ::testing::Test {
     Write(bytes);
     const bool from_file = Load(slot);
     const std::string file_error = LastBitmapError();
-    EXPECT_EQ(LoadBitmapSlotFromMemory(bytes.data(), bytes.size(), slot + 1, "memory"), from_file);
+    EXPECT_EQ(LoadBitmapSlotFromMemory(bytes.data(), bytes.size(), slot + 1), from_file);
     EXPECT_EQ(LastBitmapError(), file_error);
     const ImageSlot &a = TextureSlots[slot], &b = TextureSlots[slot + 1];
     EXPECT_EQ(a.width, b.width);
@@ -227,7 +227,7 @@ TEST_F(BitmapLoaderTest, BadSlotNumbersAreRefused) {
   EXPECT_FALSE(Load(TextureSlotCount));
   EXPECT_TRUE(Load(TextureSlotCount - 1)) << LastBitmapError();
   const std::vector<uint8_t> bytes = bmp.Encode();
-  EXPECT_FALSE(LoadBitmapSlotFromMemory(bytes.data(), bytes.size(), TextureSlotCount, "memory"));
+  EXPECT_FALSE(LoadBitmapSlotFromMemory(bytes.data(), bytes.size(), TextureSlotCount));
 }
 
 TEST(HostPath, BackslashesBecomeSlashes) {

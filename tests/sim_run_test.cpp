@@ -26,7 +26,7 @@ Outcome RunInProcess(std::vector<std::string> args) {
   for (std::string& a : args) argv.push_back(a.data());
   std::ostringstream out, err;
   Outcome r;
-  r.status = RunRunCommand(static_cast<int>(argv.size()), argv.data(), out, err);
+  r.status = ExitCode(RunRunCommand(static_cast<int>(argv.size()), argv.data(), out, err));
   r.out = out.str();
   r.err = err.str();
   return r;

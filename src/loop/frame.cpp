@@ -18,7 +18,7 @@ void MoveWindowKey() {
 
 }  // namespace
 
-bool RunFrame() {
+void RunFrame() {
   ThrottleFrame();
   MoveWindowKey();
   Host.begin_scene();
@@ -32,5 +32,4 @@ bool RunFrame() {
   HelpKey();
   Host.draw_overlay();
   ClearHelpAfterGameOver();
-  return true;
 }

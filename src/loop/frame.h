@@ -1,5 +1,5 @@
 #pragma once
 
 // One pass of the game: draws the frame and runs one step of the rules in
-// their fixed interleaved order. Always true; false would end the loop.
-bool RunFrame();
+// their fixed interleaved order.
+void RunFrame();

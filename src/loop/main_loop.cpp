@@ -61,17 +61,17 @@ PassKind LoopPass() {
     return PassKind::Message;
   }
   ++IdlePasses;
+  if (AppActive) RunFrame();
   // Escape is honoured even while the window is minimised.
-  if ((AppActive && !RunFrame()) || KeyState[KeyEscape]) return PassKind::Done;
+  if (KeyState[KeyEscape]) return PassKind::Done;
   Host.present();
   ApplyLoopKeys();
   return PassKind::Idle;
 }
 
-int MainLoop() {
+void MainLoop() {
   while (LoopPass() != PassKind::Done) {
   }
-  return 0;
 }
 
 void ApplyLoopKeys() {

@@ -15,6 +15,6 @@ enum class PassKind { Message, Idle, Done };
 
 void HandleHostEvent(const HostEvent& event);  // one event into key, button, pointer and window state
 PassKind LoopPass();
-int MainLoop();          // until a Quit event or Escape; returns the exit status
+void MainLoop();         // until a Quit event or Escape
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
 void ResetLoopState();   // active, no spare toggle, no passes yet

@@ -114,12 +114,10 @@ Pathfinder::~Pathfinder() {
 }
 
 void Pathfinder::LoadNeighbourTable() {
-  static constexpr int dx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-  static constexpr int dy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
   for (int d = 0; d < 8; ++d) {
-    dir_dx[d] = dx[d];
-    dir_dy[d] = dy[d];
-    dir_cost[d] = (d % 2 == 1) ? DiagonalCost : 1.0f;
+    dir_dx[d] = DirX[d];
+    dir_dy[d] = DirY[d];
+    dir_cost[d] = DirCost[d];
   }
 }
 

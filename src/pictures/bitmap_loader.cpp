@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <utility>
@@ -15,6 +14,7 @@ namespace {
 constexpr int HeaderSize = 54;  // file header and the classic information header
 
 std::string LastError;
+bool LastMissing = false;
 
 uint32_t ReadU32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 int32_t ReadI32(const uint8_t* p) { return int32_t(ReadU32(p)); }
@@ -50,9 +50,9 @@ void EmptySlot(ImageSlot& s) {
   s = ImageSlot{};
 }
 
-bool Fail(const std::string& path, std::string reason, bool report = true) {
+bool Fail(std::string reason, bool missing = false) {
   LastError = std::move(reason);
-  if (report) std::fprintf(stderr, "picture %s: %s\n", path.c_str(), LastError.c_str());
+  LastMissing = missing;
   return false;
 }
 
@@ -75,12 +75,12 @@ uint8_t* UnpadRows(const std::vector<uint8_t>& block, const BmpLayout& layout) {
 // The steps after the source is open, shared by files and memory. `read`
 // fills `size` bytes from byte `offset` of the picture, false if they are not there.
 template <typename ReadBytes>
-bool DecodeIntoSlot(const std::string& name, int slot, int max_side, uint64_t total_size, ReadBytes read) {
+bool DecodeIntoSlot(int slot, int max_side, uint64_t total_size, ReadBytes read) {
   uint8_t header[HeaderSize];
-  if (total_size < HeaderSize || !read(0, HeaderSize, header)) return Fail(name, "file is shorter than a BMP header");
+  if (total_size < HeaderSize || !read(0, HeaderSize, header)) return Fail("file is shorter than a BMP header");
   BmpLayout layout{};
   if (std::string reason = CheckHeader(header, std::min(max_side, MaxBitmapSide), layout); !reason.empty())
-    return Fail(name, reason);
+    return Fail(reason);
 
   // From here on the old picture is gone whatever happens: a cut-short file
   // leaves the slot empty rather than half-filled.
@@ -89,15 +89,16 @@ bool DecodeIntoSlot(const std::string& name, int slot, int max_side, uint64_t to
 
   // Size the block from what the source holds before allocating for it.
   const uint64_t block_size = uint64_t(layout.row_stride) * uint64_t(layout.side);
-  if (uint64_t(layout.pixel_offset) + block_size > total_size) return Fail(name, "pixel data is cut short");
+  if (uint64_t(layout.pixel_offset) + block_size > total_size) return Fail("pixel data is cut short");
   std::vector<uint8_t> block(block_size);
-  if (!read(layout.pixel_offset, block_size, block.data())) return Fail(name, "pixel data could not be read");
+  if (!read(layout.pixel_offset, block_size, block.data())) return Fail("pixel data could not be read");
 
   s.pixels = UnpadRows(block, layout);
   s.width = layout.side;
   s.height = layout.side;
   s.bytesPerPixel = 3;
   LastError.clear();
+  LastMissing = false;
   return true;
 }
 
@@ -106,25 +107,26 @@ bool IsSlotNumber(int slot) { return TextureSlots && slot >= 0 && slot < Texture
 }  // namespace
 
 const std::string& LastBitmapError() { return LastError; }
+bool LastBitmapMissing() { return LastMissing; }
 
 bool LoadBitmapSlot(const char* path, int slot, int max_side) {
   const std::string host = HostPath(path);
-  if (!IsSlotNumber(slot)) return Fail(host, "no image slot " + std::to_string(slot));
+  if (!IsSlotNumber(slot)) return Fail("no image slot " + std::to_string(slot));
 
   // A missing picture is part of normal play (its slot simply stays empty).
   std::ifstream file(host, std::ios::binary);
-  if (!file) return Fail(host, "cannot open the file", false);
+  if (!file) return Fail("cannot open the file", true);
   file.seekg(0, std::ios::end);
   const uint64_t file_size = uint64_t(file.tellg());
-  return DecodeIntoSlot(host, slot, max_side, file_size, [&](uint64_t offset, uint64_t size, uint8_t* dst) {
+  return DecodeIntoSlot(slot, max_side, file_size, [&](uint64_t offset, uint64_t size, uint8_t* dst) {
     file.seekg(std::streamoff(offset));
     return bool(file.read(reinterpret_cast<char*>(dst), std::streamsize(size)));
   });
 }
 
-bool LoadBitmapSlotFromMemory(const uint8_t* bytes, size_t size, int slot, const char* name) {
-  if (!IsSlotNumber(slot)) return Fail(name, "no image slot " + std::to_string(slot));
-  return DecodeIntoSlot(name, slot, MaxBitmapSide, size, [&](uint64_t offset, uint64_t count, uint8_t* dst) {
+bool LoadBitmapSlotFromMemory(const uint8_t* bytes, size_t size, int slot) {
+  if (!IsSlotNumber(slot)) return Fail("no image slot " + std::to_string(slot));
+  return DecodeIntoSlot(slot, MaxBitmapSide, size, [&](uint64_t offset, uint64_t count, uint8_t* dst) {
     if (offset > size || count > size - offset) return false;
     std::memcpy(dst, bytes + offset, count);
     return true;

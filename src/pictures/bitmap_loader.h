@@ -17,8 +17,12 @@ constexpr int MaxBitmapSide = 4096;
 // slot now holds the picture.
 bool LoadBitmapSlot(const char* path, int slot, int max_side = MaxBitmapSide);
 
-// The same for a picture already in memory; `name` stands for the file in messages.
-bool LoadBitmapSlotFromMemory(const uint8_t* bytes, size_t size, int slot, const char* name);
+// The same for a picture already in memory.
+bool LoadBitmapSlotFromMemory(const uint8_t* bytes, size_t size, int slot);
 
-// Why the last LoadBitmapSlot call failed (empty after a success).
+// Why the last LoadBitmapSlot call failed (empty after a success). The
+// loader tells no one; its caller decides whom to tell.
 const std::string& LastBitmapError();
+// Whether it failed only because the file is not there, which is part of
+// normal play: the slot simply stays empty.
+bool LastBitmapMissing();

@@ -2,6 +2,7 @@
 // recording or the replay, the window, the loop, the final dump, teardown.
 #pragma once
 
+#include "host/exit_status.h"
 #include "host/host.h"
 
 struct WindowBackend {
@@ -9,6 +10,7 @@ struct WindowBackend {
   void (*shut_down)();     // after the window is gone: the backend's own libraries
 };
 
-// Returns the process's exit status: 0 at a normal end, 1 after a failed
-// start, 2 for bad options or an unreadable replay.
-int GameMain(int argc, char** argv, const WindowBackend& backend);
+// Ok at a normal end, FailedStart after a failed start, BadInput for bad
+// options or an unreadable replay; each failure is told on stderr (and a
+// failed start in its message box) before it returns.
+ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend);

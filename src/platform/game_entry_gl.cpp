@@ -42,13 +42,13 @@ void WriteFinalDump(const std::string& path) {
   if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
 }
 
-int PlayGame(const GameOptions& options, const WindowBackend& backend) {
+ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
   Replay replay;
   std::string error;
   if (!options.replay.empty()) {
     if (!ReadReplayFile(options.replay, replay, error)) {
       std::fprintf(stderr, "valdorik: %s\n", error.c_str());
-      return 2;
+      return ExitStatus::BadInput;
     }
     if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
   }
@@ -62,11 +62,11 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, Fullscreen)) {
     StopRecording();
     backend.shut_down();
-    return 1;
+    return ExitStatus::FailedStart;
   }
   StartDrawing();
   StartGame();
-  const int status = MainLoop();
+  MainLoop();
   StopRecording();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
@@ -75,26 +75,26 @@ int PlayGame(const GameOptions& options, const WindowBackend& backend) {
   ReleaseDrawing();
   ReleaseGame();
   backend.shut_down();
-  return status;
+  return ExitStatus::Ok;
 }
 
 }  // namespace
 
-int GameMain(int argc, char** argv, const WindowBackend& backend) {
+ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend) {
   GameOptions options;
   std::string error;
   const char* start_dir = std::getenv("VALDORIK_START_DIR");
   if (!ParseGameOptions(argc, argv, start_dir ? start_dir : "", options, error)) {
     std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
-    return 2;
+    return ExitStatus::BadInput;
   }
   if (options.help) {
     std::fputs(GameUsage, stdout);
-    return 0;
+    return ExitStatus::Ok;
   }
   if (options.version) {
     std::printf("valdorik %s\n", GameVersion());
-    return 0;
+    return ExitStatus::Ok;
   }
   return PlayGame(options, backend);
 }

@@ -14,4 +14,6 @@ void ShutDownSdl() {
 
 }  // namespace
 
-int main(int argc, char** argv) { return GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl}); }
+int main(int argc, char** argv) {
+  return ExitCode(GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl}));
+}

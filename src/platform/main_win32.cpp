@@ -21,7 +21,7 @@ constexpr UINT TimerStepMs = 1;
 
 int main(int argc, char** argv) {
   timeBeginPeriod(TimerStepMs);
-  const int status = GameMain(argc, argv, {.host = Win32Host, .shut_down = StopWin32Sound});
+  const ExitStatus status = GameMain(argc, argv, {.host = Win32Host, .shut_down = StopWin32Sound});
   timeEndPeriod(TimerStepMs);
-  return status;
+  return ExitCode(status);
 }

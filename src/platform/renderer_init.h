@@ -1,12 +1,12 @@
-// The GL side of renderer start-up: pictures into their slots, the floor
-// textures, the fixed GL state.
+// The GL side of the picture start-up (StartDrawing): pictures into their
+// slots, the floor textures, the fixed GL state; and the window hosts.
 #pragma once
 
 #include "host/host.h"
 #include "render/textures.h"  // GlTextureNames: name 0 the brick floor, name 1 the grass
 
 void SetFixedGlState();      // depth, alpha test, blend function, shading: the same all run
-bool UploadFloorTextures();  // always true
+void UploadFloorTextures();  // the two floor pictures into GL textures 0 and 1
 void LoadPicturesAndFloors(); // hides the system pointer; needs a current GL context
 
 // The calls that differ between the window backends.

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "pictures/asset_table.h"
@@ -20,11 +21,13 @@ namespace {
 constexpr int FloorPictureCount = 2;
 static_assert(PictureAssets[0].slot == BrickFloorSlot && PictureAssets[1].slot == GrassFloorSlot);
 
-// A picture that does not load leaves its slot empty; the game runs on.
+// A picture that does not load leaves its slot empty; the game runs on. A
+// refused one is named with its reason; a missing one is not.
 void LoadPictures(int first, int end) {
   for (int i = first; i < end; ++i) {
     const PictureAsset& asset = PictureAssets[i];
-    LoadBitmapSlot(asset.path, asset.slot, MaxPictureSide(asset.slot));
+    if (LoadBitmapSlot(asset.path, asset.slot, MaxPictureSide(asset.slot)) || LastBitmapMissing()) continue;
+    std::fprintf(stderr, "picture %s: %s\n", HostPath(asset.path).c_str(), LastBitmapError().c_str());
   }
 }
 
@@ -46,7 +49,7 @@ void SetFixedGlState() {
   glEnable(GL_COLOR_MATERIAL);
 }
 
-bool UploadFloorTextures() {
+void UploadFloorTextures() {
   glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   glGenTextures(GlTextureCount, GlTextureNames);
@@ -61,7 +64,6 @@ bool UploadFloorTextures() {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  picture.pixels);
   }
-  return true;
 }
 
 void LoadPicturesAndFloors() {

@@ -1,4 +1,4 @@
-// The OpenGL texture names generated at renderer start-up; faces and the
+// The OpenGL texture names generated at picture start-up (StartDrawing); faces and the
 // cursor mark bind them by index.
 #pragma once
 

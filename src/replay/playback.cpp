@@ -9,9 +9,7 @@ const Replay* Playing = nullptr;
 std::string Name;
 size_t Next = 0;             // the next record to use
 int64_t RunPassesUsed = 0;   // of the pass-end run at Next
-bool IdlePassOpen = false;
-int64_t PassesBegun = 0;     // the game's idle passes, counted as the loop counts them
-int QueryInPass = 0;
+IdlePassPlace Pass;
 std::string Problem;
 bool StopAsked = false;
 
@@ -19,13 +17,12 @@ const ReplayRecord* NextRecord() { return Next < Playing->records.size() ? &Play
 
 // The recording and the game part ways: say where, and end the playback.
 void Diverge(const std::string& what) {
-  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(PassesBegun) + ": " + what;
+  if (Problem.empty()) Problem = Name + ": pass " + std::to_string(Pass.begun) + ": " + what;
   StopAsked = true;
 }
 
 void EndIdlePass() {
-  if (!IdlePassOpen) return;
-  IdlePassOpen = false;
+  if (!Pass.Close()) return;
   const ReplayRecord* record = NextRecord();
   if (!record || record->kind != RecordKind::PassEnd) return Diverge("the recorded pass holds more than the game asked");
   if (++RunPassesUsed < record->passes) return;
@@ -56,14 +53,12 @@ bool PlaybackPoll(HostEvent& event) {
     ++Next;
     return true;
   }
-  IdlePassOpen = true;
-  ++PassesBegun;
-  QueryInPass = 0;
+  Pass.Open();
   return false;
 }
 
 int PlaybackKeyQuery(int key) {
-  const int query = QueryInPass++;
+  const int query = Pass.next_query++;
   const ReplayRecord* record = NextRecord();
   if (!record || record->kind != RecordKind::KeyAnswer || record->query != query)
     return KeyTableHeld(key);
@@ -106,8 +101,7 @@ void StartPlayback(const Replay& replay, const std::string& name, const GameHost
   Name = name;
   Next = 0;
   RunPassesUsed = 0;
-  IdlePassOpen = false;
-  PassesBegun = 0;
+  Pass = {};
   Problem.clear();
   StopAsked = false;
   Host = PlaybackHost(window);

@@ -11,8 +11,7 @@ namespace {
 
 GameHost Recorded;        // the host being recorded
 bool Recording = false;
-bool IdlePassOpen = false;  // the last poll found nothing: a frame pass is running
-int QueryInPass = 0;
+IdlePassPlace Pass;
 bool FailureTold = false;
 
 // A file that stops taking data is told once; the game plays on.
@@ -24,9 +23,7 @@ void Write(const ReplayRecord& record) {
 }
 
 void EndIdlePass() {
-  if (!IdlePassOpen) return;
-  IdlePassOpen = false;
-  Write({.kind = RecordKind::PassEnd});
+  if (Pass.Close()) Write({.kind = RecordKind::PassEnd});
 }
 
 bool RecordPoll(HostEvent& event) {
@@ -35,16 +32,15 @@ bool RecordPoll(HostEvent& event) {
     Write({.kind = RecordKind::Event, .event = event});
     return true;
   }
-  IdlePassOpen = true;
-  QueryInPass = 0;
+  Pass.Open();
   return false;
 }
 
 // Nearly always the key table's own answer, which the replay knows already.
 int RecordKeyQuery(int key) {
   const int answer = Recorded.key_held_now(key) ? 1 : 0;
-  if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = QueryInPass, .key = key, .answer = answer});
-  ++QueryInPass;
+  if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = Pass.next_query, .key = key, .answer = answer});
+  ++Pass.next_query;
   return answer;
 }
 
@@ -76,7 +72,7 @@ void Unwrap(Slot& slot, Slot recorder, Slot inner) {
 bool StartRecording(const std::string& path, std::string& error) {
   if (Recording || !OpenReplayFile(path, GameVersion(), error)) return false;
   Recording = true;
-  IdlePassOpen = false;
+  Pass = {};
   FailureTold = false;
   Host = RecorderHost(Host);
   return true;

@@ -3,12 +3,13 @@
 // keeps one file open per process and pushes it to the OS at pass ends often
 // enough that a killed game leaves a file that replays up to shortly before
 // it died. The reader takes a whole file and validates it before anything
-// runs. The byte layout is described in README.md ("Replay file format").
+// runs. The byte layout is described in docs/replays.md ("File format").
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/host.h"
@@ -67,6 +68,22 @@ void CloseReplayFile();
 // Whether the file opened last has failed, and why (kept after closing).
 bool ReplayFileFailed();
 const std::string& ReplayFileFailure();
+
+// Where a host that wraps the game's (the recorder, the player) stands in
+// the main loop: a poll that finds no event opens an idle pass, the next
+// poll closes it, and the instant key queries within a pass are numbered
+// from 0, as the replay numbers them.
+struct IdlePassPlace {
+  bool open = false;
+  int64_t begun = 0;   // idle passes opened so far
+  int next_query = 0;  // the number of the next key query in the open pass
+  void Open() {
+    open = true;
+    ++begun;
+    next_query = 0;
+  }
+  bool Close() { return std::exchange(open, false); }  // whether a pass was open
+};
 
 // A whole replay. Consecutive idle passes are merged into one PassEnd record
 // whose `passes` counts them; End is not a record (`complete` says it was seen).

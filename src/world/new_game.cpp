@@ -36,16 +36,16 @@ void PlaceLeader(UnitRecord& u, int empire, int row) {
   u.type = TypeLeader;
   u.mobility = 1;
   u.order = OrderNone;
-  u.hp_max = 20.0f;
-  u.hp = 20.0f;
+  u.hp_max = FindUnitType(TypeLeader)->hp_max;
+  u.hp = u.hp_max;
   u.gold = 1000.0f;
 }
 
 void MakeMine(UnitRecord& u) {
   u.type = TypeMine;
   u.mobility = 2;
-  u.hp_max = 120.0f;
-  u.hp = 120.0f;
+  u.hp_max = FindUnitType(TypeMine)->hp_max;
+  u.hp = u.hp_max;
   u.gold = static_cast<float>(500 + DrawMod(4200));
 }
 

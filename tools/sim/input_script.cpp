@@ -26,25 +26,6 @@ constexpr KeyName KeyNames[] = {
     {"PageDown", false, KeyPageDown}, {"E", false, KeyE},               {"M", false, KeyM},
 };
 
-constexpr size_t LongestQuotedWord = 40;
-
-// A word as it may safely be echoed in a message: control bytes escaped, long words cut.
-std::string Quote(std::string_view word) {
-  std::string quoted = "'";
-  for (size_t i = 0; i < word.size() && i < LongestQuotedWord; ++i) {
-    const unsigned char c = static_cast<unsigned char>(word[i]);
-    if (c >= 0x20 && c < 0x7F && c != '\'' && c != '\\') {
-      quoted += static_cast<char>(c);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      quoted += escaped;
-    }
-  }
-  if (word.size() > LongestQuotedWord) quoted += "...";
-  return quoted + "'";
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
@@ -57,17 +38,6 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
     if (i > start) words.push_back(line.substr(start, i - start));
   }
   return words;
-}
-
-bool ParseNumber(std::string_view word, const char* what, int64_t lo, int64_t hi, int& value, std::string& error) {
-  const auto parsed = ParseInteger(word, lo, hi);
-  if (!parsed) {
-    error = std::string(what) + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-            ", got " + Quote(word);
-    return false;
-  }
-  value = static_cast<int>(*parsed);
-  return true;
 }
 
 bool ParseKey(std::string_view word, bool press, HostEvent& event, std::string& error) {
@@ -95,7 +65,7 @@ bool WordCountIs(const std::vector<std::string_view>& words, size_t expected, st
 
 // One non-blank line without its comment.
 bool ParseLine(const std::vector<std::string_view>& words, ScriptEvent& event, std::string& error) {
-  if (!ParseNumber(words[0], "pass number P", 1, INT32_MAX, event.pass, error)) return false;
+  if (!ReadWholeNumber(words[0], "pass number P", 1, INT32_MAX, event.pass, error)) return false;
   if (words.size() < 2) {
     error = "missing command after the pass number (expected mouse, press, release or active)";
     return false;
@@ -104,14 +74,14 @@ bool ParseLine(const std::vector<std::string_view>& words, ScriptEvent& event, s
   HostEvent& host = event.event;
   if (verb == "mouse") {
     host.kind = EventKind::PointerMove;
-    return WordCountIs(words, 4, error) && ParseNumber(words[2], "X", 0, 65535, host.a, error) &&
-           ParseNumber(words[3], "Y", 0, 65535, host.b, error);
+    return WordCountIs(words, 4, error) && ReadWholeNumber(words[2], "X", 0, 65535, host.a, error) &&
+           ReadWholeNumber(words[3], "Y", 0, 65535, host.b, error);
   }
   if (verb == "press" || verb == "release")
     return WordCountIs(words, 3, error) && ParseKey(words[2], verb == "press", host, error);
   if (verb == "active") {
     host.kind = EventKind::Activate;
-    return WordCountIs(words, 3, error) && ParseNumber(words[2], "active", 0, 1, host.a, error);
+    return WordCountIs(words, 3, error) && ReadWholeNumber(words[2], "active", 0, 1, host.a, error);
   }
   error = "unknown command " + Quote(verb) + " (expected mouse, press, release or active)";
   return false;

@@ -28,15 +28,7 @@ class ArgReader {
       error = std::string("missing ") + what;
       return false;
     }
-    const std::string word = Next();
-    auto parsed = ParseInteger(word, lo, hi);
-    if (!parsed) {
-      error = std::string(what) + " must be a whole number from " + std::to_string(lo) + " to " +
-              std::to_string(hi) + ", got '" + word + "'";
-      return false;
-    }
-    value = static_cast<int>(*parsed);
-    return true;
+    return ReadWholeNumber(Next(), what, lo, hi, value, error);
   }
 
  private:
@@ -125,22 +117,20 @@ bool ParsePathArgs(int argc, char** argv, PathArgs& args, std::string& error) {
       }
       args.blocks[id] = b;
     } else {
-      error = "unknown argument '" + option + "'";
+      error = "unknown argument " + Quote(option);
       return false;
     }
   }
   return true;
 }
 
-int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+ExitStatus RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
   static PathArgs args;  // large; parsed fresh on every call
   args = PathArgs{};
   std::string error;
   if (!ParsePathArgs(argc, argv, args, error)) {
-    err << "valdorik-sim path: " << error << "\n"
-        << "usage: valdorik-sim path FX FY TX TY [--window W] [--code X Y CODE]... "
-           "[--block ID X Y [SX SY]]...\n";
-    return 2;
+    err << "valdorik-sim path: " << error << "\nusage: " << PathSynopsis << "\n";
+    return ExitStatus::BadInput;
   }
   AllocateWorldTables();  // a search needs the map and the units, nothing drawn
   Pathfinder pathfinder;
@@ -151,5 +141,5 @@ int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err) 
   const SearchOutcome ret = pathfinder.RunSearch(args.window * args.window);
   PrintResult(pathfinder, ret, out);
   ReleaseWorldTables();
-  return 0;
+  return ExitStatus::Ok;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/exit_status.h"
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,5 +27,5 @@ struct PathArgs {
 bool ParsePathArgs(int argc, char** argv, PathArgs& args, std::string& error);
 
 // valdorik-sim path FX FY TX TY [--window W] [--code X Y CODE]... [--block ID X Y [SX SY]]...
-// Returns the process exit status; errors go to `err`, the JSON line to `out`.
-int RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+// Errors go to `err`, the JSON line to `out`.
+ExitStatus RunPathCommand(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -14,24 +14,13 @@
 
 namespace {
 
-constexpr const char* RunUsage = "usage: valdorik-sim run --seed S --frames N [--input FILE] [--dump-every K]\n";
-constexpr const char* ReplayUsage = "usage: valdorik-sim replay FILE [--dump-every K]\n";
-
 bool ReadOptionValue(int argc, char** argv, int& i, const char* option, int64_t lo, int64_t hi, int64_t& value,
                      std::string& error) {
   if (i + 1 >= argc) {
     error = std::string(option) + " needs a value";
     return false;
   }
-  const std::string word = argv[++i];
-  const auto parsed = ParseInteger(word, lo, hi);
-  if (!parsed) {
-    error = std::string(option) + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-            ", got '" + word + "'";
-    return false;
-  }
-  value = *parsed;
-  return true;
+  return ReadWholeNumber(argv[++i], option, lo, hi, value, error);
 }
 
 // False when the file cannot be opened or read (a directory fails on the first read).
@@ -79,7 +68,7 @@ bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error
                  : option == "--dump-every" ? &seen_dump
                                             : nullptr;
     if (seen == nullptr) {
-      error = "unknown argument '" + option + "'";
+      error = "unknown argument " + Quote(option);
       return false;
     }
     if (*seen) {
@@ -131,27 +120,27 @@ void RunSimulation(const RunOptions& options, const InputScript& script, std::os
   ReleaseGame();
 }
 
-int RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+ExitStatus RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
   RunOptions options;
   std::string error;
   if (!ParseRunArgs(argc, argv, options, error)) {
-    err << "valdorik-sim run: " << error << "\n" << RunUsage;
-    return 2;
+    err << "valdorik-sim run: " << error << "\nusage: " << RunSynopsis << "\n";
+    return ExitStatus::BadInput;
   }
   InputScript script;
   if (options.input_file) {
     std::string text;
     if (!ReadScriptFile(*options.input_file, text)) {
       err << "valdorik-sim: " << *options.input_file << ": cannot read the input script\n";
-      return 2;
+      return ExitStatus::BadInput;
     }
     if (!ParseInputScript(text, *options.input_file, script, error)) {
       err << "valdorik-sim: " << error << "\n";
-      return 2;
+      return ExitStatus::BadInput;
     }
   }
   RunSimulation(options, script, out);
-  return 0;
+  return ExitStatus::Ok;
 }
 
 namespace {
@@ -170,7 +159,7 @@ bool ParseReplayArgs(int argc, char** argv, std::string& file, int32_t& dump_eve
       if (!ReadOptionValue(argc, argv, i, "--dump-every", 1, INT32_MAX, value, error)) return false;
       dump_every = static_cast<int32_t>(value);
     } else if (word.rfind("--", 0) == 0 || !file.empty()) {
-      error = "unknown argument '" + word + "'";
+      error = "unknown argument " + Quote(word);
       return false;
     } else {
       file = word;
@@ -204,21 +193,23 @@ void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every,
 
 }  // namespace
 
-int RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+ExitStatus RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
   std::string file, error;
   int32_t dump_every = 0;
   if (!ParseReplayArgs(argc, argv, file, dump_every, error)) {
-    err << "valdorik-sim replay: " << error << "\n" << ReplayUsage;
-    return 2;
+    err << "valdorik-sim replay: " << error << "\nusage: " << ReplaySynopsis << "\n";
+    return ExitStatus::BadInput;
   }
   Replay replay;
   if (!ReadReplayFile(file, replay, error)) {
     err << "valdorik-sim: " << error << "\n";
-    return 2;
+    return ExitStatus::BadInput;
   }
   if (!replay.complete) err << "valdorik-sim: " << replay.cut_note << "\n";
   PlayBack(replay, file, dump_every, out);
-  if (PlaybackProblem().empty()) return 0;
+  if (PlaybackProblem().empty()) return ExitStatus::Ok;
+  // The replay asked for something this game does not do there: a file of
+  // another build of the rules, or one changed after it was written.
   err << "valdorik-sim: the replay does not match this game: " << PlaybackProblem() << "\n";
-  return 1;
+  return ExitStatus::BadInput;
 }

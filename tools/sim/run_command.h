@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/exit_status.h"
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -22,10 +23,10 @@ bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error
 // input and writing the dumps to `out`.
 void RunSimulation(const RunOptions& options, const InputScript& script, std::ostream& out);
 
-// The whole subcommand; returns the exit status. Every error is reported on
+// The whole subcommand. Every error is reported on
 // `err` before anything runs, and then nothing is written to `out`.
-int RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+ExitStatus RunRunCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 // valdorik-sim replay FILE [--dump-every K]: a game the real game recorded,
 // without a window. Dumps pass 0, every K-th idle pass and the last one.
-int RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+ExitStatus RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err);

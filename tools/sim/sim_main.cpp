@@ -6,14 +6,26 @@
 #include "path_command.h"
 #include "pathfinding/pathfinder.h"
 #include "run_command.h"
+#include "sim_args.h"
 
 namespace {
 
 void PrintUsage(std::ostream& err) {
-  err << "usage: valdorik-sim run --seed S --frames N [--input FILE] [--dump-every K]\n"
-         "       valdorik-sim replay FILE [--dump-every K]\n"
-         "       valdorik-sim path FX FY TX TY [--window W] [--code X Y CODE]... "
-         "[--block ID X Y [SX SY]]...\n";
+  err << "usage: " << RunSynopsis << "\n       " << ReplaySynopsis << "\n       " << PathSynopsis << "\n";
+}
+
+ExitStatus RunCommand(int argc, char** argv) {
+  if (argc < 2) {
+    std::cerr << "valdorik-sim: missing subcommand\n";
+    PrintUsage(std::cerr);
+    return ExitStatus::BadInput;
+  }
+  if (std::strcmp(argv[1], "path") == 0) return RunPathCommand(argc - 2, argv + 2, std::cout, std::cerr);
+  if (std::strcmp(argv[1], "run") == 0) return RunRunCommand(argc - 2, argv + 2, std::cout, std::cerr);
+  if (std::strcmp(argv[1], "replay") == 0) return RunReplayCommand(argc - 2, argv + 2, std::cout, std::cerr);
+  std::cerr << "valdorik-sim: unknown subcommand " << Quote(argv[1]) << "\n";
+  PrintUsage(std::cerr);
+  return ExitStatus::BadInput;
 }
 
 // VALDORIK_LITERAL_SEARCH=1 runs every search with the reference scan
@@ -27,15 +39,5 @@ void ApplySearchModeRequest() {
 
 int main(int argc, char** argv) {
   ApplySearchModeRequest();
-  if (argc < 2) {
-    std::cerr << "valdorik-sim: missing subcommand\n";
-    PrintUsage(std::cerr);
-    return 2;
-  }
-  if (std::strcmp(argv[1], "path") == 0) return RunPathCommand(argc - 2, argv + 2, std::cout, std::cerr);
-  if (std::strcmp(argv[1], "run") == 0) return RunRunCommand(argc - 2, argv + 2, std::cout, std::cerr);
-  if (std::strcmp(argv[1], "replay") == 0) return RunReplayCommand(argc - 2, argv + 2, std::cout, std::cerr);
-  std::cerr << "valdorik-sim: unknown subcommand '" << argv[1] << "'\n";
-  PrintUsage(std::cerr);
-  return 2;
+  return ExitCode(RunCommand(argc, argv));
 }
