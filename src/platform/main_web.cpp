@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/exit_status.h"
 #include "host/host.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
@@ -42,7 +43,8 @@ EMSCRIPTEN_KEEPALIVE void RunWebGame(const char* words) {
   for (std::string& option : options) argv.push_back(option.data());
   ResetForNewRun();
   ForgetWebInput();
-  const int status = GameMain(static_cast<int>(argv.size()), argv.data(), {.host = WebHost, .shut_down = NothingToShutDown});
+  const int status =
+      ExitCode(GameMain(static_cast<int>(argv.size()), argv.data(), {.host = WebHost, .shut_down = NothingToShutDown}));
   TellPageGameEnded(status);
 }
 
