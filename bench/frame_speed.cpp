@@ -4,7 +4,10 @@
 // frames are presented without the game's 60 fps pacing.
 //
 //   cd build/game && ../valdorik-frame-bench [--frames N] [--seed S]
-//       [--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]
+//       [--scenario new|busy|worst|all] [--scale N] [--pixels] [--dump FOLDER]
+//
+// --scale N shows the frame in a window N times its size, as the game does
+// (1 by default); the present stretch then holds the scaling.
 //
 // Two runs per scenario: RunFrame and the buffer swap back to back (frames
 // per second as the game would present them unpaced), then RunFrame again
@@ -30,6 +33,8 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
+#include "platform/scaled_frame.h"
+#include "platform/screen.h"
 #include "platform/window.h"
 #include "render/drawing.h"
 #include "render/frame.h"
@@ -69,7 +74,11 @@ void DrainEvents() {
   }
 }
 
-void Present() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
+// As the game presents, without its pacing.
+void Present() {
+  ShowFrameOnStage();
+  SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow());
+}
 
 constexpr int StretchCount = 7;
 const char* const StretchNames[StretchCount] = {"set-up", "terrain", "units", "cursor", "overlay", "rules", "present"};
@@ -115,8 +124,7 @@ struct Figures {
 std::vector<uint8_t> Pixels(WindowWidth* WindowHeight * 3);
 
 void ReadFrame() {
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);  // from wherever the frame is drawn
   glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGB, GL_UNSIGNED_BYTE, Pixels.data());
 }
 
@@ -142,6 +150,7 @@ struct Options {
   int frames = 300;
   uint32_t seed = 1;
   std::string scenario = "all";
+  int scale = 1;
   bool pixels = false;
   std::string dump;
 };
@@ -263,6 +272,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.seed = static_cast<uint32_t>(number);
     } else if (arg == "--scenario" && has_value) {
       options.scenario = argv[++i];
+    } else if (arg == "--scale" && has_value) {
+      if (!ParseNumber(argv[++i], MaxScale, number) || number < 1) return false;
+      options.scale = static_cast<int>(number);
     } else if (arg == "--pixels") {
       options.pixels = true;
     } else if (arg == "--dump" && has_value) {
@@ -284,10 +296,11 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: valdorik-frame-bench [--frames N (1-100000)] [--seed S (0-4294967295)] "
-                 "[--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]\n");
+                 "[--scenario new|busy|worst|all] [--scale N (1-8)] [--pixels] [--dump FOLDER]\n");
     return 2;
   }
   Host = SdlHostWithFixedClock(options.seed);
+  WindowScale = options.scale;
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) {
     SDL_Quit();
     return 1;
@@ -297,7 +310,8 @@ int main(int argc, char** argv) {
   SDL_GL_SetSwapInterval(0);  // and no pacing: Present swaps at once
   std::printf("renderer: %s; OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-  std::printf("seed %u, %d measured frames per run (after 10 warm-up frames)\n", options.seed, options.frames);
+  std::printf("seed %u, %d measured frames per run (after 10 warm-up frames), scale %d (%d x %d window)\n",
+              options.seed, options.frames, options.scale, WindowWidth * options.scale, WindowHeight * options.scale);
   for (const Scenario& scenario : Scenarios) {
     if (options.scenario != "all" && options.scenario != scenario.key) continue;
     PrintFigures(scenario, Measure(scenario, options), options);

@@ -29,14 +29,9 @@ enum VirtualKey : int {
 };
 
 struct MouseStateRecord {
-  int x, y;  // client pixels, origin top-left, y down
+  int x, y;  // frame pixels (0..639, 0..479 from the window), origin top-left, y down
   int left, middle, right;
 };
-
-// Whether a pointer position lies on the game's 640 x 480 client area. While
-// a button is held the window hears the pointer outside it too (so that a
-// release there arrives); the game takes positions only from inside.
-inline bool InsideClientArea(int x, int y) { return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight; }
 
 extern uint8_t KeyState[256];  // 1 while the key is down, from key events
 extern MouseStateRecord MouseState;
