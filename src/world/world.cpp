@@ -1,14 +1,14 @@
 #include "world/world.h"
 
 #include <algorithm>
-#include <bit>
+#include "world/bit_cast.h"
 
 TileType* TileTypes = nullptr;
 MapCell* MapCells = nullptr;
 uint8_t* TerrainCodes = nullptr;
 UnitRecord* UnitTable = nullptr;
 
-static_assert(std::bit_cast<uint32_t>(LoadUnitSize) == std::bit_cast<uint32_t>(1.6f) - 1);
+static_assert(BitCast<uint32_t>(LoadUnitSize) == BitCast<uint32_t>(1.6f) - 1);
 
 VALDORIK_WORLD_GLOBALS(VALDORIK_DEFINE_STATE)
 
