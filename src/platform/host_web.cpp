@@ -29,6 +29,7 @@
 #include "loop/present_pacing.h"
 #include "platform/host_web.h"
 #include "platform/renderer_init.h"
+#include "platform/scaled_frame.h"
 #include "platform/window.h"
 
 bool Fullscreen = false;
@@ -84,7 +85,7 @@ bool FramePixel(const EmscriptenMouseEvent& mouse, int& x, int& y) {
     return false;
   x = static_cast<int>(mouse.targetX * WindowWidth / width);
   y = static_cast<int>(mouse.targetY * WindowHeight / height);
-  return InsideClientArea(x, y);
+  return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight;
 }
 
 EM_BOOL OnPointerMove(int, const EmscriptenMouseEvent* mouse, void*) {
@@ -209,6 +210,11 @@ void PresentFrame() {
   GameSleep(PresentSleepMs(now_us, 1000000));
   TellPagePresented();
 }
+
+// The canvas is always 640 x 480 and the page scales it with CSS, so the
+// frame is drawn straight onto it: no frame of its own to keep or lay out.
+void KeepFrameViewport(int, int) {}
+void PresentScaledFrame() { PresentFrame(); }
 
 void MoveGameWindowToPointer() {}
 
