@@ -3,7 +3,8 @@
 # Mesa's software rasteriser (llvmpipe): frames per second unpaced and the
 # split between the frame's stretches, for the three scenarios.
 #   bench/frame_bench.sh [BUILD_FOLDER] [valdorik-frame-bench options...]
-#   e.g. bench/frame_bench.sh build --frames 600 --scenario worst
+#   e.g. bench/frame_bench.sh build --frames 600 --scenario worst --scale 3
+# The display is large enough for the window at the largest scale.
 set -u
 build=$(cd "${1:-build}" && pwd)
 shift $(( $# > 0 ? 1 : 0 ))
@@ -15,4 +16,4 @@ cd "$build/game"
 # No session bus and no sound device here; software GL whatever is installed.
 DBUS_SESSION_BUS_ADDRESS=disabled: SDL_AUDIODRIVER=dummy \
   LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe \
-  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$bench" "$@"
+  xvfb-run -a -s "-screen 0 5120x3840x24 -nolisten tcp" "$bench" "$@"

@@ -4,7 +4,10 @@
 // frames are presented without the game's 60 fps pacing.
 //
 //   cd build/game && ../valdorik-frame-bench [--frames N] [--seed S]
-//       [--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]
+//       [--scenario new|busy|worst|all] [--scale N] [--pixels] [--dump FOLDER]
+//
+// --scale N shows the frame in a window N times its size, as the game does
+// (1 by default); the present stretch then holds the scaling.
 //
 // Two runs per scenario: RunFrame and the buffer swap back to back (frames
 // per second as the game would present them unpaced), then RunFrame again
@@ -27,16 +30,19 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/frame.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
+#include "platform/scaled_frame.h"
+#include "platform/screen.h"
 #include "platform/window.h"
 #include "render/drawing.h"
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
-#include "world/random.h"
 #include "world/world.h"
+#include "frame_scenarios.h"
 
 namespace {
 
@@ -60,107 +66,6 @@ double Percentile(std::vector<double> samples, double share) {
   return samples[static_cast<size_t>(share * (samples.size() - 1))];
 }
 
-// Everything the rules change during a frame, so a scenario can start each
-// frame from the same state.
-struct WorldSnapshot {
-  UnitRecord units[UnitCount];
-  uint32_t random_state;
-  int frame_counter, selected, sx, sy, ex, ey, victory_player, victory_computer, victory_tie, help;
-  float zoom, tilt, turn, spin;
-};
-
-void TakeSnapshot(WorldSnapshot& s) {
-  std::copy(UnitTable, UnitTable + UnitCount, s.units);
-  s.random_state = RandomState;
-  s.frame_counter = FrameCounter;
-  s.selected = selected_unit;
-  s.sx = map_sx, s.sy = map_sy, s.ex = map_ex, s.ey = map_ey;
-  s.victory_player = VictoryPlayer, s.victory_computer = VictoryComputer, s.victory_tie = VictoryTie;
-  s.help = HelpVisible;
-  s.zoom = CameraZoom, s.tilt = CameraTilt, s.turn = CameraTurn, s.spin = CameraSpin;
-}
-
-void RestoreSnapshot(const WorldSnapshot& s) {
-  std::copy(s.units, s.units + UnitCount, UnitTable);
-  RandomState = s.random_state;
-  FrameCounter = s.frame_counter;
-  selected_unit = s.selected;
-  map_sx = s.sx, map_sy = s.sy, map_ex = s.ex, map_ey = s.ey;
-  VictoryPlayer = s.victory_player, VictoryComputer = s.victory_computer, VictoryTie = s.victory_tie;
-  HelpVisible = s.help;
-  CameraZoom = s.zoom, CameraTilt = s.tilt, CameraTurn = s.turn, CameraSpin = s.spin;
-}
-
-// --- Scenarios. ---
-
-// Every in-use entry moved onto its own cell of the diamond the unit pass
-// draws (|dcolumn| + |drow| < 20 round the view centre), spread evenly over it.
-void GatherAllUnitsInView() {
-  std::vector<std::pair<int, int>> cells;
-  for (int y = map_sy - 19; y <= map_sy + 19; ++y)
-    for (int x = map_sx - 19; x <= map_sx + 19; ++x)
-      if (std::abs(x - map_sx) + std::abs(y - map_sy) < 20) cells.push_back({x, y});
-  std::vector<int> ids;
-  for (int id = 0; id < UnitCount; ++id)
-    if (UnitTable[id].in_use == 1) ids.push_back(id);
-  for (size_t k = 0; k < ids.size(); ++k) {
-    UnitRecord& u = UnitTable[ids[k]];
-    const auto [x, y] = cells[k * cells.size() / ids.size()];
-    u.cell_x = static_cast<uint16_t>(x);
-    u.cell_y = static_cast<uint16_t>(y);
-    u.order = OrderNone;
-  }
-}
-
-// The group the next frame updates gets eight walking creatures with move
-// orders to the far corner of the map: eight searches over nearly all of it.
-// Mines are swapped out of the group for creatures from later entries.
-int GiveGroupLongMoves() {
-  const int first = ((FrameCounter + 1) % 33) * 8;
-  int donor = first + 8;
-  for (int k = first; k < first + 8; ++k) {
-    while (UnitTable[k].mobility != 1 && donor < UnitCount) {
-      if (UnitTable[donor].in_use == 1 && UnitTable[donor].mobility == 1 && !UnitTable[donor].dead)
-        std::swap(UnitTable[k], UnitTable[donor]);
-      ++donor;
-    }
-    UnitRecord& u = UnitTable[k];
-    u.order = OrderMove;
-    u.goal_x = u.cell_x < MapSize / 2 ? MapSize - 2 : 1;
-    u.goal_y = u.cell_y < MapSize / 2 ? MapSize - 2 : 1;
-  }
-  return first;
-}
-
-struct Scenario {
-  const char* key;
-  const char* title;
-  bool replay;  // every frame starts again from the scenario's state
-};
-
-const Scenario Scenarios[] = {
-    {"new", "(a) new game, default view", false},
-    {"busy", "(b) busiest view: 85 entries in view", true},
-    {"worst", "(c) busiest view + rules' worst frame", true},
-};
-
-// Sets the world up for a scenario; returns the entries that must have
-// stepped when a frame ran its searches (none for the other scenarios).
-int PrepareScenario(const Scenario& scenario) {
-  NewGame();  // same seed every time: the same game
-  MouseState = {WindowWidth / 2, WindowHeight / 2, 0, 0, 0};
-  if (std::strcmp(scenario.key, "new") == 0) return -1;
-  GatherAllUnitsInView();
-  if (std::strcmp(scenario.key, "busy") == 0) {
-    FrameCounter = 100;  // no periodic rule due, no orders: drawing only
-    return -1;
-  }
-  // Frame 1 of a game: wander, victory count, economy and the computer's
-  // recruitment and orders are all due, and the group has eight searches.
-  FrameCounter = 0;
-  return GiveGroupLongMoves();
-}
-
 // --- Measurement. ---
 
 void DrainEvents() {
@@ -169,7 +74,11 @@ void DrainEvents() {
   }
 }
 
-void Present() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
+// As the game presents, without its pacing.
+void Present() {
+  ShowFrameOnStage();
+  SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow());
+}
 
 constexpr int StretchCount = 7;
 const char* const StretchNames[StretchCount] = {"set-up", "terrain", "units", "cursor", "overlay", "rules", "present"};
@@ -215,8 +124,7 @@ struct Figures {
 std::vector<uint8_t> Pixels(WindowWidth* WindowHeight * 3);
 
 void ReadFrame() {
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);  // from wherever the frame is drawn
   glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGB, GL_UNSIGNED_BYTE, Pixels.data());
 }
 
@@ -242,11 +150,12 @@ struct Options {
   int frames = 300;
   uint32_t seed = 1;
   std::string scenario = "all";
+  int scale = 1;
   bool pixels = false;
   std::string dump;
 };
 
-bool StepsTaken(const WorldSnapshot& before, int first) {
+bool StepsTaken(const GameState& before, int first) {
   for (int k = first; k < first + 8; ++k)
     if (UnitTable[k].cell_x == before.units[k].cell_x && UnitTable[k].cell_y == before.units[k].cell_y)
       return false;
@@ -255,21 +164,21 @@ bool StepsTaken(const WorldSnapshot& before, int first) {
 
 Figures Measure(const Scenario& scenario, const Options& options) {
   Figures f;
-  WorldSnapshot start;
+  // Every frame of a replayed scenario starts from the whole game state.
   const int searched_group = PrepareScenario(scenario);
-  TakeSnapshot(start);
+  const GameState start = TakeGameState();
   const int warm_up = 10;
 
   // Unpaced: the frame and the swap back to back, nothing waited for.
   for (int pass = 0; pass < 2; ++pass) {
-    RestoreSnapshot(start);
+    RestoreGameState(start);
     const int frames = pass == 0 ? warm_up : options.frames;
     std::vector<double> times;
     glFinish();
     const Clock::time_point begin = Clock::now();
     const double cpu_begin = ProcessCpuMs();
     for (int i = 0; i < frames; ++i) {
-      if (scenario.replay) RestoreSnapshot(start);
+      if (scenario.replay) RestoreGameState(start);
       const Clock::time_point t = Clock::now();
       DrainEvents();
       RunFrame();
@@ -289,9 +198,9 @@ Figures Measure(const Scenario& scenario, const Options& options) {
   }
 
   // Split: each stretch finished by glFinish before the clock is read.
-  RestoreSnapshot(start);
+  RestoreGameState(start);
   for (int i = 0; i < warm_up + options.frames; ++i) {
-    if (scenario.replay) RestoreSnapshot(start);
+    if (scenario.replay) RestoreGameState(start);
     DrainEvents();
     glFinish();
     double* ms = StretchMs;
@@ -363,6 +272,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.seed = static_cast<uint32_t>(number);
     } else if (arg == "--scenario" && has_value) {
       options.scenario = argv[++i];
+    } else if (arg == "--scale" && has_value) {
+      if (!ParseNumber(argv[++i], MaxScale, number) || number < 1) return false;
+      options.scale = static_cast<int>(number);
     } else if (arg == "--pixels") {
       options.pixels = true;
     } else if (arg == "--dump" && has_value) {
@@ -384,10 +296,11 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: valdorik-frame-bench [--frames N (1-100000)] [--seed S (0-4294967295)] "
-                 "[--scenario new|busy|worst|all] [--pixels] [--dump FOLDER]\n");
+                 "[--scenario new|busy|worst|all] [--scale N (1-8)] [--pixels] [--dump FOLDER]\n");
     return 2;
   }
   Host = SdlHostWithFixedClock(options.seed);
+  WindowScale = options.scale;
   if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) {
     SDL_Quit();
     return 1;
@@ -397,7 +310,8 @@ int main(int argc, char** argv) {
   SDL_GL_SetSwapInterval(0);  // and no pacing: Present swaps at once
   std::printf("renderer: %s; OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-  std::printf("seed %u, %d measured frames per run (after 10 warm-up frames)\n", options.seed, options.frames);
+  std::printf("seed %u, %d measured frames per run (after 10 warm-up frames), scale %d (%d x %d window)\n",
+              options.seed, options.frames, options.scale, WindowWidth * options.scale, WindowHeight * options.scale);
   for (const Scenario& scenario : Scenarios) {
     if (options.scenario != "all" && options.scenario != scenario.key) continue;
     PrintFigures(scenario, Measure(scenario, options), options);

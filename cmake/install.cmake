@@ -5,7 +5,7 @@
 #   share/valdorik/         pictures and sound, as the build writes them into build/game/
 #   share/applications/, share/icons/hicolor/, share/doc/valdorik/
 # The Windows game is packed by scripts/windows-zip.sh instead.
-if(NOT TARGET valdorik OR WIN32)
+if(NOT TARGET valdorik OR WIN32 OR EMSCRIPTEN)
   return()
 endif()
 

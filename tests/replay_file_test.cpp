@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "host/input.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
+#include "platform/screen.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -431,6 +433,11 @@ TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {
       {{"--dump-final", "a", "--dump-final", "b"}, "--dump-final given more than once"},
       {{"--replay", "a", "--record", "b"}, "--replay records nothing: --record cannot go with it"},
       {{"game.vrp"}, "unknown option 'game.vrp'"},
+      {{"--scale"}, "--scale needs a whole number from 1 to 8"},
+      {{"--scale", "9"}, "--scale needs a whole number from 1 to 8"},
+      {{"--scale", "0"}, "--scale needs a whole number from 1 to 8"},
+      {{"--scale", "2x"}, "--scale needs a whole number from 1 to 8"},
+      {{"--scale", "2", "--scale", "3"}, "--scale given more than once"},
   };
   for (const auto& [words, message] : refused) {
     std::vector<char*> argv = {const_cast<char*>("valdorik")};
@@ -448,6 +455,113 @@ TEST(GameOptions, ReadsTheCommandLineAndRefusesWhatItDoesNotKnow) {
   EXPECT_EQ(options.dump_final, "/tmp/end.json");
   EXPECT_TRUE(options.version);
   EXPECT_FALSE(options.help);
+  EXPECT_EQ(options.scale, 0) << "no scale given";
+  EXPECT_FALSE(options.fullscreen);
+  const char* screen_words[] = {"valdorik", "--fullscreen", "--scale", "8"};
+  ASSERT_TRUE(ParseGameOptions(4, const_cast<char**>(screen_words), "", options, error)) << error;
+  EXPECT_EQ(options.scale, 8);
+  EXPECT_TRUE(options.fullscreen);
+}
+
+// The frame at any size: the window's default scale, the stage the frame
+// fills, and the window pixels the pointer maps back to frame pixels.
+TEST(Screen, ScalesStagesAndThePointerOnIt) {
+  const struct { int width, height, scale; } fits[] = {
+      {1920, 1080, 2}, {1920, 1050, 2}, {1024, 768, 1}, {640, 480, 1}, {639, 479, 1},
+      {1920, 1440, 3}, {3840, 2160, 4}, {1280, 959, 1}, {7680, 4320, 8}};
+  for (const auto& f : fits) EXPECT_EQ(LargestScaleFitting(f.width, f.height), f.scale) << f.width << " x " << f.height;
+
+  const struct { int width, height, x, y, stage_width, stage_height; } stages[] = {
+      {1920, 1080, 240, 0, 1440, 1080}, {1280, 960, 0, 0, 1280, 960}, {640, 600, 0, 60, 640, 480},
+      {1280, 800, 107, 0, 1066, 800},   {641, 480, 0, 0, 640, 480}};
+  for (const auto& s : stages) {
+    const Stage stage = StageIn(s.width, s.height);
+    EXPECT_EQ((std::vector<int>{stage.x, stage.y, stage.width, stage.height}),
+              (std::vector<int>{s.x, s.y, s.stage_width, s.stage_height}))
+        << s.width << " x " << s.height;
+  }
+
+  // Client pixel -> frame pixel; -1 for a pixel off the frame (a bar, or
+  // outside). At 2.25 frame pixel 4 spans stage pixels 9 to 11.25 and 5 the
+  // rest up to 13.5: a pixel belongs to the one its centre falls in.
+  const struct { int client_width, client_height, x, y, frame_x, frame_y; } pointer[] = {
+      {640, 480, 0, 0, 0, 0},         {640, 480, 639, 479, 639, 479}, {640, 480, 640, 0, -1, -1},
+      {1280, 960, 1, 1, 0, 0},        {1280, 960, 2, 3, 1, 1},        {1280, 960, 1279, 959, 639, 479},
+      {1280, 960, 1280, 5, -1, -1},   {1280, 960, -1, 5, -1, -1},     {1920, 1080, 239, 500, -1, -1},
+      {1920, 1080, 240, 0, 0, 0},     {1920, 1080, 1679, 1079, 639, 479}, {1920, 1080, 1680, 0, -1, -1},
+      {1920, 1080, 249, 9, 4, 4},     {1920, 1080, 250, 10, 4, 4},    {1920, 1080, 251, 11, 5, 5},
+      {1920, 1080, 252, 12, 5, 5}};
+  for (const auto& p : pointer) {
+    SetClientArea(p.client_width, p.client_height);
+    int x = -1, y = -1;
+    const bool on_frame = FramePixelAt(p.x, p.y, x, y);
+    EXPECT_EQ(on_frame, p.frame_x >= 0) << p.x << ", " << p.y << " on " << p.client_width << " x " << p.client_height;
+    if (on_frame) {
+      EXPECT_EQ((std::pair{x, y}), (std::pair{p.frame_x, p.frame_y})) << p.x << ", " << p.y;
+    }
+  }
+  SetClientArea(FrameWidth, FrameHeight);
+}
+
+// The window's size kept between games: what the file may say, and who wins.
+TEST_F(ReplayFileTest, ScreenSettingsAreReadKeptAndDamagedOnesIgnored) {
+  using namespace std::string_literals;
+  const struct { std::string text; bool good; ScreenChoice choice; } texts[] = {
+      {"scale=3\nfullscreen=1\n", true, {3, true}},
+      {"fullscreen=0\r\n", true, {std::nullopt, false}},
+      {"", true, {}},
+      {"\nscale=8\n\n", true, {8, std::nullopt}},
+      {"scale=9\n", false, {}},
+      {"scale=0\n", false, {}},
+      {"scale=3\nscale=4\n", false, {}},
+      {"scale = 3\n", false, {}},
+      {"fullscreen=yes\n", false, {}},
+      {"volume=2\n", false, {}},
+      {"scale=3\0\n"s, false, {}},
+  };
+  for (const auto& t : texts) {
+    ScreenChoice choice;
+    std::string error;
+    EXPECT_EQ(ParseScreenSettings(t.text, choice, error), t.good) << t.text;
+    if (t.good) {
+      EXPECT_EQ(choice, t.choice) << t.text;
+    } else {
+      EXPECT_FALSE(error.empty()) << t.text;
+    }
+  }
+
+  // Command line over file; a scale alone on the command line asks for a window.
+  const struct { ScreenChoice command_line, file; int scale; bool fullscreen; } choices[] = {
+      {{}, {}, 0, false},
+      {{}, {2, true}, 2, true},
+      {{3, std::nullopt}, {2, true}, 3, false},
+      {{std::nullopt, true}, {2, false}, 2, true},
+      {{3, true}, {}, 3, true},
+  };
+  for (const auto& c : choices) {
+    ChooseScreen(c.command_line, c.file);
+    EXPECT_EQ((std::pair{WindowScale, DesktopFullscreen}), (std::pair{c.scale, c.fullscreen}));
+  }
+
+  // Kept, read back; a damaged file is named on stderr and counts as no choice.
+  const std::string settings = Path("config/valdorik/settings");
+  ChooseScreen({5, std::nullopt}, {});
+  SaveScreenSettings(settings);
+  EXPECT_EQ(ReadScreenSettings(settings), (ScreenChoice{5, false}));
+  std::ofstream(settings) << "scale=5\nfullscreen=2\n";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ReadScreenSettings(settings), ScreenChoice{});
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(settings + " is damaged"), std::string::npos);
+  // A scale nobody chose (the largest that fits) is not kept.
+  ChooseScreen({std::nullopt, true}, {});
+  WindowScale = 2;
+  SaveScreenSettings(settings);
+  EXPECT_EQ(ReadScreenSettings(settings), (ScreenChoice{std::nullopt, true}));
+  // A folder that cannot be made: told, nothing else happens.
+  testing::internal::CaptureStderr();
+  SaveScreenSettings(settings + "/settings");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot keep the window's size"), std::string::npos);
+  ChooseScreen({}, {});
 }
 
 TEST_F(ReplayFileTest, ReplayFolderKeepsTheNewestFiftyInStartOrder) {

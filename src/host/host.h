@@ -17,7 +17,7 @@
 enum class EventKind : uint8_t {
   KeyDown = 1,  // a: virtual-key code 0..255
   KeyUp,        // a: virtual-key code 0..255
-  PointerMove,  // a, b: client pixel x, y (0..65535; origin top-left, y down)
+  PointerMove,  // a, b: frame pixel x, y (the window gives 0..639, 0..479; origin top-left, y down)
   ButtonDown,   // a: MouseButton
   ButtonUp,     // a: MouseButton
   Activate,     // a: 1 the window is shown, 0 minimised or hidden

@@ -2,9 +2,11 @@
 // host hands the main loop (by Windows virtual-key code).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "host/host.h"
+#include "host/state_list.h"
 
 constexpr int WindowWidth = 640;
 constexpr int WindowHeight = 480;
@@ -29,17 +31,17 @@ enum VirtualKey : int {
 };
 
 struct MouseStateRecord {
-  int x, y;  // client pixels, origin top-left, y down
+  int x, y;  // frame pixels (0..639, 0..479 from the window), origin top-left, y down
   int left, middle, right;
 };
 
-// Whether a pointer position lies on the game's 640 x 480 client area. While
-// a button is held the window hears the pointer outside it too (so that a
-// release there arrives); the game takes positions only from inside.
-inline bool InsideClientArea(int x, int y) { return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight; }
-
-extern uint8_t KeyState[256];  // 1 while the key is down, from key events
-extern MouseStateRecord MouseState;
+// The input state, listed as the game's state is (host/state_list.h).
+// KeyState: 1 while the key is down, from key events.
+using KeyTable = std::array<uint8_t, 256>;
+#define VALDORIK_INPUT_STATE(X) \
+  X(KeyTable, KeyState, {})     \
+  X(MouseStateRecord, MouseState, {})
+VALDORIK_INPUT_STATE(VALDORIK_DECLARE_STATE)
 
 // The key table's answer for any code; codes outside it are never down.
 inline int KeyTableHeld(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }

@@ -11,6 +11,7 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "pictures/game_folder.h"
+#include "platform/screen.h"
 #include "platform/window.h"
 #include "render/drawing.h"
 #include "replay/file_names.h"
@@ -44,6 +45,17 @@ void WriteFinalDump(const std::string& path) {
   if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
 }
 
+// The command line's choice of window over the one kept from the last game;
+// a new choice is kept for the next.
+void ChooseWindow(const GameOptions& options) {
+  ScreenChoice asked;
+  if (options.scale) asked.scale = options.scale;
+  if (options.fullscreen) asked.fullscreen = true;
+  const std::string settings = ScreenSettingsFile();
+  ChooseScreen(asked, ReadScreenSettings(settings));
+  if (asked.scale || asked.fullscreen) SaveScreenSettings(settings);
+}
+
 ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
   Replay replay;
   std::string error;
@@ -55,6 +67,7 @@ ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
     if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
   }
   Fullscreen = false;
+  ChooseWindow(options);
   Host = backend.host();
   if (options.replay.empty())
     RecordGame(options.record);

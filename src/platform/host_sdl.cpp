@@ -7,6 +7,7 @@
 
 #include "host/input.h"
 #include "platform/renderer_init.h"
+#include "platform/screen.h"
 #include "platform/sound.h"
 #include "platform/virtual_keys.h"
 #include "platform/window.h"
@@ -22,8 +23,13 @@ bool ButtonEvent(Uint8 button, EventKind kind, HostEvent& event) {
   return false;
 }
 
-bool KeyEvent(SDL_Keycode key, EventKind kind, HostEvent& event) {
-  const int code = VirtualKeyFromSdl(key);
+bool KeyEvent(const SDL_KeyboardEvent& sdl, EventKind kind, HostEvent& event) {
+  // Alt+Enter is the window's own affair: the game never hears it.
+  if (sdl.keysym.sym == SDLK_RETURN && (sdl.keysym.mod & KMOD_ALT)) {
+    if (kind == EventKind::KeyDown && !sdl.repeat) SwitchFullscreen();
+    return false;
+  }
+  const int code = VirtualKeyFromSdl(sdl.keysym.sym);
   if (code < 0 || code > 255) return false;
   event = {kind, code};
   return true;
@@ -34,19 +40,24 @@ bool WindowEvent(const SDL_WindowEvent& window, HostEvent& event) {
     case SDL_WINDOWEVENT_MINIMIZED: event = {EventKind::Activate, 0}; return true;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED: event = {EventKind::Activate, 1}; return true;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: event = {EventKind::Size, window.data1, window.data2}; return true;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      SetClientArea(window.data1, window.data2);  // before the pointer positions that follow
+      event = {EventKind::Size, window.data1, window.data2};
+      return true;
     case SDL_WINDOWEVENT_CLOSE: event = {EventKind::Close}; return true;
     case SDL_WINDOWEVENT_DISPLAY_CHANGED: CheckPresentPacing(); return false;  // the window's own affair
   }
   return false;
 }
 
-// While a button is held SDL captures the pointer, so that a release
-// outside the window still arrives; the positions outside are left out and
-// the last position inside stays.
+// The game sees frame pixels. While a button is held SDL captures the
+// pointer, so that a release outside the window still arrives; positions
+// outside the window and on the black bars around the frame are left out,
+// and the last position on the frame stays.
 bool PointerEvent(const SDL_MouseMotionEvent& motion, HostEvent& event) {
-  if (!InsideClientArea(motion.x, motion.y)) return false;
-  event = {EventKind::PointerMove, motion.x, motion.y};
+  int x = 0, y = 0;
+  if (!FramePixelAt(motion.x, motion.y, x, y)) return false;
+  event = {EventKind::PointerMove, x, y};
   return true;
 }
 
@@ -56,8 +67,8 @@ bool Translate(const SDL_Event& sdl, HostEvent& event) {
     case SDL_QUIT: event = {EventKind::Quit}; return true;
     case SDL_WINDOWEVENT: return WindowEvent(sdl.window, event);
     case SDL_DISPLAYEVENT: CheckPresentPacing(); return false;  // a display came, went or turned
-    case SDL_KEYDOWN: return KeyEvent(sdl.key.keysym.sym, EventKind::KeyDown, event);
-    case SDL_KEYUP: return KeyEvent(sdl.key.keysym.sym, EventKind::KeyUp, event);
+    case SDL_KEYDOWN: return KeyEvent(sdl.key, EventKind::KeyDown, event);
+    case SDL_KEYUP: return KeyEvent(sdl.key, EventKind::KeyUp, event);
     case SDL_MOUSEMOTION: return PointerEvent(sdl.motion, event);
     case SDL_MOUSEBUTTONDOWN: return ButtonEvent(sdl.button.button, EventKind::ButtonDown, event);
     case SDL_MOUSEBUTTONUP: return ButtonEvent(sdl.button.button, EventKind::ButtonUp, event);

@@ -12,6 +12,7 @@
 
 #include "host/input.h"
 #include "platform/renderer_init.h"
+#include "platform/screen.h"
 #include "platform/window.h"
 
 namespace {
@@ -69,11 +70,20 @@ void Button(HWND window, int button, EventKind kind, WPARAM held) {
   }
 }
 
-// Under capture the coordinates go negative or past the client area; the game
-// takes positions only from inside it.
+// The game sees frame pixels. Under capture the coordinates go negative or
+// past the client area; the game takes positions only from the frame, not
+// from outside the window nor from the black bars around the frame.
 void PointerMove(LPARAM lparam) {
-  const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
-  if (InsideClientArea(x, y)) Push({EventKind::PointerMove, x, y});
+  int x = 0, y = 0;
+  if (FramePixelAt(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), x, y)) Push({EventKind::PointerMove, x, y});
+}
+
+// Alt+Enter comes as a system key; the game never hears it. Bit 30 marks a
+// key held down and repeated.
+bool AltEnter(WPARAM key, LPARAM lparam) {
+  if (key != VK_RETURN) return false;
+  if ((lparam & (1 << 30)) == 0) SwitchFullscreen();
+  return true;
 }
 
 // Keys this window has said are down. Windows sends no key-up to a window
@@ -147,7 +157,16 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
       return 0;
     case WM_DISPLAYCHANGE: CheckPresentPacing(); return 0;
     case WM_MOVE: CheckPresentPacingOnMonitorChange(); return 0;
-    case WM_SIZE: Push({EventKind::Size, LOWORD(lparam), HIWORD(lparam)}); return 0;
+    case WM_SYSKEYDOWN:
+      if (AltEnter(wparam, lparam)) return 0;
+      break;
+    case WM_SYSCHAR:
+      if (wparam == '\r') return 0;  // Alt+Enter's character: no beep for it
+      break;
+    case WM_SIZE:
+      SetClientArea(LOWORD(lparam), HIWORD(lparam));  // before the pointer positions that follow
+      Push({EventKind::Size, LOWORD(lparam), HIWORD(lparam)});
+      return 0;
     case WM_MOUSEMOVE: PointerMove(lparam); return 0;
     case WM_LBUTTONDOWN: Button(window, ButtonLeft, EventKind::ButtonDown, wparam); return 0;
     case WM_LBUTTONUP: Button(window, ButtonLeft, EventKind::ButtonUp, wparam); return 0;

@@ -8,6 +8,7 @@
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
+#include "platform/scaled_frame.h"
 #include "platform/window.h"
 #include "render/frame.h"
 
@@ -61,7 +62,7 @@ void UploadFloorTextures() {
     // Pictures are square: the width serves as both sides. An empty slot
     // (width 0) gives a texture with no image.
     const ImageSlot& picture = TextureSlots[k];
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  picture.pixels);
   }
 }
@@ -78,13 +79,13 @@ GameHost WindowHost(const BackendCalls& own) {
           .key_held_now = own.key_held_now,
           .clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); },
           .sleep_ms = own.sleep_ms,
-          .present = PresentFrame,
+          .present = PresentScaledFrame,
           .post_quit = own.post_quit,
           .move_window_to_pointer = MoveGameWindowToPointer,
           .play_sound_async = own.play_sound_async,
           .load_pictures = LoadPicturesAndFloors,
           .set_fixed_render_state = SetFixedGlState,
-          .resize_scene = ResizeScene,
+          .resize_scene = KeepFrameViewport,
           .begin_scene = BeginSceneStretch,
           .draw_terrain = TerrainStretch,
           .draw_units = UnitStretch,

@@ -7,7 +7,9 @@
 
 constexpr int ColorBits = 16;  // colour depth asked of the context
 
-extern bool Fullscreen;  // display-mode request; the entry point always asks for a window
+// A display-mode switch to the window's size; the entry point never asks for
+// one (--fullscreen keeps the desktop's mode: DesktopFullscreen in screen.h).
+extern bool Fullscreen;
 
 // Creation failures show their "ERROR" box and return false.
 bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen);
@@ -20,8 +22,15 @@ void DestroyGameWindow();  // safe on a partly built state
 void PresentFrame();
 void CheckPresentPacing();  // again, once the window is on another display
 
-void MoveGameWindowToPointer();  // top-left corner under the pointer, 640 x 480
+// The top-left corner under the pointer, the window WindowScale times the
+// frame; nothing while the window covers the screen.
+void MoveGameWindowToPointer();
+// Alt+Enter: between the window and the whole screen (in the desktop's own
+// mode); the new choice is kept for the next game.
+void SwitchFullscreen();
 void HideSystemPointer();
+// An OpenGL entry point beyond GL 1.1, from the current context's driver; null if none.
+void* GlFunction(const char* name);
 
 // Message boxes with no owner window; the text also goes to stderr.
 enum class BoxIcon { Exclamation, Stop, Information };

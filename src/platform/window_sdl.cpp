@@ -1,3 +1,7 @@
+// Limits: "fullscreen" in the desktop's own mode (--fullscreen, Alt+Enter) is
+// the borderless window made the size of the first display, not SDL's
+// fullscreen state, which a display without a window manager ignores. The
+// old display-mode switch (Fullscreen) is kept for CreateGameWindow's callers.
 #include "platform/window.h"
 
 #include <GL/gl.h>
@@ -10,6 +14,8 @@
 #include "host/host.h"
 #include "loop/present_pacing.h"
 #include "platform/renderer_init.h"
+#include "platform/scaled_frame.h"
+#include "platform/screen.h"
 #include "render/projection.h"
 
 bool Fullscreen = false;
@@ -110,6 +116,29 @@ bool BoxShown(int sdl_status) {
   return false;
 }
 
+SDL_Rect ScreenBounds() {
+  SDL_Rect screen = {0, 0, FrameWidth, FrameHeight};
+  SDL_GetDisplayBounds(0, &screen);
+  return screen;
+}
+
+// With no scale chosen: the largest whole multiple of the frame that fits
+// the desktop's work area (the screen less its panels).
+void TakeScaleThatFits() {
+  if (WindowScale != 0) return;
+  SDL_Rect work = {0, 0, FrameWidth, FrameHeight};
+  if (SDL_GetDisplayUsableBounds(0, &work) != 0) SDL_GetDisplayBounds(0, &work);
+  WindowScale = LargestScaleFitting(work.w, work.h);
+}
+
+// The client area as the window system has it now, and the frame's viewport in it.
+void TakeClientArea() {
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(GameWindow, &width, &height);
+  SetClientArea(width, height);
+  KeepFrameViewport(width, height);
+}
+
 }  // namespace
 
 void ShowMessageBox(const char* text, const char* caption, BoxIcon icon) {
@@ -147,9 +176,14 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     flags |= SDL_WINDOW_FULLSCREEN;
     HideSystemPointer();
   }
+  TakeScaleThatFits();
+  // The frame is drawn at width x height and shown WindowScale times as large,
+  // or as large as it fits on the whole screen.
+  SDL_Rect place = {0, 0, width, height};
+  if (!Fullscreen) place = DesktopFullscreen ? ScreenBounds() : SDL_Rect{0, 0, width * WindowScale, height * WindowScale};
   // The visual is fixed when the window is made, so the format is asked first.
   RequestPixelFormat(bits);
-  GameWindow = SDL_CreateWindow(title, 0, 0, width, height, flags);
+  GameWindow = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
   if (!GameWindow) return FailCreation("Window Creation Error.");
   GameContext = SDL_GL_CreateContext(GameWindow);
   if (!GameContext) return FailCreation("Can't Create A GL Rendering Context.");
@@ -159,6 +193,7 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SDL_ShowWindow(GameWindow);
   SDL_RaiseWindow(GameWindow);
   SetInitialProjection(width, height);
+  TakeClientArea();
   return true;
 }
 
@@ -168,6 +203,7 @@ void DestroyGameWindow() {
     SDL_ShowCursor(SDL_ENABLE);
   }
   if (GameContext) {
+    ForgetScaledFrame();
     if (SDL_GL_MakeCurrent(GameWindow, nullptr) != 0)
       ShowMessageBox("Release Of DC And RC Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
     SDL_GL_DeleteContext(GameContext);
@@ -195,11 +231,26 @@ void PresentFrame() {
 }
 
 void MoveGameWindowToPointer() {
-  if (!GameWindow) return;
+  if (!GameWindow || DesktopFullscreen) return;  // a window covering the screen stays put
   int x = 0, y = 0;
   SDL_GetGlobalMouseState(&x, &y);
   SDL_SetWindowPosition(GameWindow, x, y);
-  SDL_SetWindowSize(GameWindow, 640, 480);
+  SDL_SetWindowSize(GameWindow, FrameWidth * WindowScale, FrameHeight * WindowScale);
+}
+
+void SwitchFullscreen() {
+  if (!GameWindow || Fullscreen) return;
+  DesktopFullscreen = !DesktopFullscreen;
+  static SDL_Rect windowed = {0, 0, FrameWidth, FrameHeight};  // where the window goes back to
+  if (DesktopFullscreen) SDL_GetWindowPosition(GameWindow, &windowed.x, &windowed.y);
+  const SDL_Rect place = DesktopFullscreen
+                             ? ScreenBounds()
+                             : SDL_Rect{windowed.x, windowed.y, FrameWidth * WindowScale, FrameHeight * WindowScale};
+  SDL_SetWindowPosition(GameWindow, place.x, place.y);
+  SDL_SetWindowSize(GameWindow, place.w, place.h);
+  KeepScreenChoice();
 }
 
 void HideSystemPointer() { SDL_ShowCursor(SDL_DISABLE); }
+
+void* GlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }

@@ -7,9 +7,11 @@
 // While the window exists the display is kept awake and no input method
 // stands between the keys and the game (an IME would swallow M and E).
 //
-// Limits: one window on one thread; the desktop mode is asked for only in
-// fullscreen, which the entry point never requests. Vsync comes from
-// WGL_EXT_swap_control where the driver has it.
+// Limits: one window on one thread; a display-mode switch is asked for only
+// in the old fullscreen (Fullscreen), which the entry point never requests:
+// --fullscreen and Alt+Enter make the pop-up the size of the primary
+// monitor, in the desktop's own mode. Vsync comes from WGL_EXT_swap_control
+// where the driver has it.
 #include <windows.h>
 
 #include <GL/gl.h>
@@ -20,6 +22,8 @@
 #include "host/host.h"
 #include "loop/present_pacing.h"
 #include "platform/host_win32.h"
+#include "platform/scaled_frame.h"
+#include "platform/screen.h"
 #include "platform/window.h"
 #include "render/projection.h"
 
@@ -132,11 +136,43 @@ void SleepUntilPresentTick() {
 // Step 2 of the teardown: no context current, then none at all.
 void ReleaseRenderContext() {
   if (!RenderContext) return;
+  ForgetScaledFrame();
   if (!wglMakeCurrent(nullptr, nullptr))
     ShowMessageBox("Release Of DC And RC Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
   if (!wglDeleteContext(RenderContext))
     ShowMessageBox("Release Rendering Context Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
   RenderContext = nullptr;
+}
+
+RECT PrimaryMonitor() {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) screen = monitor.rcMonitor;
+  return screen;
+}
+
+// With no scale chosen: the largest whole multiple of the frame that fits
+// the desktop's work area (the screen less the taskbar).
+void TakeScaleThatFits() {
+  if (WindowScale != 0) return;
+  RECT work = {0, 0, FrameWidth, FrameHeight};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  WindowScale = LargestScaleFitting(work.right - work.left, work.bottom - work.top);
+}
+
+// The window WindowScale times the frame at (x, y), or over the whole monitor.
+RECT WindowPlace(int x, int y) {
+  if (DesktopFullscreen) return PrimaryMonitor();
+  return {x, y, x + FrameWidth * WindowScale, y + FrameHeight * WindowScale};
+}
+
+// The client area as Windows has it now, and the frame's viewport in it.
+void TakeClientArea() {
+  RECT client = {};
+  GetClientRect(GameWindow, &client);
+  SetClientArea(client.right, client.bottom);
+  KeepFrameViewport(client.right, client.bottom);
 }
 
 }  // namespace
@@ -154,7 +190,10 @@ bool AskYesNo(const char* text, const char* caption) {
 }
 
 bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen) {
-  RECT client = {0, 0, width, height};
+  TakeScaleThatFits();
+  // The frame is drawn at width x height and shown WindowScale times as
+  // large, or as large as it fits on the whole monitor.
+  RECT client = fullscreen ? RECT{0, 0, width, height} : WindowPlace(0, 0);
   Fullscreen = fullscreen;
   Instance = GetModuleHandleA(nullptr);
   if (!RegisterGameClass()) {
@@ -176,7 +215,7 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     HideSystemPointer();
   }
   AdjustWindowRectEx(&client, style, FALSE, extended);
-  GameWindow = CreateWindowExA(extended, ClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+  GameWindow = CreateWindowExA(extended, ClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, client.left, client.top,
                                client.right - client.left, client.bottom - client.top, nullptr, nullptr,
                                Instance, nullptr);
   if (!GameWindow) return FailCreation("Window Creation Error.");
@@ -196,6 +235,7 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   SetForegroundWindow(GameWindow);
   SetFocus(GameWindow);
   SetInitialProjection(width, height);
+  TakeClientArea();
   return true;
 }
 
@@ -235,10 +275,24 @@ void PresentFrame() {
 }
 
 void MoveGameWindowToPointer() {
-  if (!GameWindow) return;
+  if (!GameWindow || DesktopFullscreen) return;  // a window covering the screen stays put
   POINT pointer = {};
   GetCursorPos(&pointer);
-  MoveWindow(GameWindow, pointer.x, pointer.y, 640, 480, TRUE);
+  MoveWindow(GameWindow, pointer.x, pointer.y, FrameWidth * WindowScale, FrameHeight * WindowScale, TRUE);
+}
+
+void SwitchFullscreen() {
+  if (!GameWindow || Fullscreen) return;
+  static POINT windowed = {0, 0};  // where the window goes back to
+  RECT now = {};
+  GetWindowRect(GameWindow, &now);
+  if (!DesktopFullscreen) windowed = {now.left, now.top};
+  DesktopFullscreen = !DesktopFullscreen;
+  const RECT place = WindowPlace(windowed.x, windowed.y);
+  MoveWindow(GameWindow, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+  KeepScreenChoice();
 }
 
 void HideSystemPointer() { ShowCursor(FALSE); }
+
+void* GlFunction(const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); }

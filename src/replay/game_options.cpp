@@ -21,6 +21,11 @@ std::string UserDataFolder() {
   return data.empty() ? "" : Utf8FromPath(PathFromUtf8(data) / "valdorik");
 }
 
+std::string ScreenSettingsFile() {
+  const std::string data = UserDataFolder();
+  return data.empty() ? "" : Utf8FromPath(PathFromUtf8(data) / "settings.txt");
+}
+
 static void LocalTime(const std::time_t& when, std::tm& local) { localtime_s(&local, &when); }
 #else
 #define REPLAY_FOLDER_TEXT "$XDG_DATA_HOME/valdorik/replays"
@@ -34,6 +39,14 @@ std::string UserDataFolder() {
   return "";
 }
 
+std::string ScreenSettingsFile() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config && config[0] == '/') return (fs::path(config) / "valdorik" / "settings").string();
+  const char* home = std::getenv("HOME");
+  if (home && home[0] != '\0') return (fs::path(home) / ".config" / "valdorik" / "settings").string();
+  return "";
+}
+
 static void LocalTime(const std::time_t& when, std::tm& local) { localtime_r(&when, &local); }
 #endif
 
@@ -43,12 +56,15 @@ std::string ReplayFolder() {
 }
 
 const char* const GameUsage =
-    "usage: valdorik [--replay FILE | --record FILE] [--dump-final FILE]\n"
+    "usage: valdorik [--replay FILE | --record FILE] [--dump-final FILE] [--scale N] [--fullscreen]\n"
     "       valdorik --help | --version\n"
     "  --replay FILE      play a recorded game back in the window; Escape ends it\n"
     "  --record FILE      record this game into FILE (by default every game is recorded\n"
     "                     into " REPLAY_FOLDER_TEXT ", the newest 50 kept)\n"
-    "  --dump-final FILE  at exit, write the final state as one line in valdorik-sim's dump format\n";
+    "  --dump-final FILE  at exit, write the final state as one line in valdorik-sim's dump format\n"
+    "  --scale N          a window N times 640 x 480 (1 to 8); by default the largest that fits\n"
+    "  --fullscreen       the whole screen, the picture as large as it fits; Alt+Enter switches\n"
+    "                     between window and fullscreen. The last choice is kept for the next game\n";
 
 namespace {
 
@@ -70,6 +86,21 @@ bool TakeFile(int argc, char** argv, int& i, const std::string& start_dir, std::
     return false;
   }
   file = FromStartFolder(argv[++i], start_dir);
+  return true;
+}
+
+bool TakeScale(int argc, char** argv, int& i, int& scale, std::string& error) {
+  if (scale != 0) {
+    error = "--scale given more than once";
+    return false;
+  }
+  const std::string value = i + 1 < argc ? argv[i + 1] : "";
+  if (value.size() != 1 || value[0] < '1' || value[0] > '8') {
+    error = "--scale needs a whole number from 1 to 8";
+    return false;
+  }
+  scale = value[0] - '0';
+  ++i;
   return true;
 }
 
@@ -100,6 +131,10 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
       if (!TakeFile(argc, argv, i, start_dir, options.record, error)) return false;
     } else if (option == "--dump-final") {
       if (!TakeFile(argc, argv, i, start_dir, options.dump_final, error)) return false;
+    } else if (option == "--scale") {
+      if (!TakeScale(argc, argv, i, options.scale, error)) return false;
+    } else if (option == "--fullscreen") {
+      options.fullscreen = true;
     } else {
       error = "unknown option '" + option + "'";
       return false;

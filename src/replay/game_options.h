@@ -8,6 +8,8 @@ struct GameOptions {
   std::string replay;      // --replay FILE: play this recording back, record nothing
   std::string record;      // --record FILE: record here instead of the replay folder
   std::string dump_final;  // --dump-final FILE: the final state, one dump line, at exit
+  int scale = 0;           // --scale N: the window N times the 640 x 480 frame (1..8); 0 not given
+  bool fullscreen = false; // --fullscreen: the whole screen, in the desktop's own mode
   bool help = false;
   bool version = false;
 };
@@ -28,6 +30,11 @@ std::string UserDataFolder();
 // when there is none.
 std::string ReplayFolder();
 extern const char* const NoReplayFolder;
+
+// Where the window's last size is kept: $XDG_CONFIG_HOME/valdorik/settings,
+// or ~/.config/valdorik/settings; on Windows %APPDATA%\valdorik\settings.txt.
+// Empty when no variable says where.
+std::string ScreenSettingsFile();
 
 // A new file name in `folder` for a game started at `seconds` (local time),
 // made and named so that names sort by start time; the oldest files beyond

@@ -52,6 +52,7 @@ struct MessageCase {
 };
 
 const MessageCase Cases[] = {
+    {"sized as the frame", WM_SIZE, SIZE_RESTORED, Point(640, 480), {{EventKind::Size, 640, 480}}},
     {"Escape down", WM_KEYDOWN, VK_ESCAPE, 0, {{EventKind::KeyDown, KeyEscape}}},
     {"M up", WM_KEYUP, 'M', 0, {{EventKind::KeyUp, KeyM}}},
     {"Shift down keeps the shared code", WM_KEYDOWN, VK_SHIFT, 0, {{EventKind::KeyDown, KeyShift}}},
@@ -79,7 +80,16 @@ const MessageCase Cases[] = {
     {"activated", WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0, {{EventKind::Activate, 1}}},
     {"focus lost, not minimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0, {{EventKind::Activate, 1}}},
     {"minimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0, {{EventKind::Activate, 0}}},
-    {"resized", WM_SIZE, SIZE_RESTORED, Point(800, 600), {{EventKind::Size, 800, 600}}},
+    // The pointer in frame pixels, whatever the window's size; off the frame on the bars.
+    {"resized", WM_SIZE, SIZE_RESTORED, Point(1280, 960), {{EventKind::Size, 1280, 960}}},
+    {"pointer on a window twice the frame", WM_MOUSEMOVE, 0, Point(1279, 959), {{EventKind::PointerMove, 639, 479}}},
+    {"pointer in a 2 x 2 block", WM_MOUSEMOVE, 0, Point(3, 5), {{EventKind::PointerMove, 1, 2}}},
+    {"the whole screen", WM_SIZE, SIZE_RESTORED, Point(1920, 1080), {{EventKind::Size, 1920, 1080}}},
+    {"pointer on the left bar", WM_MOUSEMOVE, 0, Point(239, 500), {}},
+    {"pointer on the right bar", WM_MOUSEMOVE, 0, Point(1680, 500), {}},
+    {"pointer on the frame's first pixel", WM_MOUSEMOVE, 0, Point(240, 0), {{EventKind::PointerMove, 0, 0}}},
+    {"Alt+Enter is the window's own", WM_SYSKEYDOWN, VK_RETURN, 1 << 29, {}},
+    {"sized as the frame again", WM_SIZE, SIZE_RESTORED, Point(640, 480), {{EventKind::Size, 640, 480}}},
     {"close asked", WM_CLOSE, 0, 0, {{EventKind::Close}}},
     {"A down", WM_KEYDOWN, 'A', 0, {{EventKind::KeyDown, 'A'}}},
     {"A up", WM_KEYUP, 'A', 0, {{EventKind::KeyUp, 'A'}}},

@@ -4,7 +4,7 @@
 # replays that cross between the systems.
 #   wine_test.sh CASE EXE DRIVER GAME_FOLDER WINEPREFIX [SIM LINUX_GAME]
 # Cases: host_messages, start_and_escape, without_pictures, pointer_leaves_window,
-# no_display, replays_cross, non_ascii_user, started_elsewhere.
+# no_display, replays_cross, scaled, non_ascii_user, started_elsewhere.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
 export WINEPREFIX=$(realpath -m "$5")
@@ -22,11 +22,14 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
 trap '"$wineserver" -k 2>/dev/null; cleanup' EXIT
 
 replays=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/valdorik/replays
+# The window's kept size: the prefix is shared by the cases, so each starts without it.
+settings=$(dirname "$replays")/settings.txt
+rm -f "$settings"
 
 # Wine's first start in a new prefix builds it (some seconds); a Wine that
 # cannot start at all is told here, not as a missing window later.
-start_wine() {
-  start_display
+start_wine() {  # [WIDTHxHEIGHT]
+  start_display 24 ${1:+"$1"}
   mkdir -p "$WINEPREFIX"
   local version
   version=$(cd "$game_folder" && timeout 120 "$wine" "$game" --version 2>"$work/stderr") ||
@@ -204,6 +207,45 @@ case $case_name in
       fail "Linux game and Windows replay differ: $(head -c 120 "$work/linux.dump") / $(head -c 120 "$work/windows_of_linux.dump")"
     echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
          "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
+    ;;
+  scaled)
+    # On a 1920 x 1080 screen the window opens at twice the frame, every
+    # pixel a 2 x 2 block, the pointer on the cell under it. Alt+Enter: the
+    # whole screen, the frame 1440 x 1080 between black bars, the pointer on
+    # a bar off the frame; that choice is kept. The game's replay holds frame
+    # pixels. A damaged settings file is named and ignored.
+    start_wine 1920x1080
+    export E2E_STAGE=0,0,1280,960
+    play_in "$game_folder" --dump-final "$work/played.dump"
+    wait_for_window
+    expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
+    see --within 20 scaled title floor
+    pointer_picks 400 306 mark
+    pointer_picks 100 200 mark
+    read -r cell_x cell_y < <(new_game_cell_at 100 200) || fail "no cell for (100, 200)"
+    "$driver" press Alt_L && "$driver" hold Return 100 && "$driver" release Alt_L || fail "could not press Alt+Enter"
+    expect_geometry "x=0 y=0 width=1920 height=1080 decorations=0"
+    export E2E_STAGE=240,0,1440,1080
+    see --within 10 scaled "$(pointed_line "$cell_x" "$cell_y")"
+    "$driver" move 100 500
+    sleep 0.5
+    see --within 0 --each "$(pointed_line "$cell_x" "$cell_y")"
+    pointer_picks 400 306
+    quit_with_escape 15
+    [ "$(cat "$settings")" = $'fullscreen=1' ] || fail "the settings file holds '$(cat "$settings")', expected fullscreen=1"
+    replay=$(ls "$replays"/*.vrp 2>/dev/null | tail -n1)
+    [ -n "$replay" ] && "$sim" replay "$replay" 2>"$work/stderr" | tail -n1 >"$work/replayed.dump" ||
+      fail "no replay, or valdorik-sim cannot replay it"
+    cmp -s "$work/played.dump" "$work/replayed.dump" || fail "the scaled game and its replay differ"
+    echo "scale=12" >"$settings"
+    export E2E_STAGE=0,0,1280,960
+    start_game_in "$game_folder" "$wine"
+    wait_for_window
+    expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
+    see --within 20 scaled title
+    quit_with_escape 15
+    tr -d '\r' <"$work/stderr" | grep -q "^valdorik: settings file .*settings.txt is damaged" ||
+      fail "stderr does not name the damaged settings file"
     ;;
   non_ascii_user)
     # A player named Jörg: the ANSI %APPDATA% came through garbled

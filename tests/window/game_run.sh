@@ -8,17 +8,18 @@
 source "$(dirname "${BASH_SOURCE[0]}")/scratch.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
-start_display() {  # [DEPTH]
-  start_xvfb "$work" "${1:-24}" || fail "Xvfb did not start"
+start_display() {  # [DEPTH [WIDTHxHEIGHT]]
+  start_xvfb "$work" "${1:-24}" ${2:+"$2"} || fail "Xvfb did not start"
   # No session bus: SDL would otherwise fork a launcher for one.
   export DBUS_SESSION_BUS_ADDRESS=disabled:
   "$driver" announce-wm-hints || fail "cannot reach the display"
 }
 
+game_args=()  # the game's own options
 start_game_in() {  # FOLDER [COMMAND PREFIX...]: the game's stderr goes to $work/stderr
   local folder=$1
   shift
-  (cd "$folder" && exec "$@" "$game") 2>"$work/stderr" &
+  (cd "$folder" && exec "$@" "$game" "${game_args[@]}") 2>"$work/stderr" &
   game_pid=$!
 }
 
@@ -140,8 +141,8 @@ pointed_line() {  # CELL_X CELL_Y: the line of the cell under the pointer
 
 # The pointer picks the cell MouseCell gives; the status line and the red
 # mark follow it. The mark is checked only where the scene shows its cell.
-pointer_picks() {  # X Y [mark]
-  "$driver" move "$1" "$2" || fail "could not move the pointer"
+pointer_picks() {  # X Y [mark]: X, Y a frame pixel, wherever the window shows it
+  "$driver" move-frame "$1" "$2" || fail "could not move the pointer"
   local x y
   read -r x y < <(new_game_cell_at "$1" "$2")
   local checks=(title "$(pointed_line "$x" "$y")")

@@ -14,6 +14,11 @@
 //   window_driver point-at DX DY     moves the pointer to the middle of the window pixels
 //                                    MouseCell maps to that cell offset, wherever the
 //                                    window is; prints them
+//   window_driver move-frame X Y     moves the pointer over frame pixel (X, Y) of the window
+//
+// E2E_STAGE=X,Y,WIDTH,HEIGHT says where the window shows the 640 x 480 frame
+// scaled (default 0,0,640,480): the checks read the frame from there, and
+// point-at and move-frame point into it.
 //
 // OPTIONS: --within SECONDS (default 5; 0 looks once), --each (every check
 // passes in some picture, not necessarily the same one: unit labels wander
@@ -26,6 +31,8 @@
 //          leader@X,Y         the player's leader (picture and id label) stands on (X, Y)
 //          no-leader@X,Y      its picture is not there
 //          floor              a quarter of the window or more shows the floor pictures' colours
+//          scaled             every window pixel shows the frame pixel it lies on, nearest-
+//                             neighbour over E2E_STAGE, and black off it
 // Run from the game folder: the pictures are read from there. When a check
 // fails and E2E_SHOT names a file, the last picture is written to it.
 #include <X11/Xlib.h>
@@ -77,6 +84,7 @@ constexpr Pixel White{255, 255, 255};
 
 struct Shot {
   std::vector<Pixel> pixels = std::vector<Pixel>(Width * Height);
+  int misplaced = 0;  // window pixels that are not their frame pixel's, or not black on the bars
   Pixel At(int x, int y) const { return pixels[y * Width + x]; }
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
 };
@@ -87,16 +95,76 @@ int Shift(unsigned long mask) {
   return shift;
 }
 
-bool Grab(Display* display, Window window, Shot& shot) {
-  XImage* image = XGetImage(display, window, 0, 0, Width, Height, AllPlanes, ZPixmap);
-  if (!image) return false;
+// Where the window shows the frame, in window pixels (origin top-left), as
+// the test expects it: E2E_STAGE=X,Y,WIDTH,HEIGHT; by default the window's
+// top-left 640 x 480, pixel for pixel.
+struct StageRect {
+  int x = 0, y = 0, width = Width, height = Height;
+};
+StageRect ExpectedStage() {
+  StageRect stage;
+  if (const char* text = std::getenv("E2E_STAGE"))
+    if (std::sscanf(text, "%d,%d,%d,%d", &stage.x, &stage.y, &stage.width, &stage.height) != 4 ||
+        stage.width < Width || stage.height < Height) {
+      std::fprintf(stderr, "window_driver: E2E_STAGE wants X,Y,WIDTH,HEIGHT of at least 640 x 480\n");
+      std::exit(2);
+    }
+  return stage;
+}
+
+// The frame pixel a window pixel shows when the frame is scaled nearest-
+// neighbour onto the stage: the one whose stretch holds the pixel's centre.
+// A centre right on the border of two stretches (at scales like 2.25) may
+// show either: `tie` says so, and the other is the one before.
+int FrameCell(int offset, int frame_extent, int stage_extent, bool& tie) {
+  const int64_t position = (2 * int64_t{offset} + 1) * frame_extent;
+  tie = position % (2 * int64_t{stage_extent}) == 0;
+  return static_cast<int>(position / (2 * int64_t{stage_extent}));
+}
+
+Pixel ImagePixel(XImage* image, int x, int y) {
   const int rs = Shift(image->red_mask), gs = Shift(image->green_mask), bs = Shift(image->blue_mask);
+  const unsigned long p = XGetPixel(image, x, y);
+  return {static_cast<uint8_t>((p & image->red_mask) >> rs), static_cast<uint8_t>((p & image->green_mask) >> gs),
+          static_cast<uint8_t>((p & image->blue_mask) >> bs)};
+}
+
+// The frame as the window shows it. On a stage larger than the frame, each
+// frame pixel is read from the middle of its block, and every window pixel
+// is compared with the frame pixel it should show (black off the stage).
+bool Grab(Display* display, Window window, Shot& shot) {
+  const StageRect stage = ExpectedStage();
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, window, &attributes);
+  const bool scaled = stage.width != Width || stage.height != Height || stage.x != 0 || stage.y != 0;
+  const int grab_width = scaled ? attributes.width : Width, grab_height = scaled ? attributes.height : Height;
+  if (stage.x + stage.width > grab_width || stage.y + stage.height > grab_height) {
+    std::fprintf(stderr, "window_driver: the window (%d x %d) is smaller than E2E_STAGE\n", grab_width, grab_height);
+    return false;
+  }
+  XImage* image = XGetImage(display, window, 0, 0, grab_width, grab_height, AllPlanes, ZPixmap);
+  if (!image) return false;
   for (int row = 0; row < Height; ++row)
     for (int x = 0; x < Width; ++x) {
-      const unsigned long p = XGetPixel(image, x, row);
-      shot.pixels[(Height - 1 - row) * Width + x] = {static_cast<uint8_t>((p & image->red_mask) >> rs),
-                                                     static_cast<uint8_t>((p & image->green_mask) >> gs),
-                                                     static_cast<uint8_t>((p & image->blue_mask) >> bs)};
+      const int wx = stage.x + (2 * x + 1) * stage.width / (2 * Width);
+      const int wy = stage.y + (2 * row + 1) * stage.height / (2 * Height);
+      shot.pixels[(Height - 1 - row) * Width + x] = ImagePixel(image, wx, wy);
+    }
+  shot.misplaced = 0;
+  for (int wy = 0; scaled && wy < grab_height; ++wy)
+    for (int wx = 0; wx < grab_width; ++wx) {
+      const int sx = wx - stage.x, sy = wy - stage.y;
+      const Pixel seen = ImagePixel(image, wx, wy);
+      if (sx < 0 || sy < 0 || sx >= stage.width || sy >= stage.height) {
+        shot.misplaced += !(seen == Pixel{0, 0, 0});
+        continue;
+      }
+      bool tie_x = false, tie_y = false;
+      const int fx = FrameCell(sx, Width, stage.width, tie_x), fy = FrameCell(sy, Height, stage.height, tie_y);
+      bool shown = false;
+      for (int ox = tie_x ? -1 : 0; ox <= 0; ++ox)
+        for (int oy = tie_y ? -1 : 0; oy <= 0; ++oy) shown |= seen == shot.At(fx + ox, Height - 1 - (fy + oy));
+      shot.misplaced += !shown;
     }
   XDestroyImage(image);
   return true;
@@ -434,6 +502,11 @@ bool ParseCheck(const Scene& scene, const std::string& word, Check& check) {
     const int line = BlockLine(word.substr(5, equals - 5));
     if (line < 0) return false;
     check.test = LineCheck(scene, line, word.substr(equals + 1));
+  } else if (word == "scaled") {
+    check.test = [](const Shot& shot, std::string& why) {
+      why = std::to_string(shot.misplaced) + " window pixels are not the frame pixel scaled there (or black off it)";
+      return shot.misplaced == 0;
+    };
   } else if (word == "floor") {
     check.test = FloorCheck();
   } else if (word == "title" || word == "no-title") {
@@ -559,13 +632,17 @@ int MiddlePosition(int offset, int extent, bool vertical) {
   return first < 0 ? -1 : (first + last) / 2;
 }
 
-// The window need not sit at the screen's corner (M moves it).
+// The frame pixel (x, y) (origin top-left) on the screen, in the middle of
+// its block on the stage; the window need not sit at the screen's corner (M
+// moves it).
 int MoveOverWindow(Display* display, int x, int y) {
   const Window window = WaitForWindow(display, "VALDORIK");
   if (!window) return 1;
+  const StageRect stage = ExpectedStage();
   int screen_x = 0, screen_y = 0;
   Window child;
-  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &screen_x, &screen_y, &child);
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), stage.x + (2 * x + 1) * stage.width / (2 * Width),
+                        stage.y + (2 * y + 1) * stage.height / (2 * Height), &screen_x, &screen_y, &child);
   return Move(display, screen_x, screen_y);
 }
 
@@ -590,6 +667,7 @@ int RunScreenCommand(Display* display, int argc, char** argv) {
     std::printf("%d %d\n", cell.dx, cell.dy);
     return 0;
   }
+  if (command == "move-frame" && argc == 4) return MoveOverWindow(display, std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "point-at" && argc == 4) {
     const int x = MiddlePosition(std::atoi(argv[2]), Width, false);
     const int y = MiddlePosition(std::atoi(argv[3]), Height, true);

@@ -7,14 +7,21 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/host.h"
 #include "host/input.h"
+#include "loop/frame.h"
 #include "loop/startup.h"
+#include "overlay/fonts.h"
+#include "overlay/overlay.h"
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"
+#include "platform/scaled_frame.h"
+#include "platform/screen.h"
 #include "platform/host_sdl.h"
 #include "platform/renderer_init.h"
 #include "platform/window.h"
@@ -171,6 +178,57 @@ TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
   XTestFakeKeyEvent(display, code, False, CurrentTime);
   EXPECT_TRUE(held_within(0));
   XCloseDisplay(display);
+}
+
+std::vector<uint8_t> ReadFrame(GLenum buffer) {
+  std::vector<uint8_t> pixels(OverlayWidth * OverlayHeight * 3);
+  glReadBuffer(buffer);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, OverlayWidth, OverlayHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  return pixels;
+}
+
+// While paused the window shows the last frame at half its brightness, with
+// PAUSED in white in the large font across the middle; the frame kept is
+// not dimmed again on the next pass, and the next frame draws as ever. The
+// same in the window's own buffer (640 x 480) and in the frame's own
+// framebuffer (any other size).
+TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
+  for (const auto& [width, height, buffer] : {std::tuple{640, 480, GL_BACK}, {1280, 960, GL_COLOR_ATTACHMENT0_EXT}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    SetClientArea(width, height);
+    Host.resize_scene(width, height);
+    RunFrame();
+    const std::vector<uint8_t> last = ReadFrame(buffer);
+    Host.present();
+    DrawPausedPicture();
+    const std::vector<uint8_t> paused = ReadFrame(buffer);
+    // Six glyphs of 8 pixels, centred: columns 296 to 343, rows 234 to 245.
+    ClearOverlay();
+    FormatTextLine("PAUSED");
+    DrawLargeText(296, 246, 255, 255, 255);
+    int text = 0, dimmed = 0, wrong = 0;
+    for (int k = 0; k < OverlayWidth * OverlayHeight; ++k) {
+      const bool ink = OverlayBuffer[k * 4 + 3] != 0;
+      for (int c = 0; c < 3; ++c) {
+        const int seen = paused[k * 3 + c], half = last[k * 3 + c] / 2;
+        wrong += !(ink ? seen == 255 : seen >= half && seen <= half + 1);
+      }
+      text += ink, dimmed += !ink;
+    }
+    EXPECT_GT(text, 6 * 10) << "PAUSED has ink";
+    EXPECT_EQ(wrong, 0) << "of " << text << " text and " << dimmed << " dimmed pixels";
+    PresentPausedFrame();
+    DrawPausedPicture();
+    EXPECT_EQ(ReadFrame(buffer), paused) << "the paused picture is made from the frame kept, once dimmed";
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_ALPHA_TEST) && glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ((std::vector<int>(viewport, viewport + 4)), (std::vector<int>{0, 0, OverlayWidth, OverlayHeight}));
+  }
+  SetClientArea(640, 480);
+  Host.resize_scene(640, 480);
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {

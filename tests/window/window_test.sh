@@ -2,9 +2,9 @@
 # Plays the real game binary on its own virtual X display and checks what a
 # player would see: the window, the keys, the close button, the exit status,
 # and (the play_* cases) what the screen shows as the game is played.
-#   window_test.sh CASE GAME DRIVER GAME_FOLDER [FIXED_CLOCK_LIBRARY]
+#   window_test.sh CASE GAME DRIVER GAME_FOLDER [FIXED_CLOCK_LIBRARY [SIM]]
 set -u
-case_name=$1 game=$2 driver=$3 game_folder=$4 fixed_clock=${5:-}
+case_name=$1 game=$2 driver=$3 game_folder=$4 fixed_clock=${5:-} sim=${6:-}
 
 source "$(dirname "$0")/game_run.sh"
 
@@ -190,6 +190,107 @@ case $case_name in
     sleep 1.5
     see --within 0 --view 23,-6 leader@32,1
     quit_with_escape
+    ;;
+  scaled_window)
+    # On a 1920 x 1080 screen the window opens at twice the frame: every
+    # frame pixel a 2 x 2 block, the pointer on the cell under it, clicks
+    # there, and M keeps the size. Nothing was chosen, so nothing is kept.
+    start_display 24 1920x1080
+    export E2E_STAGE=0,0,1280,960
+    start_dealt_game_in "$game_folder"
+    expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
+    see --within 20 scaled title "line:1=Press H for help." "$(status_line)"
+    for position in "304 306" "336 306" "100 200"; do pointer_picks $position mark; done
+    pointer_picks 0 0
+    pointer_picks 639 479
+    hold_until BackSpace --each title "$(status_line 22 -6)"
+    tap_once Right --each title "$(status_line 23 -6)"
+    "$driver" point-at 9 7 >/dev/null || fail "could not point at (32, 1)"
+    see --view 23,-6 mark@32,1 leader@32,4
+    hold_until Button3 --view 23,-6 --within 20 leader@32,1 no-leader@32,4
+    "$driver" move 200 120
+    press m
+    expect_geometry "x=200 y=120 width=1280 height=960 decorations=0"
+    release m
+    see scaled "$(status_line 23 -6)"
+    quit_with_escape
+    [ ! -e "$settings" ] || fail "no choice was made, yet one was kept: $(cat "$settings")"
+    ;;
+  fullscreen)
+    # The whole screen in its own mode: the frame as large as it fits at
+    # 4:3 (1440 x 1080), black bars left and right. The pointer on a bar is
+    # off the frame. Alt+Enter goes back to the window, and that is kept.
+    start_display 24 1920x1080
+    export E2E_STAGE=240,0,1440,1080
+    game_args=(--fullscreen)
+    start_dealt_game_in "$game_folder"
+    expect_geometry "x=0 y=0 width=1920 height=1080 decorations=0"
+    see --within 20 scaled title "$(status_line)"
+    pointer_picks 400 306 mark
+    read -r x y < <(new_game_cell_at 400 306)
+    for bar in "100 500" "1850 200"; do
+      "$driver" move $bar
+      sleep 0.3
+      see --within 0 --each title "$(pointed_line "$x" "$y")"
+    done
+    press Alt_L
+    "$driver" hold Return 100 || fail "could not press Return"
+    release Alt_L
+    expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
+    E2E_STAGE=0,0,1280,960 see scaled "$(status_line)"
+    quit_with_escape
+    [ "$(cat "$settings")" = "fullscreen=0" ] || fail "the settings file holds '$(cat "$settings")', expected fullscreen=0"
+    ;;
+  settings)
+    # The kept choice opens the window; the command line wins and is kept in
+    # its place; a damaged or unreadable file is named and ignored.
+    start_display 24 1920x1080
+    mkdir -p "$(dirname "$settings")"
+    printf 'scale=1\nfullscreen=1\n' >"$settings"
+    start_game_in "$game_folder"
+    expect_geometry "x=0 y=0 width=1920 height=1080 decorations=0"
+    quit_with_escape
+    game_args=(--scale 1)
+    start_game_in "$game_folder"
+    expect_geometry "x=0 y=0 width=640 height=480 decorations=0"
+    quit_with_escape
+    [ "$(cat "$settings")" = $'scale=1\nfullscreen=0' ] || fail "the settings file holds '$(cat "$settings")'"
+    game_args=()
+    for damage in "scale=12" "scale=2 fullscreen=0" "folder"; do
+      rm -rf "$settings"
+      if [ "$damage" = folder ]; then mkdir "$settings"; else echo "$damage" >"$settings"; fi
+      start_game_in "$game_folder"
+      expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
+      quit_with_escape
+      grep -q "^valdorik: settings file $settings .*; it is ignored" "$work/stderr" ||
+        fail "stderr does not name the settings file ($damage)"
+    done
+    ;;
+  replay_at_scale)
+    # A game played at scale 3 replays to the same state at scale 1 and in
+    # valdorik-sim: the pointer is recorded in frame pixels.
+    [ -n "$sim" ] || fail "no simulator given"
+    start_display 24 1920x1440
+    export E2E_STAGE=0,0,1920,1440
+    game_args=(--scale 3 --record "$work/scaled.vrp" --dump-final "$work/played.dump")
+    start_dealt_game_in "$game_folder"
+    expect_geometry "x=0 y=0 width=1920 height=1440 decorations=0"
+    see --within 20 title "$(status_line)"
+    hold_until BackSpace --each title "$(status_line 22 -6)"
+    tap_once Right --each title "$(status_line 23 -6)"
+    "$driver" point-at 9 7 >/dev/null || fail "could not point at (32, 1)"
+    # The walk takes 99 frames; a busy machine draws a large window slowly.
+    hold_until Button3 --view 23,-6 --within 30 leader@32,1 no-leader@32,4
+    "$driver" move-frame 576 400
+    hold_until space --view 23,-6 --spin 324 leader@32,1
+    quit_with_escape
+    game_args=(--scale 1 --replay "$work/scaled.vrp" --dump-final "$work/replayed.dump")
+    start_game_in "$game_folder"
+    expect_exit 0 60
+    "$sim" replay "$work/scaled.vrp" 2>"$work/stderr" | tail -n1 >"$work/headless.dump" || fail "valdorik-sim replay failed"
+    grep -q '"pass"' "$work/played.dump" || fail "no final state written"
+    cmp -s "$work/played.dump" "$work/replayed.dump" || fail "the replay at scale 1 differs from the game at scale 3"
+    cmp -s "$work/played.dump" "$work/headless.dump" || fail "valdorik-sim's replay differs from the game at scale 3"
     ;;
   *)
     echo "unknown case $case_name" >&2

@@ -1,0 +1,65 @@
+// The game always draws a 640 x 480 frame; the window shows it scaled.
+// This is the window-system-free part of that: the window's size as a whole
+// multiple of the frame, the rectangle of the client area the frame fills
+// (the stage: the largest 4:3 rectangle, centred, black bars around it), the
+// pointer mapped back onto frame pixels, and the player's last choice kept
+// in a small settings file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+constexpr int FrameWidth = 640;
+constexpr int FrameHeight = 480;
+constexpr int MaxScale = 8;
+
+// The window as it is now: set by the entry point before the window is
+// made, changed by Alt+Enter.
+extern int WindowScale;        // 1..MaxScale: the window is WindowScale x the frame; 0 until chosen
+extern bool DesktopFullscreen;  // the window covers the screen, in the desktop's own mode
+
+// The largest whole multiple of the frame that fits width x height; at least 1.
+int LargestScaleFitting(int width, int height);
+
+struct Stage {
+  int x, y, width, height;  // in client pixels, origin top-left
+  int client_width, client_height;
+};
+// The largest 4:3 rectangle inside a client area of width x height, centred.
+Stage StageIn(int width, int height);
+
+// The client area's size as the window system last told it. The window
+// backends set it from their size messages, before the events that follow.
+void SetClientArea(int width, int height);
+Stage CurrentStage();
+
+// The frame pixel a client pixel shows (nearest-neighbour, the same pixel
+// the picture puts there). False on the black bars and outside the client area.
+bool FramePixelAt(int client_x, int client_y, int& frame_x, int& frame_y);
+
+// What the player chose; an unset field was not chosen.
+struct ScreenChoice {
+  std::optional<int> scale;
+  std::optional<bool> fullscreen;
+  bool operator==(const ScreenChoice&) const = default;
+};
+
+// The settings file's text: "scale=N" and "fullscreen=0|1" lines. False
+// with the reason for anything else.
+bool ParseScreenSettings(const std::string& text, ScreenChoice& choice, std::string& error);
+std::string ScreenSettingsText(const ScreenChoice& choice);
+
+// The choice kept in `path`; none when there is no file. A file that cannot
+// be read or is damaged is named on stderr and counts as none.
+ScreenChoice ReadScreenSettings(const std::string& path);
+// Writes the window as it is now (scale and fullscreen) to `path`; a failure
+// is told on stderr and changes nothing else.
+void SaveScreenSettings(const std::string& path);
+// The same into ScreenSettingsFile(), the player's own.
+void KeepScreenChoice();
+
+// The window the game opens with (WindowScale, DesktopFullscreen): the
+// command line's choice over the file's. A scale given on the command line
+// alone asks for a window. With no scale chosen WindowScale stays 0 and the
+// window backend takes the largest that fits the desktop's work area.
+void ChooseScreen(const ScreenChoice& command_line, const ScreenChoice& file);
