@@ -84,7 +84,7 @@ bool FramePixel(const EmscriptenMouseEvent& mouse, int& x, int& y) {
     return false;
   x = static_cast<int>(mouse.targetX * WindowWidth / width);
   y = static_cast<int>(mouse.targetY * WindowHeight / height);
-  return InsideClientArea(x, y);
+  return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight;
 }
 
 EM_BOOL OnPointerMove(int, const EmscriptenMouseEvent* mouse, void*) {
