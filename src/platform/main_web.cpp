@@ -13,6 +13,7 @@
 
 #include "host/exit_status.h"
 #include "host/host.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/game_entry.h"
