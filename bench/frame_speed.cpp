@@ -30,6 +30,7 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/frame.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/host_sdl.h"
@@ -40,8 +41,8 @@
 #include "render/frame.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
-#include "world/random.h"
 #include "world/world.h"
+#include "frame_scenarios.h"
 
 namespace {
 
@@ -63,107 +64,6 @@ double ProcessCpuMs() {
 double Percentile(std::vector<double> samples, double share) {
   std::sort(samples.begin(), samples.end());
   return samples[static_cast<size_t>(share * (samples.size() - 1))];
-}
-
-// Everything the rules change during a frame, so a scenario can start each
-// frame from the same state.
-struct WorldSnapshot {
-  UnitRecord units[UnitCount];
-  uint32_t random_state;
-  int frame_counter, selected, sx, sy, ex, ey, victory_player, victory_computer, victory_tie, help;
-  float zoom, tilt, turn, spin;
-};
-
-void TakeSnapshot(WorldSnapshot& s) {
-  std::copy(UnitTable, UnitTable + UnitCount, s.units);
-  s.random_state = RandomState;
-  s.frame_counter = FrameCounter;
-  s.selected = selected_unit;
-  s.sx = map_sx, s.sy = map_sy, s.ex = map_ex, s.ey = map_ey;
-  s.victory_player = VictoryPlayer, s.victory_computer = VictoryComputer, s.victory_tie = VictoryTie;
-  s.help = HelpVisible;
-  s.zoom = CameraZoom, s.tilt = CameraTilt, s.turn = CameraTurn, s.spin = CameraSpin;
-}
-
-void RestoreSnapshot(const WorldSnapshot& s) {
-  std::copy(s.units, s.units + UnitCount, UnitTable);
-  RandomState = s.random_state;
-  FrameCounter = s.frame_counter;
-  selected_unit = s.selected;
-  map_sx = s.sx, map_sy = s.sy, map_ex = s.ex, map_ey = s.ey;
-  VictoryPlayer = s.victory_player, VictoryComputer = s.victory_computer, VictoryTie = s.victory_tie;
-  HelpVisible = s.help;
-  CameraZoom = s.zoom, CameraTilt = s.tilt, CameraTurn = s.turn, CameraSpin = s.spin;
-}
-
-// --- Scenarios. ---
-
-// Every in-use entry moved onto its own cell of the diamond the unit pass
-// draws (|dcolumn| + |drow| < 20 round the view centre), spread evenly over it.
-void GatherAllUnitsInView() {
-  std::vector<std::pair<int, int>> cells;
-  for (int y = map_sy - 19; y <= map_sy + 19; ++y)
-    for (int x = map_sx - 19; x <= map_sx + 19; ++x)
-      if (std::abs(x - map_sx) + std::abs(y - map_sy) < 20) cells.push_back({x, y});
-  std::vector<int> ids;
-  for (int id = 0; id < UnitCount; ++id)
-    if (UnitTable[id].in_use == 1) ids.push_back(id);
-  for (size_t k = 0; k < ids.size(); ++k) {
-    UnitRecord& u = UnitTable[ids[k]];
-    const auto [x, y] = cells[k * cells.size() / ids.size()];
-    u.cell_x = static_cast<uint16_t>(x);
-    u.cell_y = static_cast<uint16_t>(y);
-    u.order = OrderNone;
-  }
-}
-
-// The group the next frame updates gets eight walking creatures with move
-// orders to the far corner of the map: eight searches over nearly all of it.
-// Mines are swapped out of the group for creatures from later entries.
-int GiveGroupLongMoves() {
-  const int first = ((FrameCounter + 1) % 33) * 8;
-  int donor = first + 8;
-  for (int k = first; k < first + 8; ++k) {
-    while (UnitTable[k].mobility != 1 && donor < UnitCount) {
-      if (UnitTable[donor].in_use == 1 && UnitTable[donor].mobility == 1 && !UnitTable[donor].dead)
-        std::swap(UnitTable[k], UnitTable[donor]);
-      ++donor;
-    }
-    UnitRecord& u = UnitTable[k];
-    u.order = OrderMove;
-    u.goal_x = u.cell_x < MapSize / 2 ? MapSize - 2 : 1;
-    u.goal_y = u.cell_y < MapSize / 2 ? MapSize - 2 : 1;
-  }
-  return first;
-}
-
-struct Scenario {
-  const char* key;
-  const char* title;
-  bool replay;  // every frame starts again from the scenario's state
-};
-
-const Scenario Scenarios[] = {
-    {"new", "(a) new game, default view", false},
-    {"busy", "(b) busiest view: 85 entries in view", true},
-    {"worst", "(c) busiest view + rules' worst frame", true},
-};
-
-// Sets the world up for a scenario; returns the entries that must have
-// stepped when a frame ran its searches (none for the other scenarios).
-int PrepareScenario(const Scenario& scenario) {
-  NewGame();  // same seed every time: the same game
-  MouseState = {WindowWidth / 2, WindowHeight / 2, 0, 0, 0};
-  if (std::strcmp(scenario.key, "new") == 0) return -1;
-  GatherAllUnitsInView();
-  if (std::strcmp(scenario.key, "busy") == 0) {
-    FrameCounter = 100;  // no periodic rule due, no orders: drawing only
-    return -1;
-  }
-  // Frame 1 of a game: wander, victory count, economy and the computer's
-  // recruitment and orders are all due, and the group has eight searches.
-  FrameCounter = 0;
-  return GiveGroupLongMoves();
 }
 
 // --- Measurement. ---
@@ -255,7 +155,7 @@ struct Options {
   std::string dump;
 };
 
-bool StepsTaken(const WorldSnapshot& before, int first) {
+bool StepsTaken(const GameState& before, int first) {
   for (int k = first; k < first + 8; ++k)
     if (UnitTable[k].cell_x == before.units[k].cell_x && UnitTable[k].cell_y == before.units[k].cell_y)
       return false;
@@ -264,21 +164,21 @@ bool StepsTaken(const WorldSnapshot& before, int first) {
 
 Figures Measure(const Scenario& scenario, const Options& options) {
   Figures f;
-  WorldSnapshot start;
+  // Every frame of a replayed scenario starts from the whole game state.
   const int searched_group = PrepareScenario(scenario);
-  TakeSnapshot(start);
+  const GameState start = TakeGameState();
   const int warm_up = 10;
 
   // Unpaced: the frame and the swap back to back, nothing waited for.
   for (int pass = 0; pass < 2; ++pass) {
-    RestoreSnapshot(start);
+    RestoreGameState(start);
     const int frames = pass == 0 ? warm_up : options.frames;
     std::vector<double> times;
     glFinish();
     const Clock::time_point begin = Clock::now();
     const double cpu_begin = ProcessCpuMs();
     for (int i = 0; i < frames; ++i) {
-      if (scenario.replay) RestoreSnapshot(start);
+      if (scenario.replay) RestoreGameState(start);
       const Clock::time_point t = Clock::now();
       DrainEvents();
       RunFrame();
@@ -298,9 +198,9 @@ Figures Measure(const Scenario& scenario, const Options& options) {
   }
 
   // Split: each stretch finished by glFinish before the clock is read.
-  RestoreSnapshot(start);
+  RestoreGameState(start);
   for (int i = 0; i < warm_up + options.frames; ++i) {
-    if (scenario.replay) RestoreSnapshot(start);
+    if (scenario.replay) RestoreGameState(start);
     DrainEvents();
     glFinish();
     double* ms = StretchMs;

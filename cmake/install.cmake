@@ -5,7 +5,7 @@
 #   share/valdorik/         pictures and sound, as the build writes them into build/game/
 #   share/applications/, share/icons/hicolor/, share/doc/valdorik/
 # The Windows game is packed by scripts/windows-zip.sh instead.
-if(NOT TARGET valdorik OR WIN32)
+if(NOT TARGET valdorik OR WIN32 OR EMSCRIPTEN)
   return()
 endif()
 
@@ -20,7 +20,7 @@ install(TARGETS valdorik RUNTIME DESTINATION ${VALDORIK_GAME_INSTALL_DIR})
 install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/valdorik DESTINATION bin)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/game/ DESTINATION ${VALDORIK_DATA_INSTALL_DIR}
         FILES_MATCHING PATTERN "*.bmp" PATTERN "*.wav")
-install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons/hicolor)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons/hicolor FILES_MATCHING PATTERN "*.png")
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/valdorik.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/valdorik)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION share/doc/valdorik OPTIONAL)

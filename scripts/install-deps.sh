@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   dpkg-dev file desktop-file-utils
   g++-mingw-w64-x86-64 wine64 zip unzip  # the Windows build, its tests under Wine, its zip
+  emscripten chromium  # the browser build and its tests (node comes with emscripten)
 )
 
 # One query for all of them keeps a second ./play quick.
@@ -22,14 +23,25 @@ missing=()
 for p in "${packages[@]}"; do
   [[ $installed == *" $p "* ]] || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# npm may come with node itself (as in NodeSource's package) or apart (Debian's).
+command -v npm >/dev/null || missing+=(npm)
 
-echo "Installing: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-  sudo="sudo"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo="sudo"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# The browser tests' driver (puppeteer-core, pointed at Debian's chromium; it
+# downloads no browser), exactly as pinned in tests/web/package-lock.json.
+web_tests=$(dirname "$0")/../tests/web
+if ! cmp -s "$web_tests/package-lock.json" "$web_tests/node_modules/.package-lock.json.installed"; then
+  (cd "$web_tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+  cp "$web_tests/package-lock.json" "$web_tests/node_modules/.package-lock.json.installed"
+fi

@@ -19,9 +19,13 @@ done
 [ -f "$linux_build/CMakeCache.txt" ] || cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$linux_build" -j"$jobs" --target game_assets >/dev/null
 
-[ -f "$win_build/CMakeCache.txt" ] ||
+# The exe's icon is the asset builder's too.
+if [ -f "$win_build/CMakeCache.txt" ]; then
+  cmake "$win_build" -DVALDORIK_ICON_DIR="$linux_build/icons" >/dev/null
+else
   cmake -S "$root" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDORIK_ICON_DIR="$linux_build/icons" >/dev/null
+fi
 cmake --build "$win_build" -j"$jobs" --target valdorik >/dev/null
 
 version=$(sed -n 's/^project(valdorik VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")

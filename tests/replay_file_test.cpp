@@ -15,6 +15,7 @@
 
 #include "host/input.h"
 #include "loop/continuation.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/screen.h"
@@ -458,7 +459,7 @@ TEST_F(ReplayFileTest, AContinuedGameReplaysAsOneGame) {
   const std::vector<ReplayRecord> released = ReleaseHeldInput();
   EXPECT_EQ(released, (std::vector<ReplayRecord>{Event(EventKind::KeyUp, KeyEscape), Event(EventKind::KeyUp, KeyPageDown),
                                                  Event(EventKind::KeyUp, KeyP), Event(EventKind::ButtonUp, ButtonLeft)}));
-  EXPECT_EQ(std::count(KeyState, KeyState + 256, 1), 0);
+  EXPECT_EQ(std::count(KeyState.begin(), KeyState.end(), 1), 0);
   EXPECT_EQ(MouseState.left, 0);
   EXPECT_EQ(Paused, 1) << "letting go of P does not unpause";
 

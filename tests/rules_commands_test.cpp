@@ -96,7 +96,7 @@ TEST_F(Commands, LeftButtonNeedsTenGoldSkipsCorpsesAndSelectsTheHighestPlayerEnt
   PointAt(10, 10);
   MouseState.left = 1;
   TreasuryOf(EmpirePlayer) = 30.0f;
-  const int odds = FindUnitType(TypeMine)->recruit_odds;
+  const int odds = KindNumbers(TypeMine).recruit_odds;
   AdvanceUntil({odds, odds, odds}, [](const std::vector<int>& d) { return d[0] != 1 && d[1] != 1 && d[2] != 1; });
   for (int i = 0; i < 10; ++i) LeftButtonCommand();
   EXPECT_EQ(UnitTable[20].owner, EmpireNeutral) << "three attempts, all lost";

@@ -112,22 +112,35 @@ TEST_F(Computer, MiningSendsAnIdleUnitToAnOpenNeutralMine) {
   EXPECT_EQ(UnitTable[1].order, OrderMove);
 }
 
+// Every way a game ends, from an undecided one, each flag on its own.
 TEST_F(Victory, EachSideWithoutFightingUnitsLosesAndBothMeansATie) {
-  KeepOnlyLeaders();
-  VictoryCheck();
-  EXPECT_EQ(VictoryPlayer + VictoryComputer + VictoryTie, 0);
-
-  PlaceMine(10, EmpirePlayer, 5, 5, 100.0f);
-  UnitTable[0].dead = 1;  // the player keeps only a mine
-  VictoryCheck();
-  EXPECT_EQ(VictoryComputer, 1);
-  EXPECT_EQ(VictoryPlayer, 0);
-
-  UnitTable[1].dead = 1;
-  VictoryCheck();
-  EXPECT_EQ(VictoryPlayer, 1);
-  EXPECT_EQ(VictoryComputer, 1);
-  EXPECT_EQ(VictoryTie, 1);
+  struct Ending {
+    const char* what;
+    bool player_leader_dies, computer_leader_dies;
+    int player_recruit_type, computer_recruit_type;  // 0: none; the recruit stays alive
+    std::array<int, 3> flags;                        // VictoryPlayer, VictoryComputer, VictoryTie
+  } endings[] = {
+      {"both leaders stand", false, false, 0, 0, {0, 0, 0}},
+      {"both leaders fall, each side keeps a recruit", true, true, 41, 30, {0, 0, 0}},
+      {"the computer's leader falls", false, true, 0, 0, {1, 0, 0}},
+      {"the computer keeps only a mine", false, true, 0, TypeMine, {1, 0, 0}},
+      {"the player's leader falls", true, false, 0, 0, {0, 1, 0}},
+      {"the player keeps only a mine", true, false, TypeMine, 0, {0, 1, 0}},
+      {"both leaders fall at the same check", true, true, 0, 0, {1, 1, 1}},
+      {"both keep only mines", true, true, TypeMine, TypeMine, {1, 1, 1}},
+  };
+  for (const Ending& e : endings) {
+    KeepOnlyLeaders();
+    VictoryPlayer = VictoryComputer = VictoryTie = 0;
+    UnitTable[0].dead = e.player_leader_dies;
+    UnitTable[1].dead = e.computer_leader_dies;
+    if (e.player_recruit_type) Place(10, EmpirePlayer, 5, 5, e.player_recruit_type);
+    if (e.computer_recruit_type) Place(11, EmpireComputer, 6, 6, e.computer_recruit_type);
+    VictoryCheck();
+    EXPECT_EQ(VictoryPlayer, e.flags[0]) << e.what;
+    EXPECT_EQ(VictoryComputer, e.flags[1]) << e.what;
+    EXPECT_EQ(VictoryTie, e.flags[2]) << e.what;
+  }
 
   UnitTable[0].dead = UnitTable[1].dead = 0;
   VictoryCheck();

@@ -17,6 +17,28 @@
 
 inline std::vector<int> RecordedSleeps;
 
+// The numbers each kind of unit is meant to have, written out here and not
+// read from the game's table, so that a number changed there is caught:
+// hit points, strength and recruitment odds (1 in N; 0: never recruited).
+// The leader and the mine keep the strength placement drew (0 here).
+struct UnitKindNumbers {
+  int type;
+  float hp_max;
+  int strength;
+  int recruit_odds;
+};
+inline constexpr UnitKindNumbers GameUnitKinds[] = {
+    {10, 20, 0, 0},   {30, 30, 6, 7},   {31, 25, 4, 7},  {32, 40, 8, 11}, {33, 60, 10, 19}, {34, 50, 6, 9},
+    {35, 30, 8, 10},  {36, 30, 8, 8},   {37, 25, 5, 7},  {38, 15, 2, 7},  {39, 20, 3, 7},   {40, 28, 4, 10},
+    {41, 10, 2, 6},   {42, 40, 9, 21},  {43, 80, 14, 26}, {44, 25, 12, 13}, {90, 120, 0, 60},
+};
+inline const UnitKindNumbers& KindNumbers(int type) {
+  for (const UnitKindNumbers& kind : GameUnitKinds)
+    if (kind.type == type) return kind;
+  ADD_FAILURE() << "no numbers for type " << type;
+  return GameUnitKinds[0];
+}
+
 // The draws the next calls of DrawMod will give, without consuming them.
 inline std::vector<int> PeekDraws(std::initializer_list<int> moduli) {
   const uint32_t saved = RandomState;

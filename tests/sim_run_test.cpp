@@ -12,6 +12,7 @@
 
 #include "host/input.h"
 #include "input_script.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "rules/frame_rules.h"
 #include "run_command.h"
@@ -132,15 +133,38 @@ TEST(SimRun, DumpsBeforeTheFirstPassEveryKAndAfterTheLast) {
   }
 }
 
+// A run leaves the speed, picture size, help, camera, selection and spare
+// toggle away from their start values; the next run in the same process must
+// not inherit any of it, nor anything else of the game's state.
 TEST(SimRun, SameSeedAndScriptGiveTheSameBytes) {
-  const std::string script = WriteScript("same.txt", "5 mouse 400 100\n5 press left\n90 press right\n200 release left\n");
+  const std::string script = WriteScript("same.txt",
+                                         "5 mouse 300 250\n5 press left\n90 press right\n200 release left\n"
+                                         "201 release right\n210 press F6\n211 release F6\n220 press F4\n"
+                                         "221 release F4\n230 press H\n231 release H\n240 press E\n241 release E\n"
+                                         "250 press PageUp\n253 release PageUp\n260 press Shift\n260 press Up\n"
+                                         "262 press Right\n265 release Up\n265 release Right\n265 release Shift\n"
+                                         "270 mouse 500 300\n270 press Space\n272 release Space\n280 press Left\n"
+                                         "282 release Left\n");
   const std::vector<std::string> args = {"--seed", "12", "--frames", "700", "--input", script, "--dump-every", "50"};
   const Outcome a = RunInProcess(args);
+  const GameState after_a = TakeGameState();
   const Outcome b = RunInProcess(args);
+  const GameState after_b = TakeGameState();
   const Outcome c = RunBinary("run --seed 12 --frames 700 --input " + script + " --dump-every 50");
   EXPECT_EQ(a.status, 0);
   EXPECT_EQ(a.out, b.out);
   EXPECT_EQ(a.out, c.out);
+  EXPECT_EQ(GameStateDifferences(after_a, after_b), std::vector<std::string>{});
+
+  // The script did move each of them.
+  const std::string last = Lines(a.out).back();
+  EXPECT_NE(last.find("\"game_speed\":2,\"unit_size\":3.1999998,\"help\":1,"), std::string::npos) << last;
+  EXPECT_NE(last.find("\"camera\":[-30.360003,-47.5,1.5,281.25]"), std::string::npos) << last;
+  EXPECT_EQ(IntField(last, "map_sx"), 30);
+  EXPECT_GT(IntField(last, "selected_unit"), 1);
+  EXPECT_EQ(after_a.SpareToggle, 1);
+  ResetForNewRun();
+
   const Outcome other = RunInProcess({"--seed", "13", "--frames", "700", "--dump-every", "50"});
   EXPECT_NE(a.out, other.out);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 #include "host/host.h"
@@ -66,6 +67,7 @@ TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
 }
 
 TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
+  std::set<int> kinds_seen;
   for (uint32_t seed : {0u, 1u, 7u, 99u, 1700000000u, 4294967295u}) {
     UseHeadlessHost(seed);
     NewGame();
@@ -85,13 +87,16 @@ TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
         ++mines;
         EXPECT_GE(i, 3);
         EXPECT_EQ(u.mobility, 2);
-        EXPECT_EQ(u.hp, 120.0f);
+        EXPECT_EQ(u.hp_max, KindNumbers(TypeMine).hp_max);
+        EXPECT_EQ(u.hp, KindNumbers(TypeMine).hp_max);
         EXPECT_TRUE(u.gold >= 500.0f && u.gold <= 4699.0f) << i;
         EXPECT_EQ(u.gold, static_cast<float>(static_cast<int>(u.gold)));
       } else {
         ASSERT_TRUE(u.type >= 30 && u.type <= 44) << i;
-        EXPECT_EQ(u.hp, FindUnitType(u.type)->hp_max);
-        EXPECT_EQ(u.strength, FindUnitType(u.type)->strength);
+        kinds_seen.insert(u.type);
+        EXPECT_EQ(u.hp_max, KindNumbers(u.type).hp_max) << "type " << u.type;
+        EXPECT_EQ(u.hp, KindNumbers(u.type).hp_max) << "type " << u.type;
+        EXPECT_EQ(u.strength, KindNumbers(u.type).strength) << "type " << u.type;
         EXPECT_EQ(u.gold, 1.0f);
       }
     }
@@ -104,8 +109,13 @@ TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
     EXPECT_EQ(UnitTable[1].owner, EmpireComputer);
     EXPECT_EQ(TreasuryOf(0), 1000.0f);
     EXPECT_EQ(UnitTable[1].type, TypeLeader);
+    for (int leader : {0, 1}) {
+      EXPECT_EQ(UnitTable[leader].hp_max, KindNumbers(TypeLeader).hp_max);
+      EXPECT_EQ(UnitTable[leader].hp, KindNumbers(TypeLeader).hp_max);
+    }
     EXPECT_NE(UnitTable[2].type, TypeMine);
   }
+  EXPECT_EQ(kinds_seen.size(), 15u) << "every creature kind is placed and checked";
 }
 
 TEST_F(NewGameTest, FirstEntriesFollowTheDrawOrder) {
@@ -114,7 +124,7 @@ TEST_F(NewGameTest, FirstEntriesFollowTheDrawOrder) {
   // Seed 1: 41, 18467, 6334 for entry 0 (x, y, type), then 26500, 19169, 15724
   // for entry 1, then 11478, 29358, 26962 for entry 2.
   EXPECT_EQ(UnitTable[0].type, TypeLeader);
-  EXPECT_EQ(UnitTable[0].strength, FindUnitType(30 + 6334 % 15)->strength) << "a leader keeps its drawn strength";
+  EXPECT_EQ(UnitTable[0].strength, KindNumbers(30 + 6334 % 15).strength) << "a leader keeps its drawn strength";
   EXPECT_EQ(UnitTable[2].cell_x, 1 + 11478 % 62);
   EXPECT_EQ(UnitTable[2].cell_y, 1 + 29358 % 62);
   EXPECT_EQ(UnitTable[2].type, 30 + 26962 % 15);

@@ -1,11 +1,5 @@
 #include "host/input.h"
 
-#include <cstring>
+VALDORIK_INPUT_STATE(VALDORIK_DEFINE_STATE)
 
-uint8_t KeyState[256] = {};
-MouseStateRecord MouseState = {};
-
-void ResetInput() {
-  std::memset(KeyState, 0, sizeof KeyState);
-  MouseState = {};
-}
+void ResetInput() { VALDORIK_INPUT_STATE(VALDORIK_RESET_STATE) }

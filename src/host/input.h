@@ -2,9 +2,11 @@
 // host hands the main loop (by Windows virtual-key code).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "host/host.h"
+#include "host/state_list.h"
 
 constexpr int WindowWidth = 640;
 constexpr int WindowHeight = 480;
@@ -35,8 +37,13 @@ struct MouseStateRecord {
   int left, middle, right;
 };
 
-extern uint8_t KeyState[256];  // 1 while the key is down, from key events
-extern MouseStateRecord MouseState;
+// The input state, listed as the game's state is (host/state_list.h).
+// KeyState: 1 while the key is down, from key events.
+using KeyTable = std::array<uint8_t, 256>;
+#define VALDORIK_INPUT_STATE(X) \
+  X(KeyTable, KeyState, {})     \
+  X(MouseStateRecord, MouseState, {})
+VALDORIK_INPUT_STATE(VALDORIK_DECLARE_STATE)
 
 // The key table's answer for any code; codes outside it are never down.
 inline int KeyTableHeld(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }

@@ -4,9 +4,7 @@
 #include "loop/frame.h"
 #include "world/world.h"
 
-bool AppActive = true;
-int SpareToggle = 0;
-int64_t IdlePasses = 0;
+VALDORIK_LOOP_STATE(VALDORIK_DEFINE_STATE)
 
 namespace {
 
@@ -112,8 +110,4 @@ void ApplyLoopKeys() {
   }
 }
 
-void ResetLoopState() {
-  AppActive = true;
-  SpareToggle = 0;
-  IdlePasses = 0;
-}
+void ResetLoopState() { VALDORIK_LOOP_STATE(VALDORIK_RESET_STATE) }

@@ -7,10 +7,17 @@
 #include <cstdint>
 
 #include "host/host.h"
+#include "host/state_list.h"
 
-extern bool AppActive;        // false while the window is minimised: no frames then
-extern int SpareToggle;       // flipped by E; nothing reads it
-extern int64_t IdlePasses;    // passes that found no event waiting, since start-up
+// The loop's state, listed as the game's state is (host/state_list.h).
+// AppActive: false while the window is minimised, no frames then.
+// SpareToggle: flipped by E; nothing reads it.
+// IdlePasses: passes that found no event waiting, since start-up.
+#define VALDORIK_LOOP_STATE(X) \
+  X(bool, AppActive, true)     \
+  X(int, SpareToggle, 0)       \
+  X(int64_t, IdlePasses, 0)
+VALDORIK_LOOP_STATE(VALDORIK_DECLARE_STATE)
 
 enum class PassKind { Message, Idle, Done };
 
@@ -18,4 +25,4 @@ void HandleHostEvent(const HostEvent& event);  // one event into key, button, po
 PassKind LoopPass();
 void MainLoop();         // until a Quit event or Escape
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
-void ResetLoopState();   // active, no spare toggle, no passes yet
+void ResetLoopState();   // every row of VALDORIK_LOOP_STATE to its load value

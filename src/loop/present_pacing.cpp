@@ -11,12 +11,7 @@ uint64_t PresentWait(uint64_t& next_tick, uint64_t now, uint64_t period) {
   return wait;
 }
 
-namespace {
-
-bool Paced = true;
-uint64_t NextTick = 0;
-
-}  // namespace
+VALDORIK_PACING_STATE(VALDORIK_DEFINE_STATE)
 
 void SetPresentPacing(bool vsync_on, int refresh_hz) {
   Paced = NeedsPresentPacing(vsync_on, refresh_hz);

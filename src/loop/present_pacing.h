@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "host/state_list.h"
+
 constexpr int PacedFramesPerSecond = 60;
 
 // Whether the game must hold presentation to PacedFramesPerSecond itself.
@@ -23,8 +25,16 @@ constexpr int MaxFramesMadeUp = 3;
 // the first frame) on by one period.
 uint64_t PresentWait(uint64_t& next_tick, uint64_t now, uint64_t period);
 
-// The window's pacing, kept here for every window backend: set again when the
-// window is made or moves to another display; the grid starts anew.
+// The window's pacing, kept here for every window backend and listed as the
+// game's state is (host/state_list.h). Paced: whether PresentSleepMs holds
+// presentation back; NextTick: the grid's next tick (0: a new grid).
+#define VALDORIK_PACING_STATE(X) \
+  X(bool, Paced, true)           \
+  X(uint64_t, NextTick, 0)
+VALDORIK_PACING_STATE(VALDORIK_DECLARE_STATE)
+
+// Set again when the window is made or moves to another display; the grid
+// starts anew.
 void SetPresentPacing(bool vsync_on, int refresh_hz);
 // Milliseconds to sleep before presenting at `now` (the backend's counter,
 // `ticks_per_second`); always 0 for a window that needs no pacing.

@@ -1,16 +1,8 @@
 #include "loop/startup.h"
 
-#include "host/input.h"
-#include "loop/main_loop.h"
 #include "pathfinding/path_requests.h"
 #include "world/new_game.h"
 #include "world/world.h"
-
-void ResetForNewRun() {
-  ResetWorldGlobals();
-  ResetInput();
-  ResetLoopState();
-}
 
 void StartWorld() {
   AllocateWorldTables();

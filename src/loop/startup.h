@@ -3,10 +3,6 @@
 // it, once a window exists; the simulator never starts it.
 #pragma once
 
-// The globals, keys, pointer and loop state as a freshly loaded program has
-// them: for the runs the simulator and the tests make in one process.
-void ResetForNewRun();
-
 // The world's tables, the Pathfinder, the terrain tables and the map cells,
 // with no game dealt yet.
 void StartWorld();

@@ -1,12 +1,12 @@
 #include "pathfinding/pathfinder.h"
 
 #include <algorithm>
-#include <bit>
+#include "world/bit_cast.h"
 
 #include "world/world.h"
 
 int32_t TerrainStepCost[256];
-SearchMode DefaultSearchMode = SearchFast;
+VALDORIK_SEARCH_STATE(VALDORIK_DEFINE_STATE)
 
 bool IsWalkableCode(int code) {
   return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;
@@ -19,7 +19,7 @@ bool ClearsCorner(int code) {
 namespace {
 
 // The nearest float to 1.4142, deliberately not the nearest to sqrt(2).
-constexpr float DiagonalCost = std::bit_cast<float>(uint32_t{0x3FB50481});
+constexpr float DiagonalCost = BitCast<float>(uint32_t{0x3FB50481});
 constexpr int FirstStepLinkLimit = 10000;
 constexpr int DirX[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int DirY[8] = {1, 1, 0, -1, -1, -1, 0, 1};
@@ -32,7 +32,7 @@ constexpr int BucketCount = static_cast<int>(PickBound) + 1;
 // Costs are positive floats, whose bit patterns order like their values; the
 // low word ranks a higher node number first, as the scan's tie rule does.
 uint64_t PickKey(float cost, int node) {
-  return uint64_t{std::bit_cast<uint32_t>(cost)} << 32 | ~static_cast<uint32_t>(node);
+  return uint64_t{BitCast<uint32_t>(cost)} << 32 | ~static_cast<uint32_t>(node);
 }
 int NodeOfKey(uint64_t key) { return static_cast<int>(~static_cast<uint32_t>(key)); }
 

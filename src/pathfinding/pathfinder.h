@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "host/state_list.h"
+
 enum NodeState : uint8_t { NodeOpen = 0, NodeClosed = 9 };
 enum CellMark : uint8_t { MarkFree = 0, MarkSeen = 1, MarkClosed = 9, MarkUnitStep = 11, MarkUnitCell = 12 };
 enum SearchResult : uint8_t { ResultNone = 0, ResultFound = 1, ResultStartIsGoal = 3 };
@@ -14,9 +16,11 @@ enum SearchOutcome : int { SearchBudgetSpent = 0, SearchGoalPicked = 1, SearchSt
 // gives the same picks and nodes without going quadratic in the node count.
 enum SearchMode : uint8_t { SearchLiteral = 0, SearchFast = 1 };
 
-// The mode every new Pathfinder starts in. The game always searches fast; the
+// The mode every new Pathfinder starts in (DefaultSearchMode), listed as the
+// game's state is (host/state_list.h). The game always searches fast; the
 // simulator can ask for the literal scan to measure against it.
-extern SearchMode DefaultSearchMode;
+#define VALDORIK_SEARCH_STATE(X) X(SearchMode, DefaultSearchMode, SearchFast)
+VALDORIK_SEARCH_STATE(VALDORIK_DECLARE_STATE)
 
 // The fast search's open nodes whose cost is within the scan's bound, by whole
 // cost unit: head[b] starts a list, linked through next, of the nodes whose

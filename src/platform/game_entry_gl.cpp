@@ -14,9 +14,11 @@
 #include "loop/continuation.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
+#include "pictures/game_folder.h"
 #include "platform/screen.h"
 #include "platform/window.h"
 #include "render/drawing.h"
+#include "replay/file_names.h"
 #include "replay/game_options.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -98,7 +100,7 @@ bool PlayThePast(const GameOptions& options, std::vector<ReplayRecord>& past) {
 void WriteFinalDump(const std::string& path) {
   std::string line;
   AppendStateDump(IdlePasses, line);
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = OpenFile(path, "wb");
   const bool written = file && std::fwrite(line.data(), 1, line.size(), file) == line.size();
   if (file && std::fclose(file) != 0) file = nullptr;
   if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
@@ -152,9 +154,11 @@ ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
 
 ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend) {
   GameOptions options;
-  std::string error;
-  const char* start_dir = std::getenv("VALDORIK_START_DIR");
-  if (!ParseGameOptions(argc, argv, start_dir ? start_dir : "", options, error)) {
+  std::string error, no_pictures;
+  // File names on the command line are the player's, from where they started.
+  std::string start_dir = EnterGameFolder(backend.own_folder(), no_pictures);
+  if (const char* launcher_start = std::getenv("VALDORIK_START_DIR")) start_dir = launcher_start;
+  if (!ParseGameOptions(argc, argv, start_dir, options, error)) {
     std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
     return ExitStatus::BadInput;
   }
@@ -166,5 +170,6 @@ ExitStatus GameMain(int argc, char** argv, const WindowBackend& backend) {
     std::printf("valdorik %s\n", GameVersion());
     return ExitStatus::Ok;
   }
+  if (!no_pictures.empty()) std::fprintf(stderr, "VALDORIK: %s\n", no_pictures.c_str());
   return PlayGame(options, backend);
 }

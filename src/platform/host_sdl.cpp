@@ -66,6 +66,7 @@ bool Translate(const SDL_Event& sdl, HostEvent& event) {
   switch (sdl.type) {
     case SDL_QUIT: event = {EventKind::Quit}; return true;
     case SDL_WINDOWEVENT: return WindowEvent(sdl.window, event);
+    case SDL_DISPLAYEVENT: CheckPresentPacing(); return false;  // a display came, went or turned
     case SDL_KEYDOWN: return KeyEvent(sdl.key, EventKind::KeyDown, event);
     case SDL_KEYUP: return KeyEvent(sdl.key, EventKind::KeyUp, event);
     case SDL_MOUSEMOTION: return PointerEvent(sdl.motion, event);

@@ -1,6 +1,7 @@
 // The game's host on Win32: the window's messages in the game's terms, the
-// keyboard at this instant (GetAsyncKeyState), the calendar clock, Sleep,
-// the window, the start sound and the GL drawing stretches.
+// keyboard at this instant (GetAsyncKeyState, and only while the game's
+// window is in the foreground), the calendar clock, Sleep, the window, the
+// start sound and the GL drawing stretches.
 //
 // Limits: one window, one thread. A message whose translation finds the
 // event queue full is dropped; the queue holds far more than the messages
@@ -36,14 +37,37 @@ bool Pop(HostEvent& event) {
   return true;
 }
 
+// The window whose messages this host translates: the instant key query
+// answers for it alone.
+HWND OwnWindow = nullptr;
+
 constexpr WPARAM AnyButton = MK_LBUTTON | MK_MBUTTON | MK_RBUTTON;
+
+// Buttons this window has said are down. Alt+Tab, the Windows key or another
+// program taking the pointer away (WM_CANCELMODE, WM_CAPTURECHANGED) sends
+// no button-up, so a held button would stay held in the game: a recruit
+// click paying on every frame. They are let go when the capture goes, and
+// when the last button held comes up.
+bool ButtonSaidDown[3] = {};
+
+void ReleaseButtonsSaidDown() {
+  for (int button = ButtonLeft; button <= ButtonRight; ++button)
+    if (ButtonSaidDown[button]) {
+      ButtonSaidDown[button] = false;
+      Push({EventKind::ButtonUp, button});
+    }
+}
 
 // Capture keeps the pointer's messages coming while a button is held outside
 // the window, so that the release arrives.
 void Button(HWND window, int button, EventKind kind, WPARAM held) {
-  if (kind == EventKind::ButtonDown) SetCapture(window);
-  if (kind == EventKind::ButtonUp && (held & AnyButton) == 0) ReleaseCapture();
+  ButtonSaidDown[button] = kind == EventKind::ButtonDown;
   Push({kind, button});
+  if (kind == EventKind::ButtonDown) SetCapture(window);
+  if (kind == EventKind::ButtonUp && (held & AnyButton) == 0) {
+    ReleaseButtonsSaidDown();
+    ReleaseCapture();
+  }
 }
 
 // The game sees frame pixels. Under capture the coordinates go negative or
@@ -97,8 +121,11 @@ bool PollWin32Event(HostEvent& event) {
   return Pop(event);
 }
 
+// GetAsyncKeyState reads the whole system's keyboard: Space or F1 typed in a
+// browser in front of the game would reach it. Only the game's own window in
+// the foreground hears keys.
 int Win32KeyHeldNow(int key) {
-  if (key < 0 || key > 255) return 0;
+  if (key < 0 || key > 255 || !OwnWindow || GetForegroundWindow() != OwnWindow) return 0;
   return (GetAsyncKeyState(key) & 0x8000) ? 1 : 0;
 }
 
@@ -112,6 +139,10 @@ void PostQuit() { PostQuitMessage(0); }
 
 LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_NCCREATE: OwnWindow = window; break;
+    case WM_NCDESTROY:
+      if (OwnWindow == window) OwnWindow = nullptr;
+      break;
     case WM_ACTIVATE: Push({EventKind::Activate, HIWORD(wparam) == 0 ? 1 : 0}); return 0;
     case WM_SYSCOMMAND:
       if (ScreenSaverOrPowerDown(wparam)) return 0;
@@ -120,6 +151,12 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
     case WM_KEYDOWN: Key(wparam, EventKind::KeyDown); return 0;
     case WM_KEYUP: Key(wparam, EventKind::KeyUp); return 0;
     case WM_KILLFOCUS: ReleaseKeysSaidDown(); return 0;
+    case WM_CANCELMODE: ReleaseButtonsSaidDown(); break;  // the default releases the capture
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != window) ReleaseButtonsSaidDown();
+      return 0;
+    case WM_DISPLAYCHANGE: CheckPresentPacing(); return 0;
+    case WM_MOVE: CheckPresentPacingOnMonitorChange(); return 0;
     case WM_SYSKEYDOWN:
       if (AltEnter(wparam, lparam)) return 0;
       break;

@@ -12,6 +12,10 @@ GameHost Win32Host();
 // poll_event, which hands them to the loop's HandleHostEvent.
 LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Pacing set again when the window has moved onto another display (the
+// window procedure's WM_MOVE); WM_DISPLAYCHANGE sets it again in any case.
+void CheckPresentPacingOnMonitorChange();
+
 // The start sound through PlaySound; StopWin32Sound cuts off one still playing.
 void PlayWin32Sound(const char* path);
 void StopWin32Sound();

@@ -12,8 +12,15 @@ void ShutDownSdl() {
   SDL_Quit();
 }
 
+std::string OwnFolder() {
+  char* base = SDL_GetBasePath();
+  const std::string folder = base ? base : "";
+  SDL_free(base);
+  return folder;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  return ExitCode(GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl}));
+  return ExitCode(GameMain(argc, argv, {.host = SdlHost, .shut_down = ShutDownSdl, .own_folder = OwnFolder}));
 }

@@ -62,7 +62,7 @@ void UploadFloorTextures() {
     // Pictures are square: the width serves as both sides. An empty slot
     // (width 0) gives a texture with no image.
     const ImageSlot& picture = TextureSlots[k];
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  picture.pixels);
   }
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "replay/file_names.h"
 #include "replay/game_options.h"
 
 int WindowScale = 0;
@@ -93,14 +94,14 @@ std::string ScreenSettingsText(const ScreenChoice& choice) {
 
 ScreenChoice ReadScreenSettings(const std::string& path) {
   std::error_code failure;
-  if (path.empty() || !std::filesystem::exists(path, failure)) return {};
+  if (path.empty() || !std::filesystem::exists(PathFromUtf8(path), failure)) return {};
   std::string error;
   ScreenChoice choice;
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(PathFromUtf8(path), std::ios::binary);
   std::string text(MaxSettingsBytes + 1, '\0');
   file.read(text.data(), MaxSettingsBytes + 1);
   text.resize(static_cast<size_t>(std::max<std::streamsize>(file.gcount(), 0)));
-  if (!std::filesystem::is_regular_file(path, failure)) error = "is not a file";
+  if (!std::filesystem::is_regular_file(PathFromUtf8(path), failure)) error = "is not a file";
   else if (!file.is_open() || file.bad()) error = "cannot be read";
   else if (text.size() > MaxSettingsBytes) error = "is damaged (far too long)";
   else if (!ParseScreenSettings(text, choice, error)) error = "is damaged (" + error + ")";
@@ -112,7 +113,7 @@ ScreenChoice ReadScreenSettings(const std::string& path) {
 void SaveScreenSettings(const std::string& path) {
   if (path.empty()) return;
   std::error_code failure;
-  const std::filesystem::path file(path);
+  const std::filesystem::path file = PathFromUtf8(path);
   std::filesystem::create_directories(file.parent_path(), failure);
   // Written beside it and then put in its place: a game that dies halfway
   // leaves the old file whole.
@@ -120,7 +121,8 @@ void SaveScreenSettings(const std::string& path) {
   now.fullscreen = DesktopFullscreen;
   if (ScaleChosen) now.scale = WindowScale;
   const std::string text = ScreenSettingsText(now);
-  const std::filesystem::path fresh = file.string() + ".new";
+  std::filesystem::path fresh = file;
+  fresh += ".new";
   std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();

@@ -4,6 +4,9 @@
 // ordered teardown. Every failure is told in a modal message box (and on
 // stderr).
 //
+// While the window exists the display is kept awake and no input method
+// stands between the keys and the game (an IME would swallow M and E).
+//
 // Limits: one window on one thread; a display-mode switch is asked for only
 // in the old fullscreen (Fullscreen), which the entry point never requests:
 // --fullscreen and Alt+Enter make the pop-up the size of the primary
@@ -12,6 +15,7 @@
 #include <windows.h>
 
 #include <GL/gl.h>
+#include <imm.h>
 
 #include <cstdio>
 
@@ -34,6 +38,10 @@ HWND GameWindow = nullptr;
 HDC DeviceContext = nullptr;
 HGLRC RenderContext = nullptr;
 bool SwapSynced = false;
+HMONITOR PacedMonitor = nullptr;  // the display the pacing was last set for
+
+// The icon in the exe's resources (packaging/windows/valdorik.rc).
+constexpr int GameIconId = 1;
 
 UINT BoxStyle(BoxIcon icon) {
   switch (icon) {
@@ -49,7 +57,7 @@ bool RegisterGameClass() {
   game_class.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
   game_class.lpfnWndProc = GameWindowMessage;
   game_class.hInstance = Instance;
-  game_class.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32517));    // IDI_WINLOGO
+  game_class.hIcon = LoadIconA(Instance, MAKEINTRESOURCEA(GameIconId));
   game_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515));  // IDC_CROSS
   game_class.lpszClassName = ClassName;
   return RegisterClassA(&game_class) != 0;
@@ -88,11 +96,23 @@ bool FailCreation(const char* text) {
   return false;
 }
 
-// The refresh rate of the window's display; 0 when unknown (Windows says 0
-// or 1 for "the hardware's default").
+// The refresh rate of the display the window is on; 0 when unknown (Windows
+// says 0 or 1 for "the hardware's default").
 int WindowRefreshRate() {
-  const int rate = GetDeviceCaps(DeviceContext, VREFRESH);
-  return rate > 1 ? rate : 0;
+  MONITORINFOEXW monitor = {};
+  monitor.cbSize = sizeof monitor;
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof mode;
+  if (!GetMonitorInfoW(PacedMonitor, &monitor) || !EnumDisplaySettingsW(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode))
+    return 0;
+  return mode.dmDisplayFrequency > 1 ? static_cast<int>(mode.dmDisplayFrequency) : 0;
+}
+
+// No screen saver or display power-down while the game runs (a long game or
+// a replay is watched without touching the keys); the system's own rule again
+// once the window is gone.
+void KeepDisplayAwake(bool awake) {
+  SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
 }
 
 // Vsync where the driver offers it, so frames do not tear.
@@ -209,6 +229,8 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
   if (!RenderContext) return FailCreation("Can't Create A GL Rendering Context.");
   if (!wglMakeCurrent(DeviceContext, RenderContext)) return FailCreation("Can't Activate The GL Rendering Context.");
   AskForSync();
+  ImmAssociateContextEx(GameWindow, nullptr, 0);  // no input method for this window
+  KeepDisplayAwake(true);
   ShowWindow(GameWindow, SW_SHOW);
   SetForegroundWindow(GameWindow);
   SetFocus(GameWindow);
@@ -227,6 +249,7 @@ void DestroyGameWindow() {
   if (DeviceContext && !ReleaseDC(GameWindow, DeviceContext))
     ShowMessageBox("Release Device Context Failed.", "SHUTDOWN ERROR", BoxIcon::Information);
   DeviceContext = nullptr;
+  if (GameWindow) KeepDisplayAwake(false);
   if (GameWindow && !DestroyWindow(GameWindow))
     ShowMessageBox("Could Not Release hWnd.", "SHUTDOWN ERROR", BoxIcon::Information);
   GameWindow = nullptr;
@@ -237,7 +260,12 @@ void DestroyGameWindow() {
 
 void CheckPresentPacing() {
   if (!GameWindow) return;
+  PacedMonitor = MonitorFromWindow(GameWindow, MONITOR_DEFAULTTONEAREST);
   SetPresentPacing(SwapSynced, WindowRefreshRate());
+}
+
+void CheckPresentPacingOnMonitorChange() {
+  if (GameWindow && MonitorFromWindow(GameWindow, MONITOR_DEFAULTTONEAREST) != PacedMonitor) CheckPresentPacing();
 }
 
 void PresentFrame() {

@@ -73,14 +73,23 @@ void DrawSprite(int slot, float size) {
   glEnable(GL_TEXTURE_2D);
 }
 
+// GL keeps its matrices in single precision, so reading them as floats and
+// widening gives what glGetDoublev gives; WebGL's GL emulation has only
+// the float query.
+void ReadMatrix(GLenum which, GLdouble matrix[16]) {
+  GLfloat single[16];
+  glGetFloatv(which, single);
+  for (int i = 0; i < 16; ++i) matrix[i] = single[i];
+}
+
 }  // namespace
 
 void ProjectToWindow(float x, float y, float z) {
   GLint viewport[4];
   GLdouble modelView[16], projection[16];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  ReadMatrix(GL_MODELVIEW_MATRIX, modelView);
+  ReadMatrix(GL_PROJECTION_MATRIX, projection);
   // A failed projection leaves the point at the window origin.
   GLdouble wx = 0.0, wy = 0.0, wz = 0.0;
   gluProject(x, y, z, modelView, projection, viewport, &wx, &wy, &wz);

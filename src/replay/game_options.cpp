@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "replay/file_names.h"
+
 namespace fs = std::filesystem;
 
 // Where each system keeps a user's data, and its local-time call.
@@ -14,15 +16,14 @@ namespace fs = std::filesystem;
 #define REPLAY_FOLDER_TEXT "%APPDATA%\\valdorik\\replays"
 const char* const NoReplayFolder = "no folder for replays (APPDATA is not set)";
 
-std::string ReplayFolder() {
-  const char* data = std::getenv("APPDATA");
-  if (data && data[0] != '\0') return (fs::path(data) / "valdorik" / "replays").string();
-  return "";
+std::string UserDataFolder() {
+  const std::string data = EnvironmentText("APPDATA");
+  return data.empty() ? "" : Utf8FromPath(PathFromUtf8(data) / "valdorik");
 }
 
 std::string ScreenSettingsFile() {
-  const std::string replays = ReplayFolder();
-  return replays.empty() ? "" : (fs::path(replays).parent_path() / "settings.txt").string();
+  const std::string data = UserDataFolder();
+  return data.empty() ? "" : Utf8FromPath(PathFromUtf8(data) / "settings.txt");
 }
 
 static void LocalTime(const std::time_t& when, std::tm& local) { localtime_s(&local, &when); }
@@ -30,11 +31,11 @@ static void LocalTime(const std::time_t& when, std::tm& local) { localtime_s(&lo
 #define REPLAY_FOLDER_TEXT "$XDG_DATA_HOME/valdorik/replays"
 const char* const NoReplayFolder = "no folder for replays (neither XDG_DATA_HOME nor HOME is set)";
 
-std::string ReplayFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && data[0] == '/') return (fs::path(data) / "valdorik" / "replays").string();
-  const char* home = std::getenv("HOME");
-  if (home && home[0] != '\0') return (fs::path(home) / ".local" / "share" / "valdorik" / "replays").string();
+std::string UserDataFolder() {
+  const std::string data = EnvironmentText("XDG_DATA_HOME");
+  if (data.starts_with('/')) return Utf8FromPath(PathFromUtf8(data) / "valdorik");
+  const std::string home = EnvironmentText("HOME");
+  if (!home.empty()) return Utf8FromPath(PathFromUtf8(home) / ".local" / "share" / "valdorik");
   return "";
 }
 
@@ -48,6 +49,11 @@ std::string ScreenSettingsFile() {
 
 static void LocalTime(const std::time_t& when, std::tm& local) { localtime_r(&when, &local); }
 #endif
+
+std::string ReplayFolder() {
+  const std::string data = UserDataFolder();
+  return data.empty() ? "" : Utf8FromPath(PathFromUtf8(data) / "replays");
+}
 
 const char* const GameUsage =
     "usage: valdorik [--replay FILE | --continue [FILE] | --record FILE] [--dump-final FILE]\n"
@@ -68,8 +74,8 @@ namespace {
 constexpr const char* ReplayExtension = ".vrp";
 
 std::string FromStartFolder(const std::string& file, const std::string& start_dir) {
-  if (start_dir.empty() || fs::path(file).is_absolute()) return file;
-  return (fs::path(start_dir) / file).string();
+  if (start_dir.empty() || PathFromUtf8(file).is_absolute()) return file;
+  return Utf8FromPath(PathFromUtf8(start_dir) / PathFromUtf8(file));
 }
 
 bool TakeFile(int argc, char** argv, int& i, const std::string& start_dir, std::string& file, std::string& error) {
@@ -118,7 +124,7 @@ bool TakeScale(int argc, char** argv, int& i, int& scale, std::string& error) {
 std::vector<fs::path> ReplaysIn(const std::string& folder) {
   std::vector<fs::path> files;
   std::error_code ignored;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ignored))
+  for (const fs::directory_entry& entry : fs::directory_iterator(PathFromUtf8(folder), ignored))
     if (entry.path().extension() == ReplayExtension && entry.is_regular_file(ignored)) files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   return files;
@@ -165,7 +171,8 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
 
 std::string NewReplayPath(const std::string& folder, long long seconds, int keep, std::string& error) {
   std::error_code failure;
-  fs::create_directories(folder, failure);
+  const fs::path where = PathFromUtf8(folder);
+  fs::create_directories(where, failure);
   if (failure) {
     error = folder + ": " + failure.message();
     return "";
@@ -176,16 +183,16 @@ std::string NewReplayPath(const std::string& folder, long long seconds, int keep
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
   // Games started in the same second get _02, _03, ...: names still sort in start order.
-  std::string path = (fs::path(folder) / (std::string(stamp) + ReplayExtension)).string();
+  fs::path path = where / (std::string(stamp) + ReplayExtension);
   for (int n = 2; fs::exists(path, failure); ++n) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "_%02d", n);
-    path = (fs::path(folder) / (std::string(stamp) + suffix + ReplayExtension)).string();
+    path = where / (std::string(stamp) + suffix + ReplayExtension);
   }
   // Room for the new one among the kept.
   const std::vector<fs::path> old = ReplaysIn(folder);
   for (size_t i = 0; i + keep <= old.size(); ++i) fs::remove(old[i], failure);
-  return path;
+  return Utf8FromPath(path);
 }
 
 std::string NewestReplay(const std::string& folder) {

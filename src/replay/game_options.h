@@ -24,9 +24,12 @@ extern const char* const GameUsage;
 bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameOptions& options,
                       std::string& error);
 
-// $XDG_DATA_HOME/valdorik/replays, or ~/.local/share/valdorik/replays;
-// on Windows %APPDATA%\valdorik\replays. Empty when no variable says
-// where, and NoReplayFolder tells the player so.
+// The game's folder for a user's own files: $XDG_DATA_HOME/valdorik, or
+// ~/.local/share/valdorik; on Windows %APPDATA%\valdorik. Empty when no
+// variable says where. UTF-8, as every file name in the game.
+std::string UserDataFolder();
+// Its replays/ folder (empty as it is), and NoReplayFolder tells the player
+// when there is none.
 std::string ReplayFolder();
 extern const char* const NoReplayFolder;
 

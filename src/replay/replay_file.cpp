@@ -10,6 +10,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "replay/file_names.h"
+
 namespace {
 
 // Far beyond any real game (30 minutes of steady pointer motion take under
@@ -309,7 +311,7 @@ bool OpenReplayFile(const std::string& path, const std::string& game_version, st
     return Refuse(error, path,
                   "the game version must be printable text of at most " + std::to_string(MaxGameVersionLength) +
                       " characters");
-  const int fd = ::open(path.c_str(), ReplayOpenFlags, 0644);
+  const int fd = OpenFileDescriptor(path, ReplayOpenFlags, 0644);
   if (fd < 0) return Refuse(error, path, std::string("cannot create the replay file: ") + std::strerror(errno));
   writer = Writer{};
   writer.fd = fd;
@@ -399,7 +401,7 @@ bool ParseReplay(const uint8_t* bytes, size_t size, const std::string& name, Rep
 }
 
 bool ReadReplayFile(const std::string& path, Replay& replay, std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (!file) return Refuse(error, path, std::string("cannot open: ") + std::strerror(errno));
   std::vector<uint8_t> bytes;
   uint8_t chunk[1 << 16];

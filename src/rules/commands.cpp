@@ -1,7 +1,7 @@
 #include "rules/commands.h"
 
 #include <algorithm>
-#include <bit>
+#include "world/bit_cast.h"
 #include <cstdint>
 
 #include "host/host.h"
@@ -10,8 +10,8 @@
 #include "world/new_game.h"
 #include "world/world.h"
 
-static_assert(std::bit_cast<uint32_t>(UnitSizeNormal) == std::bit_cast<uint32_t>(1.6f) - 1);
-static_assert(std::bit_cast<uint32_t>(UnitSizeLarge) == std::bit_cast<uint32_t>(3.2f) - 1);
+static_assert(BitCast<uint32_t>(UnitSizeNormal) == BitCast<uint32_t>(1.6f) - 1);
+static_assert(BitCast<uint32_t>(UnitSizeLarge) == BitCast<uint32_t>(3.2f) - 1);
 
 namespace {
 

@@ -1,3 +1,3 @@
 #include "world/random.h"
 
-uint32_t RandomState = 1;
+VALDORIK_RANDOM_STATE(VALDORIK_DEFINE_STATE)

@@ -3,7 +3,11 @@
 
 #include <cstdint>
 
-extern uint32_t RandomState;
+#include "host/state_list.h"
+
+// The generator's state, listed as the game's state is (host/state_list.h).
+#define VALDORIK_RANDOM_STATE(X) X(uint32_t, RandomState, 1)
+VALDORIK_RANDOM_STATE(VALDORIK_DECLARE_STATE)
 
 inline void SeedRandom(uint32_t seed) { RandomState = seed; }
 

@@ -1,43 +1,19 @@
 #include "world/world.h"
 
 #include <algorithm>
-#include <bit>
-
+#include "world/bit_cast.h"
 
 TileType* TileTypes = nullptr;
 MapCell* MapCells = nullptr;
 uint8_t* TerrainCodes = nullptr;
 UnitRecord* UnitTable = nullptr;
 
-// One single-precision step below 1.6.
-constexpr float LoadUnitSize = 1.5999999f;
-static_assert(std::bit_cast<uint32_t>(LoadUnitSize) == std::bit_cast<uint32_t>(1.6f) - 1);
+static_assert(BitCast<uint32_t>(LoadUnitSize) == BitCast<uint32_t>(1.6f) - 1);
 
-int FrameCounter = 0;
-int selected_unit = 0;
-int map_sx = 0, map_sy = 0;
-int map_ex = 0, map_ey = 0;
-int GameSpeed = 1;
-float UnitSize = LoadUnitSize;
-int VictoryPlayer = 0, VictoryComputer = 0, VictoryTie = 0;
-int HelpVisible = 0;
-int Paused = 0;
-float CameraZoom = -5.0f, CameraTilt = 25.0f, CameraTurn = 0.0f, CameraSpin = 0.0f;
+VALDORIK_WORLD_GLOBALS(VALDORIK_DEFINE_STATE)
 
 void ResetWorldGlobals() {
-  FrameCounter = 0;
-  selected_unit = 0;
-  map_sx = map_sy = 0;
-  map_ex = map_ey = 0;
-  GameSpeed = 1;
-  UnitSize = LoadUnitSize;
-  VictoryPlayer = VictoryComputer = VictoryTie = 0;
-  HelpVisible = 0;
-  Paused = 0;
-  CameraZoom = -5.0f;
-  CameraTilt = 25.0f;
-  CameraTurn = 0.0f;
-  CameraSpin = 0.0f;
+  VALDORIK_WORLD_GLOBALS(VALDORIK_RESET_STATE)
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "host/state_list.h"
+
 constexpr int MapSize = 64;
 constexpr int LayerCount = 1;
 constexpr int CellsPerLayer = MapSize * MapSize;
@@ -69,6 +71,7 @@ struct UnitRecord {
   float hp;
   uint8_t dead;
   int32_t strength;
+  bool operator==(const UnitRecord&) const = default;
 };
 
 // Per-type values: hit points, strength and recruitment odds (1 in N).
@@ -88,20 +91,34 @@ extern MapCell* MapCells;        // CellsPerLayer * LayerCount
 extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount
 extern UnitRecord* UnitTable;    // UnitCount entries, never released
 
-// --- World globals. ---
-extern int FrameCounter;
-extern int selected_unit;
-extern int map_sx, map_sy;
-extern int map_ex, map_ey;
-extern int GameSpeed;
-extern float UnitSize;
-extern int VictoryPlayer, VictoryComputer, VictoryTie;
-extern int HelpVisible;
-extern int Paused;  // 1 while the game is paused (P or Pause); a new game leaves it
-extern float CameraZoom, CameraTilt, CameraTurn, CameraSpin;
+// --- World globals, listed once: type, name, value at load. ---
+// Their definitions, ResetWorldGlobals and the game's state snapshot
+// (loop/game_state.h) all walk this list; a global added here is covered by
+// all three. Paused is 1 while P or Pause has paused the game; a new game
+// leaves it.
+constexpr float LoadUnitSize = 1.5999999f;  // one single-precision step below 1.6
+#define VALDORIK_WORLD_GLOBALS(X)                                                            \
+  X(int, FrameCounter, 0)                                                                   \
+  X(int, selected_unit, 0)                                                                  \
+  X(int, map_sx, 0)                                                                         \
+  X(int, map_sy, 0)                                                                         \
+  X(int, map_ex, 0)                                                                         \
+  X(int, map_ey, 0)                                                                         \
+  X(int, GameSpeed, 1)                                                                      \
+  X(float, UnitSize, LoadUnitSize)                                                          \
+  X(int, VictoryPlayer, 0)                                                                  \
+  X(int, VictoryComputer, 0)                                                                \
+  X(int, VictoryTie, 0)                                                                     \
+  X(int, HelpVisible, 0)                                                                    \
+  X(int, Paused, 0)                                                                         \
+  X(float, CameraZoom, -5.0f)                                                               \
+  X(float, CameraTilt, 25.0f)                                                               \
+  X(float, CameraTurn, 0.0f)                                                                \
+  X(float, CameraSpin, 0.0f)
 
-// Puts every global back to its load value (tests and the simulator use this
-// to start from a freshly loaded program).
+VALDORIK_WORLD_GLOBALS(VALDORIK_DECLARE_STATE)
+
+// Puts every world global back to its load value.
 void ResetWorldGlobals();
 
 void AllocateWorldTables();

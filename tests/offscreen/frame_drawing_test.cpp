@@ -37,7 +37,7 @@ void SolidPicture(int slot, int side, Colour c) {
 class FrameDrawing : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
+    REQUIRE_OFFSCREEN_CONTEXT();
     StartEmptyWorld();
     SetFixedGlState();
     SolidPicture(BrickFloorSlot, 8, Brick);

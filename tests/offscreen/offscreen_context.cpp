@@ -3,6 +3,9 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <cstdlib>
+#include <string_view>
+
 #include "host/host.h"
 #include "loop/startup.h"
 #include "render/drawing.h"
@@ -40,6 +43,11 @@ bool CreateContext() {
 bool MakeOffscreenContext() {
   static const bool made = CreateContext();
   return made;
+}
+
+bool OffscreenSkipAsked() {
+  const char* asked = std::getenv("VALDORIK_NO_OFFSCREEN_GL");
+  return asked && std::string_view(asked) == "1";
 }
 
 void StartEmptyWorld() {

@@ -38,7 +38,7 @@ std::vector<std::vector<TexturedVertex>> DrawToFeedback() {
 class TerrainDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
+    REQUIRE_OFFSCREEN_CONTEXT();
     AllocateRenderBuffers();
     glGenTextures(GlTextureCount, GlTextureNames);
     // An orthographic view one pixel per unit, so window x = 320 + x, y = 240 + y.

@@ -60,7 +60,7 @@ void NoUnits() {}
 class UnitPassPixelsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
+    REQUIRE_OFFSCREEN_CONTEXT();
     ResetWorldGlobals();
     UseHeadlessHost(20261207);
     AllocateTextureSlots();

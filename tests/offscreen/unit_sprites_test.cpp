@@ -79,7 +79,7 @@ void ExpectSamePolygons(const std::vector<Polygon>& fast, const std::vector<Poly
 class UnitSpritesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
+    REQUIRE_OFFSCREEN_CONTEXT();
     ResetWorldGlobals();
     AllocateTextureSlots();
     TerrainVertices = new TerrainVertex[VertexCapacity]();
@@ -213,7 +213,7 @@ TEST_F(UnitSpritesTest, ProjectionLandsInTheLastVertexSlot) {
 class UnitPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!MakeOffscreenContext()) GTEST_SKIP() << "no offscreen OpenGL context (EGL surfaceless)";
+    REQUIRE_OFFSCREEN_CONTEXT();
     StartEmptyWorld();
     map_sx = map_sy = 32;
     NewGameCamera(NewGameSpin);

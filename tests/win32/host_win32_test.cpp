@@ -64,7 +64,19 @@ const MessageCase Cases[] = {
     {"pointer below the window", WM_MOUSEMOVE, MK_LBUTTON, Point(10, 480), {}},
     {"left button down", WM_LBUTTONDOWN, MK_LBUTTON, 0, {{EventKind::ButtonDown, ButtonLeft}}},
     {"middle button down", WM_MBUTTONDOWN, MK_MBUTTON, 0, {{EventKind::ButtonDown, ButtonMiddle}}},
-    {"right button up", WM_RBUTTONUP, 0, 0, {{EventKind::ButtonUp, ButtonRight}}},
+    // No button held any more: the two said down are let go with it.
+    {"right button up, none held",
+     WM_RBUTTONUP,
+     0,
+     0,
+     {{EventKind::ButtonUp, ButtonRight}, {EventKind::ButtonUp, ButtonLeft}, {EventKind::ButtonUp, ButtonMiddle}}},
+    // Alt+Tab or the Windows key with a button held: no button-up follows,
+    // and a held recruit click would pay on every frame.
+    {"left button down again", WM_LBUTTONDOWN, MK_LBUTTON, 0, {{EventKind::ButtonDown, ButtonLeft}}},
+    {"mode cancelled", WM_CANCELMODE, 0, 0, {{EventKind::ButtonUp, ButtonLeft}}},
+    {"right button down", WM_RBUTTONDOWN, MK_RBUTTON, 0, {{EventKind::ButtonDown, ButtonRight}}},
+    {"capture taken by another window", WM_CAPTURECHANGED, 0, 0x1234, {{EventKind::ButtonUp, ButtonRight}}},
+    {"capture taken again", WM_CAPTURECHANGED, 0, 0x1234, {}},
     {"activated", WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0, {{EventKind::Activate, 1}}},
     {"focus lost, not minimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0, {{EventKind::Activate, 1}}},
     {"minimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0, {{EventKind::Activate, 0}}},
@@ -108,6 +120,44 @@ void CheckCapture() {
   Drain();
 }
 
+// The real thing: another window takes the capture while a button is held.
+void CheckCaptureLost() {
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 100, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
+  SendMessageA(Window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  Drain();
+  SetCapture(other);
+  const std::vector<HostEvent> wanted = {{EventKind::ButtonUp, ButtonLeft}};
+  const std::vector<HostEvent> events = Drain();
+  Check(events == wanted, "capture taken by another window: " + Describe(events) + ", wanted " + Describe(wanted));
+  ReleaseCapture();
+  DestroyWindow(other);
+  Drain();
+}
+
+// A key held while another window is in front (a browser over the game)
+// does not reach the game through the instant key query; with the game's
+// window in front again it does.
+void CheckKeysOfOtherWindows() {
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 100, 0, 32, 32, nullptr, nullptr,
+                               nullptr, nullptr);
+  INPUT key = {};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wVk = VK_F1;
+  SendInput(1, &key, sizeof key);
+  ShowWindow(Window, SW_SHOW);
+  SetForegroundWindow(other);
+  Check(GetForegroundWindow() == other, "another window can be put in front");
+  Check(GetAsyncKeyState(VK_F1) & 0x8000, "F1 is held for the system");
+  Check(Host32.key_held_now(VK_F1) == 0, "F1 held in another window reaches the game");
+  SetForegroundWindow(Window);
+  Check(GetForegroundWindow() == Window, "the game's window can be put in front");
+  Check(Host32.key_held_now(VK_F1) == 1, "F1 held in the game's window does not reach it");
+  key.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &key, sizeof key);
+  DestroyWindow(other);
+  Drain();
+}
+
 // Posted messages come through PeekMessage and dispatch in order; the quit
 // message ends the queue and carries no event of the window's.
 void CheckQueueOrder() {
@@ -142,6 +192,8 @@ int main() {
   Drain();  // whatever creating the window sent
   CheckMessageTable();
   CheckCapture();
+  CheckCaptureLost();
+  CheckKeysOfOtherWindows();
   CheckQueueOrder();
   DestroyWindow(Window);
   std::printf("host_win32: %d passed, %d failed\n", Passed, Failed);

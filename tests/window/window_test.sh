@@ -57,6 +57,15 @@ case $case_name in
     release F1
     quit_with_escape
     ;;
+  started_elsewhere)
+    # build/valdorik started from a folder without its pictures finds them
+    # in the build tree beside it, and shows them.
+    mkdir -p "$work/elsewhere"
+    start_display
+    start_game_in "$work/elsewhere"
+    see --within 20 title floor
+    quit_with_escape
+    ;;
   window_creation_fails)
     # An 8-bit display has no visual for the context: the start fails with
     # its message box, and once that is answered the game exits with 1.

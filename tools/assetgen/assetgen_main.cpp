@@ -2,7 +2,8 @@
 // Builds the game's pictures and start sound from the readable sources in
 // ASSETS_DIR into GAME_DIR, laid out as the game expects to find them; with
 // ICON_DIR also the desktop icon, from the title's emblem, in the icon
-// theme's layout (ICON_DIR/48x48/apps/valdorik.png, ...).
+// theme's layout (ICON_DIR/48x48/apps/valdorik.png, ...), and all of them in
+// ICON_DIR/valdorik.ico for the Windows exe.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -78,14 +79,17 @@ constexpr int IconSides[] = {32, 48, 64, 128, 256};
 std::string BuildIcons(const fs::path& assets, const fs::path& icons) {
   PixelArt emblem = ReadPixelArt(PictureSource(assets, "intro1_emblem"));
   if (!emblem.error.empty()) return emblem.error;
+  std::vector<Image> every_size;
   for (int side : IconSides) {
     const std::string size = std::to_string(side) + "x" + std::to_string(side);
     const fs::path folder = icons / size / "apps";
     fs::create_directories(folder);
-    if (std::string error = WritePng((folder / "valdorik.png").string(), Icon(emblem.image, side)); !error.empty())
+    every_size.push_back(Icon(emblem.image, side));
+    if (std::string error = WritePng((folder / "valdorik.png").string(), every_size.back()); !error.empty())
       return error;
   }
-  return {};
+  // The Windows exe's icon (packaging/windows/valdorik.rc) holds them all.
+  return WriteIco((icons / "valdorik.ico").string(), every_size);
 }
 
 bool Report(const std::string& error) {

@@ -123,8 +123,9 @@ std::string WriteWav16(const std::string& path, const std::vector<int16_t>& samp
   return WriteBytes(path, out);
 }
 
-std::string WritePng(const std::string& path, const Image& image) {
-  if (image.width <= 0 || image.height <= 0) return path + ": picture has no pixels";
+namespace {
+
+std::vector<uint8_t> PngBytes(const Image& image) {
   std::vector<uint8_t> raw;
   raw.reserve(size_t(image.height) * (size_t(image.width) * 4 + 1));
   for (int y = 0; y < image.height; ++y) {
@@ -142,5 +143,35 @@ std::string WritePng(const std::string& path, const Image& image) {
   PutChunk(out, "IHDR", header);
   PutChunk(out, "IDAT", StoredZlib(raw));
   PutChunk(out, "IEND", {});
+  return out;
+}
+
+}  // namespace
+
+std::string WritePng(const std::string& path, const Image& image) {
+  if (image.width <= 0 || image.height <= 0) return path + ": picture has no pixels";
+  return WriteBytes(path, PngBytes(image));
+}
+
+std::string WriteIco(const std::string& path, const std::vector<Image>& images) {
+  constexpr uint32_t HeaderBytes = 6, EntryBytes = 16;
+  std::vector<uint8_t> out, pictures;
+  Put16(out, 0);  // reserved
+  Put16(out, 1);  // an icon, not a cursor
+  Put16(out, uint16_t(images.size()));
+  for (const Image& image : images) {
+    if (image.width != image.height || image.width <= 0 || image.width > 256)
+      return path + ": an icon picture must be square, 1 to 256 pixels a side";
+    const std::vector<uint8_t> png = PngBytes(image);
+    out.push_back(uint8_t(image.width % 256));  // 0 stands for 256
+    out.push_back(uint8_t(image.height % 256));
+    out.insert(out.end(), {0, 0});  // no palette, reserved
+    Put16(out, 1);                  // planes
+    Put16(out, 32);                 // bits per pixel
+    Put32(out, uint32_t(png.size()));
+    Put32(out, HeaderBytes + EntryBytes * uint32_t(images.size()) + uint32_t(pictures.size()));
+    pictures.insert(pictures.end(), png.begin(), png.end());
+  }
+  out.insert(out.end(), pictures.begin(), pictures.end());
   return WriteBytes(path, out);
 }

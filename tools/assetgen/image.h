@@ -32,5 +32,10 @@ std::string WriteBmp24(const std::string& path, const Image& image);
 // other pixel opaque, as the game treats its pictures. Returns an error text, empty on success.
 std::string WritePng(const std::string& path, const Image& image);
 
+// A Windows icon file holding each picture as a PNG entry (square, at most
+// 256 a side), as Windows Vista and later read them. Returns an error text,
+// empty on success.
+std::string WriteIco(const std::string& path, const std::vector<Image>& images);
+
 // A 16-bit PCM mono WAV file. Returns an error text, empty on success.
 std::string WriteWav16(const std::string& path, const std::vector<int16_t>& samples, int sample_rate);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/input.h"
+#include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "replay/playback.h"
@@ -103,6 +104,7 @@ bool ParseRunArgs(int argc, char** argv, RunOptions& options, std::string& error
 
 void RunSimulation(const RunOptions& options, const InputScript& script, std::ostream& out) {
   ResetForNewRun();
+  ApplySearchModeRequest();
   UseHeadlessHost(options.seed);
   Script = &script;
   NextScriptEvent = 0;
@@ -172,6 +174,7 @@ bool ParseReplayArgs(int argc, char** argv, std::string& file, int32_t& dump_eve
 // The recorded main loop, pass by pass, until the recording ends.
 void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every, std::ostream& out) {
   ResetForNewRun();
+  ApplySearchModeRequest();
   StartPlayback(replay, name, HeadlessHost(0));
   StartGame();
   std::string buffer;

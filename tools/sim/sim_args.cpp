@@ -2,6 +2,15 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "pathfinding/pathfinder.h"
+
+void ApplySearchModeRequest() {
+  const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
+  if (value != nullptr && std::strcmp(value, "1") == 0) DefaultSearchMode = SearchLiteral;
+}
 
 std::optional<int64_t> ParseInteger(std::string_view text, int64_t lo, int64_t hi) {
   if (text.empty() || text.size() > 20) return std::nullopt;

@@ -1,5 +1,6 @@
-// What the simulator's commands share: their synopses, and strict number
-// parsing for their arguments and script lines.
+// What the simulator's commands share: their synopses, strict number
+// parsing for their arguments and script lines, and the search mode they may
+// be asked for.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,11 @@ constexpr const char* RunSynopsis = "valdorik-sim run --seed S --frames N [--inp
 constexpr const char* ReplaySynopsis = "valdorik-sim replay FILE [--dump-every K]";
 constexpr const char* PathSynopsis =
     "valdorik-sim path FX FY TX TY [--window W] [--code X Y CODE]... [--block ID X Y [SX SY]]...";
+
+// VALDORIK_LITERAL_SEARCH=1 runs every search with the reference scan
+// (for measuring the fast search against it; the answers are the same).
+// Asked again after each reset for a new run, which restores the fast search.
+void ApplySearchModeRequest();
 
 // A whole decimal number (optional leading '-') within [lo, hi], or nothing.
 std::optional<int64_t> ParseInteger(std::string_view text, int64_t lo, int64_t hi);

@@ -1,10 +1,9 @@
 // valdorik-sim: the game's rules without a window, for tests, replays and benchmarks.
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "path_command.h"
-#include "pathfinding/pathfinder.h"
+#include "sim_args.h"
 #include "run_command.h"
 #include "sim_args.h"
 
@@ -26,13 +25,6 @@ ExitStatus RunCommand(int argc, char** argv) {
   std::cerr << "valdorik-sim: unknown subcommand " << Quote(argv[1]) << "\n";
   PrintUsage(std::cerr);
   return ExitStatus::BadInput;
-}
-
-// VALDORIK_LITERAL_SEARCH=1 runs every search with the reference scan
-// (for measuring the fast search against it; the answers are the same).
-void ApplySearchModeRequest() {
-  const char* value = std::getenv("VALDORIK_LITERAL_SEARCH");
-  if (value != nullptr && std::strcmp(value, "1") == 0) DefaultSearchMode = SearchLiteral;
 }
 
 }  // namespace

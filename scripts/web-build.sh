@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the game for web browsers into build-web/site/: index.html, the
+# script, the WebAssembly module and the packed pictures and sound. Any
+# static file server can serve that folder, e.g.
+#   python3 -m http.server -d build-web/site 8000
+# Uses Debian's emscripten package (scripts/install-deps.sh); nothing is
+# downloaded. The pictures and sound come from a native build (build/game,
+# or $VALDORIK_NATIVE_BUILD/game).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+# The asset builder runs natively, in the native build folder (the tests
+# name theirs; it is configured only if it is not yet).
+native=${VALDORIK_NATIVE_BUILD:-build}
+[ -f "$native/CMakeCache.txt" ] || cmake -S . -B "$native" >/dev/null
+cmake --build "$native" -j"$jobs" --target game_assets
+
+# The JavaScript optimiser at -O2 needs node's acorn, which Debian keeps here.
+export NODE_PATH=/usr/share/nodejs
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DVALDORIK_TESTS=OFF -DVALDORIK_BENCH=OFF \
+  -DVALDORIK_WINDOWED=OFF -DVALDORIK_WEB_GAME_DIR="$(realpath "$native")/game" >/dev/null
+cmake --build build-web -j"$jobs" --target valdorik
+
+site=build-web/site
+rm -rf "$site"
+mkdir -p "$site"
+cp build-web/valdorik.js build-web/valdorik.wasm build-web/valdorik.data "$site"/
+cp web/index.html web/page.js web/page.css "$site"/
+echo "Built $site:"
+ls -l "$site"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# A game the Linux game records under a seeded burst of input (Xvfb and the
+# window driver, as the windowed tests play), then watched in the browser
+# page with ?replay=...&dump-final=1: the page must end in the Linux game's
+# final state, to the byte.
+#   linux_replay.sh GAME DRIVER GAME_FOLDER SITE SIM
+set -u
+game=$(realpath "$1") driver=$(realpath "$2") game_folder=$(realpath "$3") site=$(realpath "$4") sim=$(realpath "$5")
+here=$(dirname "$0")
+source "$here/../window/game_run.sh"
+case_name=web.linux_replay
+
+start_display
+"$driver" move 320 240
+(cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$game" --record "$work/linux.vrp" --dump-final "$work/linux.dump") \
+  2>"$work/stderr" &
+game_pid=$!
+wait_for_window
+"$driver" burst VALDORIK 20261210 6 >"$work/burst" || fail "the burst did not finish"
+game_alive || fail "the game ended during the burst"
+quit_with_escape 15
+[ -s "$work/linux.dump" ] || fail "the Linux game wrote no final state"
+node "$here/web_test.js" watch "$site" "$sim" "$work/linux.vrp" "$work/linux.dump"

@@ -1,0 +1,293 @@
+// The page around the game: starting games and replays, the end panel, the
+// browser's storage of every game, files chosen or dropped, sound, and the
+// messages the desktop game would write on stderr. The game itself runs in
+// valdorik.js / valdorik.wasm (src/platform/host_web.cpp, main_web.cpp).
+'use strict';
+
+const KeptReplays = 50;  // as on the desktop
+const Query = new URLSearchParams(location.search);
+const $ = (id) => document.getElementById(id);
+const canvas = $('canvas');
+
+// ---- Messages: the desktop's stderr lines, shown on the page ----
+function showMessage(text) {
+  const line = document.createElement('div');
+  line.textContent = text;
+  $('messages').appendChild(line);
+}
+
+// ---- The browser's storage of replays (IndexedDB) ----
+const Replays = {
+  db: null,
+  opening: null,
+  open() {
+    if (!this.opening) {
+      this.opening = new Promise((resolve, reject) => {
+        if (!window.indexedDB) return reject(new Error('this browser keeps no storage for the page'));
+        const request = indexedDB.open('valdorik', 1);
+        request.onupgradeneeded = () => request.result.createObjectStore('replays', {keyPath: 'name'});
+        request.onsuccess = () => resolve(this.db = request.result);
+        request.onerror = () => reject(request.error || new Error('storage refused'));
+        request.onblocked = () => reject(new Error('storage is blocked by another tab'));
+      });
+    }
+    return this.opening;
+  },
+  async run(mode, work) {
+    const db = await this.open();
+    return new Promise((resolve, reject) => {
+      const tx = db.transaction('replays', mode);
+      let result;
+      tx.oncomplete = () => resolve(result);
+      tx.onerror = tx.onabort = () => reject(tx.error || new Error('storage refused'));
+      work(tx.objectStore('replays'), (value) => { result = value; });
+    });
+  },
+  put(name, bytes) { return this.run('readwrite', (store) => store.put({name, bytes})); },
+  get(name) {
+    return this.run('readonly', (store, done) => { store.get(name).onsuccess = (e) => done(e.target.result); });
+  },
+  names() {
+    return this.run('readonly', (store, done) => { store.getAllKeys().onsuccess = (e) => done(e.target.result); });
+  },
+  // Names sort by start time; the oldest beyond the newest 50 go.
+  async prune() {
+    const names = (await this.names()).sort();
+    const old = names.slice(0, Math.max(0, names.length - KeptReplays));
+    if (old.length) await this.run('readwrite', (store) => old.forEach((name) => store.delete(name)));
+  },
+};
+
+function download(name, bytes) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], {type: 'application/octet-stream'}));
+  link.download = name;
+  document.body.appendChild(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+}
+
+async function listReplays() {
+  let names;
+  try { names = (await Replays.names()).sort().reverse(); } catch (e) { return; }
+  const list = $('replay-list');
+  list.textContent = '';
+  for (const name of names) {
+    const item = document.createElement('li');
+    item.textContent = name;
+    const get = document.createElement('button');
+    get.textContent = 'Download';
+    get.onclick = async () => download(name, (await Replays.get(name)).bytes);
+    const watch = document.createElement('button');
+    watch.textContent = 'Watch';
+    watch.onclick = async () => watchReplay(name, (await Replays.get(name)).bytes);
+    item.append(get, watch);
+    list.appendChild(item);
+  }
+}
+
+// ---- Games: one at a time; the next waits until the running one has ended ----
+const Game = {
+  running: false,
+  next: null,        // the words of the game to start once the running one ends
+  recording: null,   // {name, path, failed} of the game being recorded
+  watching: false,
+  dumpPath: '',
+  lastReplay: null,  // {name, bytes} of the last game recorded
+};
+
+function localStamp(date) {
+  const two = (n) => String(n).padStart(2, '0');
+  return `${date.getFullYear()}-${two(date.getMonth() + 1)}-${two(date.getDate())}_` +
+         `${two(date.getHours())}-${two(date.getMinutes())}-${two(date.getSeconds())}`;
+}
+
+function start(words, setup) {
+  if (Game.running) {
+    Game.next = {words, setup};
+    Module.ccall('QuitWebGame', null, [], []);
+    return;
+  }
+  setup();
+  Game.running = true;
+  $('end-panel').hidden = true;
+  document.body.dataset.game = 'running';
+  canvas.focus();
+  Module.ccall('RunWebGame', null, ['string'], [words.join('\n')], {async: true});
+}
+
+async function playGame() {
+  let name = localStamp(new Date()) + '.vrp';
+  try {
+    const taken = await Replays.names();
+    for (let n = 2; taken.includes(name); ++n) name = `${localStamp(new Date())}-${n}.vrp`;
+  } catch (e) { /* told when the game is stored */ }
+  const path = '/replays/' + name;
+  const dump = Query.get('dump-final') === '1' ? ['--dump-final', '/final-state.json'] : [];
+  start(['--record', path].concat(dump), () => {
+    Game.recording = {name, path, failed: false};
+    Game.watching = false;
+    Game.dumpPath = dump.length ? dump[1] : '';
+    $('final-state').textContent = '';
+    $('status').textContent = 'Playing; Escape ends the game.';
+  });
+}
+
+// A replay from anywhere: the file keeps its name, so the desktop's
+// messages about it name it too.
+function watchReplay(name, bytes, dumpFinal) {
+  const safe = (name.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
+  const path = '/watch/' + safe;
+  start(['--replay', path].concat(dumpFinal ? ['--dump-final', '/final-state.json'] : []), () => {
+    Module.FS.writeFile(path, bytes);
+    Game.recording = null;
+    Game.watching = true;
+    Game.dumpPath = dumpFinal ? '/final-state.json' : '';
+    $('final-state').textContent = '';
+    $('status').textContent = `Watching ${safe}; Escape ends it.`;
+  });
+}
+
+// The recording as far as the game has written it (about once a second).
+async function storeRecording(final) {
+  const rec = Game.recording;
+  if (!rec || rec.failed) return;
+  let bytes;
+  try { bytes = Module.FS.readFile(rec.path); } catch (e) { return; }
+  if (final) Game.lastReplay = {name: rec.name, bytes};
+  try {
+    await Replays.put(rec.name, bytes);
+    if (final) {
+      await Replays.prune();
+      listReplays();
+    }
+  } catch (e) {
+    rec.failed = true;
+    showMessage(`VALDORIK: this game is not recorded: ${e.message || e}`);
+  }
+}
+
+setInterval(() => { if (Game.running) storeRecording(false); }, 2000);
+addEventListener('pagehide', () => storeRecording(false));
+
+function gameEnded(status) {
+  Game.running = false;
+  storeRecording(true);
+  if (Game.dumpPath) {
+    try { $('final-state').textContent = new TextDecoder().decode(Module.FS.readFile(Game.dumpPath)); } catch (e) {}
+  }
+  document.body.dataset.game = 'ended';
+  document.body.dataset.status = String(status);
+  if (Game.next) {
+    const {words, setup} = Game.next;
+    Game.next = null;
+    start(words, setup);
+    return;
+  }
+  $('status').textContent = '';
+  $('end-text').textContent = Game.watching ? 'The replay is over.' : 'The game is over.';
+  $('download-replay').hidden = !(Game.recording && Game.lastReplay);
+  $('end-panel').hidden = false;
+  $('play-again').focus();
+}
+
+// ---- Sound: browsers let it start only after the player's first click or key ----
+const Sound = {
+  context: null,
+  buffers: new Map(),
+  playing: null,
+  unlock() {
+    if (!this.context && window.AudioContext) this.context = new AudioContext();
+    if (this.context && this.context.state === 'suspended') this.context.resume();
+  },
+  async play(path) {
+    if (!this.context || this.context.state !== 'running') return;
+    let buffer = this.buffers.get(path);
+    if (!buffer) {
+      try { buffer = await this.context.decodeAudioData(Module.FS.readFile(path).slice().buffer); } catch (e) { return; }
+      this.buffers.set(path, buffer);
+    }
+    if (this.playing) this.playing.stop();  // a sound still playing is cut off
+    this.playing = this.context.createBufferSource();
+    this.playing.buffer = buffer;
+    this.playing.connect(this.context.destination);
+    this.playing.start();
+  },
+};
+addEventListener('pointerdown', () => Sound.unlock(), true);
+addEventListener('keydown', () => Sound.unlock(), true);
+
+// ---- The page's controls ----
+canvas.addEventListener('mousedown', () => canvas.focus());
+canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+$('fullscreen').onclick = () => {
+  const stage = $('stage');
+  (stage.requestFullscreen || stage.webkitRequestFullscreen).call(stage);
+  canvas.focus();
+};
+$('play-again').onclick = () => playGame();
+$('download-replay').onclick = () => Game.lastReplay && download(Game.lastReplay.name, Game.lastReplay.bytes);
+$('replay-file').onchange = async (e) => {
+  const file = e.target.files[0];
+  if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));
+  e.target.value = '';
+};
+addEventListener('dragover', (e) => { e.preventDefault(); document.body.classList.add('dropping'); });
+addEventListener('dragleave', () => document.body.classList.remove('dropping'));
+addEventListener('drop', async (e) => {
+  e.preventDefault();
+  document.body.classList.remove('dropping');
+  const file = e.dataTransfer.files[0];
+  if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));
+});
+
+function hasWebGL() {
+  try { return !!document.createElement('canvas').getContext('webgl'); } catch (e) { return false; }
+}
+
+async function firstGame() {
+  const url = Query.get('replay');
+  if (!url) return playGame();
+  let bytes;
+  try {
+    const response = await fetch(url);
+    if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+    bytes = new Uint8Array(await response.arrayBuffer());
+  } catch (e) {
+    showMessage(`valdorik: ${url}: cannot be read: ${e.message || e}`);
+    document.body.dataset.game = 'ended';
+    return;
+  }
+  watchReplay(decodeURIComponent(new URL(url, location.href).pathname), bytes, Query.get('dump-final') === '1');
+}
+
+var Module = {
+  canvas,
+  print: (text) => console.log(text),
+  // The toolchain's own notes about its GL emulation are for the console only.
+  printErr: (text) => {
+    console.error(text);
+    if (!/^(WARNING: using emscripten|TODO: )/.test(text)) showMessage(text);
+  },
+  playSound: (path) => Sound.play(path),
+  gameEnded,
+  framesPresented: 0,
+  firstFrameMs: 0,
+  presented: () => {
+    if (Module.framesPresented++ === 0) Module.firstFrameMs = performance.now();
+  },
+  onRuntimeInitialized: () => {
+    Module.FS.mkdir('/replays');
+    Module.FS.mkdir('/watch');
+    listReplays();
+    if (!hasWebGL()) {
+      showMessage("ERROR: Can't Create A GL Rendering Context.\nThis browser offers no WebGL, which the game draws with.");
+      document.body.dataset.game = 'ended';
+      return;
+    }
+    // ?bench=1: no game; the figures script runs the rules alone (RulesSpeedWeb).
+    if (Query.get('bench') === '1') document.body.dataset.game = 'bench';
+    else firstGame();
+  },
+};
