@@ -16,6 +16,8 @@
 // - Presentation is paced to 60 frames a second whatever the display: the
 //   browser does not say whether or how the canvas is synchronised.
 // - Sound plays once the page has had the player's first click or key.
+// - While paused the canvas keeps showing the last frame as it was, without
+//   the desktop's dimmed PAUSED picture (that needs GL the emulation lacks).
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <emscripten.h>
@@ -215,6 +217,7 @@ void PresentFrame() {
 // frame is drawn straight onto it: no frame of its own to keep or lay out.
 void KeepFrameViewport(int, int) {}
 void PresentScaledFrame() { PresentFrame(); }
+void PresentPausedFrame() { PresentFrame(); }
 
 void MoveGameWindowToPointer() {}
 
