@@ -27,6 +27,8 @@ EM_JS(void, TellPageGameEnded, (int status), {
 });
 
 void NothingToShutDown() {}
+// The page's files sit in the working folder of its memory file system.
+std::string NoOwnFolder() { return {}; }
 
 
 }  // namespace
@@ -45,7 +47,7 @@ EMSCRIPTEN_KEEPALIVE void RunWebGame(const char* words) {
   ResetForNewRun();
   ForgetWebInput();
   const int status =
-      ExitCode(GameMain(static_cast<int>(argv.size()), argv.data(), {.host = WebHost, .shut_down = NothingToShutDown}));
+      ExitCode(GameMain(static_cast<int>(argv.size()), argv.data(), {.host = WebHost, .shut_down = NothingToShutDown, .own_folder = NoOwnFolder}));
   TellPageGameEnded(status);
 }
 
