@@ -1,16 +1,23 @@
 // The Win32 window procedure's message table, through the host the loop
 // polls: each message sent to a window of the game's procedure gives these
 // HostEvents (or none) and this result, and capture follows the buttons.
-// Runs under Wine (tests/win32/wine_test.sh host_messages); prints one line
-// per failure and "N passed, N failed".
+// Then the game's own window: no input method, the display kept awake, and
+// the pacing set again for another display. Runs under Wine on two displays
+// (tests/win32/wine_test.sh host_messages); prints one line per failure and
+// "N passed, N failed".
 #include <windows.h>
+
+#include <imm.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "host/input.h"
+#include "loop/present_pacing.h"
 #include "platform/host_win32.h"
+#include "platform/screen.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -169,6 +176,58 @@ void CheckQueueOrder() {
   Check(events == wanted, "posted keys, moves and quit: " + Describe(events) + ", wanted " + Describe(wanted));
 }
 
+// The grid's tick as frames would have left it, and pacing as a 60 Hz
+// display with vsync would have it: a pacing check undoes both.
+constexpr uint64_t TickOfPastFrames = 123456;
+void MarkPacing() {
+  Paced = false;
+  NextTick = TickOfPastFrames;
+}
+
+void PlaceWindow(HWND window, int x, int y) {
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The displays are those of wine_test.sh: the second, of unknown rate, must
+// be paced whatever the swap does.
+void CheckPacingFollowsTheDisplay(HWND game) {
+  MarkPacing();
+  PlaceWindow(game, 10, 10);
+  Check(NextTick == TickOfPastFrames && !Paced, "a move on the same display set the pacing again");
+  PlaceWindow(game, 1100, 0);
+  Check(MonitorFromWindow(game, MONITOR_DEFAULTTONULL) != MonitorFromPoint({0, 0}, MONITOR_DEFAULTTONULL),
+        "the window is on the second display");
+  Check(NextTick == 0 && Paced, "moved to a display of unknown rate, the game is not paced for it");
+  MarkPacing();
+  SendMessageA(game, WM_DISPLAYCHANGE, 24, MAKELPARAM(2048, 768));
+  Check(NextTick == 0 && Paced, "the display changed and the pacing stayed as it was");
+}
+
+// Wine, like Windows, answers SetThreadExecutionState with the state it had.
+EXECUTION_STATE ExecutionState() {
+  const EXECUTION_STATE state = SetThreadExecutionState(ES_CONTINUOUS);
+  SetThreadExecutionState(state);
+  return state;
+}
+
+void CheckGameWindow() {
+  WindowScale = 1;
+  if (!CreateGameWindow("game window test", FrameWidth, FrameHeight, 24, false)) {
+    Check(false, "the game's window could not be made");
+    return;
+  }
+  HWND game = FindWindowA(nullptr, "game window test");
+  Check(game != nullptr, "the game's window is found by its title");
+  Check(ImmGetContext(game) == nullptr, "an input method stands between the keys and the game's window");
+  const EXECUTION_STATE awake = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
+  const EXECUTION_STATE state = ExecutionState();
+  Check(state == awake, "the display is not kept awake: state " + std::to_string(state));
+  CheckPacingFollowsTheDisplay(game);
+  DestroyGameWindow();
+  Check(ExecutionState() == ES_CONTINUOUS, "the display is still held awake after the window is gone");
+  Drain();
+}
+
 bool CreateTestWindow() {
   WNDCLASSA window_class = {};
   window_class.lpfnWndProc = GameWindowMessage;
@@ -196,6 +255,7 @@ int main() {
   CheckKeysOfOtherWindows();
   CheckQueueOrder();
   DestroyWindow(Window);
+  CheckGameWindow();
   std::printf("host_win32: %d passed, %d failed\n", Passed, Failed);
   return Failed == 0 ? 0 : 1;
 }

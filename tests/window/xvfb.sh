@@ -2,12 +2,13 @@
 # Xvfb picks a free display number itself, so tests can run side by side;
 # -noreset keeps atoms made by one client alive for the next.
 
-# start_xvfb FOLDER [DEPTH] [SIZE]: sets DISPLAY and xvfb_pid; fails if no
-# display came up.
+# start_xvfb FOLDER [DEPTH] [SIZE] [XVFB OPTIONS...]: sets DISPLAY and
+# xvfb_pid; fails if no display came up.
 start_xvfb() {
   local folder=$1 depth=${2:-24} size=${3:-1024x768}
+  shift $(($# < 3 ? $# : 3))
   exec 3>"$folder/display"
-  Xvfb -displayfd 3 -screen 0 "${size}x$depth" -nolisten tcp -noreset 2>"$folder/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${size}x$depth" "$@" -nolisten tcp -noreset 2>"$folder/xvfb.log" &
   xvfb_pid=$!
   exec 3>&-
   for _ in $(seq 100); do
