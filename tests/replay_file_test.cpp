@@ -598,6 +598,12 @@ TEST(Screen, ScalesStagesAndThePointerOnIt) {
       {1920, 1080, 2}, {1920, 1050, 2}, {1024, 768, 1}, {640, 480, 1}, {639, 479, 1},
       {1920, 1440, 3}, {3840, 2160, 4}, {1280, 959, 1}, {7680, 4320, 8}};
   for (const auto& f : fits) EXPECT_EQ(LargestScaleFitting(f.width, f.height), f.scale) << f.width << " x " << f.height;
+  // A display of another scaling: the nearest whole multiple to the width
+  // Windows suggests (1280 at 200 % from 640, 800 at 125 %, 960 at 150 %),
+  // no larger than fits there.
+  const struct { int width, fitting, scale; } nearest[] = {
+      {1280, 4, 2}, {800, 4, 1}, {960, 4, 2}, {2560, 2, 2}, {100, 4, 1}, {1919, 8, 3}, {99999, 8, 8}, {1280, 0, 1}};
+  for (const auto& n : nearest) EXPECT_EQ(ScaleNearest(n.width, n.fitting), n.scale) << n.width << " fitting " << n.fitting;
 
   const struct { int width, height, x, y, stage_width, stage_height; } stages[] = {
       {1920, 1080, 240, 0, 1440, 1080}, {1280, 960, 0, 0, 1280, 960}, {640, 600, 0, 60, 640, 480},

@@ -157,6 +157,7 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
       return 0;
     case WM_DISPLAYCHANGE: CheckPresentPacing(); return 0;
     case WM_MOVE: CheckPresentPacingOnMonitorChange(); return 0;
+    case WM_DPICHANGED: FollowDisplayScaling(*reinterpret_cast<const RECT*>(lparam)); return 0;
     case WM_SYSKEYDOWN:
       if (AltEnter(wparam, lparam)) return 0;
       break;

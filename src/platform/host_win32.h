@@ -16,6 +16,11 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
 // window procedure's WM_MOVE); WM_DISPLAYCHANGE sets it again in any case.
 void CheckPresentPacingOnMonitorChange();
 
+// The window moved onto a display of another scaling (WM_DPICHANGED, with
+// the place Windows suggests): as large to the eye there, in whole multiples
+// of the frame that fit the display.
+void FollowDisplayScaling(const RECT& suggested);
+
 // The start sound through PlaySound; StopWin32Sound cuts off one still playing.
 void PlayWin32Sound(const char* path);
 void StopWin32Sound();

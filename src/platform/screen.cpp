@@ -46,6 +46,10 @@ int LargestScaleFitting(int width, int height) {
   return scale;
 }
 
+int ScaleNearest(int width, int largest_fitting) {
+  return std::clamp((width + FrameWidth / 2) / FrameWidth, 1, std::clamp(largest_fitting, 1, MaxScale));
+}
+
 Stage StageIn(int width, int height) {
   width = std::max(width, 1), height = std::max(height, 1);
   Stage stage{0, 0, width, height, width, height};

@@ -14,12 +14,18 @@ constexpr int FrameHeight = 480;
 constexpr int MaxScale = 8;
 
 // The window as it is now: set by the entry point before the window is
-// made, changed by Alt+Enter.
+// made, changed by Alt+Enter and, on Windows, by a move onto a display of
+// another scaling.
 extern int WindowScale;        // 1..MaxScale: the window is WindowScale x the frame; 0 until chosen
 extern bool DesktopFullscreen;  // the window covers the screen, in the desktop's own mode
 
 // The largest whole multiple of the frame that fits width x height; at least 1.
 int LargestScaleFitting(int width, int height);
+// The whole multiple of the frame nearest to a window `width` wide, from 1
+// to `largest_fitting`: on a display of another scaling Windows suggests
+// the width that would look as large there, and the frame's pixels stay
+// squares of whole pixels.
+int ScaleNearest(int width, int largest_fitting);
 
 struct Stage {
   int x, y, width, height;  // in client pixels, origin top-left

@@ -6,6 +6,8 @@
 //
 // While the window exists the display is kept awake and no input method
 // stands between the keys and the game (an IME would swallow M and E).
+// Moved onto a display of another scaling, the window takes the whole
+// multiple of the frame nearest to the size Windows suggests there.
 //
 // Limits: one window on one thread; a display-mode switch is asked for only
 // in the old fullscreen (Fullscreen), which the entry point never requests:
@@ -266,6 +268,17 @@ void CheckPresentPacing() {
 
 void CheckPresentPacingOnMonitorChange() {
   if (GameWindow && MonitorFromWindow(GameWindow, MONITOR_DEFAULTTONEAREST) != PacedMonitor) CheckPresentPacing();
+}
+
+void FollowDisplayScaling(const RECT& suggested) {
+  if (!GameWindow || Fullscreen || DesktopFullscreen) return;  // it covers the primary monitor whatever its scaling
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  WindowScale = ScaleNearest(suggested.right - suggested.left,
+                             LargestScaleFitting(work.right - work.left, work.bottom - work.top));
+  MoveWindow(GameWindow, suggested.left, suggested.top, FrameWidth * WindowScale, FrameHeight * WindowScale, TRUE);
 }
 
 void PresentFrame() {

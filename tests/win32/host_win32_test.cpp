@@ -1,8 +1,8 @@
 // The Win32 window procedure's message table, through the host the loop
 // polls: each message sent to a window of the game's procedure gives these
 // HostEvents (or none) and this result, and capture follows the buttons.
-// Then the game's own window: no input method, the display kept awake, and
-// the pacing set again for another display. Runs under Wine on two displays
+// Then the game's own window: no input method, the display kept awake, the
+// pacing set again for another display, and its size for another scaling. Runs under Wine on two displays
 // (tests/win32/wine_test.sh host_messages); prints one line per failure and
 // "N passed, N failed".
 #include <windows.h>
@@ -199,8 +199,33 @@ void CheckPacingFollowsTheDisplay(HWND game) {
         "the window is on the second display");
   Check(NextTick == 0 && Paced, "moved to a display of unknown rate, the game is not paced for it");
   MarkPacing();
-  SendMessageA(game, WM_DISPLAYCHANGE, 24, MAKELPARAM(2048, 768));
+  SendMessageA(game, WM_DISPLAYCHANGE, 24, MAKELPARAM(2048, 1024));
   Check(NextTick == 0 && Paced, "the display changed and the pacing stayed as it was");
+}
+
+// Moved onto a display of another scaling, Windows suggests a place and a
+// size as large to the eye there; the window takes the place and the nearest
+// whole multiple of the frame that fits the display (2048 x 1024: twice).
+void CheckDisplayScaling(HWND game) {
+  const struct {
+    const char* what;
+    RECT suggested;
+    RECT wanted;
+  } moves[] = {
+      {"onto a display at 200 %", {1100, 0, 2380, 960}, {1100, 0, 2380, 960}},
+      {"larger than the display", {1024, 20, 3584, 1940}, {1024, 20, 2304, 980}},
+      {"back at 125 %", {1100, 0, 1900, 600}, {1100, 0, 1740, 480}},
+  };
+  for (const auto& move : moves) {
+    SendMessageA(game, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&move.suggested));
+    RECT now = {};
+    GetWindowRect(game, &now);
+    Check(EqualRect(&now, &move.wanted), std::string(move.what) + ": the window is " + std::to_string(now.left) +
+                                             "," + std::to_string(now.top) + " " + std::to_string(now.right - now.left) +
+                                             " x " + std::to_string(now.bottom - now.top));
+    Check(WindowScale == (move.wanted.right - move.wanted.left) / FrameWidth,
+          std::string(move.what) + ": scale " + std::to_string(WindowScale));
+  }
 }
 
 // Wine, like Windows, answers SetThreadExecutionState with the state it had.
@@ -223,6 +248,7 @@ void CheckGameWindow() {
   const EXECUTION_STATE state = ExecutionState();
   Check(state == awake, "the display is not kept awake: state " + std::to_string(state));
   CheckPacingFollowsTheDisplay(game);
+  CheckDisplayScaling(game);
   DestroyGameWindow();
   Check(ExecutionState() == ES_CONTINUOUS, "the display is still held awake after the window is gone");
   Drain();

@@ -120,8 +120,8 @@ case $case_name in
     # The window procedure's message table and the game's window,
     # in-process (host_win32_test.cpp), on two displays: Xinerama heads
     # (RandR off, or Wine sees one) of 1024 x 768 at 60 Hz and, over it from
-    # (0, 0), 2048 x 768 of unknown rate, the only one right of x = 1024.
-    start_display 24 1024x768 -screen 1 2048x768x24 +xinerama -extension RANDR
+    # (0, 0), 2048 x 1024 of unknown rate, the only one right of x = 1024.
+    start_display 24 1024x768 -screen 1 2048x1024x24 +xinerama -extension RANDR
     mkdir -p "$WINEPREFIX"
     tests=$(dirname "$game")/win32_host_test.exe
     (cd "$work" && timeout 120 "$wine" "$tests") >"$work/results" 2>"$work/stderr"
