@@ -209,15 +209,16 @@ void CheckPacingFollowsTheDisplay(HWND game) {
 void CheckDisplayScaling(HWND game) {
   const struct {
     const char* what;
+    WORD dpi;
     RECT suggested;
     RECT wanted;
   } moves[] = {
-      {"onto a display at 200 %", {1100, 0, 2380, 960}, {1100, 0, 2380, 960}},
-      {"larger than the display", {1024, 20, 3584, 1940}, {1024, 20, 2304, 980}},
-      {"back at 125 %", {1100, 0, 1900, 600}, {1100, 0, 1740, 480}},
+      {"onto a display at 200 %", 192, {1100, 0, 2380, 960}, {1100, 0, 2380, 960}},
+      {"larger than the display", 384, {1024, 20, 3584, 1940}, {1024, 20, 2304, 980}},
+      {"back at 125 %", 120, {1100, 0, 1900, 600}, {1100, 0, 1740, 480}},
   };
   for (const auto& move : moves) {
-    SendMessageA(game, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&move.suggested));
+    SendMessageA(game, WM_DPICHANGED, MAKEWPARAM(move.dpi, move.dpi), reinterpret_cast<LPARAM>(&move.suggested));
     RECT now = {};
     GetWindowRect(game, &now);
     Check(EqualRect(&now, &move.wanted), std::string(move.what) + ": the window is " + std::to_string(now.left) +
