@@ -111,6 +111,7 @@ function start(words, setup) {
   }
   setup();
   Game.running = true;
+  hidePaused();
   $('end-panel').hidden = true;
   document.body.dataset.game = 'running';
   canvas.focus();
@@ -173,6 +174,7 @@ addEventListener('pagehide', () => storeRecording(false));
 
 function gameEnded(status) {
   Game.running = false;
+  hidePaused();
   storeRecording(true);
   if (Game.dumpPath) {
     try { $('final-state').textContent = new TextDecoder().decode(Module.FS.readFile(Game.dumpPath)); } catch (e) {}
@@ -191,6 +193,28 @@ function gameEnded(status) {
   $('end-panel').hidden = false;
   $('play-again').focus();
 }
+
+// ---- The paused picture: the game's words over its last frame, darkened ----
+// `overlay` holds the words, rows bottom first; a pixel of them shows where
+// its alpha passes the game's alpha test (more than a tenth), the darkening
+// everywhere else.
+function showPaused(overlay, width, height, dimming) {
+  const paused = $('paused');
+  const context = paused.getContext('2d');
+  const image = context.createImageData(width, height);
+  const shade = Math.round(dimming * 255);
+  for (let y = 0; y < height; ++y) {
+    for (let x = 0; x < width; ++x) {
+      const from = ((height - 1 - y) * width + x) * 4, to = (y * width + x) * 4;
+      const ink = overlay[from + 3] > 25.5;
+      for (let c = 0; c < 3; ++c) image.data[to + c] = ink ? overlay[from + c] : 0;
+      image.data[to + 3] = ink ? 255 : shade;
+    }
+  }
+  context.putImageData(image, 0, 0);
+  paused.hidden = false;
+}
+function hidePaused() { $('paused').hidden = true; }
 
 // ---- Sound: browsers let it start only after the player's first click or key ----
 const Sound = {
@@ -272,6 +296,8 @@ var Module = {
   },
   playSound: (path) => Sound.play(path),
   gameEnded,
+  showPaused,
+  hidePaused,
   framesPresented: 0,
   firstFrameMs: 0,
   presented: () => {

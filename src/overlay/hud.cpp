@@ -1,8 +1,11 @@
 #include "overlay/hud.h"
 
+#include <cstring>
 #include <iterator>
 
+#include "overlay/fonts.h"
 #include "overlay/overlay.h"
+#include "overlay/overlay_buffer.h"
 #include "pictures/asset_table.h"
 #include "rules/computer.h"
 #include "world/world.h"
@@ -84,4 +87,11 @@ void DrawHud() {
     DrawStatusLines();
   if (FrameCounter < TitleFrames && !HelpVisible) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
   if (IsGameDecided()) DrawGameOver();
+}
+
+void DrawPausedWords() {
+  ClearOverlay();
+  FormatTextLine("%s", PausedWords);
+  const int width = static_cast<int>(std::strlen(PausedWords)) * LargeAdvance;
+  DrawLargeText((OverlayWidth - width) / 2, (OverlayHeight + LargeGlyphRowCount) / 2, 255, 255, 255);
 }

@@ -21,3 +21,11 @@ constexpr int HudLineY(int line) { return HudBlockTopY - line * HudLineStep; }
 // frame then closes the help page on every frame that shows a game-over
 // message (ClearHelpAfterGameOver), so the status lines come back under it.
 void DrawHud();
+
+// The paused picture is the last frame with this share of black laid over
+// it and PausedWords across its middle in the large font, white.
+constexpr float PausedDimming = 0.5f;
+constexpr const char* PausedWords = "PAUSED";
+// Clears the overlay and draws PausedWords into it; each window lays the
+// overlay over its darkened frame its own way.
+void DrawPausedWords();

@@ -16,8 +16,9 @@
 // - Presentation is paced to 60 frames a second whatever the display: the
 //   browser does not say whether or how the canvas is synchronised.
 // - Sound plays once the page has had the player's first click or key.
-// - While paused the canvas keeps showing the last frame as it was, without
-//   the desktop's dimmed PAUSED picture (that needs GL the emulation lacks).
+// - While paused the page lays the paused picture's words and darkening over
+//   the canvas, which keeps the last frame as the browser last showed it: the
+//   emulation cannot copy a frame already presented.
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <emscripten.h>
@@ -29,6 +30,8 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/present_pacing.h"
+#include "overlay/hud.h"
+#include "overlay/overlay_buffer.h"
 #include "platform/host_web.h"
 #include "platform/renderer_init.h"
 #include "platform/scaled_frame.h"
@@ -61,6 +64,16 @@ EM_JS(void, PageSound, (const char* path), {
 EM_JS(void, TellPagePresented, (), {
   if (Module['presented']) Module['presented']();
 });
+
+// The paused picture over the canvas: the overlay holding the paused words
+// (rows bottom first) and the share of black between them.
+EM_JS(void, ShowPausedPicture, (const uint8_t* overlay, int width, int height, float dimming), {
+  if (Module['showPaused']) Module['showPaused'](HEAPU8.subarray(overlay, overlay + width * height * 4), width, height, dimming);
+});
+EM_JS(void, HidePausedPicture, (), {
+  if (Module['hidePaused']) Module['hidePaused']();
+});
+bool PausedPictureShown = false;
 
 EM_JS(void, HidePointerOverCanvas, (), { Module['canvas'].style.cursor = 'none'; });
 
@@ -205,19 +218,38 @@ void DestroyGameWindow() {}
 
 void CheckPresentPacing() {}
 
+namespace {
+
 // The browser shows the canvas once control returns to it, so presenting
 // is the paced wait, never skipped: without it nothing would be drawn.
-void PresentFrame() {
+void PacedPresent() {
   const uint64_t now_us = static_cast<uint64_t>(emscripten_get_now() * 1000.0);
   GameSleep(PresentSleepMs(now_us, 1000000));
   TellPagePresented();
+}
+
+}  // namespace
+
+void PresentFrame() {
+  if (PausedPictureShown) HidePausedPicture();
+  PausedPictureShown = false;
+  PacedPresent();
 }
 
 // The canvas is always 640 x 480 and the page scales it with CSS, so the
 // frame is drawn straight onto it: no frame of its own to keep or lay out.
 void KeepFrameViewport(int, int) {}
 void PresentScaledFrame() { PresentFrame(); }
-void PresentPausedFrame() { PresentFrame(); }
+// The paused words are drawn once a pause: the page keeps them up until a
+// frame is presented again.
+void PresentPausedFrame() {
+  if (!PausedPictureShown) {
+    DrawPausedWords();
+    ShowPausedPicture(OverlayBuffer, OverlayWidth, OverlayHeight, PausedDimming);
+    PausedPictureShown = true;
+  }
+  PacedPresent();
+}
 
 void MoveGameWindowToPointer() {}
 

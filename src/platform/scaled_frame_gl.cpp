@@ -12,8 +12,7 @@
 
 #include <cstring>
 
-#include "overlay/fonts.h"
-#include "overlay/overlay.h"
+#include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
 #include "platform/screen.h"
 #include "platform/window.h"
@@ -25,8 +24,6 @@ namespace {
 constexpr int TextureWidth = 1024, TextureHeight = 512;
 constexpr float FrameRight = static_cast<float>(FrameWidth) / TextureWidth;
 constexpr float FrameTop = static_cast<float>(FrameHeight) / TextureHeight;
-constexpr float PausedDimming = 0.5f;  // the share of black laid over the paused frame
-constexpr const char* PausedText = "PAUSED";
 
 unsigned int LastFrame = 0;      // the last frame drawn
 unsigned int PausedPicture = 0;  // the paused picture, when the frame has no framebuffer of its own
@@ -213,12 +210,9 @@ void ShowDrawnFrame(unsigned int& copy) {
   }
 }
 
-// PAUSED across the frame's middle, through the overlay as the HUD's texts go.
+// The paused words through the overlay, as the HUD's texts go.
 void DrawPausedText() {
-  ClearOverlay();
-  FormatTextLine("%s", PausedText);
-  const int width = static_cast<int>(std::strlen(PausedText)) * LargeAdvance;
-  DrawLargeText((FrameWidth - width) / 2, (FrameHeight + LargeGlyphRowCount) / 2, 255, 255, 255);
+  DrawPausedWords();
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.1f);
   glRasterPos2i(0, 0);

@@ -55,9 +55,9 @@ async function openPage(server, query = '', beforeLoad = null) {
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-async function waitFor(page, what, test, seconds) {
+async function waitFor(page, what, test, seconds, ...args) {
   try {
-    await page.waitForFunction(test, {timeout: seconds * 1000, polling: 100});
+    await page.waitForFunction(test, {timeout: seconds * 1000, polling: 100}, ...args);
   } catch (e) {
     fail(`${what} within ${seconds} s; page says: ${await page.$eval('#messages', (m) => m.textContent)}`);
   }
@@ -93,6 +93,37 @@ async function expectFloorAndTitle(page) {
   if (gold < 1500) fail(`only ${gold} gold pixels where the title stands`);
 }
 
+// The mean of every channel over a box of the canvas.
+function meanLevel(rgb, box) {
+  let sum = 0;
+  countPixels(rgb, box, (r, g, b) => { sum += r + g + b; return false; });
+  return sum / (3 * (box.x1 - box.x0) * (box.y1 - box.y0));
+}
+
+// P pauses: the frame at half its brightness with PAUSED in white across
+// its middle, in the game's large font; P again and the game goes on.
+async function expectPausedPicture(page) {
+  const lower = {x0: 0, y0: 300, x1: 640, y1: 480};
+  const words = {x0: 290, y0: 220, x1: 350, y1: 245};
+  const white = (r, g, b) => r > 230 && g > 230 && b > 230;
+  await page.focus('#canvas');
+  const running = meanLevel(await canvasPixels(page), lower);
+  await page.keyboard.press('KeyP');
+  await waitFor(page, 'no paused picture after P', () => !document.getElementById('paused').hidden, 10);
+  const paused = await canvasPixels(page);
+  const ratio = meanLevel(paused, lower) / running;
+  if (ratio < 0.45 || ratio > 0.55) fail(`paused, the floor is ${ratio.toFixed(3)} of its brightness, not half`);
+  const ink = countPixels(paused, words, white);
+  if (ink < 60) fail(`only ${ink} white pixels where PAUSED stands`);
+  const presented = await page.evaluate(() => Module.framesPresented);
+  await page.keyboard.press('KeyP');
+  await waitFor(page, 'the paused picture stays after P again', () => document.getElementById('paused').hidden, 10);
+  await waitFor(page, 'no frames after the pause', (n) => Module.framesPresented > n + 10, 10, presented);
+  const again = meanLevel(await canvasPixels(page), lower) / running;
+  if (again < 0.9) fail(`going on, the floor is ${again.toFixed(3)} of its brightness`);
+  return `paused at ${ratio.toFixed(3)} of the floor's brightness with ${ink} pixels of PAUSED`;
+}
+
 async function finalState(page, seconds) {
   await waitFor(page, 'the final state shown', () => document.getElementById('final-state').textContent.length > 0, seconds);
   return page.$eval('#final-state', (e) => e.textContent);
@@ -111,7 +142,8 @@ function downloaded() {
 
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
-  // storage: it plays on, unrecorded, and says so in the desktop's words.
+  // storage: it plays on, unrecorded, and says so in the desktop's words;
+  // it pauses and goes on.
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
@@ -124,8 +156,9 @@ const cases = {
     const shown = await page.$eval('#messages', (m) => m.textContent);
     if (!shown.startsWith('VALDORIK: this game is not recorded: ')) fail(`the page says "${shown}"`);
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
+    const pause = await expectPausedPicture(page);
     await browser.close();
-    return `floor and title drawn in the canvas; ${shown}`;
+    return `floor and title drawn in the canvas; ${shown}; ${pause}`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
