@@ -33,12 +33,12 @@
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
-#include "platform/host_sdl.h"
-#include "platform/scaled_frame.h"
+#include "platform/sdl/host.h"
+#include "platform/gl/scaled_frame.h"
 #include "platform/screen.h"
-#include "platform/window.h"
+#include "platform/backend.h"
 #include "render/drawing.h"
-#include "render/frame.h"
+#include "platform/gl/frame_stretches.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
 #include "world/world.h"
@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
   }
   Host = SdlHostWithFixedClock(options.seed);
   WindowScale = options.scale;
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) {
+  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight)) {
     SDL_Quit();
     return 1;
   }

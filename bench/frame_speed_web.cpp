@@ -15,8 +15,8 @@
 #include "loop/frame.h"
 #include "loop/game_state.h"
 #include "loop/startup.h"
-#include "platform/host_web.h"
-#include "platform/window.h"
+#include "platform/web/host.h"
+#include "platform/backend.h"
 #include "render/drawing.h"
 
 namespace {
@@ -47,7 +47,7 @@ EMSCRIPTEN_KEEPALIVE double FrameSpeedWeb(unsigned seed, int frames) {
   Host.clock_seconds = fixed.clock_seconds;
   Host.sleep_ms = fixed.sleep_ms;
   Host.play_sound_async = fixed.play_sound_async;
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, false)) return -1;
+  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight)) return -1;
   StartDrawing();
   StartGame();
   PrepareScenario(Scenarios[ScenarioCount - 1]);

@@ -2,6 +2,8 @@
 # The folders under src/ stand in layers, and every #include "..." points
 # down or stays in its own folder (docs/architecture.md). From the bottom:
 #
+#   0 base        what every layer may use: bit casts, the shortest float,
+#                 UTF-8 file names, the version, the user's folders
 #   1 host        the host table and the input state
 #   2 world
 #   3 pathfinding
@@ -10,7 +12,10 @@
 #   6 loop
 #   7 pictures < overlay < render (one level, in this order: the HUD draws
 #     pictures, the frame draws the overlay)
-#   8 platform
+#   8 platform    the backend contract, the game's entry, the command line
+#   9 platform/gl the OpenGL renderer the GL backends share
+#  10 platform/sdl, platform/win32, platform/web, platform/null: the
+#     backends, none of which includes another
 #
 # tools/, tests/, bench/ and fuzz/ stand above all of them.
 #
@@ -22,12 +27,15 @@
 #   scripts/layers.sh --draw   draws docs/layers.svg from the includes (graphviz).
 #   scripts/layers.sh --dot    prints the picture's graphviz source.
 #
-# Headless files: everything outside platform/ but the *_gl, *_sdl, *_win32
-# and *_web files, which are the platform backends' own.
+# Headless files: everything but the renderer and the backends that talk to
+# a platform (platform/gl, platform/sdl, platform/win32, platform/web).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(host world pathfinding rules replay loop pictures overlay render platform)
+layers=(base host world pathfinding rules replay loop pictures overlay render platform platform/gl
+        platform/null platform/sdl platform/web platform/win32)
+backends=(platform/null platform/sdl platform/web platform/win32)
+platform_folders='^platform/(gl|sdl|win32|web)/' 
 picture=docs/layers.svg
 
 rank_of() {  # FOLDER: its position in $layers, or nothing
@@ -37,14 +45,17 @@ rank_of() {  # FOLDER: its position in $layers, or nothing
   done
 }
 
-# One line per include between two folders: FILE LINE FROM TO HEADER.
+is_backend() { [[ " ${backends[*]} " == *" $1 "* ]]; }
+
+# One line per include between two folders: FILE LINE FROM TO HEADER. A
+# folder is the path under src/ of the file's directory.
 folder_includes() {
   grep -rnE --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include[[:space:]]+"' src |
-    sed -E 's#^src/([^/]+)/([^:]+):([0-9]+):[^"]*"([^"]+)".*#src/\1/\2 \3 \1 \4#' |
-    while read -r file line from header; do
-      to=${header%%/*}
-      [ "$to" = "$header" ] && to=$from  # a bare name is a file of the same folder
-      echo "$file $line $from $to $header"
+    sed -E 's#^src/([^:]+):([0-9]+):[^"]*"([^"]+)".*#\1 \2 \3#' |
+    while read -r file line header; do
+      from=$(dirname "$file") to=$(dirname "$header")
+      [ "$to" = . ] && to=$from  # a bare name is a file of the same folder
+      echo "src/$file $line $from $to $header"
     done
 }
 
@@ -66,19 +77,18 @@ check() {
     elif [ "$rank_to" -gt "$rank_from" ]; then
       echo "$file:$line: $from/ includes $header, from a layer above it"
       faults=$((faults + 1))
+    elif [ "$from" != "$to" ] && is_backend "$from" && is_backend "$to"; then
+      echo "$file:$line: the backend $from/ includes $header, from another backend"
+      faults=$((faults + 1))
     fi
   done < <(folder_includes)
 
   local platform_include
   platform_include='^[[:space:]]*#[[:space:]]*include[[:space:]]*<(SDL|GL/|EGL/|windows\.h|windowsx\.h|mmsystem\.h|wingdi\.h|emscripten)'
   while IFS=: read -r file line header; do
-    case $file in
-      src/platform/* | *_gl.cpp | *_gl.h | *_sdl.cpp | *_sdl.h | *_win32.cpp | *_win32.h | *_web.cpp | *_web.h) ;;
-      *)
-        echo "$file:$line: a headless file includes $(sed -E 's/.*include[[:space:]]*//' <<<"$header")"
-        faults=$((faults + 1))
-        ;;
-    esac
+    [[ ${file#src/} =~ $platform_folders ]] && continue
+    echo "$file:$line: a headless file includes $(sed -E 's/.*include[[:space:]]*//' <<<"$header")"
+    faults=$((faults + 1))
   done < <(grep -rnE --include='*.cpp' --include='*.h' "$platform_include" src)
 
   if [ ! -f "$picture" ]; then
@@ -100,7 +110,7 @@ check() {
 
 # The edges the picture shows: graphviz names each one "from->to" in a <title>.
 drawn_edges() {
-  sed -nE 's#.*<title>([a-z_]+)&\#45;&gt;([a-z_]+)</title>.*#\1 \2#p' "$picture" | sort -u
+  sed -nE 's#.*<title>([a-z_/0-9]+)&\#45;&gt;([a-z_/0-9]+)</title>.*#\1 \2#p' "$picture" | sort -u
 }
 
 dot_source() {
@@ -108,9 +118,10 @@ dot_source() {
   echo '  node [shape=box, fontname="Helvetica"]; edge [color="#555555"];'
   echo '  label="The folders under src/, the bottom layer lowest; an arrow is an #include (scripts/layers.sh --draw)";'
   echo '  { rank=same; pictures; overlay; render; }'
+  echo '  { rank=same; "platform/null"; "platform/sdl"; "platform/web"; "platform/win32"; }'
   # Unseen edges keep each layer above the one below it where no include does.
-  echo '  platform -> render -> loop -> replay -> rules -> pathfinding -> world -> host [style=invis];'
-  edges | awk '{ printf "  %s -> %s;\n", $1, $2 }'
+  echo '  "platform/sdl" -> "platform/gl" -> platform -> render -> loop -> replay -> rules -> pathfinding -> world -> host -> base [style=invis];'
+  edges | awk '{ printf "  \"%s\" -> \"%s\";\n", $1, $2 }'
   echo '}'
 }
 

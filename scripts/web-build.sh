@@ -6,6 +6,9 @@
 # Uses Debian's emscripten package (scripts/install-deps.sh); nothing is
 # downloaded. The pictures and sound come from a native build (build/game,
 # or $VALDORIK_NATIVE_BUILD/game).
+#   scripts/web-build.sh            the game, in build-web/site/
+#   scripts/web-build.sh --figures  the game with the frame bench's scenario,
+#                                   for scripts/web-figures.sh, in build-web/figures-site/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -18,14 +21,17 @@ cmake --build "$native" -j"$jobs" --target game_assets
 
 # The JavaScript optimiser at -O2 needs node's acorn, which Debian keeps here.
 export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DVALDORIK_TESTS=OFF -DVALDORIK_BENCH=OFF \
-  -DVALDORIK_WINDOWED=OFF -DVALDORIK_WEB_GAME_DIR="$(realpath "$native")/game" >/dev/null
-cmake --build build-web -j"$jobs" --target valdorik
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DVALDORIK_BACKEND=web \
+  -DVALDORIK_WEB_GAME_DIR="$(realpath "$native")/game" >/dev/null
+target=valdorik site=build-web/site
+[ "${1:-}" = --figures ] && target=valdorik-figures site=build-web/figures-site
+cmake --build build-web -j"$jobs" --target "$target"
 
-site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp build-web/valdorik.js build-web/valdorik.wasm build-web/valdorik.data "$site"/
+# The page loads valdorik.js, which names its own module and data files.
+cp "build-web/$target.js" "$site/valdorik.js"
+cp "build-web/$target.wasm" "build-web/$target.data" "$site"/
 cp web/index.html web/page.js web/page.css "$site"/
 echo "Built $site:"
 ls -l "$site"

@@ -2,10 +2,12 @@
 # The browser game's figures (docs/performance.md): rules speed against
 # valdorik-sim, the worst scenario's frame time beside the native frame
 # bench's, presented frame rate, start-up time, and the site's size.
-# Needs scripts/web-build.sh, build/valdorik-sim and build/valdorik-frame-bench.
+# Needs build/valdorik-sim and build/valdorik-frame-bench; builds the
+# figures' page itself (scripts/web-build.sh --figures).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-site=build-web/site
+scripts/web-build.sh --figures >/dev/null
+site=build-web/figures-site
 node tests/web/web_figures.js "$site" build/valdorik-sim
 echo "native, the same scenario:"
 bench/frame_bench.sh build --scenario worst --frames 200 | grep -E "unpaced|renderer"

@@ -119,11 +119,6 @@ const std::map<std::string, const char*> NotGameState = {
     {"recording: Pass", "the recorder's bookkeeping: StartRecording sets it up"},
     {"recording: Recording", "the recorder's bookkeeping: StartRecording sets it up"},
     {"recording: FailureTold", "the recorder's bookkeeping: StartRecording sets it up"},
-    {"WindowScale", "the window's size on the screen: the platform's, the game sees frame pixels"},
-    {"DesktopFullscreen", "the window's size on the screen: the platform's, the game sees frame pixels"},
-    {"screen: ClientWidth", "the window's size on the screen: the platform's, the game sees frame pixels"},
-    {"screen: ClientHeight", "the window's size on the screen: the platform's, the game sees frame pixels"},
-    {"screen: ScaleChosen", "the window's size on the screen: the platform's, the game sees frame pixels"},
     {"replay_file: writer", "the replay file being written, opened with the recording"},
 };
 

@@ -19,11 +19,12 @@
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "platform/screen.h"
-#include "replay/game_options.h"
+#include "platform/command_line.h"
 #include "replay/playback.h"
+#include "replay/replay_folder.h"
 #include "replay/recording.h"
 #include "replay/state_dump.h"
-#include "replay/version.h"
+#include "base/version.h"
 #include "world/world.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The page around the game: starting games and replays, the end panel, the
 // browser's storage of every game, files chosen or dropped, sound, and the
 // messages the desktop game would write on stderr. The game itself runs in
-// valdorik.js / valdorik.wasm (src/platform/host_web.cpp, main_web.cpp).
+// valdorik.js / valdorik.wasm (src/platform/web/).
 'use strict';
 
 const KeptReplays = 50;  // as on the desktop

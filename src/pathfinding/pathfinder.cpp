@@ -1,7 +1,7 @@
 #include "pathfinding/pathfinder.h"
 
 #include <algorithm>
-#include "world/bit_cast.h"
+#include "base/bit_cast.h"
 
 #include "world/world.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pictures/host_path.h"
+#include "base/host_path.h"
 
 constexpr int MaxBitmapSide = 4096;
 

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "pictures/asset_table.h"
-#include "pictures/host_path.h"
-#include "replay/file_names.h"
+#include "base/host_path.h"
+#include "base/file_names.h"
 #include "world/new_game.h"
 
 namespace fs = std::filesystem;

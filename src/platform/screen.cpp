@@ -9,8 +9,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "replay/file_names.h"
-#include "replay/game_options.h"
+#include "base/file_names.h"
+#include "base/user_folders.h"
 
 int WindowScale = 0;
 bool DesktopFullscreen = false;

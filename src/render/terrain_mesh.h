@@ -1,6 +1,7 @@
 // The terrain mesh: every frame the cells around the view centre become a
 // fresh triangle list in TerrainVertices/TerrainTriangles, a distance cull
-// picks the triangles to draw, and DrawTerrainMesh sends them to OpenGL.
+// picks the triangles to draw, and DrawTerrainMesh (platform/gl/terrain_draw.h)
+// sends them to OpenGL.
 #pragma once
 
 #include <cstdint>
@@ -50,4 +51,3 @@ void WriteVertex(float u, float v, float x, float y, float z);
 void TakeCorner(int k);
 
 int CullTerrainTriangles();
-void DrawTerrainMesh();

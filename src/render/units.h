@@ -72,21 +72,3 @@ constexpr Rgb LabelWhite{255, 255, 255};
 void PlanUnitLabels(int id, const UnitRecord& unit, WindowPoint anchor, UnitLabels& labels);
 // Writes the planned labels into the overlay, in their drawing order.
 void DrawUnitLabels(const UnitLabels& labels);
-
-// --- GL side (units_gl.cpp). ---
-
-// Projects a point through the current matrices and viewport into the
-// window-coordinate fields of the last TerrainVertices entry.
-void ProjectToWindow(float x, float y, float z);
-// A unit's picture standing upright, turned against the camera's spin.
-void DrawUnitSprite(int slot, float size);
-// A picture lying flat in the current z plane (corpses).
-void DrawLyingSprite(int slot, float size);
-// The same two pictures drawn one matrix push, translation and quad per
-// pixel: slow, kept to check the fast drawers against.
-void DrawUnitSpriteSquareBySquare(int slot, float size);
-void DrawLyingSpriteSquareBySquare(int slot, float size);
-// The frame's unit pass: each visible unit's picture, and its labels into the overlay.
-void DrawUnitPass();
-// The same pass with the square-by-square drawers, to check the fast pass against.
-void DrawUnitPassSquareBySquare();

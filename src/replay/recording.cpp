@@ -5,7 +5,7 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "replay/replay_file.h"
-#include "replay/version.h"
+#include "base/version.h"
 
 namespace {
 

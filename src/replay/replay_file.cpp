@@ -10,7 +10,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "replay/file_names.h"
+#include "base/file_names.h"
 
 namespace {
 

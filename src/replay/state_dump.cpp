@@ -2,18 +2,8 @@
 
 #include <charconv>
 
-#include "replay/shortest_float.h"
+#include "base/shortest_float.h"
 #include "world/world.h"
-
-std::string FormatFloat(float value) {
-#ifdef __EMSCRIPTEN__
-  return ShortestFloat(value);  // its library has no floating-point std::to_chars
-#else
-  char buffer[64];
-  auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, ec == std::errc() ? ptr : buffer);
-#endif
-}
 
 namespace {
 

@@ -4,8 +4,5 @@
 #include <cstdint>
 #include <string>
 
-// Shortest decimal that reads back to the same float.
-std::string FormatFloat(float value);
-
 // Appends the dump of the current state after pass `pass`, newline included.
 void AppendStateDump(int64_t pass, std::string& out);

@@ -1,7 +1,7 @@
 #include "rules/commands.h"
 
 #include <algorithm>
-#include "world/bit_cast.h"
+#include "base/bit_cast.h"
 #include <cstdint>
 
 #include "host/host.h"

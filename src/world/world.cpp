@@ -1,7 +1,7 @@
 #include "world/world.h"
 
 #include <algorithm>
-#include "world/bit_cast.h"
+#include "base/bit_cast.h"
 
 TileType* TileTypes = nullptr;
 MapCell* MapCells = nullptr;

@@ -9,7 +9,7 @@
 #include "host/host.h"
 #include "loop/startup.h"
 #include "render/drawing.h"
-#include "render/projection.h"
+#include "platform/gl/projection.h"
 #include "world/world.h"
 
 // The software GL driver keeps a few blocks until the process ends; a

@@ -8,7 +8,8 @@
 #include "offscreen_context.h"
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
-#include "render/textures.h"
+#include "platform/gl/terrain_draw.h"
+#include "platform/gl/textures.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 
 #include "host/input.h"
 #include "loop/present_pacing.h"
-#include "platform/host_win32.h"
+#include "platform/win32/host.h"
 #include "platform/screen.h"
-#include "platform/window.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -238,7 +238,7 @@ EXECUTION_STATE ExecutionState() {
 
 void CheckGameWindow() {
   WindowScale = 1;
-  if (!CreateGameWindow("game window test", FrameWidth, FrameHeight, 24, false)) {
+  if (!CreateGameWindow("game window test", FrameWidth, FrameHeight)) {
     Check(false, "the game's window could not be made");
     return;
   }
@@ -273,7 +273,7 @@ int main() {
     std::printf("host_win32_test: cannot create a window (error %lu)\n", GetLastError());
     return 1;
   }
-  Host32 = Win32Host();
+  Host32 = BackendHost();
   Check(EmptySlots(Host32) == 0, "the Win32 host fills every slot: " + std::to_string(EmptySlots(Host32)) + " empty");
   Drain();  // whatever creating the window sent
   CheckMessageTable();

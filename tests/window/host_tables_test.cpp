@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
-#include "platform/host_sdl.h"
+#include "platform/sdl/host.h"
 
 namespace {
 
 TEST(HostTables, EveryWindowHostFillsEverySlot) {
-  EXPECT_EQ(EmptySlots(SdlHost()), 0);
+  EXPECT_EQ(EmptySlots(BackendHost()), 0);
   EXPECT_EQ(EmptySlots(SdlHostWithFixedClock(1)), 0);
 }
 

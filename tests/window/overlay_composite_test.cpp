@@ -11,7 +11,7 @@
 
 #include "overlay/overlay.h"
 #include "overlay/overlay_buffer.h"
-#include "overlay/overlay_composite_gl.h"
+#include "platform/gl/overlay_composite.h"
 
 namespace {
 

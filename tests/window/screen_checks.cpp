@@ -56,7 +56,7 @@
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
-#include "render/projection.h"
+#include "platform/gl/projection.h"
 #include "render/units.h"
 #include "rules/frame_rules.h"
 #include "window_driver.h"

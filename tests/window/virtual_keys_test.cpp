@@ -7,7 +7,7 @@
 #include <SDL_keyboard.h>
 
 #include "host/input.h"
-#include "platform/virtual_keys.h"
+#include "platform/sdl/virtual_keys.h"
 
 namespace {
 

@@ -20,13 +20,14 @@
 #include "overlay/overlay_buffer.h"
 #include "pathfinding/path_requests.h"
 #include "pictures/image_slots.h"
-#include "platform/scaled_frame.h"
+#include "platform/gl/scaled_frame.h"
 #include "platform/screen.h"
-#include "platform/host_sdl.h"
-#include "platform/renderer_init.h"
-#include "platform/window.h"
+#include "platform/sdl/host.h"
+#include "platform/gl/renderer.h"
+#include "platform/gl/textures.h"
+#include "platform/backend.h"
 #include "render/drawing.h"
-#include "render/projection.h"
+#include "platform/gl/projection.h"
 #include "world/new_game.h"
 #include "world/world.h"
 
@@ -41,7 +42,7 @@ class GameWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     Host = SdlHostWithFixedClock(1);
-    ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+    ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480));
     StartDrawing();
     StartGame();
   }
@@ -233,7 +234,7 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   Host = SdlHostWithFixedClock(1);
-  ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480));
   StartDrawing();
   StartGame();
   DestroyGameWindow();

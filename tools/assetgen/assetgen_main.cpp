@@ -11,7 +11,7 @@
 #include "image.h"
 #include "pixel_art.h"
 #include "pictures/asset_table.h"
-#include "pictures/host_path.h"
+#include "base/host_path.h"
 #include "procedural.h"
 #include "world/new_game.h"
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pathfinding/pathfinder.h"
+#include "base/shortest_float.h"
 #include "replay/state_dump.h"
 #include "sim_args.h"
 #include "world/world.h"

@@ -1,0 +1,3 @@
+#include "base/version.h"
+
+const char* GameVersion() { return VALDORIK_VERSION; }

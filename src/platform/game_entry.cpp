@@ -1,0 +1,174 @@
+#include "platform/game_entry.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "host/input.h"
+#include "loop/continuation.h"
+#include "loop/main_loop.h"
+#include "loop/startup.h"
+#include "pictures/game_folder.h"
+#include "platform/screen.h"
+#include "platform/backend.h"
+#include "render/drawing.h"
+#include "base/file_names.h"
+#include "platform/command_line.h"
+#include "replay/replay_folder.h"
+#include "base/user_folders.h"
+#include "replay/playback.h"
+#include "replay/recording.h"
+#include "replay/replay_file.h"
+#include "replay/state_dump.h"
+#include "base/version.h"
+
+namespace {
+
+// A game that cannot be recorded is still played; the player is told once.
+void RecordGame(std::string path, const std::vector<ReplayRecord>& past) {
+  std::string error;
+  if (path.empty()) {
+    const std::string folder = ReplayFolder();
+    if (folder.empty()) error = NoReplayFolder;
+    if (!folder.empty()) path = NewReplayPath(folder, std::time(nullptr), KeptReplays, error);
+  }
+  if (!path.empty() && StartRecording(path, error, past)) return;
+  std::fprintf(stderr, "VALDORIK: this game is not recorded: %s\n", error.c_str());
+}
+
+// False after saying why on stderr; a file cut short is said and kept.
+bool ReadReplayToPlay(const std::string& path, Replay& replay) {
+  std::string error;
+  if (!ReadReplayFile(path, replay, error)) {
+    std::fprintf(stderr, "valdorik: %s\n", error.c_str());
+    return false;
+  }
+  if (!replay.complete) std::fprintf(stderr, "valdorik: %s\n", replay.cut_note.c_str());
+  return true;
+}
+
+// The replay --continue names, or the newest one; empty after saying why.
+std::string ReplayToContinue(const GameOptions& options) {
+  if (!options.continued.empty()) return options.continued;
+  const std::string folder = ReplayFolder();
+  if (folder.empty()) {
+    std::fprintf(stderr, "valdorik: nothing to continue: %s\n", NoReplayFolder);
+    return "";
+  }
+  const std::string newest = NewestReplay(folder);
+  if (newest.empty()) std::fprintf(stderr, "valdorik: nothing to continue: no replay in %s\n", folder.c_str());
+  return newest;
+}
+
+// The new recording must not overwrite the game it continues.
+bool RecordsOver(const std::string& record, const std::string& continued) {
+  std::error_code ignored;
+  return !record.empty() && std::filesystem::equivalent(PathFromUtf8(record), PathFromUtf8(continued), ignored);
+}
+
+// --continue: the recorded game played up to its end without a window, and
+// what was held then let go. Returns the new recording's opening records;
+// false after saying why.
+bool PlayThePast(const GameOptions& options, std::vector<ReplayRecord>& past) {
+  const std::string path = ReplayToContinue(options);
+  Replay replay;
+  if (path.empty() || !ReadReplayToPlay(path, replay)) return false;
+  if (RecordsOver(options.record, path)) {
+    std::fprintf(stderr, "valdorik: --record %s would overwrite the game it continues\n", options.record.c_str());
+    return false;
+  }
+  const Replay before_end = ReplayBeforeItsEnd(replay);
+  if (!replay.complete)
+    std::fprintf(stderr, "valdorik: the game continues from pass %lld, the last complete one\n",
+                 static_cast<long long>(before_end.passes));
+  std::string problem;
+  if (!PlayRecordedPast(before_end, path, problem)) {
+    std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", problem.c_str());
+    ReleaseGame();
+    return false;
+  }
+  past = before_end.records;
+  const std::vector<ReplayRecord> releases = ReleaseHeldInput();
+  past.insert(past.end(), releases.begin(), releases.end());
+  return true;
+}
+
+void WriteFinalDump(const std::string& path) {
+  std::string line;
+  AppendStateDump(IdlePasses, line);
+  FILE* file = OpenFile(path, "wb");
+  const bool written = file && std::fwrite(line.data(), 1, line.size(), file) == line.size();
+  if (file && std::fclose(file) != 0) file = nullptr;
+  if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
+}
+
+// The command line's choice of window over the one kept from the last game;
+// a new choice is kept for the next.
+void ChooseWindow(const GameOptions& options) {
+  ScreenChoice asked;
+  if (options.scale) asked.scale = options.scale;
+  if (options.fullscreen) asked.fullscreen = true;
+  const std::string settings = ScreenSettingsFile();
+  ChooseScreen(asked, ReadScreenSettings(settings));
+  if (asked.scale || asked.fullscreen) SaveScreenSettings(settings);
+}
+
+ExitStatus PlayGame(const GameOptions& options) {
+  Replay replay;
+  if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return ExitStatus::BadInput;
+  std::vector<ReplayRecord> past;
+  if (options.continue_game && !PlayThePast(options, past)) return ExitStatus::BadInput;
+  ChooseWindow(options);
+  Host = BackendHost();
+  if (options.replay.empty())
+    RecordGame(options.record, past);
+  else
+    StartPlayback(replay, options.replay, BackendHost());
+  // A start that fails has already told why; it is a failure for the caller too.
+  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight)) {
+    StopRecording();
+    ReleaseGame();  // a continued game's world
+    ShutDownBackend();
+    return ExitStatus::FailedStart;
+  }
+  StartDrawing();
+  if (!options.continue_game) StartGame();  // a continued game's world runs already
+  MainLoop();
+  StopRecording();
+  if (!PlaybackProblem().empty())
+    std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
+  if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
+  DestroyGameWindow();
+  ReleaseDrawing();
+  ReleaseGame();
+  ShutDownBackend();
+  return ExitStatus::Ok;
+}
+
+}  // namespace
+
+ExitStatus GameMain(int argc, char** argv) {
+  GameOptions options;
+  std::string error, no_pictures;
+  // File names on the command line are the player's, from where they started.
+  std::string start_dir = EnterGameFolder(OwnFolder(), no_pictures);
+  if (const char* launcher_start = std::getenv("VALDORIK_START_DIR")) start_dir = launcher_start;
+  if (!ParseGameOptions(argc, argv, start_dir, options, error)) {
+    std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
+    return ExitStatus::BadInput;
+  }
+  if (options.help) {
+    std::fputs(GameUsage, stdout);
+    return ExitStatus::Ok;
+  }
+  if (options.version) {
+    std::printf("valdorik %s\n", GameVersion());
+    return ExitStatus::Ok;
+  }
+  if (!no_pictures.empty()) std::fprintf(stderr, "VALDORIK: %s\n", no_pictures.c_str());
+  return PlayGame(options);
+}

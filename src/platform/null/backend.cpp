@@ -1,0 +1,70 @@
+// The null backend: the whole contract of backend.h, with no window, no
+// picture and no sound. It is the template for a new backend (copy this
+// folder, fill in each function, add the folder's list to CMakeLists.txt),
+// and it builds and runs anywhere: `valdorik-null --replay FILE` plays a
+// recorded game to its end with nothing drawn, as the window would.
+//
+// Limits: no player input at all (no events, no keys held), so a game that
+// is not a replay runs until the process is stopped; no sleeps, so a
+// replay plays back as fast as the rules run.
+#include <cstdio>
+
+#include "host/input.h"
+#include "platform/backend.h"
+
+namespace {
+
+bool QuitPosted = false;
+
+// Events from the system, in the game's terms (HostEvent): none here, but
+// the Quit that post_quit asked for.
+bool PollNoEvent(HostEvent& event) {
+  if (!QuitPosted) return false;
+  QuitPosted = false;
+  event = {EventKind::Quit};
+  return true;
+}
+
+void PostQuit() { QuitPosted = true; }
+void NoSleep(int) {}
+void NoWindowToMove() {}
+void NoSound(const char*) {}
+
+}  // namespace
+
+BackendCalls OwnCalls() {
+  return {.poll_event = PollNoEvent,
+          .key_held_now = KeyTableHeld,  // no keyboard: what the events said
+          .sleep_ms = NoSleep,
+          .post_quit = PostQuit,
+          .move_window_to_pointer = NoWindowToMove,
+          .play_sound_async = NoSound};
+}
+
+// Nothing drawn: the headless host's render slots.
+RenderCalls OwnRenderCalls() {
+  const GameHost none = HeadlessHost(0);
+  return {.present = none.present,
+          .present_paused = none.present_paused,
+          .load_pictures = none.load_pictures,
+          .set_fixed_render_state = none.set_fixed_render_state,
+          .resize_scene = none.resize_scene,
+          .begin_scene = none.begin_scene,
+          .draw_terrain = none.draw_terrain,
+          .draw_units = none.draw_units,
+          .draw_cursor_mark = none.draw_cursor_mark,
+          .draw_overlay = none.draw_overlay};
+}
+
+bool CreateGameWindow(const char*, int, int) {
+  QuitPosted = false;
+  return true;
+}
+
+void DestroyGameWindow() {}
+
+void ShowMessageBox(const char* text, const char* caption, BoxIcon) { std::fprintf(stderr, "%s: %s\n", caption, text); }
+
+std::string OwnFolder() { return {}; }
+
+void ShutDownBackend() {}

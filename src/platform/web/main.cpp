@@ -1,0 +1,69 @@
+// The game in a web page: the page (web/page.js) calls these, one game at a
+// time. A game takes the desktop's command line, so recording, watching a
+// replay and the final dump are the desktop's own; its files live in the
+// page's memory file system, and the page carries them to and from the
+// browser's storage. Messages the desktop writes on stderr reach the page.
+#include <emscripten.h>
+
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/exit_status.h"
+#include "host/host.h"
+#include "loop/game_state.h"
+#include "loop/main_loop.h"
+#include "loop/startup.h"
+#include "platform/game_entry.h"
+#include "platform/web/host.h"
+#include "replay/state_dump.h"
+
+namespace {
+
+EM_JS(void, TellPageGameEnded, (int status), {
+  if (Module['gameEnded']) Module['gameEnded'](status);
+});
+
+}  // namespace
+
+extern "C" {
+
+// Plays one game with the desktop's options, one word a line; the page
+// hears the end through Module.gameEnded(status).
+EMSCRIPTEN_KEEPALIVE void RunWebGame(const char* words) {
+  std::vector<std::string> options = {"valdorik"};
+  std::istringstream lines(words);
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) options.push_back(line);
+  std::vector<char*> argv;
+  for (std::string& option : options) argv.push_back(option.data());
+  ResetForNewRun();
+  ForgetWebInput();
+  const int status = ExitCode(GameMain(static_cast<int>(argv.size()), argv.data()));
+  TellPageGameEnded(status);
+}
+
+EMSCRIPTEN_KEEPALIVE void QuitWebGame() { QuitWebGameSoon(); }
+
+// The rules alone, as `valdorik-sim run --seed S --frames N` runs them: the
+// milliseconds taken, and the last dump into the page's `/rules-speed.json`.
+// Never while a game runs: they share the world.
+EMSCRIPTEN_KEEPALIVE double RulesSpeedWeb(unsigned seed, int frames) {
+  ResetForNewRun();
+  UseHeadlessHost(seed);
+  const auto start = std::chrono::steady_clock::now();
+  StartGame();
+  for (int pass = 0; pass < frames; ++pass) LoopPass();
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  std::string dump;
+  AppendStateDump(IdlePasses, dump);
+  if (FILE* file = std::fopen("/rules-speed.json", "wb")) {
+    std::fwrite(dump.data(), 1, dump.size(), file);
+    std::fclose(file);
+  }
+  ReleaseGame();
+  return took.count();
+}
+}

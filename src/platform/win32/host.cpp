@@ -1,0 +1,206 @@
+// The game's host on Win32: the window's messages in the game's terms, the
+// keyboard at this instant (GetAsyncKeyState, and only while the game's
+// window is in the foreground), the calendar clock, Sleep, the window, the
+// start sound and the GL drawing stretches.
+//
+// Limits: one window, one thread. A message whose translation finds the
+// event queue full is dropped; the queue holds far more than the messages
+// one dispatch or one window call sends.
+#include "platform/win32/host.h"
+
+#include <windowsx.h>
+
+#include <filesystem>
+#include <string>
+
+#include "host/input.h"
+#include "platform/gl/renderer.h"
+#include "platform/screen.h"
+#include "base/file_names.h"
+
+namespace {
+
+// Events translated by the window procedure, waiting for poll_event.
+constexpr int QueueSize = 256;
+HostEvent Queue[QueueSize];
+int QueueHead = 0;
+int QueueCount = 0;
+
+void Push(const HostEvent& event) {
+  if (QueueCount == QueueSize) return;
+  Queue[(QueueHead + QueueCount) % QueueSize] = event;
+  ++QueueCount;
+}
+
+bool Pop(HostEvent& event) {
+  if (QueueCount == 0) return false;
+  event = Queue[QueueHead];
+  QueueHead = (QueueHead + 1) % QueueSize;
+  --QueueCount;
+  return true;
+}
+
+// The window whose messages this host translates: the instant key query
+// answers for it alone.
+HWND OwnWindow = nullptr;
+
+constexpr WPARAM AnyButton = MK_LBUTTON | MK_MBUTTON | MK_RBUTTON;
+
+// Buttons this window has said are down. Alt+Tab, the Windows key or another
+// program taking the pointer away (WM_CANCELMODE, WM_CAPTURECHANGED) sends
+// no button-up, so a held button would stay held in the game: a recruit
+// click paying on every frame. They are let go when the capture goes, and
+// when the last button held comes up.
+bool ButtonSaidDown[3] = {};
+
+void ReleaseButtonsSaidDown() {
+  for (int button = ButtonLeft; button <= ButtonRight; ++button)
+    if (ButtonSaidDown[button]) {
+      ButtonSaidDown[button] = false;
+      Push({EventKind::ButtonUp, button});
+    }
+}
+
+// Capture keeps the pointer's messages coming while a button is held outside
+// the window, so that the release arrives.
+void Button(HWND window, int button, EventKind kind, WPARAM held) {
+  ButtonSaidDown[button] = kind == EventKind::ButtonDown;
+  Push({kind, button});
+  if (kind == EventKind::ButtonDown) SetCapture(window);
+  if (kind == EventKind::ButtonUp && (held & AnyButton) == 0) {
+    ReleaseButtonsSaidDown();
+    ReleaseCapture();
+  }
+}
+
+// The game sees frame pixels. Under capture the coordinates go negative or
+// past the client area; the game takes positions only from the frame, not
+// from outside the window nor from the black bars around the frame.
+void PointerMove(LPARAM lparam) {
+  int x = 0, y = 0;
+  if (FramePixelAt(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), x, y)) Push({EventKind::PointerMove, x, y});
+}
+
+// Alt+Enter comes as a system key; the game never hears it. Bit 30 marks a
+// key held down and repeated.
+bool AltEnter(WPARAM key, LPARAM lparam) {
+  if (key != VK_RETURN) return false;
+  if ((lparam & (1 << 30)) == 0) SwitchFullscreen();
+  return true;
+}
+
+// Keys this window has said are down. Windows sends no key-up to a window
+// that lost the keyboard, so a key let go elsewhere would stay held in the
+// game (M dragging the window after the player switched away); on losing the
+// focus every key said down is let go, as the SDL backend does.
+bool KeySaidDown[256] = {};
+
+void Key(WPARAM code, EventKind kind) {
+  if (code > 255) return;
+  KeySaidDown[code] = kind == EventKind::KeyDown;
+  Push({kind, static_cast<int>(code)});
+}
+
+void ReleaseKeysSaidDown() {
+  for (int code = 0; code < 256; ++code)
+    if (KeySaidDown[code]) Key(code, EventKind::KeyUp);
+}
+
+bool ScreenSaverOrPowerDown(WPARAM command) {
+  const WPARAM which = command & 0xFFF0;  // the low four bits are the system's own
+  return which == SC_SCREENSAVE || which == SC_MONITORPOWER;
+}
+
+bool PollWin32Event(HostEvent& event) {
+  MSG message;
+  while (QueueCount == 0 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      event = {EventKind::Quit};
+      return true;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return Pop(event);
+}
+
+// GetAsyncKeyState reads the whole system's keyboard: Space or F1 typed in a
+// browser in front of the game would reach it. Only the game's own window in
+// the foreground hears keys.
+int Win32KeyHeldNow(int key) {
+  if (key < 0 || key > 255 || !OwnWindow || GetForegroundWindow() != OwnWindow) return 0;
+  return (GetAsyncKeyState(key) & 0x8000) ? 1 : 0;
+}
+
+void Win32Sleep(int milliseconds) {
+  if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
+void PostQuit() { PostQuitMessage(0); }
+
+}  // namespace
+
+LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_NCCREATE: OwnWindow = window; break;
+    case WM_NCDESTROY:
+      if (OwnWindow == window) OwnWindow = nullptr;
+      break;
+    case WM_ACTIVATE: Push({EventKind::Activate, HIWORD(wparam) == 0 ? 1 : 0}); return 0;
+    case WM_SYSCOMMAND:
+      if (ScreenSaverOrPowerDown(wparam)) return 0;
+      break;
+    case WM_CLOSE: Push({EventKind::Close}); return 0;
+    case WM_KEYDOWN: Key(wparam, EventKind::KeyDown); return 0;
+    case WM_KEYUP: Key(wparam, EventKind::KeyUp); return 0;
+    case WM_KILLFOCUS: ReleaseKeysSaidDown(); return 0;
+    case WM_CANCELMODE: ReleaseButtonsSaidDown(); break;  // the default releases the capture
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != window) ReleaseButtonsSaidDown();
+      return 0;
+    case WM_DISPLAYCHANGE: CheckPresentPacing(); return 0;
+    case WM_MOVE: CheckPresentPacingOnMonitorChange(); return 0;
+    case WM_DPICHANGED: FollowDisplayScaling(*reinterpret_cast<const RECT*>(lparam)); return 0;
+    case WM_SYSKEYDOWN:
+      if (AltEnter(wparam, lparam)) return 0;
+      break;
+    case WM_SYSCHAR:
+      if (wparam == '\r') return 0;  // Alt+Enter's character: no beep for it
+      break;
+    case WM_SIZE:
+      SetClientArea(LOWORD(lparam), HIWORD(lparam));  // before the pointer positions that follow
+      Push({EventKind::Size, LOWORD(lparam), HIWORD(lparam)});
+      return 0;
+    case WM_MOUSEMOVE: PointerMove(lparam); return 0;
+    case WM_LBUTTONDOWN: Button(window, ButtonLeft, EventKind::ButtonDown, wparam); return 0;
+    case WM_LBUTTONUP: Button(window, ButtonLeft, EventKind::ButtonUp, wparam); return 0;
+    case WM_MBUTTONDOWN: Button(window, ButtonMiddle, EventKind::ButtonDown, wparam); return 0;
+    case WM_MBUTTONUP: Button(window, ButtonMiddle, EventKind::ButtonUp, wparam); return 0;
+    case WM_RBUTTONDOWN: Button(window, ButtonRight, EventKind::ButtonDown, wparam); return 0;
+    case WM_RBUTTONUP: Button(window, ButtonRight, EventKind::ButtonUp, wparam); return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+BackendCalls OwnCalls() {
+  return {.poll_event = PollWin32Event,
+          .key_held_now = Win32KeyHeldNow,
+          .sleep_ms = Win32Sleep,
+          .post_quit = PostQuit,
+          .move_window_to_pointer = MoveGameWindowToPointer,
+          .play_sound_async = PlayWin32Sound};
+}
+
+RenderCalls OwnRenderCalls() { return GlRenderCalls(); }
+
+std::string OwnFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length;
+  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
+    path.resize(path.size() * 2);
+  if (length == 0) return "";
+  path.resize(length);
+  return Utf8FromPath(std::filesystem::path(path).parent_path());
+}
+
+void ShutDownBackend() { StopWin32Sound(); }

@@ -1,0 +1,33 @@
+// The Win32 window's own calls beyond the backend contract (backend.h).
+#pragma once
+
+#include <windows.h>
+
+#include "platform/backend.h"
+
+// The window procedure of the class "OpenGL". It changes no game state: it
+// turns the window's messages into HostEvents, queued for the host's
+// poll_event, which hands them to the loop's HandleHostEvent.
+LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Pacing set again when the window has moved onto another display (the
+// window procedure's WM_MOVE); WM_DISPLAYCHANGE sets it again in any case.
+void CheckPresentPacingOnMonitorChange();
+
+// The window moved onto a display of another scaling (WM_DPICHANGED, with
+// the place Windows suggests): as large to the eye there, in whole multiples
+// of the frame that fit the display.
+void FollowDisplayScaling(const RECT& suggested);
+
+// The start sound through PlaySound; StopWin32Sound cuts off one still playing.
+void PlayWin32Sound(const char* path);
+void StopWin32Sound();
+
+// Alt+Enter: between the window and the whole screen (in the desktop's own
+// mode); the new choice is kept for the next game.
+void SwitchFullscreen();
+// The presentation pacing again, once the window is on another display.
+void CheckPresentPacing();
+// The top-left corner under the pointer, the window WindowScale times the
+// frame; nothing while the window covers the screen.
+void MoveGameWindowToPointer();

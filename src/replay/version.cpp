@@ -1,3 +1,0 @@
-#include "replay/version.h"
-
-const char* GameVersion() { return VALDORIK_VERSION; }
