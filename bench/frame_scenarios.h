@@ -1,5 +1,5 @@
 // The frame bench's scenarios, shared by valdorik-frame-bench and the
-// browser build's figures (src/platform/main_web.cpp): the world set up for
+// browser build's figures (src/platform/web/main.cpp): the world set up for
 // the new game's view, the busiest view, and the busiest view with the
 // rules' worst frame. A replayed scenario starts every frame from the whole
 // game state (loop/game_state.h).

@@ -27,22 +27,22 @@
 #include <string>
 #include <vector>
 
+#include "frame_scenarios.h"
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/frame.h"
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
-#include "platform/sdl/host.h"
+#include "platform/backend.h"
+#include "platform/gl/frame_stretches.h"
 #include "platform/gl/scaled_frame.h"
 #include "platform/screen.h"
-#include "platform/backend.h"
+#include "platform/sdl/host.h"
 #include "render/drawing.h"
-#include "platform/gl/frame_stretches.h"
 #include "render/render_buffers.h"
 #include "world/new_game.h"
 #include "world/world.h"
-#include "frame_scenarios.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "loop/frame.h"
 #include "loop/game_state.h"
 #include "loop/startup.h"
-#include "platform/web/host.h"
 #include "platform/backend.h"
+#include "platform/web/host.h"
 #include "render/drawing.h"
 
 namespace {
@@ -43,7 +43,7 @@ EMSCRIPTEN_KEEPALIVE double FrameSpeedWeb(unsigned seed, int frames) {
   ResetForNewRun();
   ForgetWebInput();
   const GameHost fixed = HeadlessHost(seed);
-  Host = WebHost();
+  Host = BackendHost();
   Host.clock_seconds = fixed.clock_seconds;
   Host.sleep_ms = fixed.sleep_ms;
   Host.play_sound_async = fixed.play_sound_async;

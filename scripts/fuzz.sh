@@ -26,7 +26,7 @@ for target in "${targets[@]}"; do
   [ -d "fuzz/corpus/$target" ] || { echo "scripts/fuzz.sh: no fuzz target '$target' (bitmap, script, args, replay)" >&2; exit 2; }
 done
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVALDORIK_FUZZ=ON \
-  -DVALDORIK_WINDOWED=OFF -DVALDORIK_TESTS=OFF -DVALDORIK_BENCH=OFF >/dev/null
+  -DVALDORIK_BACKEND=none -DVALDORIK_TESTS=OFF -DVALDORIK_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j2 --target "${targets[@]/%/_fuzz}"
 
 run_target() {

@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "host/input.h"
 #include "loop/continuation.h"
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
-#include "platform/screen.h"
 #include "platform/command_line.h"
+#include "platform/screen.h"
 #include "replay/playback.h"
-#include "replay/replay_folder.h"
 #include "replay/recording.h"
+#include "replay/replay_folder.h"
 #include "replay/state_dump.h"
-#include "base/version.h"
 #include "world/world.h"
 
 namespace {

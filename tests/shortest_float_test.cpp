@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "base/shortest_float.h"
 #include "base/bit_cast.h"
+#include "base/shortest_float.h"
 
 namespace {
 

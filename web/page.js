@@ -165,7 +165,7 @@ async function storeRecording(final) {
     }
   } catch (e) {
     rec.failed = true;
-    showMessage(`VALDORIK: this game is not recorded: ${e.message || e}`);
+    showMessage(`valdorik: this game is not recorded: ${e.message || e}`);
   }
 }
 

@@ -16,7 +16,7 @@ constexpr int HudLineY(int line) { return HudBlockTopY - line * HudLineStep; }
 
 // Reads the world globals (view centre, cursor cell, selection, treasury,
 // FrameCounter, outcome flags, HelpVisible) and changes none of them. Drawn
-// in the frame's overlay stretch (render/frame_gl.cpp: BeginOverlayPass,
+// in the frame's overlay stretch (platform/gl/frame_stretches.cpp: BeginOverlayPass,
 // DrawHud, CompositeOverlay), after the frame has read the help key; the
 // frame then closes the help page on every frame that shows a game-over
 // message (ClearHelpAfterGameOver), so the status lines come back under it.

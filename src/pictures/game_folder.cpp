@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "pictures/asset_table.h"
-#include "base/host_path.h"
 #include "base/file_names.h"
+#include "base/host_path.h"
+#include "pictures/asset_table.h"
 #include "world/new_game.h"
 
 namespace fs = std::filesystem;

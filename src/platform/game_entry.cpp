@@ -8,23 +8,23 @@
 #include <system_error>
 #include <vector>
 
+#include "base/file_names.h"
+#include "base/user_folders.h"
+#include "base/version.h"
 #include "host/input.h"
 #include "loop/continuation.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "pictures/game_folder.h"
-#include "platform/screen.h"
 #include "platform/backend.h"
-#include "render/drawing.h"
-#include "base/file_names.h"
 #include "platform/command_line.h"
-#include "replay/replay_folder.h"
-#include "base/user_folders.h"
+#include "platform/screen.h"
+#include "render/drawing.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
 #include "replay/replay_file.h"
+#include "replay/replay_folder.h"
 #include "replay/state_dump.h"
-#include "base/version.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ void RecordGame(std::string path, const std::vector<ReplayRecord>& past) {
     if (!folder.empty()) path = NewReplayPath(folder, std::time(nullptr), KeptReplays, error);
   }
   if (!path.empty() && StartRecording(path, error, past)) return;
-  std::fprintf(stderr, "VALDORIK: this game is not recorded: %s\n", error.c_str());
+  std::fprintf(stderr, "valdorik: this game is not recorded: %s\n", error.c_str());
 }
 
 // False after saying why on stderr; a file cut short is said and kept.
@@ -103,7 +103,7 @@ void WriteFinalDump(const std::string& path) {
   FILE* file = OpenFile(path, "wb");
   const bool written = file && std::fwrite(line.data(), 1, line.size(), file) == line.size();
   if (file && std::fclose(file) != 0) file = nullptr;
-  if (!written || !file) std::fprintf(stderr, "VALDORIK: cannot write the final state to %s\n", path.c_str());
+  if (!written || !file) std::fprintf(stderr, "valdorik: cannot write the final state to %s\n", path.c_str());
 }
 
 // The command line's choice of window over the one kept from the last game;
@@ -169,6 +169,6 @@ ExitStatus GameMain(int argc, char** argv) {
     std::printf("valdorik %s\n", GameVersion());
     return ExitStatus::Ok;
   }
-  if (!no_pictures.empty()) std::fprintf(stderr, "VALDORIK: %s\n", no_pictures.c_str());
+  if (!no_pictures.empty()) std::fprintf(stderr, "valdorik: %s\n", no_pictures.c_str());
   return PlayGame(options);
 }

@@ -1,5 +1,5 @@
 // Units on screen: the visible-unit list, where each unit's picture and
-// labels go, and the label texts. The GL drawing is in units_gl.cpp.
+// labels go, and the label texts. The GL drawing is platform/gl/unit_drawing.h.
 #pragma once
 
 #include <cstdint>

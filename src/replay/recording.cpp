@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "base/version.h"
 #include "host/host.h"
 #include "host/input.h"
 #include "replay/replay_file.h"
-#include "base/version.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ void Write(const ReplayRecord& record) {
   WriteReplayRecord(record);
   if (!ReplayFileFailed() || FailureTold) return;
   FailureTold = true;
-  std::fprintf(stderr, "VALDORIK: the replay is no longer recorded: %s\n", ReplayFileFailure().c_str());
+  std::fprintf(stderr, "valdorik: the replay is no longer recorded: %s\n", ReplayFileFailure().c_str());
 }
 
 void EndIdlePass() {

@@ -14,10 +14,10 @@
 #include "offscreen_context.h"
 #include "pictures/asset_table.h"
 #include "pictures/image_slots.h"
-#include "platform/gl/renderer.h"
-#include "render/drawing.h"
 #include "platform/gl/frame_stretches.h"
 #include "platform/gl/projection.h"
+#include "platform/gl/renderer.h"
+#include "render/drawing.h"
 #include "render/render_buffers.h"
 #include "world/world.h"
 

@@ -8,8 +8,8 @@
 
 #include "host/host.h"
 #include "loop/startup.h"
-#include "render/drawing.h"
 #include "platform/gl/projection.h"
+#include "render/drawing.h"
 #include "world/world.h"
 
 // The software GL driver keeps a few blocks until the process ends; a

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "offscreen_context.h"
-#include "render/render_buffers.h"
-#include "render/terrain_mesh.h"
 #include "platform/gl/terrain_draw.h"
 #include "platform/gl/textures.h"
+#include "render/render_buffers.h"
+#include "render/terrain_mesh.h"
 
 namespace {
 

@@ -154,7 +154,7 @@ const cases = {
     await waitFor(page, 'no word of the refused storage',
                   () => document.getElementById('messages').textContent.includes('this game is not recorded'), 10);
     const shown = await page.$eval('#messages', (m) => m.textContent);
-    if (!shown.startsWith('VALDORIK: this game is not recorded: ')) fail(`the page says "${shown}"`);
+    if (!shown.startsWith('valdorik: this game is not recorded: ')) fail(`the page says "${shown}"`);
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
     const pause = await expectPausedPicture(page);
     await browser.close();

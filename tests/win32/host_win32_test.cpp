@@ -15,9 +15,9 @@
 
 #include "host/input.h"
 #include "loop/present_pacing.h"
-#include "platform/win32/host.h"
-#include "platform/screen.h"
 #include "platform/backend.h"
+#include "platform/screen.h"
+#include "platform/win32/host.h"
 
 namespace {
 

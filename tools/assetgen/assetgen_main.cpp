@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
-#include "image.h"
-#include "pixel_art.h"
-#include "pictures/asset_table.h"
 #include "base/host_path.h"
+#include "image.h"
+#include "pictures/asset_table.h"
+#include "pixel_art.h"
 #include "procedural.h"
 #include "world/new_game.h"
 

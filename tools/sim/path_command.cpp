@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "pathfinding/pathfinder.h"
 #include "base/shortest_float.h"
+#include "pathfinding/pathfinder.h"
 #include "replay/state_dump.h"
 #include "sim_args.h"
 #include "world/world.h"

@@ -1,16 +1,16 @@
 // The frame's drawing: camera, terrain, units, cursor mark and overlay.
 #include "platform/gl/frame_stretches.h"
-#include "platform/gl/terrain_draw.h"
 
 #include <GL/gl.h>
 
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
 #include "platform/gl/overlay_composite.h"
-#include "render/render_buffers.h"
-#include "render/terrain_mesh.h"
+#include "platform/gl/terrain_draw.h"
 #include "platform/gl/textures.h"
 #include "platform/gl/unit_drawing.h"
+#include "render/render_buffers.h"
+#include "render/terrain_mesh.h"
 #include "render/units.h"
 #include "world/world.h"
 

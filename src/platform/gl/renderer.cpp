@@ -7,9 +7,9 @@
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
+#include "platform/gl/frame_stretches.h"
 #include "platform/gl/scaled_frame.h"
 #include "platform/gl/textures.h"
-#include "platform/gl/frame_stretches.h"
 
 // Names 2 to 31 are generated and never given an image.
 unsigned int GlTextureNames[GlTextureCount] = {};

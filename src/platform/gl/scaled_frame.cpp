@@ -14,9 +14,9 @@
 
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
-#include "platform/screen.h"
 #include "platform/backend.h"
 #include "platform/gl/projection.h"
+#include "platform/screen.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
+#include "platform/gl/textures.h"
 #include "render/render_buffers.h"
 #include "render/terrain_mesh.h"
-#include "platform/gl/textures.h"
 
 namespace {
 

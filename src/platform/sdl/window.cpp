@@ -13,10 +13,10 @@
 
 #include "host/host.h"
 #include "loop/present_pacing.h"
+#include "platform/gl/projection.h"
 #include "platform/gl/renderer.h"
 #include "platform/gl/scaled_frame.h"
 #include "platform/screen.h"
-#include "platform/gl/projection.h"
 
 namespace {
 
@@ -45,12 +45,12 @@ bool DriverShowsNothing() {
 // The counterpart of registering the window class: bring up the video layer.
 bool StartVideo() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "VALDORIK: no display: %s\n", SDL_GetError());
+    std::fprintf(stderr, "valdorik: no display: %s\n", SDL_GetError());
     return false;
   }
   if (DriverShowsNothing()) {
     std::fprintf(stderr,
-                 "VALDORIK: no display: the game needs a graphical display "
+                 "valdorik: no display: the game needs a graphical display "
                  "(is DISPLAY set and the X server running?)\n");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;

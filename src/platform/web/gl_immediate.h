@@ -3,7 +3,7 @@
 // vertex stream, so it draws right only when every vertex carries the same
 // attributes in the same order. The game relies on GL's current colour and
 // texture coordinate carrying over from vertex to vertex and from primitive
-// to primitive, so these calls go through gl_immediate_web.cpp, which keeps
+// to primitive, so these calls go through gl_immediate.cpp, which keeps
 // the current values as GL does and hands each vertex over complete.
 #pragma once
 

@@ -32,8 +32,8 @@
 #include "loop/present_pacing.h"
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
-#include "platform/web/host.h"
 #include "platform/gl/renderer.h"
+#include "platform/web/host.h"
 
 namespace {
 

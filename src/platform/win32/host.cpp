@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/file_names.h"
 #include "host/input.h"
 #include "platform/gl/renderer.h"
 #include "platform/screen.h"
-#include "base/file_names.h"
 
 namespace {
 

@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/game_entry.h"
-#include "platform/win32/host.h"
 #include "base/file_names.h"
 #include "base/user_folders.h"
+#include "platform/game_entry.h"
+#include "platform/win32/host.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 
 #include "host/host.h"
 #include "loop/present_pacing.h"
-#include "platform/win32/host.h"
+#include "platform/gl/projection.h"
+#include "platform/gl/renderer.h"
 #include "platform/gl/scaled_frame.h"
 #include "platform/screen.h"
-#include "platform/gl/renderer.h"
-#include "platform/gl/projection.h"
+#include "platform/win32/host.h"
 
 namespace {
 
