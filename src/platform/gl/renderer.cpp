@@ -7,8 +7,6 @@
 #include "pictures/asset_table.h"
 #include "pictures/bitmap_loader.h"
 #include "pictures/image_slots.h"
-#include "platform/gl/frame_stretches.h"
-#include "platform/gl/scaled_frame.h"
 #include "platform/gl/textures.h"
 
 // Names 2 to 31 are generated and never given an image.
@@ -71,17 +69,4 @@ void LoadPicturesAndFloors() {
   LoadPictures(0, FloorPictureCount);
   UploadFloorTextures();
   LoadPictures(FloorPictureCount, PictureAssetCount);
-}
-
-RenderCalls GlRenderCalls() {
-  return {.present = PresentScaledFrame,
-          .present_paused = PresentPausedFrame,
-          .load_pictures = LoadPicturesAndFloors,
-          .set_fixed_render_state = SetFixedGlState,
-          .resize_scene = KeepFrameViewport,
-          .begin_scene = BeginSceneStretch,
-          .draw_terrain = TerrainStretch,
-          .draw_units = UnitStretch,
-          .draw_cursor_mark = CursorMarkStretch,
-          .draw_overlay = OverlayStretch};
 }

@@ -13,5 +13,6 @@ void UploadFloorTextures();  // the two floor pictures into GL textures 0 and 1
 void LoadPicturesAndFloors(); // hides the system pointer; needs a current GL context
 
 // The render calls of a backend that draws with OpenGL into a window of its
-// own: the stretches, and the frame presented on the window's stage.
+// own: the stretches, and the frame presented on the window's stage
+// (scaled_frame.cpp, desktop GL only).
 RenderCalls GlRenderCalls();

@@ -15,7 +15,9 @@
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
 #include "platform/backend.h"
+#include "platform/gl/frame_stretches.h"
 #include "platform/gl/projection.h"
+#include "platform/gl/renderer.h"
 #include "platform/screen.h"
 
 namespace {
@@ -276,4 +278,17 @@ void ForgetScaledFrame() {
     if (*texture) glDeleteTextures(1, texture);
   LastFrame = PausedPicture = Framebuffer = FramebufferColour = FramebufferDepth = 0;
   FramebufferTried = Offscreen = false;
+}
+
+RenderCalls GlRenderCalls() {
+  return {.present = PresentScaledFrame,
+          .present_paused = PresentPausedFrame,
+          .load_pictures = LoadPicturesAndFloors,
+          .set_fixed_render_state = SetFixedGlState,
+          .resize_scene = KeepFrameViewport,
+          .begin_scene = BeginSceneStretch,
+          .draw_terrain = TerrainStretch,
+          .draw_units = UnitStretch,
+          .draw_cursor_mark = CursorMarkStretch,
+          .draw_overlay = OverlayStretch};
 }

@@ -32,6 +32,8 @@
 #include "loop/present_pacing.h"
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
+#include "platform/gl/frame_stretches.h"
+#include "platform/gl/projection.h"
 #include "platform/gl/renderer.h"
 #include "platform/web/host.h"
 
@@ -248,13 +250,18 @@ BackendCalls OwnCalls() {
           .play_sound_async = PlayWebSound};
 }
 
-// The shared renderer's, presented on the canvas as it is.
+// The shared renderer's stretches, presented on the canvas as it is.
 RenderCalls OwnRenderCalls() {
-  RenderCalls render = GlRenderCalls();
-  render.present = PresentFrame;
-  render.present_paused = PresentPausedCanvas;
-  render.resize_scene = KeepCanvasViewport;
-  return render;
+  return {.present = PresentFrame,
+          .present_paused = PresentPausedCanvas,
+          .load_pictures = LoadPicturesAndFloors,
+          .set_fixed_render_state = SetFixedGlState,
+          .resize_scene = KeepCanvasViewport,
+          .begin_scene = BeginSceneStretch,
+          .draw_terrain = TerrainStretch,
+          .draw_units = UnitStretch,
+          .draw_cursor_mark = CursorMarkStretch,
+          .draw_overlay = OverlayStretch};
 }
 
 // The page's files sit in the working folder of its memory file system.
