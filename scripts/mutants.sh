@@ -23,7 +23,7 @@ else
   mutants=(tests/mutants/*.patch)
 fi
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 tree=$scratch/src-tree
 build=$scratch/build
 commit=$(git rev-parse HEAD)

@@ -12,7 +12,7 @@ jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 
 for tool in x86_64-w64-mingw32-g++ x86_64-w64-mingw32-strip zip; do
   command -v "$tool" >/dev/null ||
-    { echo "windows-zip: $tool is missing: run scripts/install-deps.sh" >&2; exit 1; }
+    { echo "windows-zip: $tool is missing: run scripts/install-deps.sh test" >&2; exit 1; }
 done
 
 # The pictures and sound: the asset builder runs here, on Linux.

@@ -20,7 +20,7 @@ bool OffscreenSkipAsked();
     if (MakeOffscreenContext()) break;                                                    \
     if (OffscreenSkipAsked()) GTEST_SKIP() << "no offscreen OpenGL context, skipped as asked"; \
     FAIL() << "no offscreen OpenGL context (EGL surfaceless): install Mesa's EGL "       \
-              "(scripts/install-deps.sh), or set VALDORIK_NO_OFFSCREEN_GL=1 to skip";       \
+              "(scripts/install-deps.sh test), or set VALDORIK_NO_OFFSCREEN_GL=1 to skip";  \
   } while (0)
 
 // The headless world started for drawing, with no unit in it, and the

@@ -15,7 +15,7 @@ source "$here/../window/game_run.sh"
 wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 # No debug channels, no offer to install Mono or Gecko, no sound card looked for.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
-[ -x "$wine" ] || fail "$wine is missing: run scripts/install-deps.sh"
+[ -x "$wine" ] || fail "$wine is missing: run scripts/install-deps.sh test"
 
 # The prefix's Wine processes end with the test, whatever happened; Wine
 # would keep its server a few seconds for the next program.
