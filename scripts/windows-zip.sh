@@ -19,13 +19,11 @@ done
 [ -f "$linux_build/CMakeCache.txt" ] || cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$linux_build" -j"$jobs" --target game_assets >/dev/null
 
-# The exe's icon is the asset builder's too.
-if [ -f "$win_build/CMakeCache.txt" ]; then
-  cmake "$win_build" -DVALDORIK_ICON_DIR="$linux_build/icons" >/dev/null
-else
+# The exe's icon is the asset builder's too: the Windows build makes one for
+# this machine itself, as a build by hand does (cmake/windows-icon.cmake).
+[ -f "$win_build/CMakeCache.txt" ] ||
   cmake -S "$root" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDORIK_ICON_DIR="$linux_build/icons" >/dev/null
-fi
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$win_build" -j"$jobs" --target valdorik >/dev/null
 
 version=$(sed -n 's/^project(valdorik VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
