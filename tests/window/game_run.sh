@@ -166,6 +166,23 @@ answer_box() {  # TITLE [KEY]
   wait "$answerer" || fail "no message box \"$1\""
 }
 
+# The frames build/libpresent_counter.so (`counter`, preloaded) has counted so far.
+frames_presented() {
+  grep -o 'present_counter: [0-9]* frames$' "$work/stderr" 2>/dev/null | tail -n1 | grep -o '[0-9]\+' || echo 0
+}
+
+# The game in game_folder with the counter preloaded until it has presented
+# FRAMES frames, then Escape; the counter's report is on its stderr.
+count_presents() {  # FRAMES [COUNTER SETTINGS...]
+  start_game_in "$game_folder" env PRESENT_COUNTER_EVERY="$1" "${@:2}" LD_PRELOAD="$counter"
+  wait_for_window
+  while [ "$(frames_presented)" -lt "$1" ]; do
+    game_alive || fail "the game ended after $(frames_presented) frames"
+    sleep 0.1
+  done
+  quit_with_escape
+}
+
 # The disk audio driver writes what is played, silence included, in real time.
 loud_bytes_after() { tail -c +"$(($1 + 1))" "$work/played.raw" 2>/dev/null | tr -d '\000' | wc -c; }
 

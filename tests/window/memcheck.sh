@@ -23,10 +23,6 @@ command -v valgrind >/dev/null || { echo "valgrind is not installed" >&2; exit 1
 source "$here/game_run.sh"
 case_name="memcheck, $frames frames"
 
-frames_presented() {
-  grep -o 'present_counter: [0-9]* frames$' "$work/stderr" 2>/dev/null | tail -n1 | grep -o '[0-9]\+' || echo 0
-}
-
 # A frame takes long here, so every key and button is held for seconds:
 # keys that are read as held at the instant of a frame need one to see them.
 play_round() {
