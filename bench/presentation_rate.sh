@@ -14,7 +14,6 @@ for f in "$game" "$driver" "$counter" "$game_folder"; do
 done
 echo "$(nproc) cores; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 start_display
-export SDL_AUDIODRIVER=dummy
 
 report() {  # WHAT [COUNTER SETTINGS...]
   count_presents "$frames" "${@:2}"

@@ -12,7 +12,7 @@ case_name=web.linux_replay
 
 start_display
 "$driver" move 320 240
-(cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$game" --record "$work/linux.vrp" --dump-final "$work/linux.dump") \
+(cd "$game_folder" && exec "$game" --record "$work/linux.vrp" --dump-final "$work/linux.dump") \
   2>"$work/stderr" &
 game_pid=$!
 wait_for_window

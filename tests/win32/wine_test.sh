@@ -197,7 +197,7 @@ case $case_name in
     cmp -s "$work/windows.dump" "$work/linux_of_windows.dump" ||
       fail "Windows game and Linux replay differ: $(head -c 120 "$work/windows.dump") / $(head -c 120 "$work/linux_of_windows.dump")"
     # Linux to Windows: the Linux game recorded under the same burst, replayed under Wine.
-    (cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$linux_game" --record "$work/linux.vrp" \
+    (cd "$game_folder" && exec "$linux_game" --record "$work/linux.vrp" \
        --dump-final "$work/linux.dump") 2>"$work/stderr" &
     game_pid=$!
     wait_for_window

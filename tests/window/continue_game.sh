@@ -14,7 +14,6 @@ set -u
 game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
 source "$(dirname "$0")/game_run.sh"
 case_name=continue_game
-export SDL_AUDIODRIVER=dummy
 replays=$work/data/valdorik/replays
 
 play() {  # ARGUMENTS...: the game in its folder, its stderr kept

@@ -10,8 +10,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 start_display() {  # [DEPTH [WIDTHxHEIGHT [XVFB OPTIONS...]]]
   start_xvfb "$work" "${1:-24}" "${2:-1024x768}" "${@:3}" || fail "Xvfb did not start"
-  # No session bus: SDL would otherwise fork a launcher for one.
-  export DBUS_SESSION_BUS_ADDRESS=disabled:
   "$driver" announce-wm-hints || fail "cannot reach the display"
 }
 

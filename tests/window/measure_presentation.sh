@@ -17,7 +17,6 @@ for f in "$game" "$driver" "$counter"; do
   [ -e "$f" ] || fail "missing $f: build first"
 done
 start_display
-export SDL_AUDIODRIVER=dummy
 mkdir -p "$game_folder"
 
 measure() {  # WHAT [COUNTER SETTINGS...]

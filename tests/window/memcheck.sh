@@ -46,7 +46,7 @@ play_round() {
 
 start_display
 "$driver" move 320 240
-start_game_in "$game_folder" env SDL_AUDIODRIVER=dummy LP_NUM_THREADS=0 PRESENT_COUNTER_EVERY=10 \
+start_game_in "$game_folder" env LP_NUM_THREADS=0 PRESENT_COUNTER_EVERY=10 \
   LD_PRELOAD="$counter" valgrind --tool=memcheck --leak-check=no --error-limit=no --num-callers=40 \
   --track-origins=no --suppressions="$here/memcheck.supp" --fullpath-after="$repo/" --log-file="$log"
 started=$SECONDS

@@ -8,8 +8,6 @@ case_name=$1 game=$2 driver=$3 game_folder=$4 fixed_clock=${5:-} sim=${6:-}
 
 source "$(dirname "$0")/game_run.sh"
 
-export SDL_AUDIODRIVER=dummy
-
 case $case_name in
   start_and_escape)
     mkdir -p "$game_folder"
