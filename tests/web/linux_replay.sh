@@ -12,9 +12,7 @@ case_name=web.linux_replay
 
 start_display
 "$driver" move 320 240
-(cd "$game_folder" && exec "$game" --record "$work/linux.vrp" --dump-final "$work/linux.dump") \
-  2>"$work/stderr" &
-game_pid=$!
+start_game_in "$game_folder" -- --record "$work/linux.vrp" --dump-final "$work/linux.dump"
 wait_for_window
 "$driver" burst VALDORIK 20261210 6 >"$work/burst" || fail "the burst did not finish"
 game_alive || fail "the game ended during the burst"

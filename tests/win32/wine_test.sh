@@ -7,21 +7,21 @@
 # no_display, replays_cross, continue_game, scaled, non_ascii_user, started_elsewhere.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
-export WINEPREFIX=$(realpath -m "$5")
 sim=${6:+$(realpath "$6")} linux_game=${7:+$(realpath "$7")}
 here=$(dirname "$0")
 source "$here/../window/game_run.sh"
+wine_prefix=$(realpath -m "$5")
 
-wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+wineserver=/usr/lib/wine/wineserver
 # No debug channels, no offer to install Mono or Gecko, no sound card looked for.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
 [ -x "$wine" ] || fail "$wine is missing: run scripts/install-deps.sh"
 
 # The prefix's Wine processes end with the test, whatever happened; Wine
 # would keep its server a few seconds for the next program.
-trap '"$wineserver" -k 2>/dev/null; cleanup' EXIT
+trap 'WINEPREFIX=$wine_prefix "$wineserver" -k 2>/dev/null; cleanup' EXIT
 
-replays=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/valdorik/replays
+replays=$wine_prefix/drive_c/users/$(id -un)/AppData/Roaming/valdorik/replays
 # The window's kept size: the prefix is shared by the cases, so each starts without it.
 settings=$(dirname "$replays")/settings.txt
 rm -f "$settings"
@@ -30,19 +30,11 @@ rm -f "$settings"
 # cannot start at all is told here, not as a missing window later.
 start_wine() {  # [WIDTHxHEIGHT]
   start_display 24 ${1:+"$1"}
-  mkdir -p "$WINEPREFIX"
+  mkdir -p "$wine_prefix"
   local version
-  version=$(cd "$game_folder" && timeout 120 "$wine" "$game" --version 2>"$work/stderr") ||
+  version=$(run_game_in "$game_folder" timeout 120 -- --version) ||
     fail "Wine cannot run the game (status $?): $wine $game --version"
   echo "$version" | grep -q '^valdorik [0-9]' || fail "--version printed '$version'"
-}
-
-# The game under Wine in FOLDER with ARGUMENTS; its stderr is kept.
-play_in() {  # FOLDER ARGUMENTS...
-  local folder=$1
-  shift
-  (cd "$folder" && exec "$wine" "$game" "$@") 2>"$work/stderr" &
-  game_pid=$!
 }
 
 expect_window_at_origin() {
@@ -92,11 +84,10 @@ quit_after_burst() {  # WHICH GAME
 case $case_name in
   start_and_escape)
     start_wine
-    (cd "$game_folder" && timeout 60 "$wine" "$game" --help) >"$work/help" 2>"$work/stderr" ||
-      fail "--help failed"
+    run_game_in "$game_folder" timeout 60 -- --help >"$work/help" || fail "--help failed"
     grep -q -- "--replay FILE" "$work/help" || fail "--help does not list the options"
     grep -q 'APPDATA%\\valdorik\\replays' "$work/help" || fail "--help does not name the Windows replay folder"
-    start_game_in "$game_folder" "$wine"
+    start_game_in "$game_folder"
     wait_for_window
     expect_window_at_origin
     see --within 20 title floor
@@ -108,7 +99,7 @@ case $case_name in
     mkdir -p "$work/bare/sound"
     echo "not a sound" >"$work/bare/sound/explosion3b.wav"
     start_wine
-    start_game_in "$work/bare" "$wine"
+    start_game_in "$work/bare"
     wait_for_window
     expect_window_at_origin
     see --within 5 no-title
@@ -122,9 +113,9 @@ case $case_name in
     # (RandR off, or Wine sees one) of 1024 x 768 at 60 Hz and, over it from
     # (0, 0), 2048 x 1024 of unknown rate, the only one right of x = 1024.
     start_display 24 1024x768 -screen 1 2048x1024x24 +xinerama -extension RANDR
-    mkdir -p "$WINEPREFIX"
+    mkdir -p "$wine_prefix"
     tests=$(dirname "$game")/win32_host_test.exe
-    (cd "$work" && timeout 120 "$wine" "$tests") >"$work/results" 2>"$work/stderr"
+    (cd "$work" && WINEPREFIX=$wine_prefix timeout 120 "$wine" "$tests") >"$work/results" 2>"$work/stderr"
     status=$?
     sed 's/^/  /' "$work/results"
     [ "$status" -eq 0 ] || fail "win32_host_test.exe ended with status $status"
@@ -134,7 +125,7 @@ case $case_name in
     # the game keeps the cell last pointed at inside and hears the release.
     start_wine
     "$driver" move 400 306
-    start_game_in "$game_folder" "$wine"
+    start_game_in "$game_folder"
     wait_for_window
     see --within 20 title
     # The right button sends the player's unit to the pointed cell: one low
@@ -170,9 +161,8 @@ case $case_name in
   no_display)
     # Wine without a display cannot make the window: the start fails with its
     # message and status 1, and nothing waits for a box nobody can see.
-    mkdir -p "$WINEPREFIX"
-    (unset DISPLAY WAYLAND_DISPLAY; cd "$game_folder" && exec "$wine" "$game") 2>"$work/stderr" &
-    game_pid=$!
+    mkdir -p "$wine_prefix"
+    start_game_in "$game_folder" env -u DISPLAY -u WAYLAND_DISPLAY
     wait_for_exit 60
     [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
     # Windows ends its console lines with CR LF.
@@ -184,7 +174,7 @@ case $case_name in
     # Windows to Linux: a burst of input, Escape, the recording replayed headless.
     rm -rf "$replays"
     "$driver" move 320 240
-    play_in "$game_folder" --dump-final "$work/windows.dump"
+    start_game_in "$game_folder" -- --dump-final "$work/windows.dump"
     wait_for_window
     # Under Wine the driver's opening tour takes about 10 s; the rest is random.
     "$driver" burst VALDORIK 20261208 15 "$work/actions" >"$work/burst" || fail "the burst did not finish"
@@ -197,13 +187,12 @@ case $case_name in
     cmp -s "$work/windows.dump" "$work/linux_of_windows.dump" ||
       fail "Windows game and Linux replay differ: $(head -c 120 "$work/windows.dump") / $(head -c 120 "$work/linux_of_windows.dump")"
     # Linux to Windows: the Linux game recorded under the same burst, replayed under Wine.
-    (cd "$game_folder" && exec "$linux_game" --record "$work/linux.vrp" \
-       --dump-final "$work/linux.dump") 2>"$work/stderr" &
-    game_pid=$!
+    game=$linux_game wine_prefix="" start_game_in "$game_folder" -- --record "$work/linux.vrp" \
+      --dump-final "$work/linux.dump"
     wait_for_window
     "$driver" burst VALDORIK 20261209 8 >/dev/null || fail "the burst on the Linux game did not finish"
     quit_after_burst Linux
-    play_in "$game_folder" --replay "$work/linux.vrp" --dump-final "$work/windows_of_linux.dump"
+    start_game_in "$game_folder" -- --replay "$work/linux.vrp" --dump-final "$work/windows_of_linux.dump"
     wait_for_exit 60
     [ "$status" -eq 0 ] || fail "the replay under Wine ended with status $status"
     cmp -s "$work/linux.dump" "$work/windows_of_linux.dump" ||
@@ -219,7 +208,7 @@ case $case_name in
     start_wine
     rm -rf "$replays"
     "$driver" move 320 240
-    play_in "$game_folder" --dump-final "$work/first.dump"
+    start_game_in "$game_folder" -- --dump-final "$work/first.dump"
     wait_for_window
     see --within 20 title
     "$driver" hold Prior 300 || fail "could not press Page Up"
@@ -229,7 +218,7 @@ case $case_name in
     "$driver" release Next
     first=$(ls "$replays"/*.vrp 2>/dev/null)
     [ "$(echo "$first" | wc -w)" -eq 1 ] || fail "the first game left no replay, or more than one: $first"
-    play_in "$game_folder" --continue --dump-final "$work/continued.dump"
+    start_game_in "$game_folder" -- --continue --dump-final "$work/continued.dump"
     wait_for_window
     see --within 20 title
     "$driver" hold Right 300 || fail "could not press Right"
@@ -255,7 +244,7 @@ case $case_name in
     # pixels. A damaged settings file is named and ignored.
     start_wine 1920x1080
     export E2E_STAGE=0,0,1280,960
-    play_in "$game_folder" --dump-final "$work/played.dump"
+    start_game_in "$game_folder" -- --dump-final "$work/played.dump"
     wait_for_window
     expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
     see --within 20 scaled title floor
@@ -278,7 +267,7 @@ case $case_name in
     cmp -s "$work/played.dump" "$work/replayed.dump" || fail "the scaled game and its replay differ"
     echo "scale=12" >"$settings"
     export E2E_STAGE=0,0,1280,960
-    start_game_in "$game_folder" "$wine"
+    start_game_in "$game_folder"
     wait_for_window
     expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
     see --within 20 scaled title
@@ -291,12 +280,13 @@ case $case_name in
     # (C:\users\JÃ¶rg\...) and no game was recorded. A prefix of its own,
     # made once, whose user folder carries the name.
     [ -n "$sim" ] || fail "no simulator given"
-    export USER=Jörg WINEPREFIX=$WINEPREFIX-jorg
-    replays=$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/valdorik/replays
+    export USER=Jörg
+    wine_prefix=$wine_prefix-jorg
+    replays=$wine_prefix/drive_c/users/$USER/AppData/Roaming/valdorik/replays
     start_wine
     rm -rf "$replays"
     "$driver" move 320 240
-    play_in "$game_folder"
+    start_game_in "$game_folder"
     wait_for_window
     quit_with_escape 15
     grep -a "not recorded" "$work/stderr" && fail "the game was not recorded"
@@ -304,7 +294,7 @@ case $case_name in
     [ -n "$replay" ] || fail "no replay in $replays"
     # Watched again by its Windows name, which comes in through the wide
     # command line, and it matches the simulator's reading of the same file.
-    play_in "$game_folder" --replay "C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}" \
+    start_game_in "$game_folder" -- --replay "C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}" \
       --dump-final "$work/replayed.dump"
     wait_for_exit 60
     [ "$status" -eq 0 ] || fail "the replay ended with status $status: $(tr -d '\r' <"$work/stderr")"
@@ -319,7 +309,7 @@ case $case_name in
     [ -f "$game" ] || fail "no unpacked zip at $game"
     mkdir -p "$work/elsewhere"
     start_wine
-    start_game_in "$work/elsewhere" "$wine"
+    start_game_in "$work/elsewhere"
     wait_for_window
     see --within 20 title floor
     "$driver" move 320 240

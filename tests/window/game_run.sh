@@ -1,9 +1,9 @@
 # Sourced by the windowed test scripts and tools: one virtual display, the
-# game started in a folder, its window awaited, keys and the screen checked
-# through the driver, Escape and the exit status checked.
+# game started in a folder (under Wine too), its window awaited, keys and the
+# screen checked through the driver, Escape and the exit status checked.
 # The caller sets game, driver and case_name; game_folder for the screen
 # checks (the driver reads the game's pictures from there), fixed_clock for
-# a dealt game.
+# a dealt game, wine_prefix for the Windows game.
 
 source "$(dirname "${BASH_SOURCE[0]}")/scratch.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
@@ -13,17 +13,30 @@ start_display() {  # [DEPTH [WIDTHxHEIGHT [XVFB OPTIONS...]]]
   "$driver" announce-wm-hints || fail "cannot reach the display"
 }
 
-game_args=()  # the game's own options
-start_game_in() {  # FOLDER [COMMAND PREFIX...]: the game's stderr goes to $work/stderr
-  local folder=$1
+game_args=()  # the game's own options where a start gives none
+wine=/usr/lib/wine/wine64
+wine_prefix=""  # when set, $game is a Windows exe, run by Wine in this prefix
+
+# The game in FOLDER, in place of the shell that calls this; its stderr goes
+# to $work/stderr. A COMMAND PREFIX (settings through env, a tool) comes
+# before it, and Wine after that when wine_prefix is set.
+exec_game_in() {  # FOLDER [COMMAND PREFIX...] [-- OPTIONS...]
+  local folder=$1 prefix=() options=("${game_args[@]}")
   shift
-  (cd "$folder" && exec "$@" "$game" "${game_args[@]}") 2>"$work/stderr" &
-  game_pid=$!
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    prefix+=("$1")
+    shift
+  done
+  [ $# -gt 0 ] && shift && options=("$@")
+  [ -n "$wine_prefix" ] && prefix+=(env WINEPREFIX="$wine_prefix" "$wine")
+  cd "$folder" && exec "${prefix[@]}" "$game" "${options[@]}" 2>"$work/stderr"
 }
+start_game_in() { exec_game_in "$@" & game_pid=$!; }  # in the background: game_pid
+run_game_in() { (exec_game_in "$@"); }                # waited for: its status
 
 # The same table in every game: the clock that seeds it is fixed. The seed
 # is one whose first frames leave the status lines clear of unit labels.
-start_dealt_game_in() {  # FOLDER [COMMAND PREFIX...]
+start_dealt_game_in() {  # FOLDER [COMMAND PREFIX...] [-- OPTIONS...]
   [ -n "${fixed_clock:-}" ] || fail "no fixed clock library given"
   local folder=$1
   shift
@@ -58,12 +71,13 @@ ended_within() {  # SECONDS: 1 if the game still runs after them
   done
 }
 
-expect_exit() {  # STATUS [SECONDS]
-  ended_within "${2:-5}" || fail "the game did not end within ${2:-5} s"
+expect_exit() {  # STATUS [SECONDS [WHAT, if not the game]]
+  local what=${3:-the game}
+  ended_within "${2:-5}" || fail "$what did not end within ${2:-5} s"
   wait "$game_pid"
   local status=$?
   game_pid=""
-  [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
+  [ "$status" -eq "$1" ] || fail "$what ended with status $status, expected $1"
 }
 
 # A tap shorter than a frame can come and go unseen, so keys are held until

@@ -15,11 +15,6 @@ here=$(dirname "$0")
 source "$here/game_run.sh"
 case_name="seed $seed, $seconds s"
 
-play() {  # ARGUMENTS...: the game in its folder, its stderr kept
-  (cd "$game_folder" && exec "$game" "$@") 2>"$work/stderr" &
-  game_pid=$!
-}
-
 show_actions() {
   echo "  last actions of the burst (seed $seed):" >&2
   tail -n 25 "$work/actions" | sed 's/^/    /' >&2
@@ -27,7 +22,7 @@ show_actions() {
 
 start_display
 "$driver" move 320 240
-play --dump-final "$work/played.dump"
+start_game_in "$game_folder" -- --dump-final "$work/played.dump"
 wait_for_window
 "$driver" burst VALDORIK "$seed" "$seconds" "$work/actions" >"$work/burst" ||
   { show_actions; fail "the burst did not finish"; }
@@ -39,7 +34,7 @@ replay=$(ls "$work/data/valdorik/replays/"*.vrp 2>/dev/null | head -n1)
 [ -n "$replay" ] || fail "the game left no replay in \$XDG_DATA_HOME/valdorik/replays"
 "$sim" replay "$replay" >"$work/headless.dumps" 2>"$work/stderr" || fail "valdorik-sim replay failed"
 tail -n1 "$work/headless.dumps" >"$work/headless.dump"
-play --replay "$replay" --dump-final "$work/window.dump"
+start_game_in "$game_folder" -- --replay "$replay" --dump-final "$work/window.dump"
 wait "$game_pid"
 status=$?
 game_pid=""

@@ -76,8 +76,7 @@ case $case_name in
     ;;
   no_display)
     mkdir -p "$game_folder"
-    (unset DISPLAY WAYLAND_DISPLAY; cd "$game_folder" && exec "$game") 2>"$work/stderr" &
-    game_pid=$!
+    start_game_in "$game_folder" env -u DISPLAY -u WAYLAND_DISPLAY
     expect_exit 1 10
     grep -q "no display" "$work/stderr" || fail "stderr does not say that there is no display"
     ;;
