@@ -182,21 +182,14 @@ case $case_name in
     quit_after_burst Windows
     windows_replay=$(ls "$replays"/*.vrp 2>/dev/null | head -n1)
     [ -n "$windows_replay" ] || fail "the game left no replay in %APPDATA%\\valdorik\\replays"
-    "$sim" replay "$windows_replay" 2>"$work/stderr" | tail -n1 >"$work/linux_of_windows.dump" ||
-      fail "valdorik-sim replay failed"
-    cmp -s "$work/windows.dump" "$work/linux_of_windows.dump" ||
-      fail "Windows game and Linux replay differ: $(head -c 120 "$work/windows.dump") / $(head -c 120 "$work/linux_of_windows.dump")"
+    replay_matches "$windows_replay" "$work/windows.dump" sim
     # Linux to Windows: the Linux game recorded under the same burst, replayed under Wine.
     game=$linux_game wine_prefix="" start_game_in "$game_folder" -- --record "$work/linux.vrp" \
       --dump-final "$work/linux.dump"
     wait_for_window
     "$driver" burst VALDORIK 20261209 8 >/dev/null || fail "the burst on the Linux game did not finish"
     quit_after_burst Linux
-    start_game_in "$game_folder" -- --replay "$work/linux.vrp" --dump-final "$work/windows_of_linux.dump"
-    wait_for_exit 60
-    [ "$status" -eq 0 ] || fail "the replay under Wine ended with status $status"
-    cmp -s "$work/linux.dump" "$work/windows_of_linux.dump" ||
-      fail "Linux game and Windows replay differ: $(head -c 120 "$work/linux.dump") / $(head -c 120 "$work/windows_of_linux.dump")"
+    replay_matches "$work/linux.vrp" "$work/linux.dump" game
     echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
          "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
     ;;
@@ -225,9 +218,7 @@ case $case_name in
     quit_with_escape 15
     continued=$(ls "$replays"/*.vrp | grep -v -x -F "$first")
     [ "$(echo "$continued" | wc -w)" -eq 1 ] || fail "the continued game left no replay of its own: $continued"
-    "$sim" replay "$continued" 2>"$work/stderr" | tail -n1 >"$work/linux.dump" || fail "valdorik-sim replay failed"
-    cmp -s "$work/continued.dump" "$work/linux.dump" ||
-      fail "the continued game and its replay differ: $(head -c 120 "$work/continued.dump") / $(head -c 120 "$work/linux.dump")"
+    replay_matches "$continued" "$work/continued.dump" sim
     first_pass=$(grep -o '"pass":[0-9]*' "$work/first.dump" | cut -d: -f2)
     continued_pass=$(grep -o '"pass":[0-9]*' "$work/continued.dump" | cut -d: -f2)
     [ "$continued_pass" -gt "$first_pass" ] || fail "the continued game ended at pass $continued_pass, the first at $first_pass"
@@ -262,9 +253,8 @@ case $case_name in
     quit_with_escape 15
     [ "$(cat "$settings")" = $'fullscreen=1' ] || fail "the settings file holds '$(cat "$settings")', expected fullscreen=1"
     replay=$(ls "$replays"/*.vrp 2>/dev/null | tail -n1)
-    [ -n "$replay" ] && "$sim" replay "$replay" 2>"$work/stderr" | tail -n1 >"$work/replayed.dump" ||
-      fail "no replay, or valdorik-sim cannot replay it"
-    cmp -s "$work/played.dump" "$work/replayed.dump" || fail "the scaled game and its replay differ"
+    [ -n "$replay" ] || fail "the scaled game left no replay"
+    replay_matches "$replay" "$work/played.dump" sim
     echo "scale=12" >"$settings"
     export E2E_STAGE=0,0,1280,960
     start_game_in "$game_folder"
@@ -298,8 +288,7 @@ case $case_name in
       --dump-final "$work/replayed.dump"
     wait_for_exit 60
     [ "$status" -eq 0 ] || fail "the replay ended with status $status: $(tr -d '\r' <"$work/stderr")"
-    "$sim" replay "$replay" 2>/dev/null | tail -n1 >"$work/sim.dump" || fail "valdorik-sim cannot replay $replay"
-    cmp -s "$work/sim.dump" "$work/replayed.dump" || fail "the replay under Wine and valdorik-sim's differ"
+    replay_matches "$replay" "$work/replayed.dump" sim
     [ -f "$replays/../valdorik.log" ] || fail "no valdorik.log in $USER's %APPDATA%\valdorik"
     ;;
   started_elsewhere)

@@ -178,6 +178,50 @@ answer_box() {  # TITLE [KEY]
   wait "$answerer" || fail "no message box \"$1\""
 }
 
+# Two final states (--dump-final, valdorik-sim replay) the same to the byte;
+# else fails with WHAT, both files and the first line where they part, each
+# shown from a little before the first character that differs.
+expect_same_dump() {  # EXPECTED SEEN WHAT
+  cmp -s "$1" "$2" && return
+  local file
+  for file in "$1" "$2"; do [ -s "$file" ] || fail "$3: ${file#"$work"/} is empty or missing"; done
+  fail "$3: $(awk -v a="$1" -v b="$2" -v shown_a="${1#"$work"/}" -v shown_b="${2#"$work"/}" 'BEGIN {
+    for (n = 1; ; n++) {
+      got_a = (getline x <a) > 0; got_b = (getline y <b) > 0
+      if (!got_a || !got_b || x != y) break
+    }
+    if (!got_a) x = "(no such line)"
+    if (!got_b) y = "(no such line)"
+    for (c = 1; c <= length(x) && substr(x, c, 1) == substr(y, c, 1); c++) {}
+    from = c > 40 ? c - 40 : 1
+    printf "%s and %s part at line %d, character %d:\n  %s\n  %s", shown_a, shown_b, n, c,
+           substr(x, from, 100), substr(y, from, 100)
+  }')"
+}
+
+# The replay played again ends in the game's final state DUMP, to the byte:
+# by valdorik-sim (`sim`) and by the game itself (`game`, as set now, with
+# game_args: the Windows game under Wine too).
+replay_matches() {  # REPLAY DUMP WHERE...
+  local replay=$1 dump=$2 where
+  shift 2
+  for where in "$@"; do
+    case $where in
+      sim)
+        "$sim" replay "$replay" >"$work/sim.dumps" 2>"$work/stderr" || fail "valdorik-sim cannot replay $replay"
+        tail -n1 "$work/sim.dumps" >"$work/sim.dump"
+        expect_same_dump "$dump" "$work/sim.dump" "valdorik-sim's replay ends elsewhere than the game"
+        ;;
+      game)
+        start_game_in "$game_folder" -- "${game_args[@]}" --replay "$replay" --dump-final "$work/replayed.dump"
+        expect_exit 0 120 "the game's replay"
+        expect_same_dump "$dump" "$work/replayed.dump" "the game's replay${game_args[*]:+ with ${game_args[*]}} ends elsewhere"
+        ;;
+      *) fail "no replayer '$where'" ;;
+    esac
+  done
+}
+
 # The frames build/libpresent_counter.so (`counter`, preloaded) has counted so far.
 frames_presented() {
   grep -o 'present_counter: [0-9]* frames$' "$work/stderr" 2>/dev/null | tail -n1 | grep -o '[0-9]\+' || echo 0
