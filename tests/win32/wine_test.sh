@@ -21,7 +21,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
 # would keep its server a few seconds for the next program.
 trap 'WINEPREFIX=$wine_prefix "$wineserver" -k 2>/dev/null; cleanup' EXIT
 
-replays=$wine_prefix/drive_c/users/$(id -un)/AppData/Roaming/valdorik/replays
+replays=$(replay_folder)
 # The window's kept size: the prefix is shared by the cases, so each starts without it.
 settings=$(dirname "$replays")/settings.txt
 rm -f "$settings"
@@ -57,28 +57,6 @@ wait_for_exit() {  # SECONDS: sets status to the game's exit status
   wait "$game_pid"
   status=$?
   game_pid=""
-}
-
-# With no window manager, the burst's focus changes can leave the keyboard
-# elsewhere (Wine keeps a focus of its own too); a click on the window gives
-# it back, as on a desktop, though Wine may take a moment, and a key pressed
-# before drops. So: click, wait, Escape; again if the game goes on. The
-# clicks are played and recorded like any input.
-quit_after_burst() {  # WHICH GAME
-  local deadline
-  for _ in 1 2 3; do
-    "$driver" move 320 240 && "$driver" hold Button1 100 || fail "could not click the $1 game's window"
-    sleep 0.5
-    "$driver" hold Escape 1000 || fail "could not press Escape"
-    deadline=$((SECONDS + 5))
-    while game_alive && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
-    game_alive || break
-  done
-  game_alive && fail "the $1 game did not end on Escape, three times clicked and pressed"
-  wait "$game_pid"
-  local status=$?
-  game_pid=""
-  [ "$status" -eq 0 ] || fail "the $1 game ended with status $status, expected 0"
 }
 
 case $case_name in
@@ -171,26 +149,14 @@ case $case_name in
   replays_cross)
     [ -n "$sim" ] && [ -n "$linux_game" ] || fail "no simulator or Linux game given"
     start_wine
-    # Windows to Linux: a burst of input, Escape, the recording replayed headless.
-    rm -rf "$replays"
-    "$driver" move 320 240
-    start_game_in "$game_folder" -- --dump-final "$work/windows.dump"
-    wait_for_window
-    # Under Wine the driver's opening tour takes about 10 s; the rest is random.
-    "$driver" burst VALDORIK 20261208 15 "$work/actions" >"$work/burst" || fail "the burst did not finish"
-    game_alive || fail "the game ended during the burst"
-    quit_after_burst Windows
-    windows_replay=$(ls "$replays"/*.vrp 2>/dev/null | head -n1)
-    [ -n "$windows_replay" ] || fail "the game left no replay in %APPDATA%\\valdorik\\replays"
-    replay_matches "$windows_replay" "$work/windows.dump" sim
-    # Linux to Windows: the Linux game recorded under the same burst, replayed under Wine.
-    game=$linux_game wine_prefix="" start_game_in "$game_folder" -- --record "$work/linux.vrp" \
-      --dump-final "$work/linux.dump"
-    wait_for_window
-    "$driver" burst VALDORIK 20261209 8 >/dev/null || fail "the burst on the Linux game did not finish"
-    quit_after_burst Linux
+    # Windows to Linux: a burst of input, Escape, the recording from
+    # %APPDATA% replayed headless. Under Wine the driver's opening tour takes
+    # about 10 s; the rest is random.
+    burst_replays windows 20261208 15 sim
+    # Linux to Windows: the Linux game under a burst, replayed under Wine.
+    game=$linux_game wine_prefix="" burst_replays linux 20261209 8
     replay_matches "$work/linux.vrp" "$work/linux.dump" game
-    echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
+    echo "Windows burst: $(cat "$work/windows.burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
          "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
     ;;
   continue_game)
@@ -272,7 +238,7 @@ case $case_name in
     [ -n "$sim" ] || fail "no simulator given"
     export USER=Jörg
     wine_prefix=$wine_prefix-jorg
-    replays=$wine_prefix/drive_c/users/$USER/AppData/Roaming/valdorik/replays
+    replays=$(replay_folder)
     start_wine
     rm -rf "$replays"
     "$driver" move 320 240

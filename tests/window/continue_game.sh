@@ -14,7 +14,7 @@ set -u
 game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
 source "$(dirname "$0")/game_run.sh"
 case_name=continue_game
-replays=$work/data/valdorik/replays
+replays=$(replay_folder)
 
 hold() { "$driver" hold "$1" "$2" || fail "could not hold $1"; }
 pass_of() { grep -o '"pass":[0-9]*' "$1" | cut -d: -f2; }

@@ -178,6 +178,65 @@ answer_box() {  # TITLE [KEY]
   wait "$answerer" || fail "no message box \"$1\""
 }
 
+# Where the game keeps its replays: the scratch folder's $XDG_DATA_HOME, or
+# %APPDATA% in the Wine prefix.
+replay_folder() {
+  if [ -n "$wine_prefix" ]; then
+    echo "$wine_prefix/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/valdorik/replays"
+  else
+    echo "$XDG_DATA_HOME/valdorik/replays"
+  fi
+}
+
+# A seeded burst of hostile input (window_driver burst) on the game in
+# game_folder, then Escape, which it must obey within 15 s (under Wine after
+# a click, below); then replayed (replay_matches) where WHERE says. The game records itself into its replay
+# folder: the replay is kept as $work/NAME.vrp, with the final state
+# $work/NAME.dump and the burst's summary $work/NAME.burst. A failure shows
+# the burst's last actions.
+burst_replays() {  # NAME SEED SECONDS [WHERE...]
+  local name=$1 seed=$2 folder
+  folder=$(replay_folder)
+  rm -rf "$folder"
+  "$driver" move 320 240
+  start_game_in "$game_folder" -- --dump-final "$work/$name.dump"
+  wait_for_window
+  "$driver" burst VALDORIK "$seed" "$3" "$work/$name.actions" >"$work/$name.burst" ||
+    burst_failed "$name" "$seed" "the burst did not finish"
+  game_alive || { wait "$game_pid"; burst_failed "$name" "$seed" "the game ended during the burst with status $?"; }
+  if [ -n "$wine_prefix" ]; then quit_wine_after_burst; else quit_with_escape 15; fi
+  [ -s "$work/$name.dump" ] || fail "the game wrote no final state"
+  local recorded=("$folder"/*.vrp)
+  [ -f "${recorded[0]}" ] || fail "the game left no replay in $folder"
+  cp "${recorded[0]}" "$work/$name.vrp"
+  replay_matches "$work/$name.vrp" "$work/$name.dump" "${@:4}"
+}
+
+burst_failed() {  # NAME SEED WHY
+  echo "  last actions of the burst (seed $2):" >&2
+  tail -n 25 "$work/$1.actions" | sed 's/^/    /' >&2
+  fail "$3"
+}
+
+# With no window manager, the burst's focus changes can leave the keyboard
+# elsewhere (Wine keeps a focus of its own too); a click on the window gives
+# it back, as on a desktop, though Wine may take a moment, and a key pressed
+# before drops. So: click, wait, Escape; again if the game goes on. The
+# clicks are played and recorded like any input.
+quit_wine_after_burst() {
+  local deadline
+  for _ in 1 2 3; do
+    "$driver" move 320 240 && "$driver" hold Button1 100 || fail "could not click the game's window"
+    sleep 0.5
+    "$driver" hold Escape 1000 || fail "could not press Escape"
+    deadline=$((SECONDS + 5))
+    while game_alive && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+    game_alive || break
+  done
+  game_alive && fail "the game did not end on Escape, three times clicked and pressed"
+  expect_exit 0
+}
+
 # Two final states (--dump-final, valdorik-sim replay) the same to the byte;
 # else fails with WHAT, both files and the first line where they part, each
 # shown from a little before the first character that differs.

@@ -15,22 +15,7 @@ here=$(dirname "$0")
 source "$here/game_run.sh"
 case_name="seed $seed, $seconds s"
 
-show_actions() {
-  echo "  last actions of the burst (seed $seed):" >&2
-  tail -n 25 "$work/actions" | sed 's/^/    /' >&2
-}
-
 start_display
-"$driver" move 320 240
-start_game_in "$game_folder" -- --dump-final "$work/played.dump"
-wait_for_window
-"$driver" burst VALDORIK "$seed" "$seconds" "$work/actions" >"$work/burst" ||
-  { show_actions; fail "the burst did not finish"; }
-game_alive || { show_actions; wait "$game_pid"; fail "the game ended during the burst with status $?"; }
-quit_with_escape 15
-
-# The game recorded itself into the replay folder; the same game again.
-replay=$(ls "$work/data/valdorik/replays/"*.vrp 2>/dev/null | head -n1)
-[ -n "$replay" ] || fail "the game left no replay in \$XDG_DATA_HOME/valdorik/replays"
-replay_matches "$replay" "$work/played.dump" sim game
-echo "PASS ($case_name): $(cat "$work/burst"); $(wc -c <"$replay") bytes of replay, $(grep -o '"pass":[0-9]*' "$work/played.dump") replayed to the same state"
+burst_replays played "$seed" "$seconds" sim game
+echo "PASS ($case_name): $(cat "$work/played.burst"); $(wc -c <"$work/played.vrp") bytes of replay," \
+     "$(grep -o '"pass":[0-9]*' "$work/played.dump") replayed to the same state"
