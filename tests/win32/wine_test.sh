@@ -10,7 +10,7 @@ case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpat
 sim=${6:+$(realpath "$6")} linux_game=${7:+$(realpath "$7")}
 here=$(dirname "$0")
 source "$here/../window/game_run.sh"
-wine_prefix=$(realpath -m "$5")
+wine_prefix=$(realpath -m "$5") test_prefix=win32.wine_
 
 wineserver=/usr/lib/wine/wineserver
 # No debug channels, no offer to install Mono or Gecko, no sound card looked for.
@@ -44,19 +44,6 @@ expect_window_at_origin() {
     "x=0 y=0 width=640 height=480 "*) ;;
     *) fail "the window is '$seen', expected 640 x 480 at (0, 0)" ;;
   esac
-}
-
-see() { (cd "$game_folder" && "$driver" expect "$@") || fail "the screen does not show: $*"; }
-
-wait_for_exit() {  # SECONDS: sets status to the game's exit status
-  local deadline=$((SECONDS + $1))
-  while game_alive; do
-    [ $SECONDS -ge $deadline ] && fail "the game did not end within $1 s"
-    sleep 0.1
-  done
-  wait "$game_pid"
-  status=$?
-  game_pid=""
 }
 
 case $case_name in
@@ -141,8 +128,7 @@ case $case_name in
     # message and status 1, and nothing waits for a box nobody can see.
     mkdir -p "$wine_prefix"
     start_game_in "$game_folder" env -u DISPLAY -u WAYLAND_DISPLAY
-    wait_for_exit 60
-    [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+    expect_exit 1 60
     # Windows ends its console lines with CR LF.
     tr -d '\r' <"$work/stderr" | grep -qx "ERROR: Window Creation Error." || fail "stderr does not tell the failure"
     ;;
@@ -252,8 +238,7 @@ case $case_name in
     # command line, and it matches the simulator's reading of the same file.
     start_game_in "$game_folder" -- --replay "C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}" \
       --dump-final "$work/replayed.dump"
-    wait_for_exit 60
-    [ "$status" -eq 0 ] || fail "the replay ended with status $status: $(tr -d '\r' <"$work/stderr")"
+    expect_exit 0 60 "the replay by its Windows name"
     replay_matches "$replay" "$work/replayed.dump" sim
     [ -f "$replays/../valdorik.log" ] || fail "no valdorik.log in $USER's %APPDATA%\valdorik"
     ;;

@@ -105,9 +105,11 @@ expect_geometry() {  # WANTED (within a few seconds)
 
 # What the screen shows, checked by the driver against the game's own fonts,
 # pictures, HUD places and camera (see screen_checks.cpp for the checks). A
-# failing check leaves its screenshot next to the game folder.
+# failing check leaves its screenshot next to the game folder, named after
+# the test (test_prefix: the ctest name without the case).
+test_prefix=window.
 screen() {
-  (cd "$game_folder" && E2E_SHOT="$game_folder/../window.$case_name.failed.ppm" "$driver" "$@") ||
+  (cd "$game_folder" && E2E_SHOT="$game_folder/../$test_prefix$case_name.failed.ppm" "$driver" "$@") ||
     fail "the screen does not show: ${*: -1}"
 }
 see() { screen expect "$@"; }
