@@ -3,7 +3,8 @@
 # screen checked through the driver, Escape and the exit status checked.
 # The caller sets game, driver and case_name; game_folder for the screen
 # checks (the driver reads the game's pictures from there), fixed_clock for
-# a dealt game, wine_prefix for the Windows game.
+# a dealt game, wine_prefix for the Windows game, sim for replays and
+# counter for counted presents.
 
 source "$(dirname "${BASH_SOURCE[0]}")/scratch.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
@@ -192,10 +193,10 @@ replay_folder() {
 
 # A seeded burst of hostile input (window_driver burst) on the game in
 # game_folder, then Escape, which it must obey within 15 s (under Wine after
-# a click, below); then replayed (replay_matches) where WHERE says. The game records itself into its replay
-# folder: the replay is kept as $work/NAME.vrp, with the final state
-# $work/NAME.dump and the burst's summary $work/NAME.burst. A failure shows
-# the burst's last actions.
+# a click, below); the replay it recorded into its folder is then played
+# again where WHERE says (replay_matches). Kept: the replay $work/NAME.vrp,
+# the final state $work/NAME.dump, the burst's summary $work/NAME.burst. A
+# failure shows the burst's last actions.
 burst_replays() {  # NAME SEED SECONDS [WHERE...]
   local name=$1 seed=$2 folder
   folder=$(replay_folder)
