@@ -12,8 +12,9 @@ bench=$build/valdorik-frame-bench
 [ -x "$bench" ] || { echo "missing $bench: build first" >&2; exit 1; }
 [ -d "$build/game/bmp_unit" ] || { echo "missing pictures in $build/game: build first" >&2; exit 1; }
 echo "$(nproc) cores; $(uname -m)"
+# The windowed tests' environment (no session bus, no sound device) and
+# software GL, whatever else is installed.
+source "$(dirname "$0")/../tests/window/xvfb.sh"
 cd "$build/game"
-# No session bus and no sound device here; software GL whatever is installed.
-DBUS_SESSION_BUS_ADDRESS=disabled: SDL_AUDIODRIVER=dummy \
-  LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe \
+LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe \
   xvfb-run -a -s "-screen 0 5120x3840x24 -nolisten tcp" "$bench" "$@"

@@ -15,7 +15,7 @@ for needed in "$game" "$driver" "$fixed_clock" "$game_folder"; do
 done
 start_display
 "$driver" move 400 306
-start_dealt_game_in "$game_folder" SDL_AUDIODRIVER=dummy
+start_dealt_game_in "$game_folder"
 wait_for_window
 # The same checks as the install tests: floor and title drawn from the pictures.
 see --within 20 --each floor title

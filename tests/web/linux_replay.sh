@@ -11,13 +11,5 @@ source "$here/../window/game_run.sh"
 case_name=web.linux_replay
 
 start_display
-"$driver" move 320 240
-(cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$game" --record "$work/linux.vrp" --dump-final "$work/linux.dump") \
-  2>"$work/stderr" &
-game_pid=$!
-wait_for_window
-"$driver" burst VALDORIK 20261210 6 >"$work/burst" || fail "the burst did not finish"
-game_alive || fail "the game ended during the burst"
-quit_with_escape 15
-[ -s "$work/linux.dump" ] || fail "the Linux game wrote no final state"
+burst_replays linux 20261210 6
 node "$here/web_test.js" watch "$site" "$sim" "$work/linux.vrp" "$work/linux.dump"

@@ -7,21 +7,21 @@
 # no_display, replays_cross, continue_game, scaled, non_ascii_user, started_elsewhere.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
-export WINEPREFIX=$(realpath -m "$5")
 sim=${6:+$(realpath "$6")} linux_game=${7:+$(realpath "$7")}
 here=$(dirname "$0")
 source "$here/../window/game_run.sh"
+wine_prefix=$(realpath -m "$5") test_prefix=win32.wine_
 
-wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+wineserver=/usr/lib/wine/wineserver
 # No debug channels, no offer to install Mono or Gecko, no sound card looked for.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
 [ -x "$wine" ] || fail "$wine is missing: run scripts/install-deps.sh test"
 
 # The prefix's Wine processes end with the test, whatever happened; Wine
 # would keep its server a few seconds for the next program.
-trap '"$wineserver" -k 2>/dev/null; cleanup' EXIT
+trap 'WINEPREFIX=$wine_prefix "$wineserver" -k 2>/dev/null; cleanup' EXIT
 
-replays=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/valdorik/replays
+replays=$(replay_folder)
 # The window's kept size: the prefix is shared by the cases, so each starts without it.
 settings=$(dirname "$replays")/settings.txt
 rm -f "$settings"
@@ -30,19 +30,11 @@ rm -f "$settings"
 # cannot start at all is told here, not as a missing window later.
 start_wine() {  # [WIDTHxHEIGHT]
   start_display 24 ${1:+"$1"}
-  mkdir -p "$WINEPREFIX"
+  mkdir -p "$wine_prefix"
   local version
-  version=$(cd "$game_folder" && timeout 120 "$wine" "$game" --version 2>"$work/stderr") ||
+  version=$(run_game_in "$game_folder" timeout 120 -- --version) ||
     fail "Wine cannot run the game (status $?): $wine $game --version"
   echo "$version" | grep -q '^valdorik [0-9]' || fail "--version printed '$version'"
-}
-
-# The game under Wine in FOLDER with ARGUMENTS; its stderr is kept.
-play_in() {  # FOLDER ARGUMENTS...
-  local folder=$1
-  shift
-  (cd "$folder" && exec "$wine" "$game" "$@") 2>"$work/stderr" &
-  game_pid=$!
 }
 
 expect_window_at_origin() {
@@ -54,49 +46,13 @@ expect_window_at_origin() {
   esac
 }
 
-see() { (cd "$game_folder" && "$driver" expect "$@") || fail "the screen does not show: $*"; }
-
-wait_for_exit() {  # SECONDS: sets status to the game's exit status
-  local deadline=$((SECONDS + $1))
-  while game_alive; do
-    [ $SECONDS -ge $deadline ] && fail "the game did not end within $1 s"
-    sleep 0.1
-  done
-  wait "$game_pid"
-  status=$?
-  game_pid=""
-}
-
-# With no window manager, the burst's focus changes can leave the keyboard
-# elsewhere (Wine keeps a focus of its own too); a click on the window gives
-# it back, as on a desktop, though Wine may take a moment, and a key pressed
-# before drops. So: click, wait, Escape; again if the game goes on. The
-# clicks are played and recorded like any input.
-quit_after_burst() {  # WHICH GAME
-  local deadline
-  for _ in 1 2 3; do
-    "$driver" move 320 240 && "$driver" hold Button1 100 || fail "could not click the $1 game's window"
-    sleep 0.5
-    "$driver" hold Escape 1000 || fail "could not press Escape"
-    deadline=$((SECONDS + 5))
-    while game_alive && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
-    game_alive || break
-  done
-  game_alive && fail "the $1 game did not end on Escape, three times clicked and pressed"
-  wait "$game_pid"
-  local status=$?
-  game_pid=""
-  [ "$status" -eq 0 ] || fail "the $1 game ended with status $status, expected 0"
-}
-
 case $case_name in
   start_and_escape)
     start_wine
-    (cd "$game_folder" && timeout 60 "$wine" "$game" --help) >"$work/help" 2>"$work/stderr" ||
-      fail "--help failed"
+    run_game_in "$game_folder" timeout 60 -- --help >"$work/help" || fail "--help failed"
     grep -q -- "--replay FILE" "$work/help" || fail "--help does not list the options"
     grep -q 'APPDATA%\\valdorik\\replays' "$work/help" || fail "--help does not name the Windows replay folder"
-    start_game_in "$game_folder" "$wine"
+    start_game_in "$game_folder"
     wait_for_window
     expect_window_at_origin
     see --within 20 title floor
@@ -108,7 +64,7 @@ case $case_name in
     mkdir -p "$work/bare/sound"
     echo "not a sound" >"$work/bare/sound/explosion3b.wav"
     start_wine
-    start_game_in "$work/bare" "$wine"
+    start_game_in "$work/bare"
     wait_for_window
     expect_window_at_origin
     see --within 5 no-title
@@ -122,9 +78,9 @@ case $case_name in
     # (RandR off, or Wine sees one) of 1024 x 768 at 60 Hz and, over it from
     # (0, 0), 2048 x 1024 of unknown rate, the only one right of x = 1024.
     start_display 24 1024x768 -screen 1 2048x1024x24 +xinerama -extension RANDR
-    mkdir -p "$WINEPREFIX"
+    mkdir -p "$wine_prefix"
     tests=$(dirname "$game")/win32_host_test.exe
-    (cd "$work" && timeout 120 "$wine" "$tests") >"$work/results" 2>"$work/stderr"
+    (cd "$work" && WINEPREFIX=$wine_prefix timeout 120 "$wine" "$tests") >"$work/results" 2>"$work/stderr"
     status=$?
     sed 's/^/  /' "$work/results"
     [ "$status" -eq 0 ] || fail "win32_host_test.exe ended with status $status"
@@ -134,7 +90,7 @@ case $case_name in
     # the game keeps the cell last pointed at inside and hears the release.
     start_wine
     "$driver" move 400 306
-    start_game_in "$game_folder" "$wine"
+    start_game_in "$game_folder"
     wait_for_window
     see --within 20 title
     # The right button sends the player's unit to the pointed cell: one low
@@ -170,45 +126,23 @@ case $case_name in
   no_display)
     # Wine without a display cannot make the window: the start fails with its
     # message and status 1, and nothing waits for a box nobody can see.
-    mkdir -p "$WINEPREFIX"
-    (unset DISPLAY WAYLAND_DISPLAY; cd "$game_folder" && exec "$wine" "$game") 2>"$work/stderr" &
-    game_pid=$!
-    wait_for_exit 60
-    [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+    mkdir -p "$wine_prefix"
+    start_game_in "$game_folder" env -u DISPLAY -u WAYLAND_DISPLAY
+    expect_exit 1 60
     # Windows ends its console lines with CR LF.
     tr -d '\r' <"$work/stderr" | grep -qx "ERROR: Window Creation Error." || fail "stderr does not tell the failure"
     ;;
   replays_cross)
     [ -n "$sim" ] && [ -n "$linux_game" ] || fail "no simulator or Linux game given"
     start_wine
-    # Windows to Linux: a burst of input, Escape, the recording replayed headless.
-    rm -rf "$replays"
-    "$driver" move 320 240
-    play_in "$game_folder" --dump-final "$work/windows.dump"
-    wait_for_window
-    # Under Wine the driver's opening tour takes about 10 s; the rest is random.
-    "$driver" burst VALDORIK 20261208 15 "$work/actions" >"$work/burst" || fail "the burst did not finish"
-    game_alive || fail "the game ended during the burst"
-    quit_after_burst Windows
-    windows_replay=$(ls "$replays"/*.vrp 2>/dev/null | head -n1)
-    [ -n "$windows_replay" ] || fail "the game left no replay in %APPDATA%\\valdorik\\replays"
-    "$sim" replay "$windows_replay" 2>"$work/stderr" | tail -n1 >"$work/linux_of_windows.dump" ||
-      fail "valdorik-sim replay failed"
-    cmp -s "$work/windows.dump" "$work/linux_of_windows.dump" ||
-      fail "Windows game and Linux replay differ: $(head -c 120 "$work/windows.dump") / $(head -c 120 "$work/linux_of_windows.dump")"
-    # Linux to Windows: the Linux game recorded under the same burst, replayed under Wine.
-    (cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$linux_game" --record "$work/linux.vrp" \
-       --dump-final "$work/linux.dump") 2>"$work/stderr" &
-    game_pid=$!
-    wait_for_window
-    "$driver" burst VALDORIK 20261209 8 >/dev/null || fail "the burst on the Linux game did not finish"
-    quit_after_burst Linux
-    play_in "$game_folder" --replay "$work/linux.vrp" --dump-final "$work/windows_of_linux.dump"
-    wait_for_exit 60
-    [ "$status" -eq 0 ] || fail "the replay under Wine ended with status $status"
-    cmp -s "$work/linux.dump" "$work/windows_of_linux.dump" ||
-      fail "Linux game and Windows replay differ: $(head -c 120 "$work/linux.dump") / $(head -c 120 "$work/windows_of_linux.dump")"
-    echo "Windows burst: $(cat "$work/burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
+    # Windows to Linux: a burst of input, Escape, the recording from
+    # %APPDATA% replayed headless. Under Wine the driver's opening tour takes
+    # about 10 s; the rest is random.
+    burst_replays windows 20261208 15 sim
+    # Linux to Windows: the Linux game under a burst, replayed under Wine.
+    game=$linux_game wine_prefix="" burst_replays linux 20261209 8
+    replay_matches "$work/linux.vrp" "$work/linux.dump" game
+    echo "Windows burst: $(cat "$work/windows.burst"); $(grep -o '"pass":[0-9]*' "$work/windows.dump") and" \
          "$(grep -o '"pass":[0-9]*' "$work/linux.dump") replayed to the same state on the other system"
     ;;
   continue_game)
@@ -219,7 +153,7 @@ case $case_name in
     start_wine
     rm -rf "$replays"
     "$driver" move 320 240
-    play_in "$game_folder" --dump-final "$work/first.dump"
+    start_game_in "$game_folder" -- --dump-final "$work/first.dump"
     wait_for_window
     see --within 20 title
     "$driver" hold Prior 300 || fail "could not press Page Up"
@@ -229,16 +163,14 @@ case $case_name in
     "$driver" release Next
     first=$(ls "$replays"/*.vrp 2>/dev/null)
     [ "$(echo "$first" | wc -w)" -eq 1 ] || fail "the first game left no replay, or more than one: $first"
-    play_in "$game_folder" --continue --dump-final "$work/continued.dump"
+    start_game_in "$game_folder" -- --continue --dump-final "$work/continued.dump"
     wait_for_window
     see --within 20 title
     "$driver" hold Right 300 || fail "could not press Right"
     quit_with_escape 15
     continued=$(ls "$replays"/*.vrp | grep -v -x -F "$first")
     [ "$(echo "$continued" | wc -w)" -eq 1 ] || fail "the continued game left no replay of its own: $continued"
-    "$sim" replay "$continued" 2>"$work/stderr" | tail -n1 >"$work/linux.dump" || fail "valdorik-sim replay failed"
-    cmp -s "$work/continued.dump" "$work/linux.dump" ||
-      fail "the continued game and its replay differ: $(head -c 120 "$work/continued.dump") / $(head -c 120 "$work/linux.dump")"
+    replay_matches "$continued" "$work/continued.dump" sim
     first_pass=$(grep -o '"pass":[0-9]*' "$work/first.dump" | cut -d: -f2)
     continued_pass=$(grep -o '"pass":[0-9]*' "$work/continued.dump" | cut -d: -f2)
     [ "$continued_pass" -gt "$first_pass" ] || fail "the continued game ended at pass $continued_pass, the first at $first_pass"
@@ -255,7 +187,7 @@ case $case_name in
     # pixels. A damaged settings file is named and ignored.
     start_wine 1920x1080
     export E2E_STAGE=0,0,1280,960
-    play_in "$game_folder" --dump-final "$work/played.dump"
+    start_game_in "$game_folder" -- --dump-final "$work/played.dump"
     wait_for_window
     expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
     see --within 20 scaled title floor
@@ -273,12 +205,11 @@ case $case_name in
     quit_with_escape 15
     [ "$(cat "$settings")" = $'fullscreen=1' ] || fail "the settings file holds '$(cat "$settings")', expected fullscreen=1"
     replay=$(ls "$replays"/*.vrp 2>/dev/null | tail -n1)
-    [ -n "$replay" ] && "$sim" replay "$replay" 2>"$work/stderr" | tail -n1 >"$work/replayed.dump" ||
-      fail "no replay, or valdorik-sim cannot replay it"
-    cmp -s "$work/played.dump" "$work/replayed.dump" || fail "the scaled game and its replay differ"
+    [ -n "$replay" ] || fail "the scaled game left no replay"
+    replay_matches "$replay" "$work/played.dump" sim
     echo "scale=12" >"$settings"
     export E2E_STAGE=0,0,1280,960
-    start_game_in "$game_folder" "$wine"
+    start_game_in "$game_folder"
     wait_for_window
     expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
     see --within 20 scaled title
@@ -291,12 +222,13 @@ case $case_name in
     # (C:\users\JÃ¶rg\...) and no game was recorded. A prefix of its own,
     # made once, whose user folder carries the name.
     [ -n "$sim" ] || fail "no simulator given"
-    export USER=Jörg WINEPREFIX=$WINEPREFIX-jorg
-    replays=$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/valdorik/replays
+    export USER=Jörg
+    wine_prefix=$wine_prefix-jorg
+    replays=$(replay_folder)
     start_wine
     rm -rf "$replays"
     "$driver" move 320 240
-    play_in "$game_folder"
+    start_game_in "$game_folder"
     wait_for_window
     quit_with_escape 15
     grep -a "not recorded" "$work/stderr" && fail "the game was not recorded"
@@ -304,12 +236,10 @@ case $case_name in
     [ -n "$replay" ] || fail "no replay in $replays"
     # Watched again by its Windows name, which comes in through the wide
     # command line, and it matches the simulator's reading of the same file.
-    play_in "$game_folder" --replay "C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}" \
+    start_game_in "$game_folder" -- --replay "C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}" \
       --dump-final "$work/replayed.dump"
-    wait_for_exit 60
-    [ "$status" -eq 0 ] || fail "the replay ended with status $status: $(tr -d '\r' <"$work/stderr")"
-    "$sim" replay "$replay" 2>/dev/null | tail -n1 >"$work/sim.dump" || fail "valdorik-sim cannot replay $replay"
-    cmp -s "$work/sim.dump" "$work/replayed.dump" || fail "the replay under Wine and valdorik-sim's differ"
+    expect_exit 0 60 "the replay by its Windows name"
+    replay_matches "$replay" "$work/replayed.dump" sim
     [ -f "$replays/../valdorik.log" ] || fail "no valdorik.log in $USER's %APPDATA%\valdorik"
     ;;
   started_elsewhere)
@@ -319,7 +249,7 @@ case $case_name in
     [ -f "$game" ] || fail "no unpacked zip at $game"
     mkdir -p "$work/elsewhere"
     start_wine
-    start_game_in "$work/elsewhere" "$wine"
+    start_game_in "$work/elsewhere"
     wait_for_window
     see --within 20 title floor
     "$driver" move 320 240

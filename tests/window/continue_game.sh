@@ -14,20 +14,7 @@ set -u
 game=$(realpath "$1") driver=$(realpath "$2") sim=$(realpath "$3") game_folder=$(realpath "$4")
 source "$(dirname "$0")/game_run.sh"
 case_name=continue_game
-export SDL_AUDIODRIVER=dummy
-replays=$work/data/valdorik/replays
-
-play() {  # ARGUMENTS...: the game in its folder, its stderr kept
-  (cd "$game_folder" && exec "$game" "$@") 2>"$work/stderr" &
-  game_pid=$!
-}
-
-finish() {  # what the game ended with, as the case's status
-  wait "$game_pid"
-  local status=$?
-  game_pid=""
-  return $status
-}
+replays=$(replay_folder)
 
 hold() { "$driver" hold "$1" "$2" || fail "could not hold $1"; }
 pass_of() { grep -o '"pass":[0-9]*' "$1" | cut -d: -f2; }
@@ -38,7 +25,7 @@ dump_at() {  # REPLAY PASS: the simulator's dump of the replay after that pass
 
 start_display
 "$driver" move 400 200
-play --dump-final "$work/first.dump"
+start_game_in "$game_folder" -- --dump-final "$work/first.dump"
 wait_for_window
 hold Button3 200
 hold Prior 300
@@ -57,7 +44,7 @@ grep -q '"paused":0,' "$work/first.dump" || fail "the Pause key did not go on"
 first=$(ls "$replays"/*.vrp 2>/dev/null)
 [ "$(echo "$first" | wc -w)" -eq 1 ] || fail "the first game left no replay, or more than one: $first"
 
-play --continue --dump-final "$work/continued.dump"
+start_game_in "$game_folder" -- --continue --dump-final "$work/continued.dump"
 wait_for_window
 hold Right 300
 hold p 50
@@ -70,31 +57,26 @@ continued=$(ls "$replays"/*.vrp | grep -v -x -F "$first")
 
 n=$(pass_of "$work/first.dump")
 [ "$(pass_of "$work/continued.dump")" -gt "$n" ] || fail "the continued game ended at pass $(pass_of "$work/continued.dump"), the first at $n"
-"$sim" replay "$continued" 2>"$work/stderr" | tail -n1 >"$work/headless.dump" || fail "valdorik-sim replay failed"
-cmp -s "$work/headless.dump" "$work/continued.dump" ||
-  fail "the replay of the continued game ends elsewhere: $(head -c 150 "$work/headless.dump"), played $(head -c 150 "$work/continued.dump")"
+replay_matches "$continued" "$work/continued.dump" sim game
 [ "$(dump_at "$first" $((n - 1)))" = "$(dump_at "$continued" $((n - 1)))" ] ||
   fail "the continued replay is not the first game up to its pass $((n - 1))"
 [ "$(camera_of "$work/continued.dump")" = "$(camera_of "$work/first.dump")" ] ||
   fail "Page Down, held when the first game ended, still acts: $(camera_of "$work/continued.dump"), was $(camera_of "$work/first.dump")"
-play --replay "$continued" --dump-final "$work/window.dump"
-finish || fail "the continued replay in the window ended with status $?"
-cmp -s "$work/window.dump" "$work/continued.dump" ||
-  fail "the continued replay in the window ends elsewhere: $(head -c 150 "$work/window.dump")"
 
 # A damaged replay is refused as --replay refuses it; a cut one goes on.
 printf 'VLDREPLY\007' >"$work/damaged.vrp"
-(cd "$game_folder" && "$game" --replay "$work/damaged.vrp") 2>"$work/replay.err"
-(cd "$game_folder" && "$game" --continue "$work/damaged.vrp") 2>"$work/stderr"
+run_game_in "$game_folder" -- --replay "$work/damaged.vrp"
+mv "$work/stderr" "$work/replay.err"
+run_game_in "$game_folder" -- --continue "$work/damaged.vrp"
 status=$?
 [ "$status" -eq 2 ] || fail "a damaged replay continued with status $status"
 cmp -s "$work/stderr" "$work/replay.err" || fail "--continue and --replay tell a damaged file apart: $(cat "$work/replay.err")"
-(cd "$game_folder" && XDG_DATA_HOME=$work/none "$game" --continue) 2>"$work/stderr"
+run_game_in "$game_folder" env XDG_DATA_HOME="$work/none" -- --continue
 status=$?
 [ "$status" -eq 2 ] || fail "--continue with no replay ended with status $status"
 grep -q "nothing to continue: no replay in $work/none/valdorik/replays" "$work/stderr" || fail "--continue with no replay does not say so"
 head -c $(($(stat -c %s "$continued") * 2 / 3)) "$continued" >"$work/cut.vrp"
-play --continue "$work/cut.vrp"
+start_game_in "$game_folder" -- --continue "$work/cut.vrp"
 wait_for_window
 grep -q "cut.vrp: ends at pass" "$work/stderr" || fail "the cut replay is not told"
 grep -q "the game continues from pass [0-9]*, the last complete one" "$work/stderr" || fail "the pass it continues from is not told"

@@ -1,31 +1,43 @@
 # Sourced by the windowed test scripts and tools: one virtual display, the
-# game started in a folder, its window awaited, keys and the screen checked
-# through the driver, Escape and the exit status checked.
+# game started in a folder (under Wine too), its window awaited, keys and the
+# screen checked through the driver, Escape and the exit status checked.
 # The caller sets game, driver and case_name; game_folder for the screen
 # checks (the driver reads the game's pictures from there), fixed_clock for
-# a dealt game.
+# a dealt game, wine_prefix for the Windows game, sim for replays and
+# counter for counted presents.
 
 source "$(dirname "${BASH_SOURCE[0]}")/scratch.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 start_display() {  # [DEPTH [WIDTHxHEIGHT [XVFB OPTIONS...]]]
   start_xvfb "$work" "${1:-24}" "${2:-1024x768}" "${@:3}" || fail "Xvfb did not start"
-  # No session bus: SDL would otherwise fork a launcher for one.
-  export DBUS_SESSION_BUS_ADDRESS=disabled:
   "$driver" announce-wm-hints || fail "cannot reach the display"
 }
 
-game_args=()  # the game's own options
-start_game_in() {  # FOLDER [COMMAND PREFIX...]: the game's stderr goes to $work/stderr
-  local folder=$1
+game_args=()  # the game's own options where a start gives none
+wine=/usr/lib/wine/wine64
+wine_prefix=""  # when set, $game is a Windows exe, run by Wine in this prefix
+
+# The game in FOLDER, in place of the shell that calls this; its stderr goes
+# to $work/stderr. A COMMAND PREFIX (settings through env, a tool) comes
+# before it, and Wine after that when wine_prefix is set.
+exec_game_in() {  # FOLDER [COMMAND PREFIX...] [-- OPTIONS...]
+  local folder=$1 prefix=() options=("${game_args[@]}")
   shift
-  (cd "$folder" && exec "$@" "$game" "${game_args[@]}") 2>"$work/stderr" &
-  game_pid=$!
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    prefix+=("$1")
+    shift
+  done
+  [ $# -gt 0 ] && shift && options=("$@")
+  [ -n "$wine_prefix" ] && prefix+=(env WINEPREFIX="$wine_prefix" "$wine")
+  cd "$folder" && exec "${prefix[@]}" "$game" "${options[@]}" 2>"$work/stderr"
 }
+start_game_in() { exec_game_in "$@" & game_pid=$!; }  # in the background: game_pid
+run_game_in() { (exec_game_in "$@"); }                # waited for: its status
 
 # The same table in every game: the clock that seeds it is fixed. The seed
 # is one whose first frames leave the status lines clear of unit labels.
-start_dealt_game_in() {  # FOLDER [COMMAND PREFIX...]
+start_dealt_game_in() {  # FOLDER [COMMAND PREFIX...] [-- OPTIONS...]
   [ -n "${fixed_clock:-}" ] || fail "no fixed clock library given"
   local folder=$1
   shift
@@ -60,12 +72,13 @@ ended_within() {  # SECONDS: 1 if the game still runs after them
   done
 }
 
-expect_exit() {  # STATUS [SECONDS]
-  ended_within "${2:-5}" || fail "the game did not end within ${2:-5} s"
+expect_exit() {  # STATUS [SECONDS [WHAT, if not the game]]
+  local what=${3:-the game}
+  ended_within "${2:-5}" || fail "$what did not end within ${2:-5} s"
   wait "$game_pid"
   local status=$?
   game_pid=""
-  [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
+  [ "$status" -eq "$1" ] || fail "$what ended with status $status, expected $1"
 }
 
 # A tap shorter than a frame can come and go unseen, so keys are held until
@@ -93,9 +106,11 @@ expect_geometry() {  # WANTED (within a few seconds)
 
 # What the screen shows, checked by the driver against the game's own fonts,
 # pictures, HUD places and camera (see screen_checks.cpp for the checks). A
-# failing check leaves its screenshot next to the game folder.
+# failing check leaves its screenshot next to the game folder, named after
+# the test (test_prefix: the ctest name without the case).
+test_prefix=window.
 screen() {
-  (cd "$game_folder" && E2E_SHOT="$game_folder/../window.$case_name.failed.ppm" "$driver" "$@") ||
+  (cd "$game_folder" && E2E_SHOT="$game_folder/../$test_prefix$case_name.failed.ppm" "$driver" "$@") ||
     fail "the screen does not show: ${*: -1}"
 }
 see() { screen expect "$@"; }
@@ -164,6 +179,126 @@ answer_box() {  # TITLE [KEY]
     sleep 0.05
   done
   wait "$answerer" || fail "no message box \"$1\""
+}
+
+# Where the game keeps its replays: the scratch folder's $XDG_DATA_HOME, or
+# %APPDATA% in the Wine prefix.
+replay_folder() {
+  if [ -n "$wine_prefix" ]; then
+    echo "$wine_prefix/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/valdorik/replays"
+  else
+    echo "$XDG_DATA_HOME/valdorik/replays"
+  fi
+}
+
+# A seeded burst of hostile input (window_driver burst) on the game in
+# game_folder, then Escape, which it must obey within 15 s (under Wine after
+# a click, below); the replay it recorded into its folder is then played
+# again where WHERE says (replay_matches). Kept: the replay $work/NAME.vrp,
+# the final state $work/NAME.dump, the burst's summary $work/NAME.burst. A
+# failure shows the burst's last actions.
+burst_replays() {  # NAME SEED SECONDS [WHERE...]
+  local name=$1 seed=$2 folder
+  folder=$(replay_folder)
+  rm -rf "$folder"
+  "$driver" move 320 240
+  start_game_in "$game_folder" -- --dump-final "$work/$name.dump"
+  wait_for_window
+  "$driver" burst VALDORIK "$seed" "$3" "$work/$name.actions" >"$work/$name.burst" ||
+    burst_failed "$name" "$seed" "the burst did not finish"
+  game_alive || { wait "$game_pid"; burst_failed "$name" "$seed" "the game ended during the burst with status $?"; }
+  if [ -n "$wine_prefix" ]; then quit_wine_after_burst; else quit_with_escape 15; fi
+  [ -s "$work/$name.dump" ] || fail "the game wrote no final state"
+  local recorded=("$folder"/*.vrp)
+  [ -f "${recorded[0]}" ] || fail "the game left no replay in $folder"
+  cp "${recorded[0]}" "$work/$name.vrp"
+  replay_matches "$work/$name.vrp" "$work/$name.dump" "${@:4}"
+}
+
+burst_failed() {  # NAME SEED WHY
+  echo "  last actions of the burst (seed $2):" >&2
+  tail -n 25 "$work/$1.actions" | sed 's/^/    /' >&2
+  fail "$3"
+}
+
+# With no window manager, the burst's focus changes can leave the keyboard
+# elsewhere (Wine keeps a focus of its own too); a click on the window gives
+# it back, as on a desktop, though Wine may take a moment, and a key pressed
+# before drops. So: click, wait, Escape; again if the game goes on. The
+# clicks are played and recorded like any input.
+quit_wine_after_burst() {
+  local deadline
+  for _ in 1 2 3; do
+    "$driver" move 320 240 && "$driver" hold Button1 100 || fail "could not click the game's window"
+    sleep 0.5
+    "$driver" hold Escape 1000 || fail "could not press Escape"
+    deadline=$((SECONDS + 5))
+    while game_alive && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+    game_alive || break
+  done
+  game_alive && fail "the game did not end on Escape, three times clicked and pressed"
+  expect_exit 0
+}
+
+# Two final states (--dump-final, valdorik-sim replay) the same to the byte;
+# else fails with WHAT, both files and the first line where they part, each
+# shown from a little before the first character that differs.
+expect_same_dump() {  # EXPECTED SEEN WHAT
+  cmp -s "$1" "$2" && return
+  local file
+  for file in "$1" "$2"; do [ -s "$file" ] || fail "$3: ${file#"$work"/} is empty or missing"; done
+  fail "$3: $(awk -v a="$1" -v b="$2" -v shown_a="${1#"$work"/}" -v shown_b="${2#"$work"/}" 'BEGIN {
+    for (n = 1; ; n++) {
+      got_a = (getline x <a) > 0; got_b = (getline y <b) > 0
+      if (!got_a || !got_b || x != y) break
+    }
+    if (!got_a) x = "(no such line)"
+    if (!got_b) y = "(no such line)"
+    for (c = 1; c <= length(x) && substr(x, c, 1) == substr(y, c, 1); c++) {}
+    from = c > 40 ? c - 40 : 1
+    printf "%s and %s part at line %d, character %d:\n  %s\n  %s", shown_a, shown_b, n, c,
+           substr(x, from, 100), substr(y, from, 100)
+  }')"
+}
+
+# The replay played again ends in the game's final state DUMP, to the byte:
+# by valdorik-sim (`sim`) and by the game itself (`game`, as set now, with
+# game_args: the Windows game under Wine too).
+replay_matches() {  # REPLAY DUMP WHERE...
+  local replay=$1 dump=$2 where
+  shift 2
+  for where in "$@"; do
+    case $where in
+      sim)
+        "$sim" replay "$replay" >"$work/sim.dumps" 2>"$work/stderr" || fail "valdorik-sim cannot replay $replay"
+        tail -n1 "$work/sim.dumps" >"$work/sim.dump"
+        expect_same_dump "$dump" "$work/sim.dump" "valdorik-sim's replay ends elsewhere than the game"
+        ;;
+      game)
+        start_game_in "$game_folder" -- "${game_args[@]}" --replay "$replay" --dump-final "$work/replayed.dump"
+        expect_exit 0 120 "the game's replay"
+        expect_same_dump "$dump" "$work/replayed.dump" "the game's replay${game_args[*]:+ with ${game_args[*]}} ends elsewhere"
+        ;;
+      *) fail "no replayer '$where'" ;;
+    esac
+  done
+}
+
+# The frames build/libpresent_counter.so (`counter`, preloaded) has counted so far.
+frames_presented() {
+  grep -o 'present_counter: [0-9]* frames$' "$work/stderr" 2>/dev/null | tail -n1 | grep -o '[0-9]\+' || echo 0
+}
+
+# The game in game_folder with the counter preloaded until it has presented
+# FRAMES frames, then Escape; the counter's report is on its stderr.
+count_presents() {  # FRAMES [COUNTER SETTINGS...]
+  start_game_in "$game_folder" env PRESENT_COUNTER_EVERY="$1" "${@:2}" LD_PRELOAD="$counter"
+  wait_for_window
+  while [ "$(frames_presented)" -lt "$1" ]; do
+    game_alive || fail "the game ended after $(frames_presented) frames"
+    sleep 0.1
+  done
+  quit_with_escape
 }
 
 # The disk audio driver writes what is played, silence included, in real time.

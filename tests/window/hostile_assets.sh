@@ -74,7 +74,7 @@ play_briefly() {  # AUDIO_DRIVER
 run_case() {  # NAME
   case_name=$1
   fresh_folder
-  local audio=dummy i kind
+  local audio=$SDL_AUDIODRIVER i kind
   case $case_name in
     kind-*)
       kind=${case_name#kind-}

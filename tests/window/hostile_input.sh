@@ -15,37 +15,7 @@ here=$(dirname "$0")
 source "$here/game_run.sh"
 case_name="seed $seed, $seconds s"
 
-play() {  # ARGUMENTS...: the game in its folder, its stderr kept
-  (cd "$game_folder" && SDL_AUDIODRIVER=dummy exec "$game" "$@") 2>"$work/stderr" &
-  game_pid=$!
-}
-
-show_actions() {
-  echo "  last actions of the burst (seed $seed):" >&2
-  tail -n 25 "$work/actions" | sed 's/^/    /' >&2
-}
-
 start_display
-"$driver" move 320 240
-play --dump-final "$work/played.dump"
-wait_for_window
-"$driver" burst VALDORIK "$seed" "$seconds" "$work/actions" >"$work/burst" ||
-  { show_actions; fail "the burst did not finish"; }
-game_alive || { show_actions; wait "$game_pid"; fail "the game ended during the burst with status $?"; }
-quit_with_escape 15
-
-# The game recorded itself into the replay folder; the same game again.
-replay=$(ls "$work/data/valdorik/replays/"*.vrp 2>/dev/null | head -n1)
-[ -n "$replay" ] || fail "the game left no replay in \$XDG_DATA_HOME/valdorik/replays"
-"$sim" replay "$replay" >"$work/headless.dumps" 2>"$work/stderr" || fail "valdorik-sim replay failed"
-tail -n1 "$work/headless.dumps" >"$work/headless.dump"
-play --replay "$replay" --dump-final "$work/window.dump"
-wait "$game_pid"
-status=$?
-game_pid=""
-[ "$status" -eq 0 ] || fail "the replay in the window ended with status $status"
-cmp -s "$work/headless.dump" "$work/window.dump" ||
-  fail "the replays differ: headless $(head -c 120 "$work/headless.dump"), window $(head -c 120 "$work/window.dump")"
-cmp -s "$work/played.dump" "$work/headless.dump" ||
-  fail "the replay differs from the game: played $(head -c 120 "$work/played.dump"), replayed $(head -c 120 "$work/headless.dump")"
-echo "PASS ($case_name): $(cat "$work/burst"); $(wc -c <"$replay") bytes of replay, $(grep -o '"pass":[0-9]*' "$work/played.dump") replayed to the same state"
+burst_replays played "$seed" "$seconds" sim game
+echo "PASS ($case_name): $(cat "$work/played.burst"); $(wc -c <"$work/played.vrp") bytes of replay," \
+     "$(grep -o '"pass":[0-9]*' "$work/played.dump") replayed to the same state"

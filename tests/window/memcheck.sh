@@ -23,10 +23,6 @@ command -v valgrind >/dev/null || { echo "valgrind is not installed" >&2; exit 1
 source "$here/game_run.sh"
 case_name="memcheck, $frames frames"
 
-frames_presented() {
-  grep -o 'present_counter: [0-9]* frames$' "$work/stderr" 2>/dev/null | tail -n1 | grep -o '[0-9]\+' || echo 0
-}
-
 # A frame takes long here, so every key and button is held for seconds:
 # keys that are read as held at the instant of a frame need one to see them.
 play_round() {
@@ -50,7 +46,7 @@ play_round() {
 
 start_display
 "$driver" move 320 240
-start_game_in "$game_folder" env SDL_AUDIODRIVER=dummy LP_NUM_THREADS=0 PRESENT_COUNTER_EVERY=10 \
+start_game_in "$game_folder" env LP_NUM_THREADS=0 PRESENT_COUNTER_EVERY=10 \
   LD_PRELOAD="$counter" valgrind --tool=memcheck --leak-check=no --error-limit=no --num-callers=40 \
   --track-origins=no --suppressions="$here/memcheck.supp" --fullpath-after="$repo/" --log-file="$log"
 started=$SECONDS

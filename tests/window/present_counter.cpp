@@ -3,10 +3,14 @@
 // It can also pretend to be another display: PRESENT_COUNTER_CLAIM_SYNC=1
 // tells the game that the driver synchronises with the display, and
 // PRESENT_COUNTER_REFRESH_HZ=N that the display refreshes N times a second.
+// PRESENT_COUNTER_GAME_CLOCK=1 stops the performance counter the game reads
+// but for the game's own sleeps (SDL_Delay): the rate on that clock is the
+// pacing's alone, however busy the machine is.
 #include <SDL.h>
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,10 +22,18 @@ long Presented = 0;
 Clock::time_point FirstPresent, LastPresent;
 double LongestGapMs = 0;  // a stall of the machine shows here, not as a slow pace
 
-bool ClaimSync() {
-  const char* claim = std::getenv("PRESENT_COUNTER_CLAIM_SYNC");
-  return claim && claim[0] == '1';
+bool Setting(const char* name) {
+  const char* value = std::getenv(name);
+  return value && value[0] == '1';
 }
+
+bool ClaimSync() { return Setting("PRESENT_COUNTER_CLAIM_SYNC"); }
+
+// The game's clock: the counter's ticks the game has slept, and its reading
+// at the first and the last present.
+const bool GameClock = Setting("PRESENT_COUNTER_GAME_CLOCK");
+std::atomic<Uint64> SleptTicks = 0;
+Uint64 FirstPresentSlept = 0, LastPresentSlept = 0;
 
 const char* ClaimedRefresh() { return std::getenv("PRESENT_COUNTER_REFRESH_HZ"); }
 
@@ -37,6 +49,9 @@ struct Report {
     std::fprintf(stderr, "present_counter: %ld frames in %.2f s: %.1f frames per second%s, longest gap %.1f ms\n",
                  Presented, seconds, (Presented - 1) / seconds, ClaimSync() ? " (sync claimed)" : "",
                  LongestGapMs);
+    if (GameClock)
+      std::fprintf(stderr, "present_counter: on the game's clock: %ld frames in %.4f s\n", Presented,
+                   static_cast<double>(LastPresentSlept - FirstPresentSlept) / SDL_GetPerformanceFrequency());
   }
 } AtExit;
 
@@ -57,7 +72,11 @@ extern "C" void SDL_GL_SwapWindow(SDL_Window* window) {
   if (Presented > 0)
     LongestGapMs = std::max(LongestGapMs, std::chrono::duration<double, std::milli>(now - LastPresent).count());
   LastPresent = now;
-  if (Presented++ == 0) FirstPresent = LastPresent;
+  LastPresentSlept = SleptTicks;
+  if (Presented++ == 0) {
+    FirstPresent = LastPresent;
+    FirstPresentSlept = LastPresentSlept;
+  }
   if (every > 0 && Presented % every == 0) std::fprintf(stderr, "present_counter: %ld frames\n", Presented);
 }
 
@@ -82,4 +101,16 @@ extern "C" int SDL_GetCurrentDisplayMode(int display, SDL_DisplayMode* mode) {
     if (ClaimedRefresh()) mode->refresh_rate = std::atoi(ClaimedRefresh());
   }
   return result;
+}
+
+extern "C" Uint64 SDL_GetPerformanceCounter() {
+  static auto real = Real<Uint64 (*)()>("SDL_GetPerformanceCounter");
+  static const Uint64 start = real();
+  return GameClock ? start + SleptTicks : real();
+}
+
+extern "C" void SDL_Delay(Uint32 ms) {
+  static auto real = Real<void (*)(Uint32)>("SDL_Delay");
+  SleptTicks += ms * SDL_GetPerformanceFrequency() / 1000;
+  real(ms);
 }

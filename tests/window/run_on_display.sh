@@ -7,6 +7,4 @@ xvfb_pid=""
 trap '[ -n "$xvfb_pid" ] && kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb "$work" 24 "${XVFB_SIZE:-1024x768}" || { echo "Xvfb did not start" >&2; exit 1; }
-# No session bus here: without an address SDL's D-Bus start-up forks a
-# launcher, which can hang when the test has other threads running.
-DBUS_SESSION_BUS_ADDRESS=disabled: SDL_AUDIODRIVER=dummy timeout -s KILL 55 "$@"
+timeout -s KILL 55 "$@"

@@ -2,6 +2,12 @@
 # Xvfb picks a free display number itself, so tests can run side by side;
 # -noreset keeps atoms made by one client alive for the next.
 
+# What runs on it has no session bus (without an address SDL's D-Bus
+# start-up forks a launcher, which can hang when the caller has other
+# threads running) and no sound device: SDL's dummy driver plays, and a
+# case that listens sets its own.
+export DBUS_SESSION_BUS_ADDRESS=disabled: SDL_AUDIODRIVER=dummy
+
 # start_xvfb FOLDER [DEPTH] [SIZE] [XVFB OPTIONS...]: sets DISPLAY and
 # xvfb_pid; fails if no display came up.
 start_xvfb() {
