@@ -163,7 +163,8 @@ TEST_F(TerrainMeshTest, RepeatedBuildsStopAtTheArraysCapacity) {
   EXPECT_EQ(TerrainTriangleCount, TriangleCapacity);
   EXPECT_EQ(TerrainVertexCount, 3 * TriangleCapacity);
 
-  // Near the vertex capacity: the last entry (the projection's slot) is never written.
+  // Near the vertex capacity: a triangle that no longer fits whole is dropped,
+  // and nothing past the count is written.
   ResetRenderCounts();
   TerrainVertex& slot = TerrainVertices[VertexCapacity - 1];
   slot.x = slot.u = 77.0f;
@@ -208,8 +209,8 @@ TEST_F(TerrainMeshTest, CullSumsInDoubleAndRoundsOnceToFloat) {
   // 20 - 2^-19 (the float just below 20) plus twice 5e-7: summed in double and
   // rounded once it is 20.0 and culled; summed in float it would stay below 20.
   const float justBelow = 19.999998092651367f;
-  TerrainVertices[0] = {justBelow, 5e-7f, 5e-7f, 0, 0, 0, 0, 0};
-  TerrainVertices[1] = {-justBelow, 0.0f, 0.0f, 0, 0, 0, 0, 0};
+  TerrainVertices[0] = {justBelow, 5e-7f, 5e-7f, 0, 0};
+  TerrainVertices[1] = {-justBelow, 0.0f, 0.0f, 0, 0};
   TerrainTriangles[0] = {{0, 1, 1}, 0};
   TerrainTriangles[1] = {{1, 0, 0}, 0};
   TerrainTriangleCount = 2;
@@ -219,7 +220,7 @@ TEST_F(TerrainMeshTest, CullSumsInDoubleAndRoundsOnceToFloat) {
 }
 
 TEST_F(TerrainMeshTest, CullStopsAt29999Entries) {
-  TerrainVertices[0] = {0, 0, 0, 0, 0, 0, 0, 0};
+  TerrainVertices[0] = {0, 0, 0, 0, 0};
   for (int j = 0; j < 40000; ++j) TerrainTriangles[j] = {{0, 0, 0}, 0};
   TerrainTriangleCount = 40000;
   VisibleTriangles[29999] = -7;

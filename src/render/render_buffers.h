@@ -3,9 +3,8 @@
 #pragma once
 
 struct TerrainVertex {
-  float x, y, z;     // relative to the view centre
-  float wx, wy, wz;  // window coordinates, written by the label projection
-  float u, v;        // texture coordinates
+  float x, y, z;  // relative to the view centre
+  float u, v;     // texture coordinates
 };
 
 struct TerrainTriangle {

@@ -15,15 +15,12 @@ constexpr int SolidBlock = 3;
 constexpr int FaceDrawn = 1;
 constexpr int WallDrawn = 2;
 
-// The last vertex entry is the label projection's result slot.
-constexpr int LastMeshVertex = VertexCapacity - 2;
-
 struct Corner {
   float u, v, x, y, z;
 };
 
 bool MeshHasRoomForTriangle() {
-  return TerrainTriangleCount < TriangleCapacity && TerrainVertexCount + 2 <= LastMeshVertex;
+  return TerrainTriangleCount < TriangleCapacity && TerrainVertexCount + 3 <= VertexCapacity;
 }
 
 // A triangle that would not fit is dropped whole, so the arrays never

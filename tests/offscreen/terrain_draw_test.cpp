@@ -58,7 +58,7 @@ class TerrainDrawTest : public ::testing::Test {
   static void Triangle(int j, int texture, float x) {
     for (int k = 0; k < 3; ++k) {
       const int index = 3 * j + k;
-      TerrainVertices[index] = {x + k, 10.0f * k, 0.0f, 0, 0, 0, 0.25f * k, 1.0f - 0.5f * k};
+      TerrainVertices[index] = {x + k, 10.0f * k, 0.0f, 0.25f * k, 1.0f - 0.5f * k};
       TerrainTriangles[j].vertex[k] = index;
     }
     TerrainTriangles[j].texture = texture;

@@ -14,7 +14,6 @@
 #include "render/drawing.h"
 #include "render/frame.h"
 #include "render/projection.h"
-#include "render/render_buffers.h"
 #include "render/units.h"
 #include "world/new_game.h"
 #include "world/world.h"
@@ -82,7 +81,6 @@ class UnitSpritesTest : public ::testing::Test {
     REQUIRE_OFFSCREEN_CONTEXT();
     ResetWorldGlobals();
     AllocateTextureSlots();
-    TerrainVertices = new TerrainVertex[VertexCapacity]();
     AllocateOverlay();  // the camera's stretch clears it
     ResizeScene(Width, Height);
     glEnable(GL_TEXTURE_2D);
@@ -90,8 +88,6 @@ class UnitSpritesTest : public ::testing::Test {
   void TearDown() override {
     ReleaseTextureSlots();
     ReleaseOverlay();
-    delete[] TerrainVertices;
-    TerrainVertices = nullptr;
   }
 
   // An n x n picture: a colour ramp with every third pixel black.
@@ -174,11 +170,10 @@ TEST_F(UnitSpritesTest, StandingPicturesKeepTheirScreenShapeUnderSpin) {
   FillPicture(33, 8);
   auto relativeToCentre = [](float spin) {
     CameraAndAnchor(spin, 0.0f, 0.0f);
-    ProjectToWindow(0, 0, 0);
-    const TerrainVertex& centre = TerrainVertices[VertexCapacity - 1];
+    const WindowPosition centre = ProjectToWindow(0, 0, 0);
     std::vector<Polygon> polygons = Feedback([] { DrawUnitSprite(33, UnitSize); });
     for (Polygon& polygon : polygons)
-      for (FeedbackVertex& v : polygon) v.x -= centre.wx, v.y -= centre.wy;
+      for (FeedbackVertex& v : polygon) v.x -= centre.x, v.y -= centre.y;
     return polygons;
   };
   const auto still = relativeToCentre(0.0f);
@@ -193,19 +188,16 @@ TEST_F(UnitSpritesTest, StandingPicturesKeepTheirScreenShapeUnderSpin) {
   EXPECT_LT(still.front()[0].y, still.back()[0].y);
 }
 
-TEST_F(UnitSpritesTest, ProjectionLandsInTheLastVertexSlot) {
+TEST_F(UnitSpritesTest, ProjectionGivesTheWindowPosition) {
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -10.0f);
-  ProjectToWindow(0.0f, 0.0f, 0.0f);
-  const TerrainVertex& result = TerrainVertices[VertexCapacity - 1];
-  EXPECT_NEAR(result.wx, 320.0f, 1e-3);
-  EXPECT_NEAR(result.wy, 240.0f, 1e-3);
-  EXPECT_GT(result.wz, 0.0f);
-  EXPECT_LT(result.wz, 1.0f);
+  const WindowPosition centre = ProjectToWindow(0.0f, 0.0f, 0.0f);
+  EXPECT_NEAR(centre.x, 320.0f, 1e-3);
+  EXPECT_NEAR(centre.y, 240.0f, 1e-3);
+  EXPECT_GT(centre.z, 0.0f);
+  EXPECT_LT(centre.z, 1.0f);
   // A point up the screen projects above the centre (window y grows upwards).
-  ProjectToWindow(0.0f, 1.0f, 0.0f);
-  EXPECT_GT(result.wy, 240.0f);
-  EXPECT_EQ(TerrainVertices[VertexCapacity - 2].wx, 0.0f);
+  EXPECT_GT(ProjectToWindow(0.0f, 1.0f, 0.0f).y, 240.0f);
 }
 
 // --- The whole unit pass: which units are drawn, how, and where their labels go. ---
@@ -244,10 +236,9 @@ class UnitPassTest : public ::testing::Test {
   static WindowPoint AnchorOf(int x) {
     glPushMatrix();
     glTranslatef(static_cast<float>(x - map_sx) + 0.5f, 0.5f, UnitSize / 2.0f);
-    ProjectToWindow(0, 0, 0);
+    const WindowPosition p = ProjectToWindow(0, 0, 0);
     glPopMatrix();
-    const TerrainVertex& p = TerrainVertices[VertexCapacity - 1];
-    return LabelAnchor(p.wx, p.wy);
+    return LabelAnchor(p.x, p.y);
   }
   static bool OwnerMarkAt(WindowPoint a) {
     const uint8_t* p = OverlayBuffer + ((a.y - 10) * OverlayWidth + a.x - 10) * 4;
