@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <span>
 #include <sstream>
@@ -128,8 +129,8 @@ int RandomCoordinate(Rng& rng) {
 }
 
 template <typename T>
-bool SameArray(const T* a, const T* b, int count) {
-  return std::memcmp(a, b, sizeof(T) * count) == 0;
+bool SameArray(const std::unique_ptr<T[]>& a, const std::unique_ptr<T[]>& b, int count) {
+  return std::memcmp(a.get(), b.get(), sizeof(T) * count) == 0;
 }
 
 // The first field in which the two searches differ, or "" when none does.

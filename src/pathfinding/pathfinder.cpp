@@ -75,42 +75,25 @@ void ClearBuckets(CostBuckets& open) {
 
 }  // namespace
 
-Pathfinder::Pathfinder() {
+Pathfinder::Pathfinder()
+    : node_x(std::make_unique<int16_t[]>(CellsPerLayer)),
+      node_y(std::make_unique<int16_t[]>(CellsPerLayer)),
+      parent(std::make_unique<int32_t[]>(CellsPerLayer)),
+      state(std::make_unique<uint8_t[]>(CellsPerLayer)),
+      cost(std::make_unique<float[]>(CellsPerLayer)),
+      cell_mark(std::make_unique<uint8_t[]>(CellsPerLayer)),
+      bucket_heads(std::make_unique<int32_t[]>(BucketCount)),
+      bucket_links(std::make_unique<int32_t[]>(CellsPerLayer)),
+      bucket_batch(std::make_unique<uint64_t[]>(CellsPerLayer)),
+      open_buckets{bucket_heads.get(), bucket_links.get(), bucket_batch.get()} {
   for (int32_t& c : TerrainStepCost) c = 3;
   TerrainStepCost[61] = 3000;
-  node_x = new int16_t[CellsPerLayer];
-  node_y = new int16_t[CellsPerLayer];
-  parent = new int32_t[CellsPerLayer];
-  state = new uint8_t[CellsPerLayer];
-  cost = new float[CellsPerLayer];
-  cell_mark = new uint8_t[CellsPerLayer];
-  dir_dx = new int32_t[8];
-  dir_dy = new int32_t[8];
-  dir_cost = new float[8];
   for (int code = 0; code < 256; ++code)
     CodeFlags[code] = (IsWalkableCode(code) ? FlagWalkable : 0) | (ClearsCorner(code) ? FlagClearsCorner : 0);
-  open_buckets.head = new int32_t[BucketCount];
   std::fill_n(open_buckets.head, BucketCount, -1);
-  open_buckets.next = new int32_t[CellsPerLayer];
-  open_buckets.batch = new uint64_t[CellsPerLayer];
   search_mode = DefaultSearchMode;
   LoadNeighbourTable();
   ready = 0;
-}
-
-Pathfinder::~Pathfinder() {
-  delete[] node_x;
-  delete[] node_y;
-  delete[] parent;
-  delete[] state;
-  delete[] cost;
-  delete[] cell_mark;
-  delete[] dir_dx;
-  delete[] dir_dy;
-  delete[] dir_cost;
-  delete[] open_buckets.head;
-  delete[] open_buckets.next;
-  delete[] open_buckets.batch;
 }
 
 void Pathfinder::LoadNeighbourTable() {
@@ -127,13 +110,13 @@ int Pathfinder::CodeAt(int x, int y) const { return TerrainCodes[CellIndex(x, y,
 // it is created, and nothing reads past last_node.
 void Pathfinder::ClearSearch() {
   const int used = window_size * window_size;
-  std::fill_n(cell_mark, used, uint8_t{MarkFree});
+  std::fill_n(cell_mark.get(), used, uint8_t{MarkFree});
   if (search_mode == SearchFast) return;
-  std::fill_n(node_x, used, int16_t{0});
-  std::fill_n(node_y, used, int16_t{0});
-  std::fill_n(parent, used, 0);
-  std::fill_n(state, used, uint8_t{0});
-  std::fill_n(cost, used, 0.0f);
+  std::fill_n(node_x.get(), used, int16_t{0});
+  std::fill_n(node_y.get(), used, int16_t{0});
+  std::fill_n(parent.get(), used, 0);
+  std::fill_n(state.get(), used, uint8_t{0});
+  std::fill_n(cost.get(), used, 0.0f);
 }
 
 void Pathfinder::MarkUnitObstacles() {
@@ -236,11 +219,11 @@ void Pathfinder::PickNextNode() {
 // then on no node within the bound is ever created again, since every new
 // node costs more than its parent. first_open belongs to the scan.
 SearchOutcome Pathfinder::RunFastRepetitions(int repetitions) {
-  int16_t* const xs = node_x;
-  int16_t* const ys = node_y;
-  int32_t* const parents = parent;
-  uint8_t* const states = state;
-  float* const costs = cost;
+  int16_t* const xs = node_x.get();
+  int16_t* const ys = node_y.get();
+  int32_t* const parents = parent.get();
+  uint8_t* const states = state.get();
+  float* const costs = cost.get();
   const uint8_t* const terrain = TerrainCodes + search_layer * CellsPerLayer;
   const int row = window_size, x0 = window_x0, y0 = window_y0, goal_x = to_x, goal_y = to_y;
   CostBuckets open = open_buckets;
@@ -249,7 +232,7 @@ SearchOutcome Pathfinder::RunFastRepetitions(int repetitions) {
   for (int i = 0; i < repetitions && !found; ++i) {
     const int x = xs[node], y = ys[node];
     const uint8_t* const codes = terrain + CellIndex(x, y);
-    uint8_t* const marks = cell_mark + (y - y0) * row + (x - x0);
+    uint8_t* const marks = cell_mark.get() + (y - y0) * row + (x - x0);
     const float node_cost = costs[node];
 #pragma GCC unroll 8
     for (int dir = 0; dir < 8; ++dir) {
