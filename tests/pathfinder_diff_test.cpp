@@ -80,7 +80,7 @@ void SerpentineTerrain(Rng& rng) {
 
 // Goals ringed by walls, so that the open set runs dry.
 void RingedTerrain(Rng& rng) {
-  std::memset(TerrainCodes, 1, CellsPerLayer);
+  std::memset(TerrainCodes.get(), 1, CellsPerLayer);
   for (int rings = rng.Between(1, 6); rings > 0; --rings) {
     const int cx = rng.Between(1, 62), cy = rng.Between(1, 62), r = rng.Between(1, 3);
     for (int y = cy - r; y <= cy + r; ++y)
@@ -114,7 +114,7 @@ void RandomUnits(Rng& rng) {
 bool RandomWorld(Rng& rng) {
   const int family = rng.Between(0, 3);
   switch (family) {
-    case 0: std::memset(TerrainCodes, 1, CellsPerLayer); break;  // the map in play
+    case 0: std::memset(TerrainCodes.get(), 1, CellsPerLayer); break;  // the map in play
     case 1: ScatteredTerrain(rng); break;
     case 2: SerpentineTerrain(rng); break;
     default: RingedTerrain(rng); break;

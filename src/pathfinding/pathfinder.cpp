@@ -224,7 +224,7 @@ SearchOutcome Pathfinder::RunFastRepetitions(int repetitions) {
   int32_t* const parents = parent.get();
   uint8_t* const states = state.get();
   float* const costs = cost.get();
-  const uint8_t* const terrain = TerrainCodes + search_layer * CellsPerLayer;
+  const uint8_t* const terrain = TerrainCodes.get() + search_layer * CellsPerLayer;
   const int row = window_size, x0 = window_x0, y0 = window_y0, goal_x = to_x, goal_y = to_y;
   CostBuckets open = open_buckets;
   int node = current, newest = last_node, found = 0;

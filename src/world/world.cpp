@@ -3,10 +3,10 @@
 #include <algorithm>
 #include "world/bit_cast.h"
 
-TileType* TileTypes = nullptr;
-MapCell* MapCells = nullptr;
-uint8_t* TerrainCodes = nullptr;
-UnitRecord* UnitTable = nullptr;
+std::unique_ptr<TileType[]> TileTypes;
+std::unique_ptr<MapCell[]> MapCells;
+std::unique_ptr<uint8_t[]> TerrainCodes;
+std::unique_ptr<UnitRecord[]> UnitTable;
 
 static_assert(BitCast<uint32_t>(LoadUnitSize) == BitCast<uint32_t>(1.6f) - 1);
 
@@ -42,13 +42,13 @@ const UnitTypeInfo* FindUnitType(int type) {
 }
 
 void AllocateWorldTables() {
-  TileTypes = new TileType[TileTypeCount]();
-  MapCells = new MapCell[CellsPerLayer * LayerCount]();
-  TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
+  TileTypes = std::make_unique<TileType[]>(TileTypeCount);
+  MapCells = std::make_unique<MapCell[]>(CellsPerLayer * LayerCount);
+  TerrainCodes = std::make_unique<uint8_t[]>(CellsPerLayer * LayerCount);
   // ReleaseWorldTables leaves the unit table to the process's end, so a world
   // allocated again (the simulator's in-process commands) reuses it.
-  if (UnitTable == nullptr) UnitTable = new UnitRecord[UnitCount]();
-  std::fill(UnitTable, UnitTable + UnitCount, UnitRecord{});
+  if (UnitTable == nullptr) UnitTable = std::make_unique<UnitRecord[]>(UnitCount);
+  std::fill_n(UnitTable.get(), UnitCount, UnitRecord{});
 }
 
 void BuildTileTypes() {
@@ -68,11 +68,8 @@ void InitMapCells() {
 }
 
 void ReleaseWorldTables() {
-  delete[] TileTypes;
-  TileTypes = nullptr;
-  delete[] MapCells;
-  MapCells = nullptr;
-  delete[] TerrainCodes;
-  TerrainCodes = nullptr;
+  TileTypes.reset();
+  MapCells.reset();
+  TerrainCodes.reset();
   // The unit table lives until the process ends.
 }

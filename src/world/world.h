@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/state_list.h"
 
@@ -86,10 +87,10 @@ struct UnitTypeInfo {
 const UnitTypeInfo* FindUnitType(int type);
 
 // --- The world's arrays, allocated once at start-up (AllocateWorldTables). ---
-extern TileType* TileTypes;      // TileTypeCount entries
-extern MapCell* MapCells;        // CellsPerLayer * LayerCount
-extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount
-extern UnitRecord* UnitTable;    // UnitCount entries, never released
+extern std::unique_ptr<TileType[]> TileTypes;    // TileTypeCount entries
+extern std::unique_ptr<MapCell[]> MapCells;      // CellsPerLayer * LayerCount
+extern std::unique_ptr<uint8_t[]> TerrainCodes;  // CellsPerLayer * LayerCount
+extern std::unique_ptr<UnitRecord[]> UnitTable;  // UnitCount entries, kept until the process ends
 
 // --- World globals, listed once: type, name, value at load. ---
 // Their definitions, ResetWorldGlobals and the game's state snapshot

@@ -53,10 +53,7 @@ class GameWindow : public ::testing::Test {
   }
   // The game keeps its unit table to the end of the process; each test
   // here starts the renderer anew.
-  static void ReleaseUnitTable() {
-    delete[] UnitTable;
-    UnitTable = nullptr;
-  }
+  static void ReleaseUnitTable() { UnitTable.reset(); }
 };
 
 int GlInteger(GLenum name) {
@@ -247,8 +244,7 @@ TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   DestroyGameWindow();  // nothing left to release: no box, no crash
   ReleaseDrawing();
   ReleaseGame();
-  delete[] UnitTable;
-  UnitTable = nullptr;
+  UnitTable.reset();
 }
 
 }  // namespace
