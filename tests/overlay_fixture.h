@@ -41,7 +41,7 @@ inline void MakePicture(int slot, int width, const std::vector<Rgba>& colours, i
   image.width = width;
   image.height = height ? height : width;
   image.bytesPerPixel = 3;
-  image.pixels = new uint8_t[image.width * image.height * 3];
+  image.pixels = std::make_unique<uint8_t[]>(image.width * image.height * 3);
   for (int k = 0; k < image.width * image.height; ++k)
     for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
 }

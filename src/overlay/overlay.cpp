@@ -72,7 +72,7 @@ void BlitPicture(int x, int y, int slot) {
   const int rows = std::min(side, image.height);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < side; ++j) {
-      const uint8_t* rgb = image.pixels + (static_cast<size_t>(i) * side + j) * 3;
+      const uint8_t* rgb = image.pixels.get() + (static_cast<size_t>(i) * side + j) * 3;
       if (!IsTransparent(rgb)) PlotPixel(x + j, y + i, rgb[0], rgb[1], rgb[2]);
     }
   }

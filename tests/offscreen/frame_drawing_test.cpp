@@ -27,9 +27,8 @@ using Colour = std::array<int, 3>;
 constexpr Colour Brick = {200, 120, 40}, Grass = {40, 160, 60}, Blood = {230, 20, 200};
 
 void SolidPicture(int slot, int side, Colour c) {
+  TextureSlots[slot] = {std::make_unique<uint8_t[]>(side * side * 3), side, side, 3};
   ImageSlot& image = TextureSlots[slot];
-  delete[] image.pixels;
-  image = {new uint8_t[side * side * 3], side, side, 3};
   for (int i = 0; i < side * side; ++i)
     for (int k = 0; k < 3; ++k) image.pixels[i * 3 + k] = static_cast<uint8_t>(c[k]);
 }

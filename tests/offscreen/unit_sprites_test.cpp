@@ -93,11 +93,10 @@ class UnitSpritesTest : public ::testing::Test {
   // An n x n picture: a colour ramp with every third pixel black.
   static int FillPicture(int slot, int n) {
     ImageSlot& image = TextureSlots[slot];
-    delete[] image.pixels;
-    image = {new uint8_t[n * n * 3], n, n, 3};
+    image = {std::make_unique<uint8_t[]>(n * n * 3), n, n, 3};
     int nonBlack = 0;
     for (int k = 0; k < n * n; ++k) {
-      uint8_t* p = image.pixels + 3 * k;
+      uint8_t* p = &image.pixels[3 * k];
       const bool black = k % 3 == 1;
       p[0] = black ? 0 : static_cast<uint8_t>(10 + k);
       p[1] = black ? 0 : static_cast<uint8_t>(200 - k);
@@ -216,7 +215,7 @@ class UnitPassTest : public ::testing::Test {
   }
 
   static void Picture(int slot, uint8_t red) {
-    TextureSlots[slot] = {new uint8_t[4 * 4 * 3], 4, 4, 3};
+    TextureSlots[slot] = {std::make_unique<uint8_t[]>(4 * 4 * 3), 4, 4, 3};
     for (int k = 0; k < 16; ++k) {
       TextureSlots[slot].pixels[3 * k] = red;
       TextureSlots[slot].pixels[3 * k + 1] = TextureSlots[slot].pixels[3 * k + 2] = 1;

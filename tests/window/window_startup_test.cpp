@@ -133,8 +133,7 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
   constexpr int Side = 5;
   for (int k = 0; k < 2; ++k) {
     ImageSlot& slot = TextureSlots[k];
-    delete[] slot.pixels;
-    slot = {new uint8_t[Side * Side * 3], Side, Side, 3};
+    slot = {std::make_unique<uint8_t[]>(Side * Side * 3), Side, Side, 3};
     for (int i = 0; i < Side * Side * 3; ++i) slot.pixels[i] = static_cast<uint8_t>(i * 7 + k);
   }
   UploadFloorTextures();
@@ -146,7 +145,7 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
     std::vector<uint8_t> texels(Side * Side * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels)) << "texture " << k;
+    EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels.get())) << "texture " << k;
   }
 }
 
