@@ -17,7 +17,7 @@ using Rgba = std::array<uint8_t, 4>;
 using Point = std::pair<int, int>;
 
 inline Rgba OverlayPixel(int x, int y) {
-  const uint8_t* p = OverlayBuffer + (y * OverlayWidth + x) * 4;
+  const uint8_t* p = &OverlayBuffer[(y * OverlayWidth + x) * 4];
   return {p[0], p[1], p[2], p[3]};
 }
 
@@ -31,7 +31,7 @@ inline std::vector<Point> InkedPixels() {
 }
 
 inline std::vector<uint8_t> OverlaySnapshot() {
-  return std::vector<uint8_t>(OverlayBuffer, OverlayBuffer + OverlayWidth * OverlayHeight * 4);
+  return std::vector<uint8_t>(OverlayBuffer.get(), OverlayBuffer.get() + OverlayWidth * OverlayHeight * 4);
 }
 
 // Gives `slot` a width x height picture (square unless told), filled with the

@@ -178,7 +178,7 @@ TEST_F(TerrainMeshTest, RepeatedBuildsStopAtTheArraysCapacity) {
 
 int CountAndList(std::vector<int>& visible) {
   const int n = CullTerrainTriangles();
-  visible.assign(VisibleTriangles, VisibleTriangles + VisibleTriangleCount);
+  visible.assign(VisibleTriangles.get(), VisibleTriangles.get() + VisibleTriangleCount);
   return n;
 }
 

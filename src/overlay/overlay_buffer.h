@@ -3,11 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 constexpr int OverlayWidth = 640;
 constexpr int OverlayHeight = 480;
 
-extern uint8_t* OverlayBuffer;  // OverlayWidth * OverlayHeight * 4 bytes, RGBA
+extern std::unique_ptr<uint8_t[]> OverlayBuffer;  // OverlayWidth * OverlayHeight * 4 bytes, RGBA
 
 void AllocateOverlay();
 void ReleaseOverlay();

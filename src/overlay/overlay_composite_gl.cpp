@@ -22,7 +22,7 @@ std::vector<uint8_t> Uploaded;  // the overlay as the texture holds it
 // the overlay stays the same from frame to frame, and uploads are dear.
 void UploadOverlay() {
   constexpr size_t Row = OverlayWidth * 4;
-  const uint8_t* now = reinterpret_cast<const uint8_t*>(OverlayBuffer);
+  const uint8_t* now = OverlayBuffer.get();
   if (OverlayTexture == 0) {
     glGenTextures(1, &OverlayTexture);
     glBindTexture(GL_TEXTURE_2D, OverlayTexture);
@@ -74,7 +74,7 @@ void DrawOverlay() {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 #else
-void DrawOverlay() { glDrawPixels(OverlayWidth, OverlayHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer); }
+void DrawOverlay() { glDrawPixels(OverlayWidth, OverlayHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer.get()); }
 #endif
 
 }  // namespace

@@ -245,7 +245,7 @@ void PresentScaledFrame() { PresentFrame(); }
 void PresentPausedFrame() {
   if (!PausedPictureShown) {
     DrawPausedWords();
-    ShowPausedPicture(OverlayBuffer, OverlayWidth, OverlayHeight, PausedDimming);
+    ShowPausedPicture(OverlayBuffer.get(), OverlayWidth, OverlayHeight, PausedDimming);
     PausedPictureShown = true;
   }
   PacedPresent();

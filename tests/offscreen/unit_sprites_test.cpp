@@ -240,7 +240,7 @@ class UnitPassTest : public ::testing::Test {
     return LabelAnchor(p.x, p.y);
   }
   static bool OwnerMarkAt(WindowPoint a) {
-    const uint8_t* p = OverlayBuffer + ((a.y - 10) * OverlayWidth + a.x - 10) * 4;
+    const uint8_t* p = &OverlayBuffer[((a.y - 10) * OverlayWidth + a.x - 10) * 4];
     return p[2] == 255 && p[3] == 255;  // blue, the player's
   }
 };
