@@ -57,12 +57,12 @@ TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
     }
   }
   EXPECT_EQ(MapCells[CellIndex(12, 12)].diagonal, 0) << "even cells split along corners 0-3";
-  EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], 1);
+  EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], TerrainFloor);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].corner[3].top, 1.5f);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].tex_floor, 1);
-  EXPECT_EQ(TileTypes[3].wall_west, 2);
-  EXPECT_EQ(TileTypes[2].top, 1);
-  EXPECT_EQ(TileTypes[0].floor, 0);
+  EXPECT_EQ(TileTypes[TerrainSolidBlock].wall_west, 2);
+  EXPECT_EQ(TileTypes[TerrainFloorAndTop].top, 1);
+  EXPECT_EQ(TileTypes[TerrainVoid].floor, 0);
 }
 
 TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {

@@ -9,11 +9,13 @@ int32_t TerrainStepCost[256];
 VALDORIK_SEARCH_STATE(VALDORIK_DEFINE_STATE)
 
 bool IsWalkableCode(int code) {
-  return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;
+  return code != TerrainVoid && code != TerrainSolidBlock && code != TerrainBlocked11 && code != TerrainBlocked20 &&
+         code != TerrainBlocked61;
 }
 
 bool ClearsCorner(int code) {
-  return code == 1 || code == 10 || code == 22 || code == 60 || code == 68;
+  return code == TerrainFloor || code == TerrainOpen10 || code == TerrainOpen22 || code == TerrainOpen60 ||
+         code == TerrainOpen68;
 }
 
 namespace {
@@ -87,7 +89,7 @@ Pathfinder::Pathfinder()
       bucket_batch(std::make_unique<uint64_t[]>(CellsPerLayer)),
       open_buckets{bucket_heads.get(), bucket_links.get(), bucket_batch.get()} {
   for (int32_t& c : TerrainStepCost) c = 3;
-  TerrainStepCost[61] = 3000;
+  TerrainStepCost[TerrainBlocked61] = 3000;
   for (int code = 0; code < 256; ++code)
     CodeFlags[code] = (IsWalkableCode(code) ? FlagWalkable : 0) | (ClearsCorner(code) ? FlagClearsCorner : 0);
   std::fill_n(open_buckets.head, BucketCount, -1);

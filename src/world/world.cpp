@@ -1,6 +1,8 @@
 #include "world/world.h"
 
 #include <algorithm>
+#include <iterator>
+
 #include "world/bit_cast.h"
 
 std::unique_ptr<TileType[]> TileTypes;
@@ -26,11 +28,12 @@ constexpr UnitTypeInfo UnitTypes[] = {
     {90, 120.0f, 0, 60},
 };
 
-constexpr TileType TileRows[4] = {
-    {0, 0, 0, 0, 0, 0},  // void
-    {1, 0, 0, 0, 0, 0},  // floor only
-    {1, 1, 0, 0, 0, 0},  // floor and top
-    {1, 1, 2, 2, 2, 2},  // solid block
+// By terrain code.
+constexpr TileType TileRows[TerrainSolidBlock + 1] = {
+    {0, 0, 0, 0, 0, 0},  // TerrainVoid
+    {1, 0, 0, 0, 0, 0},  // TerrainFloor
+    {1, 1, 0, 0, 0, 0},  // TerrainFloorAndTop
+    {1, 1, 2, 2, 2, 2},  // TerrainSolidBlock
 };
 
 }  // namespace
@@ -52,7 +55,7 @@ void AllocateWorldTables() {
 }
 
 void BuildTileTypes() {
-  for (int code = 0; code < 4; ++code) TileTypes[code] = TileRows[code];
+  std::copy(std::begin(TileRows), std::end(TileRows), TileTypes.get());
 }
 
 void InitMapCells() {
@@ -63,7 +66,7 @@ void InitMapCells() {
     cell.tex_top = 0;
     cell.tex_floor = 1;
     cell.tex_south = cell.tex_north = cell.tex_east = cell.tex_west = 0;
-    TerrainCodes[i] = 1;
+    TerrainCodes[i] = TerrainFloor;
   }
 }
 
