@@ -295,7 +295,7 @@ TEST(SimScript, LinesApplyInPassOrderThenFileOrder) {
   EXPECT_EQ(script.events[1].event, (HostEvent{EventKind::PointerMove, 1, 2}));
   EXPECT_EQ(script.events[2].event, (HostEvent{EventKind::KeyUp, KeyH}));
   EXPECT_EQ(script.events[3].event, (HostEvent{EventKind::KeyDown, KeyH}));
-  EXPECT_EQ(script.events[0].event, (HostEvent{EventKind::KeyDown, KeyF1 + 7}));
+  EXPECT_EQ(script.events[0].event, (HostEvent{EventKind::KeyDown, KeyF8}));
   EXPECT_EQ(script.events[5].event, (HostEvent{EventKind::ButtonUp, ButtonRight}));
 
   ResetInput();

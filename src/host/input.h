@@ -29,7 +29,14 @@ enum VirtualKey : int {
   KeyH = 0x48,
   KeyM = 0x4D,
   KeyP = 0x50,
-  KeyF1 = 0x70,  // F1..F8 are 0x70..0x77
+  KeyF1 = 0x70,
+  KeyF2 = 0x71,
+  KeyF3 = 0x72,
+  KeyF4 = 0x73,
+  KeyF5 = 0x74,
+  KeyF6 = 0x75,
+  KeyF7 = 0x76,
+  KeyF8 = 0x77,
 };
 
 struct MouseStateRecord {

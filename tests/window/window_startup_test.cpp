@@ -158,19 +158,18 @@ TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
   SDL_Window* window = SDL_GL_GetCurrentWindow();
   SDL_RaiseWindow(window);
   SDL_SetWindowInputFocus(window);
-  const int f5 = KeyF1 + 4;
   const KeyCode code = XKeysymToKeycode(display, XK_F5);
   auto held_within = [&](int wanted) {
-    for (int tries = 0; tries < 200 && IsKeyDown(f5) != wanted; ++tries) {
+    for (int tries = 0; tries < 200 && IsKeyDown(KeyF5) != wanted; ++tries) {
       XSync(display, False);
       SDL_PumpEvents();  // SDL hears the keyboard; the game's queue is left alone
       SDL_Delay(10);
     }
-    return IsKeyDown(f5) == wanted;
+    return IsKeyDown(KeyF5) == wanted;
   };
   XTestFakeKeyEvent(display, code, True, CurrentTime);
   EXPECT_TRUE(held_within(1));
-  EXPECT_EQ(KeyState[f5], 0) << "no event has reached the game";
+  EXPECT_EQ(KeyState[KeyF5], 0) << "no event has reached the game";
   XTestFakeKeyEvent(display, code, False, CurrentTime);
   EXPECT_TRUE(held_within(0));
   XCloseDisplay(display);
