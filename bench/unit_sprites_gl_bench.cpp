@@ -30,7 +30,7 @@ struct SpriteScene {
         }
     // The new game's camera, as the frame puts it on, over one cell.
     AllocateOverlay();
-    ResizeScene(OffscreenWidth, OffscreenHeight);
+    ResizeScene(FrameWidth, FrameHeight);
     CameraZoom = NewGameZoom, CameraTilt = NewGameTilt, CameraTurn = NewGameTurn, CameraSpin = NewGameSpin;
     BeginSceneStretch();
     glTranslatef(0.5f, 0.5f, UnitSize / 2.0f);

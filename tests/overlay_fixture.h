@@ -17,21 +17,21 @@ using Rgba = std::array<uint8_t, 4>;
 using Point = std::pair<int, int>;
 
 inline Rgba OverlayPixel(int x, int y) {
-  const uint8_t* p = &OverlayBuffer[(y * OverlayWidth + x) * 4];
+  const uint8_t* p = &OverlayBuffer[(y * FrameWidth + x) * 4];
   return {p[0], p[1], p[2], p[3]};
 }
 
 // Every drawn pixel, in row-major order from the bottom row.
 inline std::vector<Point> InkedPixels() {
   std::vector<Point> inked;
-  for (int y = 0; y < OverlayHeight; ++y)
-    for (int x = 0; x < OverlayWidth; ++x)
+  for (int y = 0; y < FrameHeight; ++y)
+    for (int x = 0; x < FrameWidth; ++x)
       if (OverlayPixel(x, y)[3] != 0) inked.emplace_back(x, y);
   return inked;
 }
 
 inline std::vector<uint8_t> OverlaySnapshot() {
-  return std::vector<uint8_t>(OverlayBuffer.get(), OverlayBuffer.get() + OverlayWidth * OverlayHeight * 4);
+  return std::vector<uint8_t>(OverlayBuffer.get(), OverlayBuffer.get() + FrameWidth * FrameHeight * 4);
 }
 
 // Gives `slot` a width x height picture (square unless told), filled with the

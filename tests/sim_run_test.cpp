@@ -88,11 +88,11 @@ std::pair<int, int> PixelFor(int dx, int dy) {
   const int saved_sx = map_sx, saved_sy = map_sy;
   map_sx = map_sy = 0;
   std::pair<int, int> pixel{-1, -1};
-  for (int x = 0; x < WindowWidth && pixel.first < 0; ++x) {
+  for (int x = 0; x < FrameWidth && pixel.first < 0; ++x) {
     MouseState.x = x;
     if (MouseCell().dx == dx) pixel.first = x;
   }
-  for (int y = 0; y < WindowHeight && pixel.second < 0; ++y) {
+  for (int y = 0; y < FrameHeight && pixel.second < 0; ++y) {
     MouseState.y = y;
     if (MouseCell().dy == dy) pixel.second = y;
   }

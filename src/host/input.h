@@ -8,8 +8,10 @@
 #include "host/host.h"
 #include "host/state_list.h"
 
-constexpr int WindowWidth = 640;
-constexpr int WindowHeight = 480;
+// The frame the game draws, in pixels. Pointer positions, the overlay and
+// the window's size (a whole multiple of it) are all counted in it.
+constexpr int FrameWidth = 640;
+constexpr int FrameHeight = 480;
 
 // Windows virtual-key codes used by the game.
 enum VirtualKey : int {

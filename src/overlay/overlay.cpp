@@ -12,8 +12,8 @@
 char TextLine[TextLineSize];
 
 void PlotPixel(int x, int y, uint8_t r, uint8_t g, uint8_t b) {
-  if (x < 0 || y < 0 || x >= OverlayWidth || y >= OverlayHeight) return;
-  uint8_t* pixel = &OverlayBuffer[(y * OverlayWidth + x) * 4];
+  if (x < 0 || y < 0 || x >= FrameWidth || y >= FrameHeight) return;
+  uint8_t* pixel = &OverlayBuffer[(y * FrameWidth + x) * 4];
   pixel[0] = r;
   pixel[1] = g;
   pixel[2] = b;

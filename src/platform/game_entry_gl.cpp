@@ -130,7 +130,7 @@ ExitStatus PlayGame(const GameOptions& options, const WindowBackend& backend) {
   else
     StartPlayback(replay, options.replay, backend.host());
   // A start that fails has already told why; it is a failure for the caller too.
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight, ColorBits, Fullscreen)) {
+  if (!CreateGameWindow("VALDORIK", FrameWidth, FrameHeight, ColorBits, Fullscreen)) {
     StopRecording();
     ReleaseGame();  // a continued game's world
     backend.shut_down();

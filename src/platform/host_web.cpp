@@ -98,9 +98,9 @@ bool FramePixel(const EmscriptenMouseEvent& mouse, int& x, int& y) {
   double width = 0, height = 0;
   if (emscripten_get_element_css_size(Canvas, &width, &height) != EMSCRIPTEN_RESULT_SUCCESS || width <= 0 || height <= 0)
     return false;
-  x = static_cast<int>(mouse.targetX * WindowWidth / width);
-  y = static_cast<int>(mouse.targetY * WindowHeight / height);
-  return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight;
+  x = static_cast<int>(mouse.targetX * FrameWidth / width);
+  y = static_cast<int>(mouse.targetY * FrameHeight / height);
+  return x >= 0 && y >= 0 && x < FrameWidth && y < FrameHeight;
 }
 
 EM_BOOL OnPointerMove(int, const EmscriptenMouseEvent* mouse, void*) {
@@ -245,7 +245,7 @@ void PresentScaledFrame() { PresentFrame(); }
 void PresentPausedFrame() {
   if (!PausedPictureShown) {
     DrawPausedWords();
-    ShowPausedPicture(OverlayBuffer.get(), OverlayWidth, OverlayHeight, PausedDimming);
+    ShowPausedPicture(OverlayBuffer.get(), FrameWidth, FrameHeight, PausedDimming);
     PausedPictureShown = true;
   }
   PacedPresent();

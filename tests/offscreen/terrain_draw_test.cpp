@@ -42,7 +42,7 @@ class TerrainDrawTest : public ::testing::Test {
     AllocateRenderBuffers();
     glGenTextures(GlTextureCount, GlTextureNames);
     // An orthographic view one pixel per unit, so window x = 320 + x, y = 240 + y.
-    glViewport(0, 0, OffscreenWidth, OffscreenHeight);
+    glViewport(0, 0, FrameWidth, FrameHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-320, 320, -240, 240, -10, 10);

@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
-
 // The new-game camera with a spin, put on the matrix as the frame puts it.
 void NewGameCamera(float spin) {
   CameraZoom = NewGameZoom;
@@ -82,7 +80,7 @@ class UnitSpritesTest : public ::testing::Test {
     ResetWorldGlobals();
     AllocateTextureSlots();
     AllocateOverlay();  // the camera's stretch clears it
-    ResizeScene(Width, Height);
+    ResizeScene(FrameWidth, FrameHeight);
     glEnable(GL_TEXTURE_2D);
   }
   void TearDown() override {
@@ -240,7 +238,7 @@ class UnitPassTest : public ::testing::Test {
     return LabelAnchor(p.x, p.y);
   }
   static bool OwnerMarkAt(WindowPoint a) {
-    const uint8_t* p = &OverlayBuffer[((a.y - 10) * OverlayWidth + a.x - 10) * 4];
+    const uint8_t* p = &OverlayBuffer[((a.y - 10) * FrameWidth + a.x - 10) * 4];
     return p[2] == 255 && p[3] == 255;  // blue, the player's
   }
 };

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/host.h"
+#include "host/input.h"
 #include "platform/window.h"
 
 namespace {
@@ -57,7 +58,7 @@ class FullscreenQuestion : public ::testing::Test {
 TEST_F(FullscreenQuestion, NoEndsTheStartBeforeAnyWindow) {
   // Escape picks No; then the closing notice is acknowledged.
   const pid_t answerer = AnswerBoxes("'Mirl GL' Escape && " WINDOW_DRIVER " answer ERROR");
-  EXPECT_FALSE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, true));
+  EXPECT_FALSE(CreateGameWindow("VALDORIK", FrameWidth, FrameHeight, ColorBits, true));
   const std::string told = testing::internal::GetCapturedStderr();
   ASSERT_EQ(AnswerProblem(answerer, told), "") << told;
   EXPECT_NE(told.find(Question), std::string::npos) << told;
@@ -67,7 +68,7 @@ TEST_F(FullscreenQuestion, NoEndsTheStartBeforeAnyWindow) {
 
 TEST_F(FullscreenQuestion, YesGoesOnInAWindow) {
   const pid_t answerer = AnswerBoxes("'Mirl GL' Return");
-  const bool created = CreateGameWindow("VALDORIK", 640, 480, ColorBits, true);
+  const bool created = CreateGameWindow("VALDORIK", FrameWidth, FrameHeight, ColorBits, true);
   const std::string told = testing::internal::GetCapturedStderr();
   ASSERT_EQ(AnswerProblem(answerer, told), "") << told;
   ASSERT_TRUE(created);

@@ -65,7 +65,7 @@
 
 namespace {
 
-constexpr int Width = OverlayWidth, Height = OverlayHeight;
+constexpr int Width = FrameWidth, Height = FrameHeight;
 constexpr int LeaderId = 0;  // the player's leader is the table's first entry
 
 int LeaderSlot() {

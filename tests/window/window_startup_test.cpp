@@ -41,7 +41,7 @@ class GameWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     Host = SdlHostWithFixedClock(1);
-    ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+    ASSERT_TRUE(CreateGameWindow("VALDORIK", FrameWidth, FrameHeight, ColorBits, false));
     StartDrawing();
     StartGame();
   }
@@ -176,10 +176,10 @@ TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
 }
 
 std::vector<uint8_t> ReadFrame(GLenum buffer) {
-  std::vector<uint8_t> pixels(OverlayWidth * OverlayHeight * 3);
+  std::vector<uint8_t> pixels(FrameWidth * FrameHeight * 3);
   glReadBuffer(buffer);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, OverlayWidth, OverlayHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
   return pixels;
 }
 
@@ -189,7 +189,8 @@ std::vector<uint8_t> ReadFrame(GLenum buffer) {
 // same in the window's own buffer (640 x 480) and in the frame's own
 // framebuffer (any other size).
 TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
-  for (const auto& [width, height, buffer] : {std::tuple{640, 480, GL_BACK}, {1280, 960, GL_COLOR_ATTACHMENT0_EXT}}) {
+  for (const auto& [width, height, buffer] :
+       {std::tuple{FrameWidth, FrameHeight, GL_BACK}, {2 * FrameWidth, 2 * FrameHeight, GL_COLOR_ATTACHMENT0_EXT}}) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
     SetClientArea(width, height);
     Host.resize_scene(width, height);
@@ -203,7 +204,7 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
     FormatTextLine("PAUSED");
     DrawLargeText(296, 246, 255, 255, 255);
     int text = 0, dimmed = 0, wrong = 0;
-    for (int k = 0; k < OverlayWidth * OverlayHeight; ++k) {
+    for (int k = 0; k < FrameWidth * FrameHeight; ++k) {
       const bool ink = OverlayBuffer[k * 4 + 3] != 0;
       for (int c = 0; c < 3; ++c) {
         const int seen = paused[k * 3 + c], half = last[k * 3 + c] / 2;
@@ -220,15 +221,15 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ((std::vector<int>(viewport, viewport + 4)), (std::vector<int>{0, 0, OverlayWidth, OverlayHeight}));
+    EXPECT_EQ((std::vector<int>(viewport, viewport + 4)), (std::vector<int>{0, 0, FrameWidth, FrameHeight}));
   }
-  SetClientArea(640, 480);
-  Host.resize_scene(640, 480);
+  SetClientArea(FrameWidth, FrameHeight);
+  Host.resize_scene(FrameWidth, FrameHeight);
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   Host = SdlHostWithFixedClock(1);
-  ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480, ColorBits, false));
+  ASSERT_TRUE(CreateGameWindow("VALDORIK", FrameWidth, FrameHeight, ColorBits, false));
   StartDrawing();
   StartGame();
   DestroyGameWindow();
