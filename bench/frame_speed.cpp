@@ -99,18 +99,18 @@ void Timed() {
 void TimedCursorMark(int dx, int dy) {
   glFinish();
   const auto t = std::chrono::steady_clock::now();
-  CursorMarkStretch(dx, dy);
+  DrawCursorMark(dx, dy);
   glFinish();
   StretchMs[Cursor] += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
 
 void TimeDrawingStretches(bool timed) {
   const GameHost window = SdlHostWithFixedClock(0);
-  Host.begin_scene = timed ? Timed<SetUp, BeginSceneStretch> : window.begin_scene;
-  Host.draw_terrain = timed ? Timed<Terrain, TerrainStretch> : window.draw_terrain;
-  Host.draw_units = timed ? Timed<Units, UnitStretch> : window.draw_units;
+  Host.begin_scene = timed ? Timed<SetUp, BeginScene> : window.begin_scene;
+  Host.draw_terrain = timed ? Timed<Terrain, DrawTerrain> : window.draw_terrain;
+  Host.draw_units = timed ? Timed<Units, DrawUnits> : window.draw_units;
   Host.draw_cursor_mark = timed ? TimedCursorMark : window.draw_cursor_mark;
-  Host.draw_overlay = timed ? Timed<Overlay, OverlayStretch> : window.draw_overlay;
+  Host.draw_overlay = timed ? Timed<Overlay, DrawOverlay> : window.draw_overlay;
 }
 
 struct Figures {

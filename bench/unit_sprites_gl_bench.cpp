@@ -32,7 +32,7 @@ struct SpriteScene {
     AllocateOverlay();
     ResizeScene(FrameWidth, FrameHeight);
     CameraZoom = NewGameZoom, CameraTilt = NewGameTilt, CameraTurn = NewGameTurn, CameraSpin = NewGameSpin;
-    BeginSceneStretch();
+    BeginScene();
     glTranslatef(0.5f, 0.5f, UnitSize / 2.0f);
   }
   ~SpriteScene() {

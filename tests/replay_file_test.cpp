@@ -525,12 +525,12 @@ TEST_F(ReplayFileTest, WrappingHostsAreWholeAndUnwrapOnlyTheirOwnSlots) {
   ASSERT_TRUE(StartRecording(Path("wrapped.vrp"), error)) << error;
   EXPECT_EQ(EmptySlots(Host), 0);
   EXPECT_NE(Host.poll_event, inner.poll_event) << "the recorder hears the events first";
-  Host.present = CountedPresent;
+  Host.present_scaled_frame = CountedPresent;
   Host.key_held_now = LaterKeyQuery;
   StopRecording();
   EXPECT_EQ(Host.poll_event, inner.poll_event);
   EXPECT_EQ(Host.clock_seconds, inner.clock_seconds);
-  EXPECT_EQ(Host.present, CountedPresent) << "a change made while recording was undone";
+  EXPECT_EQ(Host.present_scaled_frame, CountedPresent) << "a change made while recording was undone";
   EXPECT_EQ(Host.key_held_now, LaterKeyQuery) << "a change made while recording was undone";
 
   const Replay nothing_recorded;

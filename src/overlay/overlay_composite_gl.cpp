@@ -44,7 +44,7 @@ void UploadOverlay() {
                   now + first * Row);
 }
 
-void DrawOverlay() {
+void DrawOverlayPixels() {
   UploadOverlay();
   glEnable(GL_TEXTURE_2D);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -74,7 +74,7 @@ void DrawOverlay() {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 #else
-void DrawOverlay() { glDrawPixels(FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer.get()); }
+void DrawOverlayPixels() { glDrawPixels(FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer.get()); }
 #endif
 
 }  // namespace
@@ -85,7 +85,7 @@ void BeginOverlayPass() {
 }
 
 void CompositeOverlay() {
-  DrawOverlay();
+  DrawOverlayPixels();
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
 }

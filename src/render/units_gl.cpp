@@ -104,7 +104,7 @@ void DrawLyingSpriteSquareBySquare(int slot, float size) { DrawSprite<false, Dra
 namespace {
 
 template <void (*Standing)(int, float), void (*Lying)(int, float)>
-void DrawUnits() {
+void UnitPass() {
   for (int k = 0; k < VisibleUnitCount; ++k) {
     const int id = VisibleUnits[k];
     const UnitRecord& unit = UnitTable[id];
@@ -128,5 +128,5 @@ void DrawUnits() {
 
 }  // namespace
 
-void DrawUnitPass() { DrawUnits<DrawUnitSprite, DrawLyingSprite>(); }
-void DrawUnitPassSquareBySquare() { DrawUnits<DrawUnitSpriteSquareBySquare, DrawLyingSpriteSquareBySquare>(); }
+void DrawUnitPass() { UnitPass<DrawUnitSprite, DrawLyingSprite>(); }
+void DrawUnitPassSquareBySquare() { UnitPass<DrawUnitSpriteSquareBySquare, DrawLyingSpriteSquareBySquare>(); }

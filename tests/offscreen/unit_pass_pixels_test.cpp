@@ -27,8 +27,8 @@ namespace {
 
 // Terrain then units, as the frame draws them; the pixels read back.
 std::vector<uint8_t> DrawFrame(void (*unitPass)()) {
-  BeginSceneStretch();
-  TerrainStretch();
+  BeginScene();
+  DrawTerrain();
   unitPass();
   std::vector<uint8_t> pixels(FrameWidth * FrameHeight * 4);
   glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());

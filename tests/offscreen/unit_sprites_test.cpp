@@ -26,7 +26,7 @@ void NewGameCamera(float spin) {
   CameraTilt = NewGameTilt;
   CameraTurn = NewGameTurn;
   CameraSpin = spin;
-  BeginSceneStretch();
+  BeginScene();
 }
 
 struct FeedbackVertex {

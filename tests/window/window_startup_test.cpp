@@ -193,10 +193,10 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
        {std::tuple{FrameWidth, FrameHeight, GL_BACK}, {2 * FrameWidth, 2 * FrameHeight, GL_COLOR_ATTACHMENT0_EXT}}) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
     SetClientArea(width, height);
-    Host.resize_scene(width, height);
+    Host.keep_frame_viewport(width, height);
     RunFrame();
     const std::vector<uint8_t> last = ReadFrame(buffer);
-    Host.present();
+    Host.present_scaled_frame();
     DrawPausedPicture();
     const std::vector<uint8_t> paused = ReadFrame(buffer);
     // Six glyphs of 8 pixels, centred: columns 296 to 343, rows 234 to 245.
@@ -224,7 +224,7 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
     EXPECT_EQ((std::vector<int>(viewport, viewport + 4)), (std::vector<int>{0, 0, FrameWidth, FrameHeight}));
   }
   SetClientArea(FrameWidth, FrameHeight);
-  Host.resize_scene(FrameWidth, FrameHeight);
+  Host.keep_frame_viewport(FrameWidth, FrameHeight);
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
