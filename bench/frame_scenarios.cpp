@@ -62,7 +62,7 @@ const Scenario Scenarios[ScenarioCount] = {
 
 int PrepareScenario(const Scenario& scenario) {
   NewGame();  // same seed every time: the same game
-  MouseState = {WindowWidth / 2, WindowHeight / 2, 0, 0, 0};
+  MouseState = {FrameWidth / 2, FrameHeight / 2, 0, 0, 0};
   if (std::strcmp(scenario.key, "new") == 0) return -1;
   GatherAllUnitsInView();
   if (std::strcmp(scenario.key, "busy") == 0) {

@@ -99,18 +99,18 @@ void Timed() {
 void TimedCursorMark(int dx, int dy) {
   glFinish();
   const auto t = std::chrono::steady_clock::now();
-  CursorMarkStretch(dx, dy);
+  DrawCursorMark(dx, dy);
   glFinish();
   StretchMs[Cursor] += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
 
 void TimeDrawingStretches(bool timed) {
   const GameHost window = SdlHostWithFixedClock(0);
-  Host.begin_scene = timed ? Timed<SetUp, BeginSceneStretch> : window.begin_scene;
-  Host.draw_terrain = timed ? Timed<Terrain, TerrainStretch> : window.draw_terrain;
-  Host.draw_units = timed ? Timed<Units, UnitStretch> : window.draw_units;
+  Host.begin_scene = timed ? Timed<SetUp, BeginScene> : window.begin_scene;
+  Host.draw_terrain = timed ? Timed<Terrain, DrawTerrain> : window.draw_terrain;
+  Host.draw_units = timed ? Timed<Units, DrawUnits> : window.draw_units;
   Host.draw_cursor_mark = timed ? TimedCursorMark : window.draw_cursor_mark;
-  Host.draw_overlay = timed ? Timed<Overlay, OverlayStretch> : window.draw_overlay;
+  Host.draw_overlay = timed ? Timed<Overlay, DrawOverlay> : window.draw_overlay;
 }
 
 struct Figures {
@@ -121,11 +121,11 @@ struct Figures {
   uint64_t pixel_hash = 1469598103934665603ull;
 };
 
-std::vector<uint8_t> Pixels(WindowWidth* WindowHeight * 3);
+std::vector<uint8_t> Pixels(FrameWidth* FrameHeight * 3);
 
 void ReadFrame() {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);  // from wherever the frame is drawn
-  glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGB, GL_UNSIGNED_BYTE, Pixels.data());
+  glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGB, GL_UNSIGNED_BYTE, Pixels.data());
 }
 
 void HashFrame(uint64_t& hash) {
@@ -140,9 +140,9 @@ void WriteFrame(const std::string& path) {
     std::fprintf(stderr, "valdorik-frame-bench: cannot write %s\n", path.c_str());
     return;
   }
-  std::fprintf(file, "P6\n%d %d\n255\n", WindowWidth, WindowHeight);
-  for (int row = WindowHeight - 1; row >= 0; --row)  // GL's first row is the bottom one
-    std::fwrite(Pixels.data() + row * WindowWidth * 3, 1, WindowWidth * 3, file);
+  std::fprintf(file, "P6\n%d %d\n255\n", FrameWidth, FrameHeight);
+  for (int row = FrameHeight - 1; row >= 0; --row)  // GL's first row is the bottom one
+    std::fwrite(Pixels.data() + row * FrameWidth * 3, 1, FrameWidth * 3, file);
   std::fclose(file);
 }
 
@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
   }
   Host = SdlHostWithFixedClock(options.seed);
   WindowScale = options.scale;
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight)) {
+  if (!CreateGameWindow("VALDORIK", FrameWidth, FrameHeight)) {
     SDL_Quit();
     return 1;
   }
@@ -311,7 +311,7 @@ int main(int argc, char** argv) {
   std::printf("renderer: %s; OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   std::printf("seed %u, %d measured frames per run (after 10 warm-up frames), scale %d (%d x %d window)\n",
-              options.seed, options.frames, options.scale, WindowWidth * options.scale, WindowHeight * options.scale);
+              options.seed, options.frames, options.scale, FrameWidth * options.scale, FrameHeight * options.scale);
   for (const Scenario& scenario : Scenarios) {
     if (options.scenario != "all" && options.scenario != scenario.key) continue;
     PrintFigures(scenario, Measure(scenario, options), options);

@@ -47,7 +47,7 @@ EMSCRIPTEN_KEEPALIVE double FrameSpeedWeb(unsigned seed, int frames) {
   Host.clock_seconds = fixed.clock_seconds;
   Host.sleep_ms = fixed.sleep_ms;
   Host.play_sound_async = fixed.play_sound_async;
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight)) return -1;
+  if (!CreateGameWindow("VALDORIK", FrameWidth, FrameHeight)) return -1;
   StartDrawing();
   StartGame();
   PrepareScenario(Scenarios[ScenarioCount - 1]);

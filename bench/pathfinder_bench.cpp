@@ -44,7 +44,7 @@ void SearchWalledInGoal(benchmark::State& state, SearchMode mode) {
   OpenMap map;
   for (int dx = -1; dx <= 1; ++dx)
     for (int dy = -1; dy <= 1; ++dy)
-      if (dx || dy) TerrainCodes[CellIndex(10 + dx, 14 + dy)] = 0;
+      if (dx || dy) TerrainCodes[CellIndex(10 + dx, 14 + dy)] = TerrainVoid;
   RunSearches(state, mode, 10, 10, 10, 14);
 }
 BENCHMARK_CAPTURE(SearchWalledInGoal, literal, SearchLiteral);

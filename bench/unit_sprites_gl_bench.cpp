@@ -22,18 +22,18 @@ struct SpriteScene {
     if (!ready) return;
     AllocateTextureSlots();
     ImageSlot& image = TextureSlots[Slot];
-    image = {new uint8_t[N * N * 3](), N, N, 3};
+    image = {std::make_unique<uint8_t[]>(N * N * 3), N, N, 3};
     for (int i = 0; i < N; ++i)
       for (int j = 0; j < N; ++j)
         if ((i - N / 2) * (i - N / 2) + (j - N / 2) * (j - N / 2) < 14 * 14) {
-          uint8_t* p = image.pixels + (i * N + j) * 3;
+          uint8_t* p = &image.pixels[(i * N + j) * 3];
           p[0] = static_cast<uint8_t>(i * 8), p[1] = static_cast<uint8_t>(j * 8), p[2] = 90;
         }
     // The new game's camera, as the frame puts it on, over one cell.
     AllocateOverlay();
-    ResizeScene(OffscreenWidth, OffscreenHeight);
+    ResizeScene(FrameWidth, FrameHeight);
     CameraZoom = NewGameZoom, CameraTilt = NewGameTilt, CameraTurn = NewGameTurn, CameraSpin = NewGameSpin;
-    BeginSceneStretch();
+    BeginScene();
     glTranslatef(0.5f, 0.5f, UnitSize / 2.0f);
   }
   ~SpriteScene() {

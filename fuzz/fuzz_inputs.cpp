@@ -93,13 +93,13 @@ std::string CheckBitmapInput(const uint8_t* data, size_t size) {
   AllocateTextureSlots();
   const std::vector<uint8_t>& tiny = TinyPicture();
   if (!LoadBitmapSlotFromMemory(tiny.data(), tiny.size(), FuzzSlot)) return "the tiny picture did not load";
-  const uint8_t* before = TextureSlots[FuzzSlot].pixels;
+  const uint8_t* before = TextureSlots[FuzzSlot].pixels.get();
 
   const bool loaded = LoadBitmapSlotFromMemory(data, size, FuzzSlot);
   const ImageSlot& s = TextureSlots[FuzzSlot];
   if (!loaded) {
     if (LastBitmapError().empty()) return "refused without a reason";
-    const bool kept = s.pixels == before && s.width == 2;
+    const bool kept = s.pixels.get() == before && s.width == 2;
     const bool emptied = s.pixels == nullptr && s.width == 0 && s.height == 0;
     return kept || emptied ? "" : "a refused picture left the slot half changed";
   }

@@ -34,7 +34,7 @@ bool IsTitleTransparent(const uint8_t* p) { return IsBlack(p) || (p[0] == 255 &&
 
 int CountPixels(const ImageSlot& s, bool (*pred)(const uint8_t*)) {
   int n = 0;
-  for (int i = 0; i < s.width * s.height; ++i) n += pred(s.pixels + i * 3);
+  for (int i = 0; i < s.width * s.height; ++i) n += pred(&s.pixels[i * 3]);
   return n;
 }
 
@@ -70,7 +70,7 @@ TEST_F(GameFolderTest, UnitPicturesShowAFigureOnABlackBackground) {
     // Each pixel is a quad drawn every frame for every unit on screen.
     EXPECT_LE(n, 16) << asset.path;
     for (int corner : {0, n - 1, n * (n - 1), n * n - 1})
-      EXPECT_TRUE(IsBlack(s.pixels + corner * 3)) << asset.path << " corner pixel " << corner;
+      EXPECT_TRUE(IsBlack(&s.pixels[corner * 3])) << asset.path << " corner pixel " << corner;
     const int figure = n * n - CountPixels(s, IsBlack);
     EXPECT_GE(figure, n * n / 6) << asset.path << " is almost empty";
     EXPECT_LE(figure, n * n * 5 / 6) << asset.path << " has hardly any background";
@@ -232,7 +232,7 @@ TEST(BmpWriter, WhatItWritesLoadsBackPixelForPixel) {
   // The slot's first row is the picture's bottom row.
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) {
-      const uint8_t* p = s.pixels + ((7 - y) * 8 + x) * 3;
+      const uint8_t* p = &s.pixels[((7 - y) * 8 + x) * 3];
       ASSERT_EQ((Rgb{p[0], p[1], p[2]}), img.at(x, y)) << x << "," << y;
     }
   EXPECT_NE(WriteBmp24(path, Image(8, 4)), "");

@@ -90,7 +90,7 @@ class BitmapLoaderTest : public ::testing::Test {
     EXPECT_EQ(a.width, b.width);
     EXPECT_EQ(a.pixels == nullptr, b.pixels == nullptr);
     if (a.pixels && b.pixels) {
-      EXPECT_TRUE(std::equal(a.pixels, a.pixels + size_t(a.width) * size_t(a.height) * 3, b.pixels));
+      EXPECT_TRUE(std::equal(a.pixels.get(), a.pixels.get() + size_t(a.width) * size_t(a.height) * 3, b.pixels.get()));
     }
     return from_file;
   }
@@ -103,7 +103,7 @@ class BitmapLoaderTest : public ::testing::Test {
     EXPECT_EQ(s.bytesPerPixel, 3);
     for (int y = 0; y < bmp.height; ++y)
       for (int x = 0; x < bmp.width; ++x) {
-        const uint8_t* p = s.pixels + (y * bmp.width + x) * 3;
+        const uint8_t* p = &s.pixels[(y * bmp.width + x) * 3];
         ASSERT_EQ(p[0], bmp.shade(x, y, 2)) << x << "," << y;
         ASSERT_EQ(p[1], bmp.shade(x, y, 1)) << x << "," << y;
         ASSERT_EQ(p[2], bmp.shade(x, y, 0)) << x << "," << y;
@@ -166,29 +166,29 @@ TEST_F(BitmapLoaderTest, RefusedFilesKeepTheSlot) {
   };
   for (const auto& [what, bytes] : cases) {
     Preload(31, 4);
-    const uint8_t* kept = TextureSlots[31].pixels;
+    const uint8_t* kept = TextureSlots[31].pixels.get();
     EXPECT_FALSE(LoadBoth(bytes, 31)) << what;
     EXPECT_FALSE(LastBitmapError().empty()) << what;
-    EXPECT_EQ(TextureSlots[31].pixels, kept) << what;
+    EXPECT_EQ(TextureSlots[31].pixels.get(), kept) << what;
     EXPECT_EQ(TextureSlots[31].width, 4) << what;
   }
-  const uint8_t* kept = TextureSlots[31].pixels;
+  const uint8_t* kept = TextureSlots[31].pixels.get();
   std::remove(path_.c_str());
   EXPECT_FALSE(Load(31)) << "missing file";
-  EXPECT_EQ(TextureSlots[31].pixels, kept);
+  EXPECT_EQ(TextureSlots[31].pixels.get(), kept);
 }
 
 // A unit picture is drawn square by square every frame, so start-up asks
 // for a smaller limit than the loader's own for those slots.
 TEST_F(BitmapLoaderTest, ACallersLimitRefusesLargerPicturesAndKeepsTheSlot) {
   Preload(36, 16);
-  const uint8_t* kept = TextureSlots[36].pixels;
+  const uint8_t* kept = TextureSlots[36].pixels.get();
   BmpBytes big;
   big.width = big.height = 128;
   Write(big.Encode());
   EXPECT_FALSE(LoadBitmapSlot(path_.c_str(), 36, 64));
   EXPECT_EQ(LastBitmapError(), "side 128 exceeds 64");
-  EXPECT_EQ(TextureSlots[36].pixels, kept);
+  EXPECT_EQ(TextureSlots[36].pixels.get(), kept);
   EXPECT_EQ(TextureSlots[36].width, 16);
   ASSERT_TRUE(LoadBitmapSlot(path_.c_str(), 36, 128)) << LastBitmapError();
   ExpectPixelsOf(big, TextureSlots[36]);

@@ -88,8 +88,8 @@ std::string FirstDifference(const std::vector<uint8_t>& got, const std::vector<u
     for (size_t c = 0; c < 4; ++c)
       if (got[i + c] != want[i + c]) {
         const int pixel = static_cast<int>(i / 4);
-        return "first difference at x=" + std::to_string(pixel % OverlayWidth) +
-               " y=" + std::to_string(pixel / OverlayWidth);
+        return "first difference at x=" + std::to_string(pixel % FrameWidth) +
+               " y=" + std::to_string(pixel / FrameWidth);
       }
   return "";
 }

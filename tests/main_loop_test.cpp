@@ -37,9 +37,9 @@ GameHost ScriptedHost() {
     return answer;
   };
   host.sleep_ms = [](int ms) { Note("sleep " + std::to_string(ms)); };
-  host.present = [] { Note("present"); };
-  host.present_paused = [] { Note("present paused"); };
-  host.move_window_to_pointer = [] { Note("move window"); };
+  host.present_scaled_frame = [] { Note("present"); };
+  host.present_paused_frame = [] { Note("present paused"); };
+  host.move_game_window_to_pointer = [] { Note("move window"); };
   host.begin_scene = [] { Note("scene"); };
   host.draw_terrain = [] { Note("terrain"); };
   host.draw_units = [] { Note("units"); };

@@ -17,21 +17,21 @@ using Rgba = std::array<uint8_t, 4>;
 using Point = std::pair<int, int>;
 
 inline Rgba OverlayPixel(int x, int y) {
-  const uint8_t* p = OverlayBuffer + (y * OverlayWidth + x) * 4;
+  const uint8_t* p = &OverlayBuffer[(y * FrameWidth + x) * 4];
   return {p[0], p[1], p[2], p[3]};
 }
 
 // Every drawn pixel, in row-major order from the bottom row.
 inline std::vector<Point> InkedPixels() {
   std::vector<Point> inked;
-  for (int y = 0; y < OverlayHeight; ++y)
-    for (int x = 0; x < OverlayWidth; ++x)
+  for (int y = 0; y < FrameHeight; ++y)
+    for (int x = 0; x < FrameWidth; ++x)
       if (OverlayPixel(x, y)[3] != 0) inked.emplace_back(x, y);
   return inked;
 }
 
 inline std::vector<uint8_t> OverlaySnapshot() {
-  return std::vector<uint8_t>(OverlayBuffer, OverlayBuffer + OverlayWidth * OverlayHeight * 4);
+  return std::vector<uint8_t>(OverlayBuffer.get(), OverlayBuffer.get() + FrameWidth * FrameHeight * 4);
 }
 
 // Gives `slot` a width x height picture (square unless told), filled with the
@@ -41,7 +41,7 @@ inline void MakePicture(int slot, int width, const std::vector<Rgba>& colours, i
   image.width = width;
   image.height = height ? height : width;
   image.bytesPerPixel = 3;
-  image.pixels = new uint8_t[image.width * image.height * 3];
+  image.pixels = std::make_unique<uint8_t[]>(image.width * image.height * 3);
   for (int k = 0; k < image.width * image.height; ++k)
     for (int c = 0; c < 3; ++c) image.pixels[k * 3 + c] = colours[k % colours.size()][c];
 }

@@ -26,9 +26,9 @@ std::vector<Point> Sorted(std::vector<Point> points) {
 }
 
 TEST_F(OverlayTest, ClearLeavesEveryByteZero) {
-  std::memset(OverlayBuffer, 0x5a, OverlayWidth * OverlayHeight * 4);
+  std::memset(OverlayBuffer.get(), 0x5a, FrameWidth * FrameHeight * 4);
   ClearOverlay();
-  EXPECT_EQ(OverlaySnapshot(), std::vector<uint8_t>(OverlayWidth * OverlayHeight * 4, 0));
+  EXPECT_EQ(OverlaySnapshot(), std::vector<uint8_t>(FrameWidth * FrameHeight * 4, 0));
 }
 
 TEST_F(OverlayTest, PlotPixelWritesOpaqueColourAtBottomLeftOriginAndClipsAtEveryEdge) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <span>
 #include <sstream>
@@ -22,9 +23,10 @@
 
 namespace {
 
-constexpr uint8_t NotWalkable[] = {0, 3, 11, 20, 61};
-constexpr uint8_t ClearingCorners[] = {1, 10, 22, 60, 68};
-constexpr uint8_t KeepingCorners[] = {2, 5, 62, 100, 255};  // walkable, no corner cutting
+constexpr uint8_t NotWalkable[] = {TerrainVoid, TerrainSolidBlock, TerrainBlocked11, TerrainBlocked20,
+                                   TerrainBlocked61};
+constexpr uint8_t ClearingCorners[] = {TerrainFloor, TerrainOpen10, TerrainOpen22, TerrainOpen60, TerrainOpen68};
+constexpr uint8_t KeepingCorners[] = {TerrainFloorAndTop, 5, 62, 100, 255};  // walkable, no corner cutting
 constexpr int SearchesPerWorld = 20;
 
 // 0 when VALDORIK_DIFF_SEARCHES is set but not a count.
@@ -74,12 +76,13 @@ void SerpentineTerrain(Rng& rng) {
     const int x = (wall / 3) % 2 == 0 ? first_x : last_x;
     SetCode(x, x - wall, rng.Pick(ClearingCorners));
   }
-  for (int holes = rng.Between(0, 2); holes > 0; --holes) SetCode(rng.Between(1, 62), rng.Between(1, 62), 1);
+  for (int holes = rng.Between(0, 2); holes > 0; --holes)
+    SetCode(rng.Between(1, 62), rng.Between(1, 62), TerrainFloor);
 }
 
 // Goals ringed by walls, so that the open set runs dry.
 void RingedTerrain(Rng& rng) {
-  std::memset(TerrainCodes, 1, CellsPerLayer);
+  std::memset(TerrainCodes.get(), TerrainFloor, CellsPerLayer);
   for (int rings = rng.Between(1, 6); rings > 0; --rings) {
     const int cx = rng.Between(1, 62), cy = rng.Between(1, 62), r = rng.Between(1, 3);
     for (int y = cy - r; y <= cy + r; ++y)
@@ -113,7 +116,7 @@ void RandomUnits(Rng& rng) {
 bool RandomWorld(Rng& rng) {
   const int family = rng.Between(0, 3);
   switch (family) {
-    case 0: std::memset(TerrainCodes, 1, CellsPerLayer); break;  // the map in play
+    case 0: std::memset(TerrainCodes.get(), TerrainFloor, CellsPerLayer); break;  // the map in play
     case 1: ScatteredTerrain(rng); break;
     case 2: SerpentineTerrain(rng); break;
     default: RingedTerrain(rng); break;
@@ -128,8 +131,8 @@ int RandomCoordinate(Rng& rng) {
 }
 
 template <typename T>
-bool SameArray(const T* a, const T* b, int count) {
-  return std::memcmp(a, b, sizeof(T) * count) == 0;
+bool SameArray(const std::unique_ptr<T[]>& a, const std::unique_ptr<T[]>& b, int count) {
+  return std::memcmp(a.get(), b.get(), sizeof(T) * count) == 0;
 }
 
 // The first field in which the two searches differ, or "" when none does.

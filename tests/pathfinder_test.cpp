@@ -86,31 +86,31 @@ TEST_F(PathfinderTest, ClampingToTheWindowInterior) {
 }
 
 TEST_F(PathfinderTest, CornersAreCutOnlyPastCellsThatClearThem) {
-  SetCode(11, 10, 0);
+  SetCode(11, 10, TerrainVoid);
   ASSERT_EQ(Search(10, 10, 11, 11), SearchGoalPicked);
   EXPECT_EQ(Path(), (Cells{{10, 11}, {11, 11}}));
   EXPECT_FALSE(pf.EndReachedDirectly());
 
-  SetCode(11, 10, 2);  // walkable, but does not clear corners
+  SetCode(11, 10, TerrainFloorAndTop);  // walkable, but does not clear corners
   ASSERT_EQ(Search(10, 10, 11, 11), SearchGoalPicked);
   EXPECT_EQ(Path(), (Cells{{11, 10}, {11, 11}}));
 }
 
 TEST_F(PathfinderTest, WalksAroundAWall) {
-  for (int y = 5; y <= 15; ++y) SetCode(12, y, 0);
+  for (int y = 5; y <= 15; ++y) SetCode(12, y, TerrainVoid);
   ASSERT_EQ(Search(10, 10, 14, 10), SearchGoalPicked);
   EXPECT_EQ(Path(), (Cells{{10, 9}, {10, 8}, {10, 7}, {10, 6}, {10, 5}, {11, 4}, {12, 4}, {13, 4}, {13, 5}, {13, 6},
                            {13, 7}, {13, 8}, {13, 9}, {14, 10}}));
 }
 
 TEST_F(PathfinderTest, UnwalkableCodesNeverGetNodes) {
-  for (int code : {0, 3, 11, 20, 61}) {
+  for (int code : {TerrainVoid, TerrainSolidBlock, TerrainBlocked11, TerrainBlocked20, TerrainBlocked61}) {
     SetCode(11, 10, code);
     ASSERT_EQ(Search(10, 10, 12, 10), SearchGoalPicked);
     for (int k = 0; k <= pf.last_node; ++k)
       EXPECT_FALSE(pf.node_x[k] == 11 && pf.node_y[k] == 10) << "code " << code;
   }
-  for (int code : {2, 62, 255}) {  // walkable: the path runs straight through
+  for (int code : {int{TerrainFloorAndTop}, 62, 255}) {  // walkable: the path runs straight through
     SetCode(11, 20, code);
     ASSERT_EQ(Search(10, 20, 12, 20), SearchGoalPicked);
     EXPECT_EQ(Path(), (Cells{{11, 20}, {12, 20}})) << "code " << code;
@@ -120,7 +120,7 @@ TEST_F(PathfinderTest, UnwalkableCodesNeverGetNodes) {
 TEST_F(PathfinderTest, WalledInGoalExhaustsTheBudget) {
   for (int dx = -1; dx <= 1; ++dx)
     for (int dy = -1; dy <= 1; ++dy)
-      if (dx || dy) SetCode(10 + dx, 14 + dy, 0);
+      if (dx || dy) SetCode(10 + dx, 14 + dy, TerrainVoid);
   EXPECT_EQ(Search(10, 10, 10, 14), SearchBudgetSpent);
   EXPECT_EQ(pf.result, ResultNone);
   EXPECT_EQ(pf.last_node + 1, 3835);
@@ -184,7 +184,7 @@ TEST_F(PathRequestTest, OutcomeTable) {
 TEST_F(PathRequestTest, FailedSearchCancelsTheOrder) {
   for (int dx = -1; dx <= 1; ++dx)
     for (int dy = -1; dy <= 1; ++dy)
-      if (dx || dy) SetCode(30 + dx, 30 + dy, 3);
+      if (dx || dy) SetCode(30 + dx, 30 + dy, TerrainSolidBlock);
   UnitRecord& u = Unit(9, 10, 10);
   u.order = OrderMove;
   u.step_x = 3;

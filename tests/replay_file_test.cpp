@@ -340,8 +340,8 @@ const TimedEvent Played[] = {
     {130, {EventKind::KeyDown, KeyPageUp}},   {140, {EventKind::KeyUp, KeyPageUp}},
     {150, {EventKind::KeyDown, KeySpace}},    {150, {EventKind::PointerMove, 100, 100}},
     {160, {EventKind::KeyUp, KeySpace}},      {200, {EventKind::KeyDown, KeyH}},
-    {201, {EventKind::KeyUp, KeyH}},          {300, {EventKind::KeyDown, KeyF1 + 6}},
-    {301, {EventKind::KeyUp, KeyF1 + 6}},     {400, {EventKind::Activate, 0}},
+    {201, {EventKind::KeyUp, KeyH}},          {300, {EventKind::KeyDown, KeyF7}},
+    {301, {EventKind::KeyUp, KeyF7}},         {400, {EventKind::Activate, 0}},
     {420, {EventKind::KeyDown, KeyDown}},     {425, {EventKind::KeyUp, KeyDown}},
     {430, {EventKind::Activate, 1}},          {431, {EventKind::Size, 800, 600}},
     {600, {EventKind::KeyDown, KeyP}},        {601, {EventKind::KeyUp, KeyP}},
@@ -526,12 +526,12 @@ TEST_F(ReplayFileTest, WrappingHostsAreWholeAndUnwrapOnlyTheirOwnSlots) {
   ASSERT_TRUE(StartRecording(Path("wrapped.vrp"), error)) << error;
   EXPECT_EQ(EmptySlots(Host), 0);
   EXPECT_NE(Host.poll_event, inner.poll_event) << "the recorder hears the events first";
-  Host.present = CountedPresent;
+  Host.present_scaled_frame = CountedPresent;
   Host.key_held_now = LaterKeyQuery;
   StopRecording();
   EXPECT_EQ(Host.poll_event, inner.poll_event);
   EXPECT_EQ(Host.clock_seconds, inner.clock_seconds);
-  EXPECT_EQ(Host.present, CountedPresent) << "a change made while recording was undone";
+  EXPECT_EQ(Host.present_scaled_frame, CountedPresent) << "a change made while recording was undone";
   EXPECT_EQ(Host.key_held_now, LaterKeyQuery) << "a change made while recording was undone";
 
   const Replay nothing_recorded;

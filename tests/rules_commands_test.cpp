@@ -153,24 +153,25 @@ TEST_F(Commands, RightButtonOrdersOnlyALivingPlayerUnit) {
 }
 
 TEST_F(Commands, FunctionKeysSetSizeAndSpeedWithTheirPauses) {
-  for (auto [key, size] : {std::pair{2, 0.96f}, {4, 3.1999998f}, {3, 1.5999999f}}) {
-    KeyState[KeyF1 + key - 1] = 1;
+  for (auto [key, size] : {std::pair{KeyF2, 0.96f}, {KeyF4, 3.1999998f}, {KeyF3, 1.5999999f}}) {
+    KeyState[key] = 1;
     FunctionKeyCommands();
-    KeyState[KeyF1 + key - 1] = 0;
-    EXPECT_EQ(UnitSize, size) << "F" << key;
+    KeyState[key] = 0;
+    EXPECT_EQ(UnitSize, size) << "F" << key - KeyF1 + 1;
   }
   EXPECT_TRUE(RecordedSleeps.empty());
 
   // F5 faster, F6 slower (bounded), F7 and F8 jump to 3 and 6; every press pauses.
   struct Case {
-    int key, before, after;
-  } cases[] = {{5, 1, 1}, {6, 12, 12}, {6, 4, 5}, {7, 4, 3}, {8, 4, 6}};
+    VirtualKey key;
+    int before, after;
+  } cases[] = {{KeyF5, 1, 1}, {KeyF6, 12, 12}, {KeyF6, 4, 5}, {KeyF7, 4, 3}, {KeyF8, 4, 6}};
   for (const Case& c : cases) {
     GameSpeed = c.before;
-    KeyState[KeyF1 + c.key - 1] = 1;
+    KeyState[c.key] = 1;
     FunctionKeyCommands();
-    KeyState[KeyF1 + c.key - 1] = 0;
-    EXPECT_EQ(GameSpeed, c.after) << "F" << c.key << " from " << c.before;
+    KeyState[c.key] = 0;
+    EXPECT_EQ(GameSpeed, c.after) << "F" << c.key - KeyF1 + 1 << " from " << c.before;
   }
   EXPECT_EQ(RecordedSleeps, (std::vector<int>{500, 500, 500, 500, 500}));
 }

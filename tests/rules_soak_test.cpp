@@ -35,8 +35,7 @@ struct SoakRandom {
 };
 
 // Every key and button the rules read; F1 (a new game) is pressed more rarely, below.
-constexpr int SoakKeys[] = {KeyF1 + 1, KeyF1 + 2, KeyF1 + 3, KeyF1 + 4, KeyF1 + 5, KeyF1 + 6,
-                            KeyF1 + 7, KeyBackspace, Key0, KeySpace, KeyH};
+constexpr int SoakKeys[] = {KeyF2, KeyF3, KeyF4, KeyF5, KeyF6, KeyF7, KeyF8, KeyBackspace, Key0, KeySpace, KeyH};
 
 void MovePointer(SoakRandom& rng) {
   if (rng.OneIn(50)) {  // anywhere a 16-bit window coordinate reaches

@@ -123,7 +123,7 @@ class RulesTest : public WorldTest {
   static void UpdateGroupNow();
 
   static bool SameBytes(const std::vector<UnitRecord>& before) {
-    return std::memcmp(before.data(), UnitTable, sizeof(UnitRecord) * UnitCount) == 0;
+    return std::memcmp(before.data(), UnitTable.get(), sizeof(UnitRecord) * UnitCount) == 0;
   }
-  static std::vector<UnitRecord> Snapshot() { return std::vector<UnitRecord>(UnitTable, UnitTable + UnitCount); }
+  static std::vector<UnitRecord> Snapshot() { return std::vector<UnitRecord>(UnitTable.get(), UnitTable.get() + UnitCount); }
 };

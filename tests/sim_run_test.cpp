@@ -88,11 +88,11 @@ std::pair<int, int> PixelFor(int dx, int dy) {
   const int saved_sx = map_sx, saved_sy = map_sy;
   map_sx = map_sy = 0;
   std::pair<int, int> pixel{-1, -1};
-  for (int x = 0; x < WindowWidth && pixel.first < 0; ++x) {
+  for (int x = 0; x < FrameWidth && pixel.first < 0; ++x) {
     MouseState.x = x;
     if (MouseCell().dx == dx) pixel.first = x;
   }
-  for (int y = 0; y < WindowHeight && pixel.second < 0; ++y) {
+  for (int y = 0; y < FrameHeight && pixel.second < 0; ++y) {
     MouseState.y = y;
     if (MouseCell().dy == dy) pixel.second = y;
   }
@@ -295,7 +295,7 @@ TEST(SimScript, LinesApplyInPassOrderThenFileOrder) {
   EXPECT_EQ(script.events[1].event, (HostEvent{EventKind::PointerMove, 1, 2}));
   EXPECT_EQ(script.events[2].event, (HostEvent{EventKind::KeyUp, KeyH}));
   EXPECT_EQ(script.events[3].event, (HostEvent{EventKind::KeyDown, KeyH}));
-  EXPECT_EQ(script.events[0].event, (HostEvent{EventKind::KeyDown, KeyF1 + 7}));
+  EXPECT_EQ(script.events[0].event, (HostEvent{EventKind::KeyDown, KeyF8}));
   EXPECT_EQ(script.events[5].event, (HostEvent{EventKind::ButtonUp, ButtonRight}));
 
   ResetInput();

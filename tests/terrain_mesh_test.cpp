@@ -43,8 +43,9 @@ class TerrainMeshTest : public WorldTest {
 
 TEST_F(TerrainMeshTest, TriangleCountFollowsTheTerrainCode) {
   // Codes beyond the defined four draw nothing, also those past the table.
-  for (auto [code, triangles] : {std::pair{0, 0}, {1, 2}, {2, 4}, {3, 12}, {4, 0}, {19, 0}, {20, 0}, {255, 0}}) {
-    FillCodes(0);
+  for (auto [code, triangles] : {std::pair{int{TerrainVoid}, 0}, {TerrainFloor, 2}, {TerrainFloorAndTop, 4},
+                                 {TerrainSolidBlock, 12}, {4, 0}, {19, 0}, {20, 0}, {255, 0}}) {
+    FillCodes(TerrainVoid);
     SetCode(30, 30, code);
     ResetRenderCounts();
     BuildDefaultView();
@@ -54,20 +55,20 @@ TEST_F(TerrainMeshTest, TriangleCountFollowsTheTerrainCode) {
 }
 
 TEST_F(TerrainMeshTest, WallsHideOnlyBehindSolidBlocks) {
-  FillCodes(1);
-  // Block A at (30,30) with a block to its east and a code-2 cell to its west.
-  SetCode(30, 30, 3);
-  SetCode(31, 30, 3);
-  SetCode(29, 30, 2);
+  FillCodes(TerrainFloor);
+  // Block A at (30,30) with a block to its east and a floor-and-top cell to its west.
+  SetCode(30, 30, TerrainSolidBlock);
+  SetCode(31, 30, TerrainSolidBlock);
+  SetCode(29, 30, TerrainFloorAndTop);
   MarkFaces(30, 30);
   BuildDefaultView();
   EXPECT_EQ(TrianglesWithTexture(4), 0) << "east wall faces a block";
-  EXPECT_EQ(TrianglesWithTexture(5), 2) << "west wall faces a code-2 cell";
+  EXPECT_EQ(TrianglesWithTexture(5), 2) << "west wall faces a floor-and-top cell";
   EXPECT_EQ(TrianglesWithTexture(2), 2);
   EXPECT_EQ(TrianglesWithTexture(3), 2);
   EXPECT_EQ(TrianglesWithTexture(6), 2);
   EXPECT_EQ(TrianglesWithTexture(7), 2);
-  // Every other cell: 2 each, block B 4 + 3 walls, code-2 cell 4, block A 10.
+  // Every other cell: 2 each, block B 4 + 3 walls, floor-and-top cell 4, block A 10.
   EXPECT_EQ(TerrainTriangleCount, (40 * 40 - 3) * 2 + 10 + 4 + 10);
 
   // No wall at all stands on the shared edge x = -1 (between columns 30 and 31).
@@ -82,8 +83,8 @@ TEST_F(TerrainMeshTest, WallsHideOnlyBehindSolidBlocks) {
 }
 
 TEST_F(TerrainMeshTest, DiagonalOutsideZeroAndOneDropsFloorAndTopButKeepsWalls) {
-  FillCodes(0);
-  SetCode(30, 30, 3);
+  FillCodes(TerrainVoid);
+  SetCode(30, 30, TerrainSolidBlock);
   MarkFaces(30, 30);
   for (int diagonal : {2, 255}) {
     Cell(30, 30).diagonal = static_cast<uint8_t>(diagonal);
@@ -156,14 +157,15 @@ TEST_F(TerrainMeshTest, ExtremeCentresAndRadiiNeitherOverflowNorLeaveTheMap) {
 }
 
 TEST_F(TerrainMeshTest, RepeatedBuildsStopAtTheArraysCapacity) {
-  // Checkerboard of blocks and code-2 cells: 12 + 4 triangles per pair.
+  // Checkerboard of blocks and floor-and-top cells: 12 + 4 triangles per pair.
   for (int r = 0; r < MapSize; ++r)
-    for (int c = 0; c < MapSize; ++c) SetCode(c, r, (c + r) % 2 ? 3 : 2);
+    for (int c = 0; c < MapSize; ++c) SetCode(c, r, (c + r) % 2 ? TerrainSolidBlock : TerrainFloorAndTop);
   for (int pass = 0; pass < 12; ++pass) BuildTerrainMesh(0, 32, 32, 1000);
   EXPECT_EQ(TerrainTriangleCount, TriangleCapacity);
   EXPECT_EQ(TerrainVertexCount, 3 * TriangleCapacity);
 
-  // Near the vertex capacity: the last entry (the projection's slot) is never written.
+  // Near the vertex capacity: a triangle that no longer fits whole is dropped,
+  // and nothing past the count is written.
   ResetRenderCounts();
   TerrainVertex& slot = TerrainVertices[VertexCapacity - 1];
   slot.x = slot.u = 77.0f;
@@ -177,7 +179,7 @@ TEST_F(TerrainMeshTest, RepeatedBuildsStopAtTheArraysCapacity) {
 
 int CountAndList(std::vector<int>& visible) {
   const int n = CullTerrainTriangles();
-  visible.assign(VisibleTriangles, VisibleTriangles + VisibleTriangleCount);
+  visible.assign(VisibleTriangles.get(), VisibleTriangles.get() + VisibleTriangleCount);
   return n;
 }
 
@@ -187,12 +189,12 @@ TEST_F(TerrainMeshTest, CullTestsOnlyTheFirstCornerAgainstDistanceTwenty) {
     float top;
     std::vector<int> visible;
   } cases[] = {
-      {42, 41, 1, 0.0f, {0}},     // floor at X 10, Y 9: only triangle 1's first corner (10, 9, 0) is in
-      {22, 22, 1, 0.0f, {1}},     // mirrored at -10: absolute values; triangle 2 starts at (-10, -9)
-      {40, 40, 2, 3.0f, {0, 1}},  // heights count: floor corners at 8 stay, the top's (9, 9, 3) go
+      {42, 41, TerrainFloor, 0.0f, {0}},  // floor at X 10, Y 9: only triangle 1's first corner (10, 9, 0) is in
+      {22, 22, TerrainFloor, 0.0f, {1}},  // mirrored at -10: absolute values; triangle 2 starts at (-10, -9)
+      {40, 40, TerrainFloorAndTop, 3.0f, {0, 1}},  // heights count: floor corners at 8 stay, the top's (9, 9, 3) go
   };
   for (const Case& k : cases) {
-    FillCodes(0);
+    FillCodes(TerrainVoid);
     SetCode(k.c, k.r, k.code);
     Cell(k.c, k.r).diagonal = 0;
     for (CornerHeights& corner : Cell(k.c, k.r).corner) corner = {k.top, 0.0f};
@@ -208,8 +210,8 @@ TEST_F(TerrainMeshTest, CullSumsInDoubleAndRoundsOnceToFloat) {
   // 20 - 2^-19 (the float just below 20) plus twice 5e-7: summed in double and
   // rounded once it is 20.0 and culled; summed in float it would stay below 20.
   const float justBelow = 19.999998092651367f;
-  TerrainVertices[0] = {justBelow, 5e-7f, 5e-7f, 0, 0, 0, 0, 0};
-  TerrainVertices[1] = {-justBelow, 0.0f, 0.0f, 0, 0, 0, 0, 0};
+  TerrainVertices[0] = {justBelow, 5e-7f, 5e-7f, 0, 0};
+  TerrainVertices[1] = {-justBelow, 0.0f, 0.0f, 0, 0};
   TerrainTriangles[0] = {{0, 1, 1}, 0};
   TerrainTriangles[1] = {{1, 0, 0}, 0};
   TerrainTriangleCount = 2;
@@ -219,7 +221,7 @@ TEST_F(TerrainMeshTest, CullSumsInDoubleAndRoundsOnceToFloat) {
 }
 
 TEST_F(TerrainMeshTest, CullStopsAt29999Entries) {
-  TerrainVertices[0] = {0, 0, 0, 0, 0, 0, 0, 0};
+  TerrainVertices[0] = {0, 0, 0, 0, 0};
   for (int j = 0; j < 40000; ++j) TerrainTriangles[j] = {{0, 0, 0}, 0};
   TerrainTriangleCount = 40000;
   VisibleTriangles[29999] = -7;

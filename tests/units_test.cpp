@@ -31,7 +31,7 @@ class UnitsTest : public WorldTest {
   }
   static std::vector<int> Visible() {
     CollectVisibleUnits();
-    return std::vector<int>(VisibleUnits, VisibleUnits + VisibleUnitCount);
+    return std::vector<int>(VisibleUnits.get(), VisibleUnits.get() + VisibleUnitCount);
   }
 };
 
@@ -236,7 +236,7 @@ TEST_F(UnitsTest, LabelsLandAroundTheAnchorInTheOverlay) {
     int green;  // bar pixels from sx that are green
   } cases[] = {{30, 15}, {0, 0}, {15, 8}};
   for (const Case& c : cases) {
-    std::fill(OverlayBuffer, OverlayBuffer + OverlayWidth * OverlayHeight * 4, 0);
+    std::fill_n(OverlayBuffer.get(), FrameWidth * FrameHeight * 4, 0);
     PlanUnitLabels(7, Creature(0, c.hp, 30), {sx, sy}, labels);
     DrawUnitLabels(labels);
     for (int x = sx; x <= sx + 14; ++x) EXPECT_EQ(OverlayPixel(x, sy + 16), x < sx + c.green ? Green : Red) << x;

@@ -32,18 +32,17 @@ using NewGameTest = WorldTest;
 
 TEST(WorldLifecycle, AllocatingAgainReusesTheUnitTableCleared) {
   AllocateWorldTables();
-  UnitRecord* first = UnitTable;
+  const UnitRecord* first = UnitTable.get();
   UnitTable[84].in_use = 1;
   UnitTable[200].gold = 5.0f;
   ReleaseWorldTables();
-  ASSERT_EQ(UnitTable, first) << "the table outlives the rest of the world";
-  AllocateWorldTables();  // a second table here would leave the first one unreachable
-  EXPECT_EQ(UnitTable, first);
+  ASSERT_EQ(UnitTable.get(), first) << "the table outlives the rest of the world";
+  AllocateWorldTables();  // the same table again, cleared
+  EXPECT_EQ(UnitTable.get(), first);
   EXPECT_EQ(UnitTable[84].in_use, 0);
   EXPECT_EQ(UnitTable[200].gold, 0.0f);
   ReleaseWorldTables();
-  delete[] UnitTable;
-  UnitTable = nullptr;
+  UnitTable.reset();
 }
 
 TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
@@ -58,12 +57,12 @@ TEST_F(NewGameTest, WorldStartsFlatWithAlternatingDiagonals) {
     }
   }
   EXPECT_EQ(MapCells[CellIndex(12, 12)].diagonal, 0) << "even cells split along corners 0-3";
-  EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], 1);
+  EXPECT_EQ(TerrainCodes[CellIndex(17, 40)], TerrainFloor);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].corner[3].top, 1.5f);
   EXPECT_EQ(MapCells[CellIndex(17, 40)].tex_floor, 1);
-  EXPECT_EQ(TileTypes[3].wall_west, 2);
-  EXPECT_EQ(TileTypes[2].top, 1);
-  EXPECT_EQ(TileTypes[0].floor, 0);
+  EXPECT_EQ(TileTypes[TerrainSolidBlock].wall_west, 2);
+  EXPECT_EQ(TileTypes[TerrainFloorAndTop].top, 1);
+  EXPECT_EQ(TileTypes[TerrainVoid].floor, 0);
 }
 
 TEST_F(NewGameTest, StartTableHasLeadersCreaturesAndMines) {
@@ -133,7 +132,7 @@ TEST_F(NewGameTest, FirstEntriesFollowTheDrawOrder) {
 TEST_F(NewGameTest, SameSecondGivesTheSameTableAndUntouchedFieldsSurvive) {
   UseHeadlessHost(555);
   NewGame();
-  std::vector<UnitRecord> first(UnitTable, UnitTable + UnitCount);
+  std::vector<UnitRecord> first(UnitTable.get(), UnitTable.get() + UnitCount);
 
   // Junk in the entries a new game does not place, and in fields it leaves alone.
   for (int i = 85; i < UnitCount; ++i) {

@@ -8,7 +8,9 @@
 // Every host is built whole: each factory names every slot in one
 // designated initializer (or copies a whole table and replaces some), and
 // the build refuses one that leaves a slot out
-// (-Werror=missing-field-initializers).
+// (-Werror=missing-field-initializers). The slots every window backend
+// shares hold the functions of the same name: present_scaled_frame is
+// PresentScaledFrame, draw_terrain is DrawTerrain, and so on.
 #pragma once
 
 #include <cstdint>
@@ -41,22 +43,23 @@ struct GameHost {
   int (*key_held_now)(int key);                // 1 while the key is held at this instant
   uint32_t (*clock_seconds)();                 // calendar time, truncated to 32 bits: seeds NewGame
   void (*sleep_ms)(int milliseconds);          // a plain blocking sleep
-  void (*present)();                           // shows the frame drawn (or the last one again)
-  void (*present_paused)();                    // shows the last frame drawn, dimmed, with PAUSED
+  void (*present_scaled_frame)();              // shows the frame drawn (or the last one again) on the window
+  void (*present_paused_frame)();              // shows the last frame drawn, dimmed, with PAUSED
   void (*post_quit)();                         // a Quit event follows the events already waiting
-  void (*move_window_to_pointer)();            // top-left corner under the pointer, 640 x 480
+  void (*move_game_window_to_pointer)();       // top-left corner under the pointer, at its size
   void (*play_sound_async)(const char* path);  // starts a sound, cutting off one still playing
   // Start-up of the picture side: hide the system pointer, read the pictures
   // into their slots, make the floor textures; then the fixed render state.
-  void (*load_pictures)();
-  void (*set_fixed_render_state)();
-  void (*resize_scene)(int width, int height);
+  void (*load_pictures_and_floors)();
+  void (*set_fixed_gl_state)();
+  // The client area is now width x height: the frame keeps its own viewport.
+  void (*keep_frame_viewport)(int width, int height);
   // The frame's drawing stretches, called at their points in the frame's order.
-  void (*begin_scene)();                 // clears, camera
-  void (*draw_terrain)();                // mesh, visible units, terrain pass
-  void (*draw_units)();                  // unit pictures and labels
+  void (*begin_scene)();                     // clears, camera
+  void (*draw_terrain)();                    // mesh, visible units, terrain pass
+  void (*draw_units)();                      // unit pictures and labels
   void (*draw_cursor_mark)(int dx, int dy);  // the red square on the pointed cell
-  void (*draw_overlay)();                // HUD, help page, messages, composite
+  void (*draw_overlay)();                    // HUD, help page, messages, composite
 };
 
 extern GameHost Host;

@@ -8,8 +8,10 @@
 #include "host/host.h"
 #include "host/state_list.h"
 
-constexpr int WindowWidth = 640;
-constexpr int WindowHeight = 480;
+// The frame the game draws, in pixels. Pointer positions, the overlay and
+// the window's size (a whole multiple of it) are all counted in it.
+constexpr int FrameWidth = 640;
+constexpr int FrameHeight = 480;
 
 // Windows virtual-key codes used by the game.
 enum VirtualKey : int {
@@ -29,7 +31,14 @@ enum VirtualKey : int {
   KeyH = 0x48,
   KeyM = 0x4D,
   KeyP = 0x50,
-  KeyF1 = 0x70,  // F1..F8 are 0x70..0x77
+  KeyF1 = 0x70,
+  KeyF2 = 0x71,
+  KeyF3 = 0x72,
+  KeyF4 = 0x73,
+  KeyF5 = 0x74,
+  KeyF6 = 0x75,
+  KeyF7 = 0x76,
+  KeyF8 = 0x77,
 };
 
 struct MouseStateRecord {

@@ -13,7 +13,7 @@ namespace {
 
 // While M is held the window follows the pointer.
 void MoveWindowKey() {
-  if (KeyState[KeyM]) Host.move_window_to_pointer();
+  if (KeyState[KeyM]) Host.move_game_window_to_pointer();
 }
 
 }  // namespace

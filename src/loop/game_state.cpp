@@ -22,7 +22,7 @@ GameState TakeGameState() {
 #define VALDORIK_TAKE_STATE(type, name, initial) state.name = name;
   VALDORIK_GAME_STATE(VALDORIK_TAKE_STATE)
 #undef VALDORIK_TAKE_STATE
-  if (UnitTable != nullptr) state.units.assign(UnitTable, UnitTable + UnitCount);
+  if (UnitTable != nullptr) state.units.assign(UnitTable.get(), UnitTable.get() + UnitCount);
   return state;
 }
 
@@ -30,7 +30,7 @@ void RestoreGameState(const GameState& state) {
 #define VALDORIK_RESTORE_STATE(type, name, initial) name = state.name;
   VALDORIK_GAME_STATE(VALDORIK_RESTORE_STATE)
 #undef VALDORIK_RESTORE_STATE
-  if (UnitTable != nullptr && !state.units.empty()) std::copy(state.units.begin(), state.units.end(), UnitTable);
+  if (UnitTable != nullptr && !state.units.empty()) std::copy(state.units.begin(), state.units.end(), UnitTable.get());
 }
 
 std::vector<std::string> GameStateDifferences(const GameState& a, const GameState& b) {

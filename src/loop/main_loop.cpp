@@ -37,7 +37,7 @@ void KeyGoesDown(int key) {
 // in, and Escape still quits.
 PassKind PausedPass() {
   if (KeyState[KeyEscape]) return PassKind::Done;
-  Host.present_paused();
+  Host.present_paused_frame();
   return PassKind::Idle;
 }
 
@@ -61,7 +61,7 @@ void HandleHostEvent(const HostEvent& event) {
     case EventKind::ButtonDown: SetButton(event.a, 1); break;
     case EventKind::ButtonUp: SetButton(event.a, 0); break;
     case EventKind::Activate: AppActive = event.a != 0; break;
-    case EventKind::Size: Host.resize_scene(event.a, event.b); break;
+    case EventKind::Size: Host.keep_frame_viewport(event.a, event.b); break;
     case EventKind::Close: Host.post_quit(); break;  // the end comes when the queue reaches it
     case EventKind::Quit: break;
   }
@@ -79,7 +79,7 @@ PassKind LoopPass() {
   if (AppActive) RunFrame();
   // Escape is honoured even while the window is minimised.
   if (KeyState[KeyEscape]) return PassKind::Done;
-  Host.present();
+  Host.present_scaled_frame();
   ApplyLoopKeys();
   return PassKind::Idle;
 }

@@ -6,7 +6,7 @@
 
 void StartWorld() {
   AllocateWorldTables();
-  GamePathfinder = new Pathfinder();
+  GamePathfinder = std::make_unique<Pathfinder>();
   BuildTileTypes();
   InitMapCells();
 }
@@ -18,6 +18,5 @@ void StartGame() {
 
 void ReleaseGame() {
   ReleaseWorldTables();
-  delete GamePathfinder;
-  GamePathfinder = nullptr;
+  GamePathfinder.reset();
 }

@@ -93,5 +93,5 @@ void DrawPausedWords() {
   ClearOverlay();
   FormatTextLine("%s", PausedWords);
   const int width = static_cast<int>(std::strlen(PausedWords)) * LargeAdvance;
-  DrawLargeText((OverlayWidth - width) / 2, (OverlayHeight + LargeGlyphRowCount) / 2, 255, 255, 255);
+  DrawLargeText((FrameWidth - width) / 2, (FrameHeight + LargeGlyphRowCount) / 2, 255, 255, 255);
 }

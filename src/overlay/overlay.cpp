@@ -12,8 +12,8 @@
 char TextLine[TextLineSize];
 
 void PlotPixel(int x, int y, uint8_t r, uint8_t g, uint8_t b) {
-  if (x < 0 || y < 0 || x >= OverlayWidth || y >= OverlayHeight) return;
-  uint8_t* pixel = OverlayBuffer + (y * OverlayWidth + x) * 4;
+  if (x < 0 || y < 0 || x >= FrameWidth || y >= FrameHeight) return;
+  uint8_t* pixel = &OverlayBuffer[(y * FrameWidth + x) * 4];
   pixel[0] = r;
   pixel[1] = g;
   pixel[2] = b;
@@ -72,7 +72,7 @@ void BlitPicture(int x, int y, int slot) {
   const int rows = std::min(side, image.height);
   for (int i = 0; i < rows; ++i) {
     for (int j = 0; j < side; ++j) {
-      const uint8_t* rgb = image.pixels + (static_cast<size_t>(i) * side + j) * 3;
+      const uint8_t* rgb = image.pixels.get() + (static_cast<size_t>(i) * side + j) * 3;
       if (!IsTransparent(rgb)) PlotPixel(x + j, y + i, rgb[0], rgb[1], rgb[2]);
     }
   }

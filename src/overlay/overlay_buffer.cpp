@@ -2,13 +2,10 @@
 
 #include <cstring>
 
-uint8_t* OverlayBuffer = nullptr;
+std::unique_ptr<uint8_t[]> OverlayBuffer;
 
-void AllocateOverlay() { OverlayBuffer = new uint8_t[OverlayWidth * OverlayHeight * 4](); }
+void AllocateOverlay() { OverlayBuffer = std::make_unique<uint8_t[]>(FrameWidth * FrameHeight * 4); }
 
-void ReleaseOverlay() {
-  delete[] OverlayBuffer;
-  OverlayBuffer = nullptr;
-}
+void ReleaseOverlay() { OverlayBuffer.reset(); }
 
-void ClearOverlay() { std::memset(OverlayBuffer, 0, OverlayWidth * OverlayHeight * 4); }
+void ClearOverlay() { std::memset(OverlayBuffer.get(), 0, FrameWidth * FrameHeight * 4); }

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
-constexpr int OverlayWidth = 640;
-constexpr int OverlayHeight = 480;
+#include "host/input.h"  // FrameWidth, FrameHeight
 
-extern uint8_t* OverlayBuffer;  // OverlayWidth * OverlayHeight * 4 bytes, RGBA
+extern std::unique_ptr<uint8_t[]> OverlayBuffer;  // FrameWidth * FrameHeight * 4 bytes, RGBA
 
 void AllocateOverlay();
 void ReleaseOverlay();

@@ -2,7 +2,7 @@
 
 #include "world/world.h"
 
-Pathfinder* GamePathfinder = nullptr;
+std::unique_ptr<Pathfinder> GamePathfinder;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "pathfinding/pathfinder.h"
 
 // The one Pathfinder of the run, created at start-up.
-extern Pathfinder* GamePathfinder;
+extern std::unique_ptr<Pathfinder> GamePathfinder;
 
 constexpr int SearchWindow = 64;
 

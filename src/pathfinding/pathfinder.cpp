@@ -9,11 +9,13 @@ int32_t TerrainStepCost[256];
 VALDORIK_SEARCH_STATE(VALDORIK_DEFINE_STATE)
 
 bool IsWalkableCode(int code) {
-  return code != 0 && code != 3 && code != 11 && code != 20 && code != 61;
+  return code != TerrainVoid && code != TerrainSolidBlock && code != TerrainBlocked11 && code != TerrainBlocked20 &&
+         code != TerrainBlocked61;
 }
 
 bool ClearsCorner(int code) {
-  return code == 1 || code == 10 || code == 22 || code == 60 || code == 68;
+  return code == TerrainFloor || code == TerrainOpen10 || code == TerrainOpen22 || code == TerrainOpen60 ||
+         code == TerrainOpen68;
 }
 
 namespace {
@@ -75,42 +77,25 @@ void ClearBuckets(CostBuckets& open) {
 
 }  // namespace
 
-Pathfinder::Pathfinder() {
+Pathfinder::Pathfinder()
+    : node_x(std::make_unique<int16_t[]>(CellsPerLayer)),
+      node_y(std::make_unique<int16_t[]>(CellsPerLayer)),
+      parent(std::make_unique<int32_t[]>(CellsPerLayer)),
+      state(std::make_unique<uint8_t[]>(CellsPerLayer)),
+      cost(std::make_unique<float[]>(CellsPerLayer)),
+      cell_mark(std::make_unique<uint8_t[]>(CellsPerLayer)),
+      bucket_heads(std::make_unique<int32_t[]>(BucketCount)),
+      bucket_links(std::make_unique<int32_t[]>(CellsPerLayer)),
+      bucket_batch(std::make_unique<uint64_t[]>(CellsPerLayer)),
+      open_buckets{bucket_heads.get(), bucket_links.get(), bucket_batch.get()} {
   for (int32_t& c : TerrainStepCost) c = 3;
-  TerrainStepCost[61] = 3000;
-  node_x = new int16_t[CellsPerLayer];
-  node_y = new int16_t[CellsPerLayer];
-  parent = new int32_t[CellsPerLayer];
-  state = new uint8_t[CellsPerLayer];
-  cost = new float[CellsPerLayer];
-  cell_mark = new uint8_t[CellsPerLayer];
-  dir_dx = new int32_t[8];
-  dir_dy = new int32_t[8];
-  dir_cost = new float[8];
+  TerrainStepCost[TerrainBlocked61] = 3000;
   for (int code = 0; code < 256; ++code)
     CodeFlags[code] = (IsWalkableCode(code) ? FlagWalkable : 0) | (ClearsCorner(code) ? FlagClearsCorner : 0);
-  open_buckets.head = new int32_t[BucketCount];
   std::fill_n(open_buckets.head, BucketCount, -1);
-  open_buckets.next = new int32_t[CellsPerLayer];
-  open_buckets.batch = new uint64_t[CellsPerLayer];
   search_mode = DefaultSearchMode;
   LoadNeighbourTable();
   ready = 0;
-}
-
-Pathfinder::~Pathfinder() {
-  delete[] node_x;
-  delete[] node_y;
-  delete[] parent;
-  delete[] state;
-  delete[] cost;
-  delete[] cell_mark;
-  delete[] dir_dx;
-  delete[] dir_dy;
-  delete[] dir_cost;
-  delete[] open_buckets.head;
-  delete[] open_buckets.next;
-  delete[] open_buckets.batch;
 }
 
 void Pathfinder::LoadNeighbourTable() {
@@ -127,13 +112,13 @@ int Pathfinder::CodeAt(int x, int y) const { return TerrainCodes[CellIndex(x, y,
 // it is created, and nothing reads past last_node.
 void Pathfinder::ClearSearch() {
   const int used = window_size * window_size;
-  std::fill_n(cell_mark, used, uint8_t{MarkFree});
+  std::fill_n(cell_mark.get(), used, uint8_t{MarkFree});
   if (search_mode == SearchFast) return;
-  std::fill_n(node_x, used, int16_t{0});
-  std::fill_n(node_y, used, int16_t{0});
-  std::fill_n(parent, used, 0);
-  std::fill_n(state, used, uint8_t{0});
-  std::fill_n(cost, used, 0.0f);
+  std::fill_n(node_x.get(), used, int16_t{0});
+  std::fill_n(node_y.get(), used, int16_t{0});
+  std::fill_n(parent.get(), used, 0);
+  std::fill_n(state.get(), used, uint8_t{0});
+  std::fill_n(cost.get(), used, 0.0f);
 }
 
 void Pathfinder::MarkUnitObstacles() {
@@ -236,12 +221,12 @@ void Pathfinder::PickNextNode() {
 // then on no node within the bound is ever created again, since every new
 // node costs more than its parent. first_open belongs to the scan.
 SearchOutcome Pathfinder::RunFastRepetitions(int repetitions) {
-  int16_t* const xs = node_x;
-  int16_t* const ys = node_y;
-  int32_t* const parents = parent;
-  uint8_t* const states = state;
-  float* const costs = cost;
-  const uint8_t* const terrain = TerrainCodes + search_layer * CellsPerLayer;
+  int16_t* const xs = node_x.get();
+  int16_t* const ys = node_y.get();
+  int32_t* const parents = parent.get();
+  uint8_t* const states = state.get();
+  float* const costs = cost.get();
+  const uint8_t* const terrain = TerrainCodes.get() + search_layer * CellsPerLayer;
   const int row = window_size, x0 = window_x0, y0 = window_y0, goal_x = to_x, goal_y = to_y;
   CostBuckets open = open_buckets;
   int node = current, newest = last_node, found = 0;
@@ -249,7 +234,7 @@ SearchOutcome Pathfinder::RunFastRepetitions(int repetitions) {
   for (int i = 0; i < repetitions && !found; ++i) {
     const int x = xs[node], y = ys[node];
     const uint8_t* const codes = terrain + CellIndex(x, y);
-    uint8_t* const marks = cell_mark + (y - y0) * row + (x - x0);
+    uint8_t* const marks = cell_mark.get() + (y - y0) * row + (x - x0);
     const float node_cost = costs[node];
 #pragma GCC unroll 8
     for (int dir = 0; dir < 8; ++dir) {

@@ -3,7 +3,9 @@
 // estimate of the remaining distance and no re-opening of nodes.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 
 #include "host/state_list.h"
 
@@ -25,7 +27,8 @@ VALDORIK_SEARCH_STATE(VALDORIK_DECLARE_STATE)
 // The fast search's open nodes whose cost is within the scan's bound, by whole
 // cost unit: head[b] starts a list, linked through next, of the nodes whose
 // cost lies in [b, b + 1). When the picks reach a bucket it is sorted into
-// batch, cheapest and newest last.
+// batch, cheapest and newest last. The arrays are the Pathfinder's; the search
+// copies this into locals and back, so it holds plain pointers.
 struct CostBuckets {
   int32_t* head;    // one per whole cost unit up to the bound; -1 when empty
   int32_t* next;    // by node
@@ -41,7 +44,6 @@ bool ClearsCorner(int code);
 class Pathfinder {
  public:
   Pathfinder();
-  ~Pathfinder();
   Pathfinder(const Pathfinder&) = delete;
   Pathfinder& operator=(const Pathfinder&) = delete;
 
@@ -51,20 +53,20 @@ class Pathfinder {
   int ReadFirstStep();
 
   // Node arrays, CellsPerLayer entries each; node 0 is the start.
-  int16_t* node_x;
-  int16_t* node_y;
-  int32_t* parent;
-  uint8_t* state;
-  float* cost;
+  std::unique_ptr<int16_t[]> node_x;
+  std::unique_ptr<int16_t[]> node_y;
+  std::unique_ptr<int32_t[]> parent;
+  std::unique_ptr<uint8_t[]> state;
+  std::unique_ptr<float[]> cost;
 
   int32_t from_x = 0, from_y = 0, to_x = 0, to_y = 0;
   int32_t window_x0 = 0, window_y0 = 0, window_size = 0;
 
-  int32_t* dir_dx;
-  int32_t* dir_dy;
-  float* dir_cost;
+  std::array<int32_t, 8> dir_dx;
+  std::array<int32_t, 8> dir_dy;
+  std::array<float, 8> dir_cost;
 
-  uint8_t* cell_mark;  // window_size^2 used
+  std::unique_ptr<uint8_t[]> cell_mark;  // CellsPerLayer entries, window_size^2 used
   int32_t search_layer = 0;
 
   int32_t current = 0;
@@ -93,5 +95,8 @@ class Pathfinder {
   uint8_t& MarkAt(int x, int y) { return cell_mark[(y - window_y0) * window_size + (x - window_x0)]; }
   int CodeAt(int x, int y) const;
 
-  CostBuckets open_buckets;
+  std::unique_ptr<int32_t[]> bucket_heads;
+  std::unique_ptr<int32_t[]> bucket_links;
+  std::unique_ptr<uint64_t[]> bucket_batch;
+  CostBuckets open_buckets;  // over the three arrays above
 };

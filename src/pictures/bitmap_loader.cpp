@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -45,11 +46,6 @@ std::string CheckHeader(const uint8_t* h, int max_side, BmpLayout& layout) {
   return {};
 }
 
-void EmptySlot(ImageSlot& s) {
-  delete[] s.pixels;
-  s = ImageSlot{};
-}
-
 bool Fail(std::string reason, bool missing = false) {
   LastError = std::move(reason);
   LastMissing = missing;
@@ -57,12 +53,12 @@ bool Fail(std::string reason, bool missing = false) {
 }
 
 // Copies the padded, blue-green-red file rows into an unpadded red-green-blue buffer.
-uint8_t* UnpadRows(const std::vector<uint8_t>& block, const BmpLayout& layout) {
+std::unique_ptr<uint8_t[]> UnpadRows(const std::vector<uint8_t>& block, const BmpLayout& layout) {
   const size_t row_bytes = size_t(layout.side) * 3;
-  uint8_t* pixels = new uint8_t[row_bytes * layout.side];
+  auto pixels = std::make_unique<uint8_t[]>(row_bytes * layout.side);
   for (int32_t row = 0; row < layout.side; ++row) {
     const uint8_t* src = block.data() + size_t(row) * layout.row_stride;
-    uint8_t* dst = pixels + size_t(row) * row_bytes;
+    uint8_t* dst = pixels.get() + size_t(row) * row_bytes;
     for (size_t i = 0; i < row_bytes; i += 3) {
       dst[i] = src[i + 2];
       dst[i + 1] = src[i + 1];
@@ -85,7 +81,7 @@ bool DecodeIntoSlot(int slot, int max_side, uint64_t total_size, ReadBytes read)
   // From here on the old picture is gone whatever happens: a cut-short file
   // leaves the slot empty rather than half-filled.
   ImageSlot& s = TextureSlots[slot];
-  EmptySlot(s);
+  s = ImageSlot{};
 
   // Size the block from what the source holds before allocating for it.
   const uint64_t block_size = uint64_t(layout.row_stride) * uint64_t(layout.side);

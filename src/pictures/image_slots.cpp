@@ -1,14 +1,9 @@
 #include "pictures/image_slots.h"
 
-ImageSlot* TextureSlots = nullptr;
+std::unique_ptr<ImageSlot[]> TextureSlots;
 
 void AllocateTextureSlots() {
-  if (!TextureSlots) TextureSlots = new ImageSlot[TextureSlotCount]();
+  if (!TextureSlots) TextureSlots = std::make_unique<ImageSlot[]>(TextureSlotCount);
 }
 
-void ReleaseTextureSlots() {
-  if (!TextureSlots) return;
-  for (int i = 0; i < TextureSlotCount; ++i) delete[] TextureSlots[i].pixels;
-  delete[] TextureSlots;
-  TextureSlots = nullptr;
-}
+void ReleaseTextureSlots() { TextureSlots.reset(); }

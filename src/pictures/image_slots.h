@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 struct ImageSlot {
-  uint8_t* pixels;  // width * height * 3 bytes, RGB, bottom row first, no padding
+  std::unique_ptr<uint8_t[]> pixels;  // width * height * 3 bytes, RGB, bottom row first, no padding
   int32_t width;
   int32_t height;
   int32_t bytesPerPixel;
@@ -13,7 +14,7 @@ struct ImageSlot {
 
 constexpr int TextureSlotCount = 2048;
 
-extern ImageSlot* TextureSlots;  // TextureSlotCount entries once allocated
+extern std::unique_ptr<ImageSlot[]> TextureSlots;  // TextureSlotCount entries once allocated
 
 void AllocateTextureSlots();
 void ReleaseTextureSlots();  // frees every slot's pixels and the table

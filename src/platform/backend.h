@@ -24,18 +24,18 @@ struct BackendCalls {
   int (*key_held_now)(int key);                // 1 while the virtual key is held at this instant
   void (*sleep_ms)(int milliseconds);          // a plain blocking sleep (a browser gets control meanwhile)
   void (*post_quit)();                         // a Quit event follows the events already waiting
-  void (*move_window_to_pointer)();            // M: the window's top-left corner under the pointer
+  void (*move_game_window_to_pointer)();       // M: the window's top-left corner under the pointer
   void (*play_sound_async)(const char* path);  // starts a sound, cutting off one still playing
 };
 
 // The picture: the frame's drawing stretches and how a frame reaches the
 // screen. A backend that draws with OpenGL takes GlRenderCalls() (gl/renderer.h).
 struct RenderCalls {
-  void (*present)();                          // shows the frame drawn (or the last one again)
-  void (*present_paused)();                   // shows the last frame drawn, dimmed, with PAUSED
-  void (*load_pictures)();                    // hides the system pointer, reads the pictures, floor textures
-  void (*set_fixed_render_state)();           // the render state kept for the whole run
-  void (*resize_scene)(int width, int height);  // the client area's new size
+  void (*present_scaled_frame)();             // shows the frame drawn (or the last one again) on the window
+  void (*present_paused_frame)();             // shows the last frame drawn, dimmed, with PAUSED
+  void (*load_pictures_and_floors)();         // hides the system pointer, reads the pictures, floor textures
+  void (*set_fixed_gl_state)();               // the render state kept for the whole run
+  void (*keep_frame_viewport)(int width, int height);  // the client area is now width x height
   void (*begin_scene)();                      // clears, camera
   void (*draw_terrain)();                     // mesh, visible units, terrain pass
   void (*draw_units)();                       // unit pictures and labels

@@ -129,7 +129,7 @@ ExitStatus PlayGame(const GameOptions& options) {
   else
     StartPlayback(replay, options.replay, BackendHost());
   // A start that fails has already told why; it is a failure for the caller too.
-  if (!CreateGameWindow("VALDORIK", WindowWidth, WindowHeight)) {
+  if (!CreateGameWindow("VALDORIK", FrameWidth, FrameHeight)) {
     StopRecording();
     ReleaseGame();  // a continued game's world
     ShutDownBackend();

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-constexpr int FrameWidth = 640;
-constexpr int FrameHeight = 480;
+#include "host/input.h"  // FrameWidth, FrameHeight
+
 constexpr int MaxScale = 8;
 
 // The window as it is now: set by the entry point before the window is

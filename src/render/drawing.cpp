@@ -9,8 +9,8 @@ void StartDrawing() {
   AllocateTextureSlots();
   AllocateRenderBuffers();
   AllocateOverlay();
-  Host.load_pictures();
-  Host.set_fixed_render_state();
+  Host.load_pictures_and_floors();
+  Host.set_fixed_gl_state();
 }
 
 void ReleaseDrawing() {

@@ -2,10 +2,10 @@
 
 #include "world/world.h"
 
-TerrainVertex* TerrainVertices = nullptr;
-TerrainTriangle* TerrainTriangles = nullptr;
-int* VisibleTriangles = nullptr;
-int* VisibleUnits = nullptr;
+std::unique_ptr<TerrainVertex[]> TerrainVertices;
+std::unique_ptr<TerrainTriangle[]> TerrainTriangles;
+std::unique_ptr<int[]> VisibleTriangles;
+std::unique_ptr<int[]> VisibleUnits;
 int TerrainVertexCount = 0;
 int TerrainTriangleCount = 0;
 int VisibleTriangleCount = 0;
@@ -16,19 +16,15 @@ void ResetRenderCounts() {
 }
 
 void AllocateRenderBuffers() {
-  TerrainTriangles = new TerrainTriangle[TriangleCapacity]();
-  TerrainVertices = new TerrainVertex[VertexCapacity]();
-  VisibleTriangles = new int[VisibleTriangleCapacity];
-  VisibleUnits = new int[UnitCount];
+  TerrainTriangles = std::make_unique<TerrainTriangle[]>(TriangleCapacity);
+  TerrainVertices = std::make_unique<TerrainVertex[]>(VertexCapacity);
+  VisibleTriangles = std::make_unique<int[]>(VisibleTriangleCapacity);
+  VisibleUnits = std::make_unique<int[]>(UnitCount);
 }
 
 void ReleaseRenderBuffers() {
-  delete[] TerrainTriangles;
-  delete[] TerrainVertices;
-  delete[] VisibleTriangles;
-  delete[] VisibleUnits;
-  TerrainTriangles = nullptr;
-  TerrainVertices = nullptr;
-  VisibleTriangles = nullptr;
-  VisibleUnits = nullptr;
+  TerrainTriangles.reset();
+  TerrainVertices.reset();
+  VisibleTriangles.reset();
+  VisibleUnits.reset();
 }

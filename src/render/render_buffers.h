@@ -2,10 +2,11 @@
 // Allocated once with the world; each frame only resets the counts.
 #pragma once
 
+#include <memory>
+
 struct TerrainVertex {
-  float x, y, z;     // relative to the view centre
-  float wx, wy, wz;  // window coordinates, written by the label projection
-  float u, v;        // texture coordinates
+  float x, y, z;  // relative to the view centre
+  float u, v;     // texture coordinates
 };
 
 struct TerrainTriangle {
@@ -17,10 +18,10 @@ constexpr int VertexCapacity = 1000000;
 constexpr int TriangleCapacity = 300000;
 constexpr int VisibleTriangleCapacity = 100000;
 
-extern TerrainVertex* TerrainVertices;
-extern TerrainTriangle* TerrainTriangles;
-extern int* VisibleTriangles;
-extern int* VisibleUnits;  // UnitCount entries
+extern std::unique_ptr<TerrainVertex[]> TerrainVertices;
+extern std::unique_ptr<TerrainTriangle[]> TerrainTriangles;
+extern std::unique_ptr<int[]> VisibleTriangles;
+extern std::unique_ptr<int[]> VisibleUnits;  // UnitCount entries
 extern int TerrainVertexCount;
 extern int TerrainTriangleCount;
 extern int VisibleTriangleCount;

@@ -11,19 +11,15 @@ CellCornerState CellCorners{};
 
 namespace {
 
-constexpr int SolidBlock = 3;
 constexpr int FaceDrawn = 1;
 constexpr int WallDrawn = 2;
-
-// The last vertex entry is the label projection's result slot.
-constexpr int LastMeshVertex = VertexCapacity - 2;
 
 struct Corner {
   float u, v, x, y, z;
 };
 
 bool MeshHasRoomForTriangle() {
-  return TerrainTriangleCount < TriangleCapacity && TerrainVertexCount + 2 <= LastMeshVertex;
+  return TerrainTriangleCount < TriangleCapacity && TerrainVertexCount + 3 <= VertexCapacity;
 }
 
 // A triangle that would not fit is dropped whole, so the arrays never
@@ -53,10 +49,10 @@ void EmitCellFaces(int pos, float X, float Y) {
   if (t.floor == FaceDrawn) EmitFloor(cell.diagonal, X, Y);
   if (t.top == FaceDrawn) EmitTop(cell.diagonal, X, Y);
   // A wall hides behind a neighbouring solid block.
-  if (t.wall_south == WallDrawn && TerrainCodes[pos - MapSize] != SolidBlock) EmitWallSouth(X, Y);
-  if (t.wall_north == WallDrawn && TerrainCodes[pos + MapSize] != SolidBlock) EmitWallNorth(X, Y);
-  if (t.wall_east == WallDrawn && TerrainCodes[pos + 1] != SolidBlock) EmitWallEast(X, Y);
-  if (t.wall_west == WallDrawn && TerrainCodes[pos - 1] != SolidBlock) EmitWallWest(X, Y);
+  if (t.wall_south == WallDrawn && TerrainCodes[pos - MapSize] != TerrainSolidBlock) EmitWallSouth(X, Y);
+  if (t.wall_north == WallDrawn && TerrainCodes[pos + MapSize] != TerrainSolidBlock) EmitWallNorth(X, Y);
+  if (t.wall_east == WallDrawn && TerrainCodes[pos + 1] != TerrainSolidBlock) EmitWallEast(X, Y);
+  if (t.wall_west == WallDrawn && TerrainCodes[pos - 1] != TerrainSolidBlock) EmitWallWest(X, Y);
 }
 
 }  // namespace

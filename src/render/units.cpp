@@ -85,7 +85,7 @@ SpritePicture SpritePictureOf(int slot) {
   const ImageSlot& image = TextureSlots[slot];
   if (!image.pixels || image.width <= 0 || image.height <= 0) return {nullptr, 0, 0};
   // A picture stored shorter than wide has only `height` rows to read.
-  return {image.pixels, image.width, std::min(image.width, image.height)};
+  return {image.pixels.get(), image.width, std::min(image.width, image.height)};
 }
 
 float SquareOffset(int k, int n, float size) { return static_cast<float>(k - n / 2) * size / static_cast<float>(n); }

@@ -36,11 +36,11 @@ void WatchWindow() {
   while (Window.poll_event(event)) {
     const bool escape = event.kind == EventKind::KeyDown && event.a == KeyEscape;
     if (escape || event.kind == EventKind::Close || event.kind == EventKind::Quit) StopAsked = true;
-    if (event.kind == EventKind::Size) Window.resize_scene(event.a, event.b);
+    if (event.kind == EventKind::Size) Window.keep_frame_viewport(event.a, event.b);
   }
 }
 
-bool PlaybackPoll(HostEvent& event) {
+bool PlaybackPollEvent(HostEvent& event) {
   WatchWindow();
   EndIdlePass();
   const ReplayRecord* record = NextRecord();
@@ -57,7 +57,7 @@ bool PlaybackPoll(HostEvent& event) {
   return false;
 }
 
-int PlaybackKeyQuery(int key) {
+int PlaybackKeyHeldNow(int key) {
   const int query = Pass.next_query++;
   const ReplayRecord* record = NextRecord();
   if (!record || record->kind != RecordKind::KeyAnswer || record->query != query)
@@ -67,7 +67,7 @@ int PlaybackKeyQuery(int key) {
   return record->answer;
 }
 
-uint32_t PlaybackClock() {
+uint32_t PlaybackClockSeconds() {
   const ReplayRecord* record = NextRecord();
   if (!record || record->kind != RecordKind::Clock) {
     Diverge("a new game without its recorded clock");
@@ -84,12 +84,12 @@ void IgnoreSize(int, int) {}
 // replay, the window still sleeps, presents and draws.
 GameHost PlaybackHost(const GameHost& window) {
   GameHost player = window;
-  player.poll_event = PlaybackPoll;
-  player.key_held_now = PlaybackKeyQuery;
-  player.clock_seconds = PlaybackClock;
+  player.poll_event = PlaybackPollEvent;
+  player.key_held_now = PlaybackKeyHeldNow;
+  player.clock_seconds = PlaybackClockSeconds;
   player.post_quit = Ignore;               // the recorded quit follows in the file
-  player.move_window_to_pointer = Ignore;  // the player's pointer has no say
-  player.resize_scene = IgnoreSize;        // the recorded window's size is not this one's
+  player.move_game_window_to_pointer = Ignore;  // the player's pointer has no say
+  player.keep_frame_viewport = IgnoreSize;        // the recorded window's size is not this one's
   return player;
 }
 

@@ -26,7 +26,7 @@ void EndIdlePass() {
   if (Pass.Close()) Write({.kind = RecordKind::PassEnd});
 }
 
-bool RecordPoll(HostEvent& event) {
+bool RecordPollEvent(HostEvent& event) {
   EndIdlePass();
   if (Recorded.poll_event(event)) {
     Write({.kind = RecordKind::Event, .event = event});
@@ -37,14 +37,14 @@ bool RecordPoll(HostEvent& event) {
 }
 
 // Nearly always the key table's own answer, which the replay knows already.
-int RecordKeyQuery(int key) {
+int RecordKeyHeldNow(int key) {
   const int answer = Recorded.key_held_now(key) ? 1 : 0;
   if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = Pass.next_query, .key = key, .answer = answer});
   ++Pass.next_query;
   return answer;
 }
 
-uint32_t RecordClock() {
+uint32_t RecordClockSeconds() {
   const uint32_t seconds = Recorded.clock_seconds();
   Write({.kind = RecordKind::Clock, .clock = seconds});
   return seconds;
@@ -55,9 +55,9 @@ uint32_t RecordClock() {
 GameHost RecorderHost(const GameHost& inner) {
   Recorded = inner;
   GameHost recorder = inner;
-  recorder.poll_event = RecordPoll;
-  recorder.key_held_now = RecordKeyQuery;
-  recorder.clock_seconds = RecordClock;
+  recorder.poll_event = RecordPollEvent;
+  recorder.key_held_now = RecordKeyHeldNow;
+  recorder.clock_seconds = RecordClockSeconds;
   return recorder;
 }
 
@@ -83,8 +83,8 @@ void StopRecording() {
   if (!Recording) return;
   EndIdlePass();
   CloseReplayFile();
-  Unwrap(Host.poll_event, RecordPoll, Recorded.poll_event);
-  Unwrap(Host.key_held_now, RecordKeyQuery, Recorded.key_held_now);
-  Unwrap(Host.clock_seconds, RecordClock, Recorded.clock_seconds);
+  Unwrap(Host.poll_event, RecordPollEvent, Recorded.poll_event);
+  Unwrap(Host.key_held_now, RecordKeyHeldNow, Recorded.key_held_now);
+  Unwrap(Host.clock_seconds, RecordClockSeconds, Recorded.clock_seconds);
   Recording = false;
 }

@@ -59,11 +59,11 @@ void RightButtonCommand() {
 
 void FunctionKeyCommands() {
   if (IsKeyDown(KeyF1)) NewGame();
-  if (IsKeyDown(KeyF1 + 1)) UnitSize = UnitSizeSmall;
-  if (IsKeyDown(KeyF1 + 2)) UnitSize = UnitSizeNormal;
-  if (IsKeyDown(KeyF1 + 3)) UnitSize = UnitSizeLarge;
-  if (IsKeyDown(KeyF1 + 4)) ChangeSpeed(GameSpeed > 1 ? GameSpeed - 1 : GameSpeed);
-  if (IsKeyDown(KeyF1 + 5)) ChangeSpeed(GameSpeed < SlowestGameSpeed ? GameSpeed + 1 : GameSpeed);
-  if (IsKeyDown(KeyF1 + 6)) ChangeSpeed(3);
-  if (IsKeyDown(KeyF1 + 7)) ChangeSpeed(6);
+  if (IsKeyDown(KeyF2)) UnitSize = UnitSizeSmall;
+  if (IsKeyDown(KeyF3)) UnitSize = UnitSizeNormal;
+  if (IsKeyDown(KeyF4)) UnitSize = UnitSizeLarge;
+  if (IsKeyDown(KeyF5)) ChangeSpeed(GameSpeed > 1 ? GameSpeed - 1 : GameSpeed);
+  if (IsKeyDown(KeyF6)) ChangeSpeed(GameSpeed < SlowestGameSpeed ? GameSpeed + 1 : GameSpeed);
+  if (IsKeyDown(KeyF7)) ChangeSpeed(3);
+  if (IsKeyDown(KeyF8)) ChangeSpeed(6);
 }

@@ -21,7 +21,7 @@ bool IsFightingUnitOf(const UnitRecord& u, int empire) {
 int CountFightingUnits(int empire, int jump_key) {
   int count = 0;
   bool jumped = false;
-  for (const UnitRecord& u : std::span(UnitTable, UnitCount)) {
+  for (const UnitRecord& u : std::span(UnitTable.get(), UnitCount)) {
     if (!IsFightingUnitOf(u, empire)) continue;
     ++count;
     if (!jumped && IsKeyDown(jump_key)) {

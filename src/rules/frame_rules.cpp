@@ -35,12 +35,12 @@ void RulesFirstHalf() {
 
 void SpinFromPointer() {
   if (IsKeyDown(KeySpace))
-    CameraSpin = static_cast<float>(MouseState.x) / static_cast<float>(WindowWidth) * 360.0f;
+    CameraSpin = static_cast<float>(MouseState.x) / static_cast<float>(FrameWidth) * 360.0f;
 }
 
 CellOffset MouseCell() {
-  const CellOffset offset = {PointerOffset(MouseState.x, WindowWidth),
-                             PointerOffset(WindowHeight - MouseState.y, WindowHeight)};
+  const CellOffset offset = {PointerOffset(MouseState.x, FrameWidth),
+                             PointerOffset(FrameHeight - MouseState.y, FrameHeight)};
   map_ex = map_sx + offset.dx;
   map_ey = map_sy + offset.dy;
   return offset;

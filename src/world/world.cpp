@@ -1,12 +1,14 @@
 #include "world/world.h"
 
 #include <algorithm>
+#include <iterator>
+
 #include "base/bit_cast.h"
 
-TileType* TileTypes = nullptr;
-MapCell* MapCells = nullptr;
-uint8_t* TerrainCodes = nullptr;
-UnitRecord* UnitTable = nullptr;
+std::unique_ptr<TileType[]> TileTypes;
+std::unique_ptr<MapCell[]> MapCells;
+std::unique_ptr<uint8_t[]> TerrainCodes;
+std::unique_ptr<UnitRecord[]> UnitTable;
 
 static_assert(BitCast<uint32_t>(LoadUnitSize) == BitCast<uint32_t>(1.6f) - 1);
 
@@ -26,11 +28,12 @@ constexpr UnitTypeInfo UnitTypes[] = {
     {90, 120.0f, 0, 60},
 };
 
-constexpr TileType TileRows[4] = {
-    {0, 0, 0, 0, 0, 0},  // void
-    {1, 0, 0, 0, 0, 0},  // floor only
-    {1, 1, 0, 0, 0, 0},  // floor and top
-    {1, 1, 2, 2, 2, 2},  // solid block
+// By terrain code.
+constexpr TileType TileRows[TerrainSolidBlock + 1] = {
+    {0, 0, 0, 0, 0, 0},  // TerrainVoid
+    {1, 0, 0, 0, 0, 0},  // TerrainFloor
+    {1, 1, 0, 0, 0, 0},  // TerrainFloorAndTop
+    {1, 1, 2, 2, 2, 2},  // TerrainSolidBlock
 };
 
 }  // namespace
@@ -42,17 +45,17 @@ const UnitTypeInfo* FindUnitType(int type) {
 }
 
 void AllocateWorldTables() {
-  TileTypes = new TileType[TileTypeCount]();
-  MapCells = new MapCell[CellsPerLayer * LayerCount]();
-  TerrainCodes = new uint8_t[CellsPerLayer * LayerCount]();
+  TileTypes = std::make_unique<TileType[]>(TileTypeCount);
+  MapCells = std::make_unique<MapCell[]>(CellsPerLayer * LayerCount);
+  TerrainCodes = std::make_unique<uint8_t[]>(CellsPerLayer * LayerCount);
   // ReleaseWorldTables leaves the unit table to the process's end, so a world
   // allocated again (the simulator's in-process commands) reuses it.
-  if (UnitTable == nullptr) UnitTable = new UnitRecord[UnitCount]();
-  std::fill(UnitTable, UnitTable + UnitCount, UnitRecord{});
+  if (UnitTable == nullptr) UnitTable = std::make_unique<UnitRecord[]>(UnitCount);
+  std::fill_n(UnitTable.get(), UnitCount, UnitRecord{});
 }
 
 void BuildTileTypes() {
-  for (int code = 0; code < 4; ++code) TileTypes[code] = TileRows[code];
+  std::copy(std::begin(TileRows), std::end(TileRows), TileTypes.get());
 }
 
 void InitMapCells() {
@@ -63,16 +66,13 @@ void InitMapCells() {
     cell.tex_top = 0;
     cell.tex_floor = 1;
     cell.tex_south = cell.tex_north = cell.tex_east = cell.tex_west = 0;
-    TerrainCodes[i] = 1;
+    TerrainCodes[i] = TerrainFloor;
   }
 }
 
 void ReleaseWorldTables() {
-  delete[] TileTypes;
-  TileTypes = nullptr;
-  delete[] MapCells;
-  MapCells = nullptr;
-  delete[] TerrainCodes;
-  TerrainCodes = nullptr;
+  TileTypes.reset();
+  MapCells.reset();
+  TerrainCodes.reset();
   // The unit table lives until the process ends.
 }

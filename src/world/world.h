@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/state_list.h"
 
@@ -28,6 +29,25 @@ struct MapCell {
   uint8_t tex_north;  // wall toward row y+1
   uint8_t tex_east;   // wall toward column x+1
   uint8_t tex_west;   // wall toward column x-1
+};
+
+// A cell's terrain code (TerrainCodes). A code below TileTypeCount is also
+// the cell's row of TileTypes, which says what is drawn there; the Pathfinder
+// says which codes a unit walks on and which let a diagonal step pass their
+// corner. Every cell of a new map is TerrainFloor. Past the four tile rows a
+// code draws nothing, and only the search tells those codes apart.
+enum TerrainCode : uint8_t {
+  TerrainVoid = 0,         // nothing drawn; not walkable
+  TerrainFloor = 1,        // the floor; walkable, clears corners
+  TerrainFloorAndTop = 2,  // the floor and its top; walkable, keeps its corners
+  TerrainSolidBlock = 3,   // floor, top and four walls; not walkable
+  TerrainOpen10 = 10,      // walkable, clears corners
+  TerrainBlocked11 = 11,   // not walkable
+  TerrainBlocked20 = 20,   // not walkable
+  TerrainOpen22 = 22,      // walkable, clears corners
+  TerrainOpen60 = 60,      // walkable, clears corners
+  TerrainBlocked61 = 61,   // not walkable, and a step onto it would cost a thousand times more
+  TerrainOpen68 = 68,      // walkable, clears corners
 };
 
 // Surfaces are drawn when their flag is 1, walls when theirs is 2.
@@ -86,10 +106,10 @@ struct UnitTypeInfo {
 const UnitTypeInfo* FindUnitType(int type);
 
 // --- The world's arrays, allocated once at start-up (AllocateWorldTables). ---
-extern TileType* TileTypes;      // TileTypeCount entries
-extern MapCell* MapCells;        // CellsPerLayer * LayerCount
-extern uint8_t* TerrainCodes;    // CellsPerLayer * LayerCount
-extern UnitRecord* UnitTable;    // UnitCount entries, never released
+extern std::unique_ptr<TileType[]> TileTypes;    // TileTypeCount entries
+extern std::unique_ptr<MapCell[]> MapCells;      // CellsPerLayer * LayerCount
+extern std::unique_ptr<uint8_t[]> TerrainCodes;  // CellsPerLayer * LayerCount
+extern std::unique_ptr<UnitRecord[]> UnitTable;  // UnitCount entries, kept until the process ends
 
 // --- World globals, listed once: type, name, value at load. ---
 // Their definitions, ResetWorldGlobals and the game's state snapshot

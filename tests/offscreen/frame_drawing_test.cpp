@@ -27,9 +27,8 @@ using Colour = std::array<int, 3>;
 constexpr Colour Brick = {200, 120, 40}, Grass = {40, 160, 60}, Blood = {230, 20, 200};
 
 void SolidPicture(int slot, int side, Colour c) {
+  TextureSlots[slot] = {std::make_unique<uint8_t[]>(side * side * 3), side, side, 3};
   ImageSlot& image = TextureSlots[slot];
-  delete[] image.pixels;
-  image = {new uint8_t[side * side * 3], side, side, 3};
   for (int i = 0; i < side * side; ++i)
     for (int k = 0; k < 3; ++k) image.pixels[i * 3 + k] = static_cast<uint8_t>(c[k]);
 }
@@ -52,8 +51,8 @@ class FrameDrawing : public ::testing::Test {
 
   // The scene's matrix as the camera leaves it, before anything is drawn
   // (the cursor mark leaves its translation on the matrix).
-  static void BeginScene() {
-    BeginSceneStretch();
+  static void BeginSceneKeepingCamera() {
+    BeginScene();
     glGetDoublev(GL_MODELVIEW_MATRIX, camera);
   }
   static inline GLdouble camera[16];
@@ -94,7 +93,7 @@ TEST_F(FrameDrawing, CameraTiltsAboutXTurnsAboutYAndSpinsAboutZ) {
   };
   for (const Case& c : cases) {
     CameraZoom = c.zoom, CameraTilt = c.tilt, CameraTurn = c.turn, CameraSpin = c.spin;
-    BeginSceneStretch();
+    BeginScene();
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int row = 0; row < 3; ++row) {
@@ -110,9 +109,9 @@ TEST_F(FrameDrawing, CameraTiltsAboutXTurnsAboutYAndSpinsAboutZ) {
 TEST_F(FrameDrawing, CursorMarkIsTheBrickTintedRedALittleAboveTheFloor) {
   map_sx = map_sy = 32;
   CameraZoom = -5.0f, CameraTilt = -45.0f, CameraTurn = 0.0f, CameraSpin = 0.0f;
-  BeginScene();
-  TerrainStretch();
-  CursorMarkStretch(1, 0);  // the cell right of the view centre: x 1 to 2, y 0 to 1
+  BeginSceneKeepingCamera();
+  DrawTerrain();
+  DrawCursorMark(1, 0);  // the cell right of the view centre: x 1 to 2, y 0 to 1
   const Colour mark = {Brick[0], 0, 0};
   EXPECT_EQ(PixelAt(Project(1.5, 0.5, 0.1)), mark);
   EXPECT_EQ(PixelAt(Project(1.5, 0.97, 0.1)), mark) << "just inside the far edge, at the mark's height";
@@ -129,9 +128,9 @@ TEST_F(FrameDrawing, CorpseLiesJustAboveTheFloor) {
   CameraZoom = -30.0f, CameraTilt = -45.0f, CameraTurn = 0.0f, CameraSpin = 0.0f;
   UnitRecord& corpse = UnitTable[5];
   corpse.in_use = 1, corpse.dead = 1, corpse.type = 30, corpse.cell_x = 34, corpse.cell_y = 31;
-  BeginScene();
-  TerrainStretch();
-  UnitStretch();
+  BeginSceneKeepingCamera();
+  DrawTerrain();
+  DrawUnits();
   const double size = UnitSize, height = size / 2 - size / 2.1;
   const double low = -size * 5 / 8, high = size * 3 / 8, inset = 0.1;
   const double cx = 2.5, cy = -0.5;  // the cell's centre from the view centre

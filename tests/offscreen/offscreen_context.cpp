@@ -31,7 +31,7 @@ bool CreateContext() {
   EGLint configs = 0;
   if (!eglChooseConfig(display, attributes, &config, 1, &configs) || configs < 1) return false;
   if (!eglBindAPI(EGL_OPENGL_API)) return false;
-  const EGLint size[] = {EGL_WIDTH, OffscreenWidth, EGL_HEIGHT, OffscreenHeight, EGL_NONE};
+  const EGLint size[] = {EGL_WIDTH, FrameWidth, EGL_HEIGHT, FrameHeight, EGL_NONE};
   EGLSurface surface = eglCreatePbufferSurface(display, config, size);
   EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
   if (surface == EGL_NO_SURFACE || context == EGL_NO_CONTEXT) return false;
@@ -56,5 +56,5 @@ void StartEmptyWorld() {
   StartDrawing();
   StartGame();
   for (int id = 0; id < UnitCount; ++id) UnitTable[id] = UnitRecord{};
-  ResizeScene(OffscreenWidth, OffscreenHeight);
+  ResizeScene(FrameWidth, FrameHeight);
 }

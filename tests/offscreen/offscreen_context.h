@@ -2,8 +2,7 @@
 // pbuffer on Mesa's surfaceless platform. Made current once per process.
 #pragma once
 
-constexpr int OffscreenWidth = 640;
-constexpr int OffscreenHeight = 480;
+#include "host/input.h"  // FrameWidth, FrameHeight: the picture's size
 
 // False when no such context can be had (no EGL driver).
 bool MakeOffscreenContext();

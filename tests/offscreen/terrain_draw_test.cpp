@@ -43,7 +43,7 @@ class TerrainDrawTest : public ::testing::Test {
     AllocateRenderBuffers();
     glGenTextures(GlTextureCount, GlTextureNames);
     // An orthographic view one pixel per unit, so window x = 320 + x, y = 240 + y.
-    glViewport(0, 0, OffscreenWidth, OffscreenHeight);
+    glViewport(0, 0, FrameWidth, FrameHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-320, 320, -240, 240, -10, 10);
@@ -59,7 +59,7 @@ class TerrainDrawTest : public ::testing::Test {
   static void Triangle(int j, int texture, float x) {
     for (int k = 0; k < 3; ++k) {
       const int index = 3 * j + k;
-      TerrainVertices[index] = {x + k, 10.0f * k, 0.0f, 0, 0, 0, 0.25f * k, 1.0f - 0.5f * k};
+      TerrainVertices[index] = {x + k, 10.0f * k, 0.0f, 0.25f * k, 1.0f - 0.5f * k};
       TerrainTriangles[j].vertex[k] = index;
     }
     TerrainTriangles[j].texture = texture;

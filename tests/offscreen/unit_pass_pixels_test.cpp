@@ -27,15 +27,13 @@
 
 namespace {
 
-constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
-
 // Terrain then units, as the frame draws them; the pixels read back.
 std::vector<uint8_t> DrawFrame(void (*unitPass)()) {
-  BeginSceneStretch();
-  TerrainStretch();
+  BeginScene();
+  DrawTerrain();
   unitPass();
-  std::vector<uint8_t> pixels(Width * Height * 4);
-  glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  std::vector<uint8_t> pixels(FrameWidth * FrameHeight * 4);
+  glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   return pixels;
 }
 
@@ -71,7 +69,7 @@ class UnitPassPixelsTest : public ::testing::Test {
     StartDrawing();
     StartGame();
     SetFixedGlState();
-    ResizeScene(Width, Height);
+    ResizeScene(FrameWidth, FrameHeight);
   }
   void TearDown() override {
     ReleaseDrawing();

@@ -22,15 +22,13 @@
 
 namespace {
 
-constexpr int Width = OffscreenWidth, Height = OffscreenHeight;
-
 // The new-game camera with a spin, put on the matrix as the frame puts it.
 void NewGameCamera(float spin) {
   CameraZoom = NewGameZoom;
   CameraTilt = NewGameTilt;
   CameraTurn = NewGameTurn;
   CameraSpin = spin;
-  BeginSceneStretch();
+  BeginScene();
 }
 
 struct FeedbackVertex {
@@ -83,26 +81,22 @@ class UnitSpritesTest : public ::testing::Test {
     REQUIRE_OFFSCREEN_CONTEXT();
     ResetWorldGlobals();
     AllocateTextureSlots();
-    TerrainVertices = new TerrainVertex[VertexCapacity]();
     AllocateOverlay();  // the camera's stretch clears it
-    ResizeScene(Width, Height);
+    ResizeScene(FrameWidth, FrameHeight);
     glEnable(GL_TEXTURE_2D);
   }
   void TearDown() override {
     ReleaseTextureSlots();
     ReleaseOverlay();
-    delete[] TerrainVertices;
-    TerrainVertices = nullptr;
   }
 
   // An n x n picture: a colour ramp with every third pixel black.
   static int FillPicture(int slot, int n) {
     ImageSlot& image = TextureSlots[slot];
-    delete[] image.pixels;
-    image = {new uint8_t[n * n * 3], n, n, 3};
+    image = {std::make_unique<uint8_t[]>(n * n * 3), n, n, 3};
     int nonBlack = 0;
     for (int k = 0; k < n * n; ++k) {
-      uint8_t* p = image.pixels + 3 * k;
+      uint8_t* p = &image.pixels[3 * k];
       const bool black = k % 3 == 1;
       p[0] = black ? 0 : static_cast<uint8_t>(10 + k);
       p[1] = black ? 0 : static_cast<uint8_t>(200 - k);
@@ -175,11 +169,10 @@ TEST_F(UnitSpritesTest, StandingPicturesKeepTheirScreenShapeUnderSpin) {
   FillPicture(33, 8);
   auto relativeToCentre = [](float spin) {
     CameraAndAnchor(spin, 0.0f, 0.0f);
-    ProjectToWindow(0, 0, 0);
-    const TerrainVertex& centre = TerrainVertices[VertexCapacity - 1];
+    const WindowPosition centre = ProjectToWindow(0, 0, 0);
     std::vector<Polygon> polygons = Feedback([] { DrawUnitSprite(33, UnitSize); });
     for (Polygon& polygon : polygons)
-      for (FeedbackVertex& v : polygon) v.x -= centre.wx, v.y -= centre.wy;
+      for (FeedbackVertex& v : polygon) v.x -= centre.x, v.y -= centre.y;
     return polygons;
   };
   const auto still = relativeToCentre(0.0f);
@@ -194,19 +187,16 @@ TEST_F(UnitSpritesTest, StandingPicturesKeepTheirScreenShapeUnderSpin) {
   EXPECT_LT(still.front()[0].y, still.back()[0].y);
 }
 
-TEST_F(UnitSpritesTest, ProjectionLandsInTheLastVertexSlot) {
+TEST_F(UnitSpritesTest, ProjectionGivesTheWindowPosition) {
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -10.0f);
-  ProjectToWindow(0.0f, 0.0f, 0.0f);
-  const TerrainVertex& result = TerrainVertices[VertexCapacity - 1];
-  EXPECT_NEAR(result.wx, 320.0f, 1e-3);
-  EXPECT_NEAR(result.wy, 240.0f, 1e-3);
-  EXPECT_GT(result.wz, 0.0f);
-  EXPECT_LT(result.wz, 1.0f);
+  const WindowPosition centre = ProjectToWindow(0.0f, 0.0f, 0.0f);
+  EXPECT_NEAR(centre.x, 320.0f, 1e-3);
+  EXPECT_NEAR(centre.y, 240.0f, 1e-3);
+  EXPECT_GT(centre.z, 0.0f);
+  EXPECT_LT(centre.z, 1.0f);
   // A point up the screen projects above the centre (window y grows upwards).
-  ProjectToWindow(0.0f, 1.0f, 0.0f);
-  EXPECT_GT(result.wy, 240.0f);
-  EXPECT_EQ(TerrainVertices[VertexCapacity - 2].wx, 0.0f);
+  EXPECT_GT(ProjectToWindow(0.0f, 1.0f, 0.0f).y, 240.0f);
 }
 
 // --- The whole unit pass: which units are drawn, how, and where their labels go. ---
@@ -225,7 +215,7 @@ class UnitPassTest : public ::testing::Test {
   }
 
   static void Picture(int slot, uint8_t red) {
-    TextureSlots[slot] = {new uint8_t[4 * 4 * 3], 4, 4, 3};
+    TextureSlots[slot] = {std::make_unique<uint8_t[]>(4 * 4 * 3), 4, 4, 3};
     for (int k = 0; k < 16; ++k) {
       TextureSlots[slot].pixels[3 * k] = red;
       TextureSlots[slot].pixels[3 * k + 1] = TextureSlots[slot].pixels[3 * k + 2] = 1;
@@ -245,13 +235,12 @@ class UnitPassTest : public ::testing::Test {
   static WindowPoint AnchorOf(int x) {
     glPushMatrix();
     glTranslatef(static_cast<float>(x - map_sx) + 0.5f, 0.5f, UnitSize / 2.0f);
-    ProjectToWindow(0, 0, 0);
+    const WindowPosition p = ProjectToWindow(0, 0, 0);
     glPopMatrix();
-    const TerrainVertex& p = TerrainVertices[VertexCapacity - 1];
-    return LabelAnchor(p.wx, p.wy);
+    return LabelAnchor(p.x, p.y);
   }
   static bool OwnerMarkAt(WindowPoint a) {
-    const uint8_t* p = OverlayBuffer + ((a.y - 10) * OverlayWidth + a.x - 10) * 4;
+    const uint8_t* p = &OverlayBuffer[((a.y - 10) * FrameWidth + a.x - 10) * 4];
     return p[2] == 255 && p[3] == 255;  // blue, the player's
   }
 };

@@ -28,7 +28,7 @@ class CompositeTest : public ::testing::Test {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window = SDL_CreateWindow("overlay composite", 0, 0, OverlayWidth, OverlayHeight,
+    window = SDL_CreateWindow("overlay composite", 0, 0, FrameWidth, FrameHeight,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     context = SDL_GL_CreateContext(window);
@@ -45,7 +45,7 @@ class CompositeTest : public ::testing::Test {
   // The fixed state the renderer runs with, then a scene: one opaque quad
   // over the whole window at mid depth, textured state on as after the cursor mark.
   void SetUp() override {
-    glViewport(0, 0, OverlayWidth, OverlayHeight);
+    glViewport(0, 0, FrameWidth, FrameHeight);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.1f);
@@ -73,15 +73,15 @@ class CompositeTest : public ::testing::Test {
   }
 
   static std::vector<uint8_t> ReadBack() {
-    std::vector<uint8_t> pixels(OverlayWidth * OverlayHeight * 4);
+    std::vector<uint8_t> pixels(FrameWidth * FrameHeight * 4);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, OverlayWidth, OverlayHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
   }
 
   static Rgb At(const std::vector<uint8_t>& pixels, int x, int y) {
-    const uint8_t* p = &pixels[(y * OverlayWidth + x) * 4];
+    const uint8_t* p = &pixels[(y * FrameWidth + x) * 4];
     return {p[0], p[1], p[2]};
   }
 

@@ -65,7 +65,7 @@
 
 namespace {
 
-constexpr int Width = OverlayWidth, Height = OverlayHeight;
+constexpr int Width = FrameWidth, Height = FrameHeight;
 constexpr int LeaderId = 0;  // the player's leader is the table's first entry
 
 int LeaderSlot() {
@@ -188,7 +188,7 @@ void LoadPicture(int slot) {
 }
 
 Pixel OverlayAt(int x, int y) {
-  const uint8_t* p = OverlayBuffer + (y * Width + x) * 4;
+  const uint8_t* p = &OverlayBuffer[(y * Width + x) * 4];
   return {p[0], p[1], p[2]};
 }
 bool OverlayDrawn(int x, int y) { return OverlayBuffer[(y * Width + x) * 4 + 3] != 0; }

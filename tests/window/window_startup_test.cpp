@@ -42,7 +42,7 @@ class GameWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     Host = SdlHostWithFixedClock(1);
-    ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480));
+    ASSERT_TRUE(CreateGameWindow("VALDORIK", FrameWidth, FrameHeight));
     StartDrawing();
     StartGame();
   }
@@ -54,10 +54,7 @@ class GameWindow : public ::testing::Test {
   }
   // The game keeps its unit table to the end of the process; each test
   // here starts the renderer anew.
-  static void ReleaseUnitTable() {
-    delete[] UnitTable;
-    UnitTable = nullptr;
-  }
+  static void ReleaseUnitTable() { UnitTable.reset(); }
 };
 
 int GlInteger(GLenum name) {
@@ -137,8 +134,7 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
   constexpr int Side = 5;
   for (int k = 0; k < 2; ++k) {
     ImageSlot& slot = TextureSlots[k];
-    delete[] slot.pixels;
-    slot = {new uint8_t[Side * Side * 3], Side, Side, 3};
+    slot = {std::make_unique<uint8_t[]>(Side * Side * 3), Side, Side, 3};
     for (int i = 0; i < Side * Side * 3; ++i) slot.pixels[i] = static_cast<uint8_t>(i * 7 + k);
   }
   UploadFloorTextures();
@@ -150,7 +146,7 @@ TEST_F(GameWindow, FloorTexturesHoldTheirPicturesForAnySide) {
     std::vector<uint8_t> texels(Side * Side * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels)) << "texture " << k;
+    EXPECT_TRUE(std::equal(texels.begin(), texels.end(), TextureSlots[k].pixels.get())) << "texture " << k;
   }
 }
 
@@ -163,29 +159,28 @@ TEST_F(GameWindow, KeyHeldNowAsksTheKeyboardNotTheEvents) {
   SDL_Window* window = SDL_GL_GetCurrentWindow();
   SDL_RaiseWindow(window);
   SDL_SetWindowInputFocus(window);
-  const int f5 = KeyF1 + 4;
   const KeyCode code = XKeysymToKeycode(display, XK_F5);
   auto held_within = [&](int wanted) {
-    for (int tries = 0; tries < 200 && IsKeyDown(f5) != wanted; ++tries) {
+    for (int tries = 0; tries < 200 && IsKeyDown(KeyF5) != wanted; ++tries) {
       XSync(display, False);
       SDL_PumpEvents();  // SDL hears the keyboard; the game's queue is left alone
       SDL_Delay(10);
     }
-    return IsKeyDown(f5) == wanted;
+    return IsKeyDown(KeyF5) == wanted;
   };
   XTestFakeKeyEvent(display, code, True, CurrentTime);
   EXPECT_TRUE(held_within(1));
-  EXPECT_EQ(KeyState[f5], 0) << "no event has reached the game";
+  EXPECT_EQ(KeyState[KeyF5], 0) << "no event has reached the game";
   XTestFakeKeyEvent(display, code, False, CurrentTime);
   EXPECT_TRUE(held_within(0));
   XCloseDisplay(display);
 }
 
 std::vector<uint8_t> ReadFrame(GLenum buffer) {
-  std::vector<uint8_t> pixels(OverlayWidth * OverlayHeight * 3);
+  std::vector<uint8_t> pixels(FrameWidth * FrameHeight * 3);
   glReadBuffer(buffer);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, OverlayWidth, OverlayHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
   return pixels;
 }
 
@@ -195,13 +190,14 @@ std::vector<uint8_t> ReadFrame(GLenum buffer) {
 // same in the window's own buffer (640 x 480) and in the frame's own
 // framebuffer (any other size).
 TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
-  for (const auto& [width, height, buffer] : {std::tuple{640, 480, GL_BACK}, {1280, 960, GL_COLOR_ATTACHMENT0_EXT}}) {
+  for (const auto& [width, height, buffer] :
+       {std::tuple{FrameWidth, FrameHeight, GL_BACK}, {2 * FrameWidth, 2 * FrameHeight, GL_COLOR_ATTACHMENT0_EXT}}) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
     SetClientArea(width, height);
-    Host.resize_scene(width, height);
+    Host.keep_frame_viewport(width, height);
     RunFrame();
     const std::vector<uint8_t> last = ReadFrame(buffer);
-    Host.present();
+    Host.present_scaled_frame();
     DrawPausedPicture();
     const std::vector<uint8_t> paused = ReadFrame(buffer);
     // Six glyphs of 8 pixels, centred: columns 296 to 343, rows 234 to 245.
@@ -209,7 +205,7 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
     FormatTextLine("PAUSED");
     DrawLargeText(296, 246, 255, 255, 255);
     int text = 0, dimmed = 0, wrong = 0;
-    for (int k = 0; k < OverlayWidth * OverlayHeight; ++k) {
+    for (int k = 0; k < FrameWidth * FrameHeight; ++k) {
       const bool ink = OverlayBuffer[k * 4 + 3] != 0;
       for (int c = 0; c < 3; ++c) {
         const int seen = paused[k * 3 + c], half = last[k * 3 + c] / 2;
@@ -226,15 +222,15 @@ TEST_F(GameWindow, PausedPictureIsTheLastFrameDimmedWithPaused) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ((std::vector<int>(viewport, viewport + 4)), (std::vector<int>{0, 0, OverlayWidth, OverlayHeight}));
+    EXPECT_EQ((std::vector<int>(viewport, viewport + 4)), (std::vector<int>{0, 0, FrameWidth, FrameHeight}));
   }
-  SetClientArea(640, 480);
-  Host.resize_scene(640, 480);
+  SetClientArea(FrameWidth, FrameHeight);
+  Host.keep_frame_viewport(FrameWidth, FrameHeight);
 }
 
 TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   Host = SdlHostWithFixedClock(1);
-  ASSERT_TRUE(CreateGameWindow("VALDORIK", 640, 480));
+  ASSERT_TRUE(CreateGameWindow("VALDORIK", FrameWidth, FrameHeight));
   StartDrawing();
   StartGame();
   DestroyGameWindow();
@@ -248,8 +244,7 @@ TEST(GameWindowTeardown, ReleasesEverythingAndMayRunTwice) {
   DestroyGameWindow();  // nothing left to release: no box, no crash
   ReleaseDrawing();
   ReleaseGame();
-  delete[] UnitTable;
-  UnitTable = nullptr;
+  UnitTable.reset();
 }
 
 }  // namespace

@@ -17,9 +17,9 @@ struct KeyName {
 
 constexpr KeyName KeyNames[] = {
     {"left", true, ButtonLeft},      {"middle", true, ButtonMiddle},   {"right", true, ButtonRight},
-    {"F1", false, KeyF1},            {"F2", false, KeyF1 + 1},         {"F3", false, KeyF1 + 2},
-    {"F4", false, KeyF1 + 3},        {"F5", false, KeyF1 + 4},         {"F6", false, KeyF1 + 5},
-    {"F7", false, KeyF1 + 6},        {"F8", false, KeyF1 + 7},         {"Backspace", false, KeyBackspace},
+    {"F1", false, KeyF1},            {"F2", false, KeyF2},             {"F3", false, KeyF3},
+    {"F4", false, KeyF4},            {"F5", false, KeyF5},             {"F6", false, KeyF6},
+    {"F7", false, KeyF7},            {"F8", false, KeyF8},             {"Backspace", false, KeyBackspace},
     {"0", false, Key0},              {"Space", false, KeySpace},       {"H", false, KeyH},
     {"Left", false, KeyLeft},        {"Right", false, KeyRight},       {"Up", false, KeyUp},
     {"Down", false, KeyDown},        {"Shift", false, KeyShift},       {"PageUp", false, KeyPageUp},

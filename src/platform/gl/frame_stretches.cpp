@@ -51,14 +51,14 @@ void DrawCursorQuad(int dx, int dy) {
 
 }  // namespace
 
-void BeginSceneStretch() {
+void BeginScene() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   ClearOverlay();
   CameraTransform();
 }
 
-void TerrainStretch() {
+void DrawTerrain() {
   ResetRenderCounts();
   BuildTerrainMesh(0, map_sx, map_sy, ViewRadius);
   CullTerrainTriangles();
@@ -66,11 +66,11 @@ void TerrainStretch() {
   TerrainPass();
 }
 
-void UnitStretch() { DrawUnitPass(); }
+void DrawUnits() { DrawUnitPass(); }
 
-void CursorMarkStretch(int dx, int dy) { DrawCursorQuad(dx, dy); }
+void DrawCursorMark(int dx, int dy) { DrawCursorQuad(dx, dy); }
 
-void OverlayStretch() {
+void DrawOverlay() {
   BeginOverlayPass();
   DrawHud();
   CompositeOverlay();

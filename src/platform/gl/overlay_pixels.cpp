@@ -5,4 +5,4 @@
 #include "overlay/overlay_buffer.h"
 
 // In one glDrawPixels at GL's initial raster position (window origin).
-void LayOverlayOnFrame() { glDrawPixels(OverlayWidth, OverlayHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer); }
+void LayOverlayOnFrame() { glDrawPixels(FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer.get()); }

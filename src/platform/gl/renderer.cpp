@@ -60,7 +60,7 @@ void UploadFloorTextures() {
     // (width 0) gives a texture with no image.
     const ImageSlot& picture = TextureSlots[k];
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, picture.width, picture.width, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 picture.pixels);
+                 picture.pixels.get());
   }
 }
 

@@ -218,7 +218,7 @@ void DrawPausedText() {
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.1f);
   glRasterPos2i(0, 0);
-  glDrawPixels(OverlayWidth, OverlayHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer);
+  glDrawPixels(FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, OverlayBuffer.get());
 }
 
 }  // namespace
@@ -281,14 +281,14 @@ void ForgetScaledFrame() {
 }
 
 RenderCalls GlRenderCalls() {
-  return {.present = PresentScaledFrame,
-          .present_paused = PresentPausedFrame,
-          .load_pictures = LoadPicturesAndFloors,
-          .set_fixed_render_state = SetFixedGlState,
-          .resize_scene = KeepFrameViewport,
-          .begin_scene = BeginSceneStretch,
-          .draw_terrain = TerrainStretch,
-          .draw_units = UnitStretch,
-          .draw_cursor_mark = CursorMarkStretch,
-          .draw_overlay = OverlayStretch};
+  return {.present_scaled_frame = PresentScaledFrame,
+          .present_paused_frame = PresentPausedFrame,
+          .load_pictures_and_floors = LoadPicturesAndFloors,
+          .set_fixed_gl_state = SetFixedGlState,
+          .keep_frame_viewport = KeepFrameViewport,
+          .begin_scene = BeginScene,
+          .draw_terrain = DrawTerrain,
+          .draw_units = DrawUnits,
+          .draw_cursor_mark = DrawCursorMark,
+          .draw_overlay = DrawOverlay};
 }

@@ -86,7 +86,7 @@ void ReadMatrix(GLenum which, GLdouble matrix[16]) {
 
 }  // namespace
 
-void ProjectToWindow(float x, float y, float z) {
+WindowPosition ProjectToWindow(float x, float y, float z) {
   GLint viewport[4];
   GLdouble modelView[16], projection[16];
   glGetIntegerv(GL_VIEWPORT, viewport);
@@ -95,10 +95,7 @@ void ProjectToWindow(float x, float y, float z) {
   // A failed projection leaves the point at the window origin.
   GLdouble wx = 0.0, wy = 0.0, wz = 0.0;
   gluProject(x, y, z, modelView, projection, viewport, &wx, &wy, &wz);
-  TerrainVertex& result = TerrainVertices[VertexCapacity - 1];
-  result.wx = static_cast<float>(wx);
-  result.wy = static_cast<float>(wy);
-  result.wz = static_cast<float>(wz);
+  return {static_cast<float>(wx), static_cast<float>(wy), static_cast<float>(wz)};
 }
 
 void DrawUnitSprite(int slot, float size) { DrawSprite<true, DrawSquares>(slot, size); }
@@ -109,7 +106,7 @@ void DrawLyingSpriteSquareBySquare(int slot, float size) { DrawSprite<false, Dra
 namespace {
 
 template <void (*Standing)(int, float), void (*Lying)(int, float)>
-void DrawUnits() {
+void UnitPass() {
   for (int k = 0; k < VisibleUnitCount; ++k) {
     const int id = VisibleUnits[k];
     const UnitRecord& unit = UnitTable[id];
@@ -117,10 +114,9 @@ void DrawUnits() {
     glPushMatrix();
     const ScenePoint centre = UnitAnchorOffset(unit);
     glTranslatef(centre.x, centre.y, centre.z);
-    ProjectToWindow(0.0f, 0.0f, 0.0f);
-    const TerrainVertex& projected = TerrainVertices[VertexCapacity - 1];
+    const WindowPosition projected = ProjectToWindow(0.0f, 0.0f, 0.0f);
     UnitLabels labels;
-    PlanUnitLabels(id, unit, LabelAnchor(projected.wx, projected.wy), labels);
+    PlanUnitLabels(id, unit, LabelAnchor(projected.x, projected.y), labels);
     if (!unit.dead) {
       Standing(UnitPictureSlot(unit), UnitSize);
     } else {
@@ -134,5 +130,5 @@ void DrawUnits() {
 
 }  // namespace
 
-void DrawUnitPass() { DrawUnits<DrawUnitSprite, DrawLyingSprite>(); }
-void DrawUnitPassSquareBySquare() { DrawUnits<DrawUnitSpriteSquareBySquare, DrawLyingSpriteSquareBySquare>(); }
+void DrawUnitPass() { UnitPass<DrawUnitSprite, DrawLyingSprite>(); }
+void DrawUnitPassSquareBySquare() { UnitPass<DrawUnitSpriteSquareBySquare, DrawLyingSpriteSquareBySquare>(); }

@@ -2,9 +2,14 @@
 // the overlay (render/units.h plans where each goes).
 #pragma once
 
-// Projects a point through the current matrices and viewport into the
-// window-coordinate fields of the last TerrainVertices entry.
-void ProjectToWindow(float x, float y, float z);
+// A point in window coordinates: x and y in pixels from the viewport's lower
+// left corner, z its depth from 0 (near) to 1 (far).
+struct WindowPosition {
+  float x, y, z;
+};
+// A point through the current matrices and viewport; the window origin when
+// the projection fails.
+WindowPosition ProjectToWindow(float x, float y, float z);
 // A unit's picture standing upright, turned against the camera's spin.
 void DrawUnitSprite(int slot, float size);
 // A picture lying flat in the current z plane (corpses).

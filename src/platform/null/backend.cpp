@@ -37,18 +37,18 @@ BackendCalls OwnCalls() {
           .key_held_now = KeyTableHeld,  // no keyboard: what the events said
           .sleep_ms = NoSleep,
           .post_quit = PostQuit,
-          .move_window_to_pointer = NoWindowToMove,
+          .move_game_window_to_pointer = NoWindowToMove,
           .play_sound_async = NoSound};
 }
 
 // Nothing drawn: the headless host's render slots.
 RenderCalls OwnRenderCalls() {
   const GameHost none = HeadlessHost(0);
-  return {.present = none.present,
-          .present_paused = none.present_paused,
-          .load_pictures = none.load_pictures,
-          .set_fixed_render_state = none.set_fixed_render_state,
-          .resize_scene = none.resize_scene,
+  return {.present_scaled_frame = none.present_scaled_frame,
+          .present_paused_frame = none.present_paused_frame,
+          .load_pictures_and_floors = none.load_pictures_and_floors,
+          .set_fixed_gl_state = none.set_fixed_gl_state,
+          .keep_frame_viewport = none.keep_frame_viewport,
           .begin_scene = none.begin_scene,
           .draw_terrain = none.draw_terrain,
           .draw_units = none.draw_units,

@@ -101,7 +101,7 @@ BackendCalls OwnCalls() {
           .key_held_now = SdlKeyHeldNow,
           .sleep_ms = SdlSleep,
           .post_quit = PostQuit,
-          .move_window_to_pointer = MoveGameWindowToPointer,
+          .move_game_window_to_pointer = MoveGameWindowToPointer,
           .play_sound_async = PlaySdlSound};
 }
 

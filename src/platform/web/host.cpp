@@ -96,9 +96,9 @@ bool FramePixel(const EmscriptenMouseEvent& mouse, int& x, int& y) {
   double width = 0, height = 0;
   if (emscripten_get_element_css_size(Canvas, &width, &height) != EMSCRIPTEN_RESULT_SUCCESS || width <= 0 || height <= 0)
     return false;
-  x = static_cast<int>(mouse.targetX * WindowWidth / width);
-  y = static_cast<int>(mouse.targetY * WindowHeight / height);
-  return x >= 0 && y >= 0 && x < WindowWidth && y < WindowHeight;
+  x = static_cast<int>(mouse.targetX * FrameWidth / width);
+  y = static_cast<int>(mouse.targetY * FrameHeight / height);
+  return x >= 0 && y >= 0 && x < FrameWidth && y < FrameHeight;
 }
 
 EM_BOOL OnPointerMove(int, const EmscriptenMouseEvent* mouse, void*) {
@@ -228,7 +228,7 @@ void KeepCanvasViewport(int, int) {}
 void PresentPausedCanvas() {
   if (!PausedPictureShown) {
     DrawPausedWords();
-    ShowPausedPicture(OverlayBuffer, OverlayWidth, OverlayHeight, PausedDimming);
+    ShowPausedPicture(OverlayBuffer.get(), FrameWidth, FrameHeight, PausedDimming);
     PausedPictureShown = true;
   }
   PacedPresent();
@@ -246,22 +246,22 @@ BackendCalls OwnCalls() {
           .key_held_now = WebKeyHeldNow,
           .sleep_ms = WebSleep,
           .post_quit = PostQuit,
-          .move_window_to_pointer = CanvasStaysPut,
+          .move_game_window_to_pointer = CanvasStaysPut,
           .play_sound_async = PlayWebSound};
 }
 
 // The shared renderer's stretches, presented on the canvas as it is.
 RenderCalls OwnRenderCalls() {
-  return {.present = PresentFrame,
-          .present_paused = PresentPausedCanvas,
-          .load_pictures = LoadPicturesAndFloors,
-          .set_fixed_render_state = SetFixedGlState,
-          .resize_scene = KeepCanvasViewport,
-          .begin_scene = BeginSceneStretch,
-          .draw_terrain = TerrainStretch,
-          .draw_units = UnitStretch,
-          .draw_cursor_mark = CursorMarkStretch,
-          .draw_overlay = OverlayStretch};
+  return {.present_scaled_frame = PresentFrame,
+          .present_paused_frame = PresentPausedCanvas,
+          .load_pictures_and_floors = LoadPicturesAndFloors,
+          .set_fixed_gl_state = SetFixedGlState,
+          .keep_frame_viewport = KeepCanvasViewport,
+          .begin_scene = BeginScene,
+          .draw_terrain = DrawTerrain,
+          .draw_units = DrawUnits,
+          .draw_cursor_mark = DrawCursorMark,
+          .draw_overlay = DrawOverlay};
 }
 
 // The page's files sit in the working folder of its memory file system.

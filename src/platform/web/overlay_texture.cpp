@@ -20,8 +20,8 @@ std::vector<uint8_t> Uploaded;  // the overlay as the texture holds it
 // Only the band of rows that changed since the last frame goes up: most of
 // the overlay stays the same from frame to frame, and uploads are dear.
 void UploadOverlay() {
-  constexpr size_t Row = OverlayWidth * 4;
-  const uint8_t* now = reinterpret_cast<const uint8_t*>(OverlayBuffer);
+  constexpr size_t Row = FrameWidth * 4;
+  const uint8_t* now = OverlayBuffer.get();
   if (OverlayTexture == 0) {
     glGenTextures(1, &OverlayTexture);
     glBindTexture(GL_TEXTURE_2D, OverlayTexture);
@@ -29,17 +29,17 @@ void UploadOverlay() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, OverlayWidth, OverlayHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, now);
-    Uploaded.assign(now, now + Row * OverlayHeight);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, FrameWidth, FrameHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, now);
+    Uploaded.assign(now, now + Row * FrameHeight);
     return;
   }
   glBindTexture(GL_TEXTURE_2D, OverlayTexture);
-  int first = 0, last = OverlayHeight - 1;
+  int first = 0, last = FrameHeight - 1;
   while (first <= last && std::memcmp(&Uploaded[first * Row], now + first * Row, Row) == 0) ++first;
   while (last >= first && std::memcmp(&Uploaded[last * Row], now + last * Row, Row) == 0) --last;
   if (first > last) return;
   std::memcpy(&Uploaded[first * Row], now + first * Row, (last - first + 1) * Row);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, OverlayWidth, last - first + 1, GL_RGBA, GL_UNSIGNED_BYTE,
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, FrameWidth, last - first + 1, GL_RGBA, GL_UNSIGNED_BYTE,
                   now + first * Row);
 }
 

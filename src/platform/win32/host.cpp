@@ -187,7 +187,7 @@ BackendCalls OwnCalls() {
           .key_held_now = Win32KeyHeldNow,
           .sleep_ms = Win32Sleep,
           .post_quit = PostQuit,
-          .move_window_to_pointer = MoveGameWindowToPointer,
+          .move_game_window_to_pointer = MoveGameWindowToPointer,
           .play_sound_async = PlayWin32Sound};
 }
 
