@@ -125,5 +125,7 @@ class RulesTest : public WorldTest {
   static bool SameBytes(const std::vector<UnitRecord>& before) {
     return std::memcmp(before.data(), UnitTable.get(), sizeof(UnitRecord) * UnitCount) == 0;
   }
-  static std::vector<UnitRecord> Snapshot() { return std::vector<UnitRecord>(UnitTable.get(), UnitTable.get() + UnitCount); }
+  static std::vector<UnitRecord> Snapshot() {
+    return std::vector<UnitRecord>(UnitTable.get(), UnitTable.get() + UnitCount);
+  }
 };

@@ -87,9 +87,9 @@ GameHost PlaybackHost(const GameHost& window) {
   player.poll_event = PlaybackPollEvent;
   player.key_held_now = PlaybackKeyHeldNow;
   player.clock_seconds = PlaybackClockSeconds;
-  player.post_quit = Ignore;               // the recorded quit follows in the file
+  player.post_quit = Ignore;                    // the recorded quit follows in the file
   player.move_game_window_to_pointer = Ignore;  // the player's pointer has no say
-  player.keep_frame_viewport = IgnoreSize;        // the recorded window's size is not this one's
+  player.keep_frame_viewport = IgnoreSize;      // the recorded window's size is not this one's
   return player;
 }
 
