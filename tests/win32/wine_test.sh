@@ -241,6 +241,20 @@ case $case_name in
     expect_exit 0 60 "the replay by its Windows name"
     replay_matches "$replay" "$work/replayed.dump" sim
     [ -f "$replays/../valdorik.log" ] || fail "no valdorik.log in $USER's %APPDATA%\valdorik"
+    # --continue with no file finds the newest replay in Jörg's folder and
+    # plays on; the continued game is recorded beside it.
+    win_replay="C:\\users\\$USER\\AppData\\Roaming\\valdorik\\replays\\${replay##*/}"
+    cp "$replay" "$work/kept.vrp"
+    start_game_in "$game_folder" -- --continue
+    wait_for_window
+    quit_with_escape 15
+    grep -a "nothing to continue\|does not match" "$work/stderr" && fail "--continue without a file failed"
+    [ "$(ls "$replays"/*.vrp | wc -l)" -eq 2 ] || fail "the continued game was not recorded in $replays"
+    # A recording over the game it continues is refused, whoever's name is in the path.
+    start_game_in "$game_folder" -- --continue "$win_replay" --record "$win_replay"
+    expect_exit 2 60 "--continue onto itself"
+    grep -aq "would overwrite the game it continues" "$work/stderr" || fail "the overwrite was not refused"
+    cmp -s "$replay" "$work/kept.vrp" || fail "the continued replay was overwritten"
     ;;
   started_elsewhere)
     # Started from a folder without its pictures (a command prompt elsewhere,
