@@ -11,6 +11,8 @@
 //   own meaning of a game key is then prevented, except with Ctrl, Alt or
 //   Meta held (the browser's shortcuts stay) and for F9..F12 and Tab, which
 //   the game does not use. Losing the focus lets every held key go.
+// - A key or button let go before any frame saw it held (a tap shorter than
+//   a frame) is held for one frame: the release waits in the queue.
 // - The window cannot be moved (M does nothing) and its pointer is hidden
 //   over the canvas only. A hidden tab counts as minimised.
 // - Presentation is paced to 60 frames a second whatever the display: the
@@ -43,6 +45,18 @@ constexpr const char* Canvas = "#canvas";
 
 std::deque<HostEvent> Events;
 uint8_t HeldNow[256] = {};  // the keys as the browser last told them, ahead of the queue
+
+// A press and its release that come in together (a key or a click shorter
+// than a frame, a tap) would reach the game in one pass, and no frame would
+// see the key or button held. So a release is taken from the queue only
+// once the loop has had a pass without events since it took the press: the
+// frame of that pass sees the press, and the release follows as an event
+// like any other (recorded as such). Until then the key query answers held.
+constexpr int PressableCount = 256 + 3;  // the keys, then the three buttons
+int64_t Passes = 0;                      // the times the queue was found empty: a pass of the loop each
+int64_t PressTakenAt[PressableCount] = {};    // Passes when the game took the press; -1 for none
+bool PressWaiting[PressableCount] = {};  // a press still in the queue
+bool HeldUntilTaken[PressableCount] = {};  // the key query answers held until its release is taken
 int ButtonsPressedOnCanvas = 0;
 bool ContextMade = false;
 bool CallbacksSet = false;
@@ -80,14 +94,43 @@ bool BrowserKeepsKey(const EmscriptenKeyboardEvent& key) {
   return key.ctrlKey || key.altKey || key.metaKey || key.keyCode == Tab || (key.keyCode >= F9 && key.keyCode <= F12);
 }
 
+// The key or button an event presses or releases; -1 for any other event.
+int PressableOf(const HostEvent& event) {
+  switch (event.kind) {
+    case EventKind::KeyDown:
+    case EventKind::KeyUp: return event.a;
+    case EventKind::ButtonDown:
+    case EventKind::ButtonUp: return 256 + event.a;
+    default: return -1;
+  }
+}
+
+bool IsRelease(const HostEvent& event) { return event.kind == EventKind::KeyUp || event.kind == EventKind::ButtonUp; }
+
+void Queue(const HostEvent& event) {
+  const int pressable = PressableOf(event);
+  if (pressable >= 0 && !IsRelease(event)) {
+    PressWaiting[pressable] = true;
+    HeldUntilTaken[pressable] = false;
+  } else if (pressable >= 0) {
+    HeldUntilTaken[pressable] = PressWaiting[pressable] || PressTakenAt[pressable] == Passes;
+  }
+  Events.push_back(event);
+}
+
+// A key let go: the key query follows at once, unless the game has not yet
+// had a frame with the key held.
+void QueueKey(bool down, int code) {
+  Queue({down ? EventKind::KeyDown : EventKind::KeyUp, code});
+  HeldNow[code] = down || HeldUntilTaken[code];
+}
+
 // The browser's key codes for the keys the game knows are the Windows
 // virtual-key codes the game counts in.
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* key, void*) {
   const int code = static_cast<int>(key->keyCode);
   if (code <= 0 || code > 255) return EM_FALSE;
-  const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
-  HeldNow[code] = down;
-  Events.push_back({down ? EventKind::KeyDown : EventKind::KeyUp, code});
+  QueueKey(type == EMSCRIPTEN_EVENT_KEYDOWN, code);
   return !BrowserKeepsKey(*key);
 }
 
@@ -116,22 +159,19 @@ EM_BOOL OnButton(int type, const EmscriptenMouseEvent* mouse, void*) {
   if (type == EMSCRIPTEN_EVENT_MOUSEDOWN) {
     OnPointerMove(type, mouse, nullptr);
     ButtonsPressedOnCanvas |= bit;
-    Events.push_back({EventKind::ButtonDown, button});
+    Queue({EventKind::ButtonDown, button});
     return EM_FALSE;  // the page gives the canvas the focus
   }
   if (!(ButtonsPressedOnCanvas & bit)) return EM_FALSE;
   ButtonsPressedOnCanvas &= ~bit;
-  Events.push_back({EventKind::ButtonUp, button});
+  Queue({EventKind::ButtonUp, button});
   return EM_FALSE;
 }
 
 // As on the desktop, the keys held when the focus goes are let go.
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
-  for (int code = 0; code < 256; ++code) {
-    if (!HeldNow[code]) continue;
-    HeldNow[code] = 0;
-    Events.push_back({EventKind::KeyUp, code});
-  }
+  for (int code = 0; code < 256; ++code)
+    if (HeldNow[code] && !HeldUntilTaken[code]) QueueKey(false, code);
   return EM_FALSE;
 }
 
@@ -153,9 +193,19 @@ void ListenToCanvas() {
 }
 
 bool PollWebEvent(HostEvent& event) {
-  if (Events.empty()) return false;
+  const int pressable = Events.empty() ? -1 : PressableOf(Events.front());
+  if (Events.empty() || (IsRelease(Events.front()) && PressTakenAt[pressable] == Passes)) {
+    ++Passes;  // the loop's pass follows: a frame, when the game runs
+    return false;
+  }
   event = Events.front();
   Events.pop_front();
+  if (pressable >= 0 && !IsRelease(event)) {
+    PressWaiting[pressable] = false;
+    PressTakenAt[pressable] = Passes;
+  }
+  if (event.kind == EventKind::KeyUp && HeldUntilTaken[pressable]) HeldNow[pressable] = 0;
+  if (pressable >= 0 && IsRelease(event)) HeldUntilTaken[pressable] = false;
   return true;
 }
 
@@ -175,6 +225,9 @@ void QuitWebGameSoon() { PostQuit(); }
 void ForgetWebInput() {
   Events.clear();
   std::fill(std::begin(HeldNow), std::end(HeldNow), 0);
+  std::fill(std::begin(PressTakenAt), std::end(PressTakenAt), -1);
+  std::fill(std::begin(PressWaiting), std::end(PressWaiting), false);
+  std::fill(std::begin(HeldUntilTaken), std::end(HeldUntilTaken), false);
   ButtonsPressedOnCanvas = 0;
 }
 
