@@ -35,6 +35,9 @@ else
   git worktree prune
   git worktree add -q --detach "$tree" "$commit"
 fi || { echo "mutants: cannot check out $commit into $tree" >&2; exit 1; }
+# The browser tests' driver, as install-deps.sh pinned it here: without it
+# every browser test would fail at once and kill any mutant.
+ln -sfn "$root/tests/web/node_modules" "$tree/tests/web/node_modules"
 echo "Building the unmutated game and its tests in $build"
 cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
   cmake --build "$build" -j"$(nproc)" >"$scratch/build.log" 2>&1 ||
