@@ -95,6 +95,7 @@ const Game = {
   watching: false,
   dumpPath: '',
   lastReplay: null,  // {name, bytes} of the last game recorded
+  statusBeforePause: null,  // the status line a pause replaced
 };
 
 function localStamp(date) {
@@ -213,8 +214,14 @@ function showPaused(overlay, width, height, dimming) {
   }
   context.putImageData(image, 0, 0);
   paused.hidden = false;
+  if (Game.statusBeforePause === null) Game.statusBeforePause = $('status').textContent;
+  $('status').textContent = 'Paused; P goes on.';
 }
-function hidePaused() { $('paused').hidden = true; }
+function hidePaused() {
+  $('paused').hidden = true;
+  if (Game.statusBeforePause !== null) $('status').textContent = Game.statusBeforePause;
+  Game.statusBeforePause = null;
+}
 
 // ---- Sound: browsers let it start only after the player's first click or key ----
 const Sound = {

@@ -101,7 +101,8 @@ function meanLevel(rgb, box) {
 }
 
 // P pauses: the frame at half its brightness with PAUSED in white across
-// its middle, in the game's large font; P again and the game goes on.
+// its middle, in the game's large font, and the page's status says so; P
+// again and the game goes on.
 async function expectPausedPicture(page) {
   const lower = {x0: 0, y0: 300, x1: 640, y1: 480};
   const words = {x0: 290, y0: 220, x1: 350, y1: 245};
@@ -115,10 +116,13 @@ async function expectPausedPicture(page) {
   if (ratio < 0.45 || ratio > 0.55) fail(`paused, the floor is ${ratio.toFixed(3)} of its brightness, not half`);
   const ink = countPixels(paused, words, white);
   if (ink < 60) fail(`only ${ink} white pixels where PAUSED stands`);
+  const status = () => page.$eval('#status', (e) => e.textContent);
+  if (!(await status()).startsWith('Paused')) fail(`paused, the page's status says "${await status()}"`);
   const presented = await page.evaluate(() => Module.framesPresented);
   await page.keyboard.press('KeyP');
   await waitFor(page, 'the paused picture stays after P again', () => document.getElementById('paused').hidden, 10);
   await waitFor(page, 'no frames after the pause', (n) => Module.framesPresented > n + 10, 10, presented);
+  if (!(await status()).startsWith('Playing')) fail(`going on, the page's status says "${await status()}"`);
   const again = meanLevel(await canvasPixels(page), lower) / running;
   if (again < 0.9) fail(`going on, the floor is ${again.toFixed(3)} of its brightness`);
   return `paused at ${ratio.toFixed(3)} of the floor's brightness with ${ink} pixels of PAUSED`;
