@@ -67,7 +67,9 @@ void ShowMessageBox(const char* text, const char* caption, BoxIcon icon);
 std::string OwnFolder();  // the executable's folder, UTF-8; empty when unknown
 void ShutDownBackend();   // after the window is gone: the backend's own libraries
 
-// ---- Defined by every backend that draws with the shared renderer (gl/) ----
+// ---- Defined by every backend that draws with the shared renderer (gl/);
+// PresentFrame and GlFunction only where it shows the scaled frame
+// (gl/scaled_frame.h), which the browser's canvas does not ----
 
 // Shows the back buffer. The game's clock is its frame count and the loop
 // draws as fast as frames are presented, so presentation is held to at most

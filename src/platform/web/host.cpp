@@ -262,15 +262,11 @@ void PacedPresent() {
   TellPagePresented();
 }
 
-}  // namespace
-
-void PresentFrame() {
+void PresentCanvas() {
   if (PausedPictureShown) HidePausedPicture();
   PausedPictureShown = false;
   PacedPresent();
 }
-
-namespace {
 
 // The canvas is always 640 x 480 and the page scales it with CSS, so the
 // frame is drawn straight onto it: no frame of its own to keep or lay out.
@@ -305,7 +301,7 @@ BackendCalls OwnCalls() {
 
 // The shared renderer's stretches, presented on the canvas as it is.
 RenderCalls OwnRenderCalls() {
-  return {.present_scaled_frame = PresentFrame,
+  return {.present_scaled_frame = PresentCanvas,
           .present_paused_frame = PresentPausedCanvas,
           .load_pictures_and_floors = LoadPicturesAndFloors,
           .set_fixed_gl_state = SetFixedGlState,
