@@ -32,6 +32,6 @@ mkdir -p "$site"
 # The page loads valdorik.js, which names its own module and data files.
 cp "build-web/$target.js" "$site/valdorik.js"
 cp "build-web/$target.wasm" "build-web/$target.data" "$site"/
-cp web/index.html web/page.js web/page.css "$site"/
+cp web/index.html web/page.js web/touch.js web/page.css "$site"/
 echo "Built $site:"
 ls -l "$site"

@@ -111,6 +111,7 @@ function start(words, setup) {
     return;
   }
   setup();
+  releaseLatches();
   Game.running = true;
   hidePaused();
   $('end-panel').hidden = true;
@@ -252,11 +253,25 @@ addEventListener('keydown', () => Sound.unlock(), true);
 // ---- The page's controls ----
 canvas.addEventListener('mousedown', () => canvas.focus());
 canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+// Fullscreen takes the frame with its touch controls; Escape there only
+// leaves fullscreen, as the browser promises, and never reaches the game.
 $('fullscreen').onclick = () => {
-  const stage = $('stage');
-  (stage.requestFullscreen || stage.webkitRequestFullscreen).call(stage);
+  const play = $('play');
+  (play.requestFullscreen || play.webkitRequestFullscreen).call(play);
   canvas.focus();
 };
+let escapeLeftFullscreen = false;
+addEventListener('keydown', (e) => {
+  if (e.key !== 'Escape' || !(document.fullscreenElement || document.webkitFullscreenElement)) return;
+  e.stopImmediatePropagation();
+  escapeLeftFullscreen = true;
+  (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+}, true);
+addEventListener('keyup', (e) => {
+  if (e.key !== 'Escape' || !escapeLeftFullscreen) return;
+  e.stopImmediatePropagation();
+  escapeLeftFullscreen = false;
+}, true);
 $('play-again').onclick = () => playGame();
 $('download-replay').onclick = () => Game.lastReplay && download(Game.lastReplay.name, Game.lastReplay.bytes);
 $('replay-file').onchange = async (e) => {

@@ -3,6 +3,7 @@
 // server this script starts and stops. One case a run:
 //   node web_test.js page|burst|damaged SITE SIM
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
+//   node web_test.js touch SITE SIM DRIVER        (DRIVER: tests/window's window_driver)
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -12,6 +13,7 @@ const {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
 const [caseName, site, sim, ...rest] = process.argv.slice(2);
+const driver = caseName === 'touch' ? rest[0] : '';  // the desktop tests' window_driver
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'valdorik-web-'));
 const served = {};  // extra files by URL path, e.g. replays under test
 const Frame = {width: 640, height: 480};
@@ -36,7 +38,7 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-async function openPage(server, query = '', beforeLoad = null) {
+async function openPage(server, query = '', beforeLoad = null, viewport = null) {
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: 'new',
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--autoplay-policy=user-gesture-required'],
@@ -45,7 +47,7 @@ async function openPage(server, query = '', beforeLoad = null) {
   page.messages = [];
   page.on('pageerror', (e) => page.messages.push('page error: ' + e.message));
   // The frame at 1:1, with the page's bar below it.
-  await page.setViewport({width: Frame.width, height: Frame.height + 48});
+  await page.setViewport(viewport || {width: Frame.width, height: Frame.height + 48});
   const client = await page.createCDPSession();
   await client.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: work});
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
@@ -144,6 +146,79 @@ function downloaded() {
   return files.length ? path.join(work, files[0]) : '';
 }
 
+
+// ---- Touch: a phone held sideways, driven through the DevTools protocol's touch points ----
+const Phone = {width: 844, height: 390, isMobile: true, hasTouch: true};
+const Owner = {player: 0, neutral: 2};
+
+// The game's state between two passes, as --dump-final writes it.
+async function gameState(page) {
+  return JSON.parse(await page.evaluate(() => Module.UTF8ToString(Module._WebStateDump())));
+}
+
+async function passesGo(page, n) {
+  const from = (await gameState(page)).pass;
+  await waitFor(page, `no ${n} passes`, (p) => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass >= p, 10,
+                from + n);
+}
+
+// Fingers by number, each event naming the finger it changes.
+function touchPad(client) {
+  const send = (type, id, x, y) => client.send('Input.dispatchTouchEvent', {type, touchPoints: [{x, y, id}]});
+  const at = new Map();
+  return {
+    put: (id, x, y) => { at.set(id, [x, y]); return send('touchStart', id, x, y); },
+    move: (id, x, y) => { at.set(id, [x, y]); return send('touchMove', id, x, y); },
+    lift: (id) => { const [x, y] = at.get(id); at.delete(id); return send('touchEnd', id, x, y); },
+  };
+}
+
+// Where a frame pixel and an on-screen control are, in the page's CSS pixels.
+async function canvasBox(page) { return (await page.$('#canvas')).boundingBox(); }
+async function controlAt(page, title) {
+  const box = await (await page.$(`#controls button[title^="${title}"]`)).boundingBox();
+  return [box.x + box.width / 2, box.y + box.height / 2];
+}
+
+// Aims the first finger at a cell, where the game's own pointer grid (asked
+// of the desktop tests' driver) puts its square; null when no square of the
+// frame lies on it.
+async function aimAt(page, fingers, cell) {
+  const state = await gameState(page);
+  let pixel;
+  try {
+    pixel = execFileSync(driver, ['cell-pixel', cell[0] - state.map_sx, cell[1] - state.map_sy]).toString().split(' ');
+  } catch (e) {
+    return null;
+  }
+  const box = await canvasBox(page);
+  const at = [box.x + (Number(pixel[0]) + 0.5) * box.width / Frame.width,
+              box.y + (Number(pixel[1]) + 0.5) * box.height / Frame.height];
+  await fingers.move(1, ...at);
+  await passesGo(page, 2);
+  const now = await gameState(page);
+  if (now.map_ex !== cell[0] || now.map_ey !== cell[1]) fail(`aimed at (${cell}), the square is at (${now.map_ex},${now.map_ey})`);
+  return at;
+}
+
+// Taps an on-screen control with a second finger while the first aims.
+async function tapControl(page, fingers, title, holdMs = 0) {
+  await fingers.put(2, ...(await controlAt(page, title)));
+  if (holdMs) await sleep(holdMs);
+  await fingers.lift(2);
+}
+
+// Download replay, pressed; the file it gives ends, through the simulator,
+// in the final state the page showed.
+async function expectDownloadEndsIn(state, pressDownload) {
+  await pressDownload();
+  for (let i = 0; i < 50 && !downloaded(); ++i) await sleep(100);
+  if (!downloaded()) fail('Download replay gave no file');
+  await sleep(300);  // the download finishes writing
+  const replayed = simReplay(downloaded());
+  if (replayed !== state) fail(`the page's final state and the simulator's replay differ:\n${state}${replayed}`);
+}
+
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
   // storage: it plays on, unrecorded, and says so in the desktop's words;
@@ -212,14 +287,116 @@ const cases = {
     if (seen.map_sx === 32 && seen.map_sy === 32) fail('the arrows did not scroll the map');
     if (seen.game_speed === 0) fail('F6 did not reach the game');
     if (seen.unit_size !== 3.1999998) fail(`F4 tapped shorter than a frame was lost: unit size ${seen.unit_size}`);
-    await page.click('#download-replay');
-    for (let i = 0; i < 50 && !downloaded(); ++i) await sleep(100);
-    if (!downloaded()) fail('Download replay gave no file');
-    await sleep(300);  // the download finishes writing
-    const replayed = simReplay(downloaded());
-    if (replayed !== state) fail(`the page's final state and the simulator's replay differ:\n${state}${replayed}`);
+    await expectDownloadEndsIn(state, () => page.click('#download-replay'));
     await browser.close();
     return `${seen.pass} passes; the downloaded replay ends in the page's final state`;
+  },
+
+  // A phone held sideways, touch alone: the frame uses the full height with
+  // the controls beside it; the view jumps and scrolls, a creature is
+  // recruited and ordered, a tap selects the leader, the view zooms, the game
+  // pauses, goes on and ends; the downloaded replay ends, through the
+  // simulator, in the page's final state.
+  async touch(server) {
+    const {browser, page} = await openPage(server, '?dump-final=1', null, Phone);
+    await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
+    const box = await canvasBox(page);
+    if (Math.abs(box.height - Phone.height) > 1 || Math.abs(box.width / box.height - 4 / 3) > 0.01)
+      fail(`the frame is ${box.width} x ${box.height} on a ${Phone.width} x ${Phone.height} phone`);
+    const controls = await page.$$eval('#controls button', (all) => all.map((b) => b.getBoundingClientRect().toJSON()));
+    for (const c of controls) {
+      if (c.width < 44 || c.height < 44) fail(`a control is ${c.width} x ${c.height} CSS pixels`);
+      if (c.x < box.x + box.width && c.x + c.width > box.x && c.y < box.y + box.height) fail('a control covers the frame');
+      if (c.y + c.height > Phone.height) fail(`a control is below the screen's edge (${c.y + c.height})`);
+    }
+    const fingers = touchPad(await page.createCDPSession());
+    await fingers.put(1, box.x + box.width / 2, box.y + box.height / 2);
+    const leader = (await gameState(page)).units[0];
+    const toLeader = async () => {  // the view ten cells short of the leader, then a cell right
+      await tapControl(page, fingers, 'The view to your first unit');
+      await waitFor(page, 'no view jump from Your unit', (x, y) => {
+        const view = JSON.parse(Module.UTF8ToString(Module._WebStateDump()));
+        return view.map_sx === x && view.map_sy === y;
+      }, 10, leader[2] - 10, leader[3] - 10);
+      await tapControl(page, fingers, 'Scroll right');  // a cell or more: the page may be slow to lift the finger
+      await passesGo(page, 2);
+      const view = await gameState(page);
+      if (view.map_sx <= leader[2] - 10 || view.map_sy !== leader[3] - 10)
+        fail(`Scroll right left the view at (${view.map_sx},${view.map_sy}), the leader at (${leader.slice(2, 4)})`);
+    };
+    await toLeader();
+
+    // Recruit: aim at the easily won creature nearest the leader and tap
+    // Select, a try or two each; the arrows follow it when it walks out of reach.
+    const start = await gameState(page);
+    const near = (u) => Math.hypot(u[2] - leader[2], u[3] - leader[3]);
+    const easy = (u) => Number(execFileSync(driver, ['recruit-odds', u[10]]).toString()) <= 8;
+    const creature = start.units.filter((u) => u[1] === Owner.neutral && u[11] === 1 && easy(u))
+                                .sort((a, b) => near(a) - near(b))[0];
+    let tries = 0, won;
+    for (let round = 0; round < 90; ++round) {
+      won = (await gameState(page)).units.find((v) => v[0] === creature[0]);
+      if (won[1] === Owner.player) break;
+      if (await aimAt(page, fingers, [won[2], won[3]])) {
+        ++tries;
+        await tapControl(page, fingers, 'Left button');
+        continue;
+      }
+      const view = await gameState(page);
+      const dx = won[2] - view.map_sx, dy = won[3] - view.map_sy;
+      await tapControl(page, fingers, Math.abs(dx) > Math.abs(dy) ? (dx > 0 ? 'Scroll right' : 'Scroll left')
+                                                                  : (dy > 0 ? 'Scroll up' : 'Scroll down'));
+    }
+    const recruited = await gameState(page);
+    if (won[1] !== Owner.player) fail(`no creature recruited by touch in ${tries} taps; ${recruited.units[0][13]} gold left`);
+    if (recruited.selected_unit !== creature[0]) fail(`the recruited creature is not selected: ${recruited.selected_unit}`);
+    if (!(recruited.units[0][13] < start.units[0][13])) fail(`recruiting cost no gold: ${recruited.units[0][13]}`);
+
+    // Order: a second finger on the canvas holds the right button at the first finger's square.
+    let ordered = null;
+    for (const [dx, dy] of [[2, 1], [-2, 1], [1, 3], [-1, 3], [0, -2]]) {
+      const cell = [won[2] + dx, won[3] + dy];
+      const at = await aimAt(page, fingers, cell);
+      if (!at) continue;
+      await fingers.put(3, at[0] + 60, at[1]);
+      await sleep(200);
+      await fingers.lift(3);
+      await passesGo(page, 2);
+      ordered = cell;
+      break;
+    }
+    if (!ordered) fail('no cell beside the recruited creature in view');
+    const goal = (await gameState(page)).units.find((v) => v[0] === creature[0]).slice(4, 6);
+    if (goal[0] !== ordered[0] || goal[1] !== ordered[1])
+      fail(`ordered by touch to (${ordered}), the creature's goal is (${goal})`);
+
+    // A tap, its press and release in one instant, on the leader selects it.
+    await toLeader();
+    const tapAt = await aimAt(page, fingers, leader.slice(2, 4));
+    await fingers.lift(1);
+    await Promise.all([fingers.put(9, ...tapAt), fingers.lift(9)]);
+    await passesGo(page, 3);
+    const picked = (await gameState(page)).selected_unit;
+    if (picked !== 0) fail(`a tap on the leader selected ${picked}`);
+
+    // Zoom, pause and go on by the controls.
+    const zoom = (await gameState(page)).camera[0];
+    await tapControl(page, fingers, 'Zoom in', 300);
+    await passesGo(page, 2);
+    const zoomed = (await gameState(page)).camera[0];
+    if (!(zoomed > zoom)) fail(`Zoom in left the camera at ${zoomed}`);
+    await tapControl(page, fingers, 'Pause');
+    await waitFor(page, 'no pause from the Pause control', () => !document.getElementById('paused').hidden, 10);
+    await tapControl(page, fingers, 'Pause');
+    await waitFor(page, 'the pause stays after Pause again', () => document.getElementById('paused').hidden, 10);
+
+    await tapControl(page, fingers, 'End');
+    await waitFor(page, 'no end panel after End', () => !document.getElementById('end-panel').hidden, 10);
+    const state = await finalState(page, 10);
+    await expectDownloadEndsIn(state, () => page.tap('#download-replay'));
+    await browser.close();
+    return `recruited creature ${creature[0]} in ${tries} tries, ordered it to (${ordered}), selected the leader ` +
+           `with a tap; the touch game's replay ends in the page's final state`;
   },
 
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.

@@ -660,6 +660,13 @@ int PrintNewGameView() {
   return 0;
 }
 
+int PrintCellPixel(int dx, int dy) {
+  const int x = MiddlePosition(dx, Width, false), y = MiddlePosition(dy, Height, true);
+  if (x < 0 || y < 0) return 1;
+  std::printf("%d %d\n", x, y);
+  return 0;
+}
+
 int RunScreenCommand(Display* display, int argc, char** argv) {
   const std::string command = argv[1];
   if (command == "mouse-cell" && argc == 4) {

@@ -14,6 +14,10 @@
 //   window_driver pointer-hidden TITLE       exit 0 if the pointer over the window is invisible
 //   window_driver write-wav PATH             a short loud tone, 16-bit mono
 //   window_driver new-game-view              prints the view centre a new game starts with
+//   window_driver cell-pixel DX DY           prints the frame pixel "X Y" in the middle of
+//                                            the squares DX, DY cells from the view centre
+//                                            (exit 1 when none is in the frame)
+//   window_driver recruit-odds TYPE          prints the one-in-N odds of winning a creature
 //   window_driver burst TITLE SEED SECONDS [LOG]
 //                                            random keys, buttons, pointer moves,
 //                                            resizes, minimise and restore
@@ -40,6 +44,7 @@
 #include <vector>
 
 #include "input_burst.h"
+#include "world/world.h"
 #include "window_driver.h"
 
 namespace {
@@ -268,11 +273,20 @@ int Usage() {
 
 }  // namespace
 
+int PrintRecruitOdds(int type) {
+  const UnitTypeInfo* info = FindUnitType(type);
+  if (info == nullptr) return 1;
+  std::printf("%d\n", info->recruit_odds);
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "write-wav" && argc == 3) return WriteWav(argv[2]);
   if (command == "new-game-view" && argc == 2) return PrintNewGameView();
+  if (command == "cell-pixel" && argc == 4) return PrintCellPixel(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (command == "recruit-odds" && argc == 3) return PrintRecruitOdds(std::atoi(argv[2]));
   Display* display = XOpenDisplay(nullptr);
   if (!display) {
     std::fprintf(stderr, "window_driver: cannot open the display\n");

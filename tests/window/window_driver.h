@@ -16,6 +16,11 @@ int Move(Display* display, int x, int y);
 
 // Prints the view centre every game starts with, "X Y".
 int PrintNewGameView();
+// Prints the frame pixel "X Y" in the middle of the pointer positions whose
+// square lies (DX, DY) cells from the view centre; 1 when none does.
+int PrintCellPixel(int dx, int dy);
+// Prints the one-in-N odds of recruiting a unit of this type; 1 for no such type.
+int PrintRecruitOdds(int type);
 
 // The commands that look at the window's pixels (screen_checks.cpp); -1 for
 // a command that is not one of them.

@@ -222,6 +222,18 @@ void PlayWebSound(const char* path) { PageSound(path); }
 
 void QuitWebGameSoon() { PostQuit(); }
 
+void PointFromPage(int x, int y) {
+  if (x >= 0 && y >= 0 && x < FrameWidth && y < FrameHeight) Events.push_back({EventKind::PointerMove, x, y});
+}
+
+void KeyFromPage(int code, bool down) {
+  if (code > 0 && code < 256) QueueKey(down, code);
+}
+
+void ButtonFromPage(int button, bool down) {
+  if (button >= ButtonLeft && button <= ButtonRight) Queue({down ? EventKind::ButtonDown : EventKind::ButtonUp, button});
+}
+
 void ForgetWebInput() {
   Events.clear();
   std::fill(std::begin(HeldNow), std::end(HeldNow), 0);

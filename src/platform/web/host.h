@@ -5,3 +5,9 @@
 void QuitWebGameSoon();
 // No event waiting and no key held: before the next game on the page.
 void ForgetWebInput();
+
+// The page's own controls and the canvas's touch (web/touch.js) speak in the
+// game's events, as the mouse and the keyboard do.
+void PointFromPage(int x, int y);  // frame pixels; outside the frame is ignored
+void KeyFromPage(int code, bool down);
+void ButtonFromPage(int button, bool down);

@@ -47,6 +47,20 @@ EMSCRIPTEN_KEEPALIVE void RunWebGame(const char* words) {
 
 EMSCRIPTEN_KEEPALIVE void QuitWebGame() { QuitWebGameSoon(); }
 
+// The page's touch and on-screen controls (web/touch.js).
+EMSCRIPTEN_KEEPALIVE void WebPointerAt(int x, int y) { PointFromPage(x, y); }
+EMSCRIPTEN_KEEPALIVE void WebKey(int code, int down) { KeyFromPage(code, down != 0); }
+EMSCRIPTEN_KEEPALIVE void WebButton(int button, int down) { ButtonFromPage(button, down != 0); }
+
+// The game's state as `--dump-final` writes it, at any moment between two
+// passes: the page reads who won from it, and the tests where things stand.
+EMSCRIPTEN_KEEPALIVE const char* WebStateDump() {
+  static std::string dump;
+  dump.clear();
+  AppendStateDump(IdlePasses, dump);
+  return dump.c_str();
+}
+
 // The rules alone, as `valdorik-sim run --seed S --frames N` runs them: the
 // milliseconds taken, and the last dump into the page's `/rules-speed.json`.
 // Never while a game runs: they share the world.
