@@ -399,6 +399,50 @@ const cases = {
            `with a tap; the touch game's replay ends in the page's final state`;
   },
 
+  // Fullscreen keeps the frame at 4:3 with black bars, on a laptop's screen
+  // and on a phone either way round (judged from the floor's extent in the
+  // picture); Escape there leaves fullscreen and the game plays on.
+  async fullscreen(server) {
+    const screens = [{width: 1366, height: 768}, {...Phone}, {...Phone, width: Phone.height, height: Phone.width}];
+    const seen = [];
+    for (const screen of screens) {
+      const {browser, page} = await openPage(server, '', null, screen);
+      await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
+      await (screen.hasTouch ? page.tap('#fullscreen') : page.click('#fullscreen'));
+      await waitFor(page, 'no fullscreen', () => document.fullscreenElement !== null, 10);
+      await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+      const png = path.join(work, 'screen.png');
+      await page.screenshot({path: png});
+      const [width, height] = execFileSync('identify', ['-format', '%w %h', png]).toString().split(' ').map(Number);
+      const rgb = execFileSync('convert', [png, '-depth', '8', 'rgb:-'], {maxBuffer: 1 << 26});
+      const lit = (x, y) => { const i = (y * width + x) * 3; return rgb[i] + rgb[i + 1] + rgb[i + 2] > 60; };
+      // The canvas is 4:3; the floor reaches its left, right and bottom
+      // edges, so the picture fills it; the bars before it are black.
+      const box = await canvasBox(page);
+      const [x0, y0, x1, y1] = [box.x, box.y, box.x + box.width, box.y + box.height].map(Math.round);
+      const where = `fullscreen on ${width} x ${height}, the frame at ${x0},${y0} to ${x1},${y1}`;
+      if (Math.abs(box.width / box.height - 4 / 3) > 0.01) fail(`${where} is not 4:3`);
+      if (x1 > width || y1 > height || (x0 > 1 && y0 > 1)) fail(`${where} does not fill the screen one way`);
+      const litRows = (x) => { let n = 0; for (let y = y0; y < y1; ++y) n += lit(x, y); return n; };
+      let bottom = 0;
+      for (let x = x0; x < x1; ++x) bottom += lit(x, y1 - 2);
+      if (litRows(x0 + 1) < 10 || litRows(x1 - 2) < 10 || bottom < 10) fail(`${where}: the picture does not fill it`);
+      for (let y = 0; y < height; ++y)
+        for (let x = 0; x < width; ++x)
+          if ((x < x0 - 1 || y < y0 - 1) && lit(x, y)) fail(`${where}: lit at ${x},${y} before the frame`);
+      seen.push(`${width} x ${height}: ${x1 - x0} x ${y1 - y0}`);
+      if (!screen.hasTouch) {
+        await page.keyboard.press('Escape');
+        await waitFor(page, 'fullscreen stays after Escape', () => document.fullscreenElement === null, 10);
+        await sleep(500);
+        if (!(await page.evaluate(() => document.body.dataset.game === 'running' && document.getElementById('end-panel').hidden)))
+          fail('Escape in fullscreen ended the game');
+      }
+      await browser.close();
+    }
+    return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen`;
+  },
+
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
   async watch(server) {
     const [replay, dump] = rest;
