@@ -6,6 +6,9 @@
 
 const KeptReplays = 50;  // as on the desktop
 const Query = new URLSearchParams(location.search);
+// ?dump-final=1: every game and replay writes its final state here, and the page shows it.
+const DumpPath = Query.get('dump-final') === '1' ? '/final-state.json' : '';
+const DumpWords = DumpPath ? ['--dump-final', DumpPath] : [];
 const $ = (id) => document.getElementById(id);
 const canvas = $('canvas');
 
@@ -14,6 +17,14 @@ function showMessage(text) {
   const line = document.createElement('div');
   line.textContent = text;
   $('messages').appendChild(line);
+}
+
+// The desktop names a file by its path; the page's paths are its own copies
+// (/watch/..., /replays/...), so the player reads the name they chose, or
+// the address they gave, instead.
+function inPlayersWords(text) {
+  const file = Game.fileShown;
+  return file ? text.split(file.path).join(file.name) : text;
 }
 
 // ---- The browser's storage of replays (IndexedDB) ----
@@ -92,8 +103,8 @@ const Game = {
   running: false,
   next: null,        // the words of the game to start once the running one ends
   recording: null,   // {name, path, failed} of the game being recorded
-  watching: false,
-  dumpPath: '',
+  watching: '',      // the player's name for the replay being watched
+  fileShown: null,   // {path, name}: the running game's file in the page, and the player's name for it
   lastReplay: null,  // {name, bytes} of the last game recorded
   statusBeforePause: null,  // the status line a pause replaced
 };
@@ -110,6 +121,7 @@ function start(words, setup) {
     Module.ccall('QuitWebGame', null, [], []);
     return;
   }
+  $('messages').textContent = '';  // they were about the last game
   setup();
   Game.running = true;
   hidePaused();
@@ -126,28 +138,28 @@ async function playGame() {
     for (let n = 2; taken.includes(name); ++n) name = `${localStamp(new Date())}-${n}.vrp`;
   } catch (e) { /* told when the game is stored */ }
   const path = '/replays/' + name;
-  const dump = Query.get('dump-final') === '1' ? ['--dump-final', '/final-state.json'] : [];
-  start(['--record', path].concat(dump), () => {
+  start(['--record', path].concat(DumpWords), () => {
     Game.recording = {name, path, failed: false};
-    Game.watching = false;
-    Game.dumpPath = dump.length ? dump[1] : '';
+    Game.watching = '';
+    Game.fileShown = {path, name};
     $('final-state').textContent = '';
     $('status').textContent = 'Playing; Escape ends the game.';
   });
 }
 
-// A replay from anywhere: the file keeps its name, so the desktop's
-// messages about it name it too.
-function watchReplay(name, bytes, dumpFinal) {
-  const safe = (name.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
+// A replay from anywhere, under the name the player knows it by (a file's
+// name, an address); the page's copy is named after it (fileName, the
+// address's path).
+function watchReplay(name, bytes, fileName = name) {
+  const safe = (fileName.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
   const path = '/watch/' + safe;
-  start(['--replay', path].concat(dumpFinal ? ['--dump-final', '/final-state.json'] : []), () => {
+  start(['--replay', path].concat(DumpWords), () => {
     Module.FS.writeFile(path, bytes);
     Game.recording = null;
-    Game.watching = true;
-    Game.dumpPath = dumpFinal ? '/final-state.json' : '';
+    Game.watching = name;
+    Game.fileShown = {path, name};
     $('final-state').textContent = '';
-    $('status').textContent = `Watching ${safe}; Escape ends it.`;
+    $('status').textContent = `Watching ${name}; Escape ends it.`;
   });
 }
 
@@ -177,8 +189,12 @@ function gameEnded(status) {
   Game.running = false;
   hidePaused();
   storeRecording(true);
-  if (Game.dumpPath) {
-    try { $('final-state').textContent = new TextDecoder().decode(Module.FS.readFile(Game.dumpPath)); } catch (e) {}
+  // Taken away once shown: a game that never starts writes none, and must not show the last one's.
+  if (DumpPath) {
+    try {
+      $('final-state').textContent = new TextDecoder().decode(Module.FS.readFile(DumpPath));
+      Module.FS.unlink(DumpPath);
+    } catch (e) {}
   }
   document.body.dataset.game = 'ended';
   document.body.dataset.status = String(status);
@@ -189,7 +205,20 @@ function gameEnded(status) {
     return;
   }
   $('status').textContent = '';
-  $('end-text').textContent = Game.watching ? 'The replay is over.' : 'The game is over.';
+  showEndPanel(endText(status));
+}
+
+// A game or replay the desktop refused to start (status not 0) has already
+// said why; the panel must not call it over.
+function endText(status) {
+  if (Game.watching) return status === 0 ? 'The replay is over.' : `${Game.watching} could not be watched.`;
+  return status === 0 ? 'The game is over.' : 'The game could not start.';
+}
+
+// The end panel: what ended, the way on, and the game's replay to keep.
+function showEndPanel(text) {
+  $('end-text').textContent = text;
+  $('play-again').textContent = Game.recording ? 'Play again' : 'New game';
   $('download-replay').hidden = !(Game.recording && Game.lastReplay);
   $('end-panel').hidden = false;
   $('play-again').focus();
@@ -281,16 +310,20 @@ async function firstGame() {
   const url = Query.get('replay');
   if (!url) return playGame();
   let bytes;
+  $('status').textContent = `Reading ${url}...`;
   try {
     const response = await fetch(url);
-    if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+    if (!response.ok) throw new Error(`the server answers ${response.status} ${response.statusText}`.trim());
     bytes = new Uint8Array(await response.arrayBuffer());
   } catch (e) {
+    $('status').textContent = '';
     showMessage(`valdorik: ${url}: cannot be read: ${e.message || e}`);
     document.body.dataset.game = 'ended';
+    showEndPanel(`The replay ${url} could not be read.`);
     return;
   }
-  watchReplay(decodeURIComponent(new URL(url, location.href).pathname), bytes, Query.get('dump-final') === '1');
+  const fileName = new URL(url, location.href).pathname;
+  watchReplay(url, bytes, fileName);
 }
 
 var Module = {
@@ -299,7 +332,7 @@ var Module = {
   // The toolchain's own notes about its GL emulation are for the console only.
   printErr: (text) => {
     console.error(text);
-    if (!/^(WARNING: using emscripten|TODO: )/.test(text)) showMessage(text);
+    if (!/^(WARNING: using emscripten|TODO: )/.test(text)) showMessage(inPlayersWords(text));
   },
   playSound: (path) => Sound.play(path),
   gameEnded,

@@ -63,6 +63,30 @@ async function waitFor(page, what, test, seconds, ...args) {
   }
 }
 
+// Shown, and whole within the viewport: seen without scrolling.
+async function expectInView(page, selector, what) {
+  const box = await page.$eval(selector, (e) => {
+    const r = e.getBoundingClientRect();
+    return {left: r.left, top: r.top, right: r.right, bottom: r.bottom, shown: e.checkVisibility(),
+            width: innerWidth, height: innerHeight};
+  });
+  if (!box.shown || box.right <= box.left) fail(`${what} is not shown`);
+  if (box.left < 0 || box.top < 0 || box.right > box.width || box.bottom > box.height)
+    fail(`${what} is out of view: ${JSON.stringify(box)}`);
+}
+
+// The end panel's way on when nothing was played: New game, in view, starts
+// a game, and the last one's messages go.
+async function startNewGame(page) {
+  const label = await page.$eval('#play-again', (b) => b.textContent);
+  if (label !== 'New game') fail(`the end panel offers "${label}", not New game`);
+  await expectInView(page, '#play-again', 'New game');
+  await page.click('#play-again');
+  await waitFor(page, 'no new game from New game', () => document.body.dataset.game === 'running', 10);
+  const left = await page.$eval('#messages', (m) => m.textContent);
+  if (left) fail(`the new game still shows the last one's message "${left}"`);
+}
+
 // The canvas as the player sees it, RGB rows top first (ImageMagick decodes the PNG).
 async function canvasPixels(page) {
   const png = path.join(work, 'canvas.png');
@@ -234,7 +258,9 @@ const cases = {
     return `watched to the Linux game's final state (${JSON.parse(state).pass} passes)`;
   },
 
-  // A damaged replay is told in the desktop's words; the page stays usable.
+  // A damaged replay is told in the desktop's words, naming the player's
+  // file, over the frame (also on a phone); the page stays usable. So is an
+  // address that cannot be read, told with the server's answer.
   async damaged(server) {
     const good = path.join(work, 'good.vrp');
     fs.writeFileSync(good, Buffer.concat([Buffer.from('VLDREPLY'), Buffer.from([1, 5]), Buffer.from('0.1.0'),
@@ -251,12 +277,23 @@ const cases = {
     await waitFor(page, 'no message', () => document.getElementById('messages').textContent.length > 0, 30);
     await waitFor(page, 'no end panel', () => !document.getElementById('end-panel').hidden, 10);
     const shown = await page.$eval('#messages', (m) => m.textContent);
-    if (!shown.includes(`valdorik: /watch/damaged.vrp: ${what}`)) fail(`the page says "${shown}", not "${what}"`);
+    if (!shown.includes(`valdorik: damaged.vrp: ${what}`)) fail(`the page says "${shown}", not "${what}"`);
+    await expectInView(page, '#messages', 'the message');
+    const ending = await page.$eval('#end-text', (e) => e.textContent);
+    if (!ending.includes('could not be watched')) fail(`the end panel says "${ending}" of a replay that never started`);
+    await startNewGame(page);
+    await page.setViewport({width: 360, height: 640});  // a phone, upright
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?replay=missing.vrp`);
+    await waitFor(page, 'no end panel for an address that cannot be read',
+                  () => !document.getElementById('end-panel').hidden, 30);
+    const missing = await page.$eval('#messages', (m) => m.textContent);
+    if (!missing.includes('valdorik: missing.vrp: cannot be read: ') || !missing.includes('404'))
+      fail(`for an address that cannot be read the page says "${missing}"`);
+    await expectInView(page, '#messages', 'the message on a phone');
+    await startNewGame(page);
     if (page.messages.length) fail(page.messages.join('; '));
-    await page.click('#play-again');
-    await waitFor(page, 'no new game after the message', () => document.body.dataset.game === 'running', 10);
     await browser.close();
-    return `told: ${shown.trim()}`;
+    return `told: ${shown.trim()}; ${missing.trim()}`;
   },
 };
 
