@@ -140,6 +140,7 @@ async function playGame() {
   const path = '/replays/' + name;
   start(['--record', path].concat(DumpWords), () => {
     Game.recording = {name, path, failed: false};
+    Game.lastReplay = null;  // the last game's: not this one's
     Game.watching = '';
     Game.fileShown = {path, name};
     $('final-state').textContent = '';
@@ -164,12 +165,15 @@ function watchReplay(name, bytes, fileName = name) {
 }
 
 // The recording as far as the game has written it (about once a second).
+// The finished game's is kept in memory as well, so Download replay offers
+// it even when the browser refuses to store it.
 async function storeRecording(final) {
   const rec = Game.recording;
-  if (!rec || rec.failed) return;
+  if (!rec) return;
   let bytes;
   try { bytes = Module.FS.readFile(rec.path); } catch (e) { return; }
   if (final) Game.lastReplay = {name: rec.name, bytes};
+  if (rec.failed) return;
   try {
     await Replays.put(rec.name, bytes);
     if (final) {
@@ -178,7 +182,8 @@ async function storeRecording(final) {
     }
   } catch (e) {
     rec.failed = true;
-    showMessage(`valdorik: this game is not recorded: ${e.message || e}`);
+    showMessage(`valdorik: this game is not kept in the browser: ${e.message || e}\n` +
+                'Download replay keeps it when it ends.');
   }
 }
 

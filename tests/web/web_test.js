@@ -168,25 +168,41 @@ function downloaded() {
   return files.length ? path.join(work, files[0]) : '';
 }
 
+// Download replay, in view, gives the game's replay, which the simulator
+// plays to the final state the page showed.
+async function expectDownloadReplays(page, state) {
+  await expectInView(page, '#download-replay', 'Download replay');
+  await page.click('#download-replay');
+  for (let i = 0; i < 50 && !downloaded(); ++i) await sleep(100);
+  if (!downloaded()) fail('Download replay gave no file');
+  await sleep(300);  // the download finishes writing
+  const replayed = simReplay(downloaded());
+  if (replayed !== state) fail(`the page's final state and the simulator's replay differ:\n${state}${replayed}`);
+}
+
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
-  // storage: it plays on, unrecorded, and says so in the desktop's words;
-  // it pauses and goes on.
+  // storage: it plays on, says so in the desktop's words, and still offers
+  // its replay for download when Escape ends it; it pauses and goes on.
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
     };
-    const {browser, page} = await openPage(server, '', refuse);
+    const {browser, page} = await openPage(server, '?dump-final=1', refuse);
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 30, 30);
     await expectFloorAndTitle(page);
     await waitFor(page, 'no word of the refused storage',
-                  () => document.getElementById('messages').textContent.includes('this game is not recorded'), 10);
+                  () => document.getElementById('messages').textContent.includes('not kept in the browser'), 10);
     const shown = await page.$eval('#messages', (m) => m.textContent);
-    if (!shown.startsWith('valdorik: this game is not recorded: ')) fail(`the page says "${shown}"`);
+    if (!shown.startsWith('valdorik: this game is not kept in the browser: ')) fail(`the page says "${shown}"`);
+    await expectInView(page, '#messages', 'the word of the refused storage');
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
     const pause = await expectPausedPicture(page);
+    await page.keyboard.press('Escape');
+    await waitFor(page, 'no end panel after Escape', () => !document.getElementById('end-panel').hidden, 10);
+    await expectDownloadReplays(page, await finalState(page, 10));
     await browser.close();
-    return `floor and title drawn in the canvas; ${shown}; ${pause}`;
+    return `floor and title drawn in the canvas; ${shown}; ${pause}; its replay downloaded`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
@@ -236,12 +252,7 @@ const cases = {
     if (seen.map_sx === 32 && seen.map_sy === 32) fail('the arrows did not scroll the map');
     if (seen.game_speed === 0) fail('F6 did not reach the game');
     if (seen.unit_size !== 3.1999998) fail(`F4 tapped shorter than a frame was lost: unit size ${seen.unit_size}`);
-    await page.click('#download-replay');
-    for (let i = 0; i < 50 && !downloaded(); ++i) await sleep(100);
-    if (!downloaded()) fail('Download replay gave no file');
-    await sleep(300);  // the download finishes writing
-    const replayed = simReplay(downloaded());
-    if (replayed !== state) fail(`the page's final state and the simulator's replay differ:\n${state}${replayed}`);
+    await expectDownloadReplays(page, state);
     await browser.close();
     return `${seen.pass} passes; the downloaded replay ends in the page's final state`;
   },
