@@ -128,6 +128,7 @@ function start(words, setup) {
   $('end-panel').hidden = true;
   document.body.dataset.game = 'running';
   canvas.focus();
+  showKeysHint();
   Module.ccall('RunWebGame', null, ['string'], [words.join('\n')], {async: true});
 }
 
@@ -192,6 +193,7 @@ addEventListener('pagehide', () => storeRecording(false));
 
 function gameEnded(status) {
   Game.running = false;
+  showKeysHint();
   hidePaused();
   storeRecording(true);
   // Taken away once shown: a game that never starts writes none, and must not show the last one's.
@@ -257,6 +259,16 @@ function hidePaused() {
   Game.statusBeforePause = null;
 }
 
+// ---- The keys: the game hears them only while the canvas has the focus ----
+// Said while a game runs and the focus is elsewhere on the page (a click in
+// its margin, Tab); not while the whole window is away, as the canvas keeps
+// the focus then.
+function showKeysHint() {
+  $('keys-hint').hidden = !(Game.running && document.activeElement !== canvas);
+}
+canvas.addEventListener('focus', showKeysHint);
+canvas.addEventListener('blur', () => setTimeout(showKeysHint));  // once the focus has landed
+
 // ---- Sound: browsers let it start only after the player's first click or key ----
 const Sound = {
   context: null,
@@ -293,6 +305,7 @@ $('fullscreen').onclick = () => {
 };
 $('play-again').onclick = () => playGame();
 $('download-replay').onclick = () => Game.lastReplay && download(Game.lastReplay.name, Game.lastReplay.bytes);
+$('watch-file').onclick = () => $('replay-file').click();
 $('replay-file').onchange = async (e) => {
   const file = e.target.files[0];
   if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));

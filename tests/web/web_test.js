@@ -152,6 +152,41 @@ async function expectPausedPicture(page) {
   return `paused at ${ratio.toFixed(3)} of the floor's brightness with ${ink} pixels of PAUSED`;
 }
 
+// The canvas with the keys shows a ring. When the keys leave it (Tab, a
+// click in the page's margin) the page says how to get them back, until a
+// click on the game takes them. Tab reaches "Watch a replay file...", read
+// as a button, and Enter on it opens the file chooser.
+async function expectKeysTold(page) {
+  const hint = () => page.$eval('#keys-hint', (e) => (e.checkVisibility() ? e.textContent : ''));
+  const hintGoes = (why) => waitFor(page, `the hint stays ${why}`, () => document.getElementById('keys-hint').hidden, 5);
+  await page.mouse.click(320, 240);
+  const ring = await page.$eval('#canvas', (e) => getComputedStyle(e).outlineStyle !== 'none' && parseFloat(getComputedStyle(e).outlineWidth) > 0);
+  if (!ring) fail('the canvas with the keys shows no ring');
+  if (await hint()) fail(`with the keys in the game the page says "${await hint()}"`);
+  let tabs = 0;
+  while (tabs < 6 && !(await page.evaluate(() => document.activeElement.id === 'watch-file'))) {
+    await page.keyboard.press('Tab');
+    ++tabs;
+  }
+  if (tabs === 6) fail('Tab does not reach "Watch a replay file..."');
+  const node = await page.accessibility.snapshot({root: await page.$('#watch-file')});
+  if (node.role !== 'button' || !node.name.startsWith('Watch a replay file')) fail(`Watch is read as ${JSON.stringify(node)}`);
+  if ((await hint()) !== 'Click the game to play') fail(`with the keys away from the game the page says "${await hint()}"`);
+  await expectInView(page, '#keys-hint', 'the hint');
+  const [chooser] = await Promise.all([
+    page.waitForFileChooser({timeout: 5000}).catch(() => fail('Enter on Watch opens no file chooser')),
+    page.keyboard.press('Enter'),
+  ]);
+  await chooser.cancel();
+  await page.mouse.click(320, 240);
+  await hintGoes('once the game is clicked');
+  await page.mouse.click(Frame.width - 4, Frame.height + 30);  // beside the bar
+  await waitFor(page, 'no hint after a click in the margin', () => !document.getElementById('keys-hint').hidden, 5);
+  await page.mouse.click(320, 240);
+  await hintGoes('once the game is clicked again');
+  return `Tab reached Watch in ${tabs}`;
+}
+
 async function finalState(page, seconds) {
   await waitFor(page, 'the final state shown', () => document.getElementById('final-state').textContent.length > 0, seconds);
   return page.$eval('#final-state', (e) => e.textContent);
@@ -183,7 +218,8 @@ async function expectDownloadReplays(page, state) {
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
   // storage: it plays on, says so in the desktop's words, and still offers
-  // its replay for download when Escape ends it; it pauses and goes on.
+  // its replay for download when Escape ends it; it pauses and goes on; the
+  // page tells where the keys are.
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
@@ -198,11 +234,12 @@ const cases = {
     await expectInView(page, '#messages', 'the word of the refused storage');
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
     const pause = await expectPausedPicture(page);
+    const keys = await expectKeysTold(page);
     await page.keyboard.press('Escape');
     await waitFor(page, 'no end panel after Escape', () => !document.getElementById('end-panel').hidden, 10);
     await expectDownloadReplays(page, await finalState(page, 10));
     await browser.close();
-    return `floor and title drawn in the canvas; ${shown}; ${pause}; its replay downloaded`;
+    return `floor and title drawn in the canvas; ${shown.split('\n')[0]}; ${pause}; ${keys}; its replay downloaded`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
