@@ -92,7 +92,7 @@ async function listReplays() {
     get.onclick = async () => download(name, (await Replays.get(name)).bytes);
     const watch = document.createElement('button');
     watch.textContent = 'Watch';
-    watch.onclick = async () => watchReplay(name, (await Replays.get(name)).bytes);
+    watch.onclick = async () => watchAfterAsking(name, (await Replays.get(name)).bytes);
     item.append(get, watch);
     list.appendChild(item);
   }
@@ -164,6 +164,27 @@ function watchReplay(name, bytes, fileName = name) {
     $('status').textContent = `Watching ${name}; Escape ends it.`;
   });
 }
+
+// ---- A replay chosen while a game is played: the player is asked first ----
+// In a dialog of the page's own: window.confirm would stop the page's
+// script, and with it the game's loop and the storing of its recording,
+// until answered. Nothing is asked when no game runs or a replay is being
+// watched: there is nothing to lose.
+let watchIfEnded = null;  // the replay to watch if the player ends the game
+function watchAfterAsking(name, bytes) {
+  if (!Game.running || Game.watching) return watchReplay(name, bytes);
+  watchIfEnded = () => watchReplay(name, bytes);
+  const dialog = $('end-game');
+  $('end-game-text').textContent = `End this game and watch ${name}?`;
+  dialog.returnValue = '';  // Escape answers Keep playing
+  if (!dialog.open) dialog.showModal();
+}
+$('end-game').addEventListener('close', () => {
+  const watch = watchIfEnded;
+  watchIfEnded = null;
+  if ($('end-game').returnValue === 'watch') watch();
+  else if (Game.running) canvas.focus();
+});
 
 // The recording as far as the game has written it (about once a second).
 // The finished game's is kept in memory as well, so Download replay offers
@@ -308,7 +329,7 @@ $('download-replay').onclick = () => Game.lastReplay && download(Game.lastReplay
 $('watch-file').onclick = () => $('replay-file').click();
 $('replay-file').onchange = async (e) => {
   const file = e.target.files[0];
-  if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));
+  if (file) watchAfterAsking(file.name, new Uint8Array(await file.arrayBuffer()));
   e.target.value = '';
 };
 addEventListener('dragover', (e) => { e.preventDefault(); document.body.classList.add('dropping'); });
@@ -317,7 +338,7 @@ addEventListener('drop', async (e) => {
   e.preventDefault();
   document.body.classList.remove('dropping');
   const file = e.dataTransfer.files[0];
-  if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));
+  if (file) watchAfterAsking(file.name, new Uint8Array(await file.arrayBuffer()));
 });
 
 function hasWebGL() {

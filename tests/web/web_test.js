@@ -215,6 +215,35 @@ async function expectDownloadReplays(page, state) {
   if (replayed !== state) fail(`the page's final state and the simulator's replay differ:\n${state}${replayed}`);
 }
 
+// A replay chosen while a game is played ends the game only when the
+// player says so: Keep playing keeps the game and gives it the keys back;
+// End it and watch watches the file, here to the final state it replays to.
+async function expectAskedBeforeWatching(page, file, state) {
+  await page.click('#play-again');
+  await waitFor(page, 'no new game from Play again', () => document.body.dataset.game === 'running', 10);
+  const name = path.basename(file);
+  const choose = async () => {
+    const [chooser] = await Promise.all([page.waitForFileChooser({timeout: 5000}), page.click('#watch-file')]);
+    await chooser.accept([file]);
+    await waitFor(page, 'no question before the game is ended', () => document.getElementById('end-game').open, 10);
+    const asked = await page.$eval('#end-game-text', (e) => e.textContent);
+    if (asked !== `End this game and watch ${name}?`) fail(`the page asks "${asked}"`);
+  };
+  await choose();
+  await page.click('#keep-playing');
+  await waitFor(page, 'Keep playing does not give the game the keys back', () => document.activeElement.id === 'canvas', 5);
+  await sleep(500);
+  const kept = await page.evaluate(() => ({
+    running: document.body.dataset.game === 'running', status: document.getElementById('status').textContent}));
+  if (!kept.running || !kept.status.startsWith('Playing')) fail(`Keep playing did not keep the game: ${JSON.stringify(kept)}`);
+  await choose();
+  await page.click('#end-and-watch');
+  await waitFor(page, 'the file is not watched', (n) => document.getElementById('status').textContent.startsWith(`Watching ${n}`), 10, name);
+  await waitFor(page, 'the replay does not end', () => document.getElementById('end-text').textContent === 'The replay is over.', 30);
+  const watched = await finalState(page, 10);
+  if (watched !== state) fail(`the watched replay ends in another state than the game:\n${state}${watched}`);
+}
+
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
   // storage: it plays on, says so in the desktop's words, and still offers
@@ -245,7 +274,7 @@ const cases = {
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
   // game; F5 and Backspace neither reload nor leave the page; Escape shows
   // the end panel; the replay downloaded from it ends, through the
-  // simulator, in the final state the page shows.
+  // simulator and watched in the page, in the final state the page shows.
   async burst(server) {
     const {browser, page} = await openPage(server, '?dump-final=1');
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
@@ -290,8 +319,9 @@ const cases = {
     if (seen.game_speed === 0) fail('F6 did not reach the game');
     if (seen.unit_size !== 3.1999998) fail(`F4 tapped shorter than a frame was lost: unit size ${seen.unit_size}`);
     await expectDownloadReplays(page, state);
+    await expectAskedBeforeWatching(page, downloaded(), state);
     await browser.close();
-    return `${seen.pass} passes; the downloaded replay ends in the page's final state`;
+    return `${seen.pass} passes; the downloaded replay ends in the page's final state, watched too, once asked`;
   },
 
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
