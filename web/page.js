@@ -6,6 +6,9 @@
 
 const KeptReplays = 50;  // as on the desktop
 const Query = new URLSearchParams(location.search);
+// ?dump-final=1: every game and replay writes its final state here, and the page shows it.
+const DumpPath = Query.get('dump-final') === '1' ? '/final-state.json' : '';
+const DumpWords = DumpPath ? ['--dump-final', DumpPath] : [];
 const $ = (id) => document.getElementById(id);
 const canvas = $('canvas');
 
@@ -14,6 +17,14 @@ function showMessage(text) {
   const line = document.createElement('div');
   line.textContent = text;
   $('messages').appendChild(line);
+}
+
+// The desktop names a file by its path; the page's paths are its own copies
+// (/watch/..., /replays/...), so the player reads the name they chose, or
+// the address they gave, instead.
+function inPlayersWords(text) {
+  const file = Game.fileShown;
+  return file ? text.split(file.path).join(file.name) : text;
 }
 
 // ---- The browser's storage of replays (IndexedDB) ----
@@ -81,7 +92,7 @@ async function listReplays() {
     get.onclick = async () => download(name, (await Replays.get(name)).bytes);
     const watch = document.createElement('button');
     watch.textContent = 'Watch';
-    watch.onclick = async () => watchReplay(name, (await Replays.get(name)).bytes);
+    watch.onclick = async () => watchAfterAsking(name, (await Replays.get(name)).bytes);
     item.append(get, watch);
     list.appendChild(item);
   }
@@ -92,8 +103,8 @@ const Game = {
   running: false,
   next: null,        // the words of the game to start once the running one ends
   recording: null,   // {name, path, failed} of the game being recorded
-  watching: false,
-  dumpPath: '',
+  watching: '',      // the player's name for the replay being watched
+  fileShown: null,   // {path, name}: the running game's file in the page, and the player's name for it
   lastReplay: null,  // {name, bytes} of the last game recorded
   statusBeforePause: null,  // the status line a pause replaced
 };
@@ -110,6 +121,7 @@ function start(words, setup) {
     Module.ccall('QuitWebGame', null, [], []);
     return;
   }
+  $('messages').textContent = '';  // they were about the last game
   setup();
   releaseLatches();
   Game.running = true;
@@ -117,6 +129,7 @@ function start(words, setup) {
   $('end-panel').hidden = true;
   document.body.dataset.game = 'running';
   canvas.focus();
+  showKeysHint();
   Module.ccall('RunWebGame', null, ['string'], [words.join('\n')], {async: true});
 }
 
@@ -127,38 +140,63 @@ async function playGame() {
     for (let n = 2; taken.includes(name); ++n) name = `${localStamp(new Date())}-${n}.vrp`;
   } catch (e) { /* told when the game is stored */ }
   const path = '/replays/' + name;
-  const dump = Query.get('dump-final') === '1' ? ['--dump-final', '/final-state.json'] : [];
-  start(['--record', path].concat(dump), () => {
+  start(['--record', path].concat(DumpWords), () => {
     Game.recording = {name, path, failed: false};
-    Game.watching = false;
-    Game.dumpPath = dump.length ? dump[1] : '';
+    Game.lastReplay = null;  // the last game's: not this one's
+    Game.watching = '';
+    Game.fileShown = {path, name};
     $('final-state').textContent = '';
     $('status').textContent = 'Playing; Escape ends the game.';
   });
 }
 
-// A replay from anywhere: the file keeps its name, so the desktop's
-// messages about it name it too.
-function watchReplay(name, bytes, dumpFinal) {
-  const safe = (name.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
+// A replay from anywhere, under the name the player knows it by (a file's
+// name, an address); the page's copy is named after it (fileName, the
+// address's path).
+function watchReplay(name, bytes, fileName = name) {
+  const safe = (fileName.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
   const path = '/watch/' + safe;
-  start(['--replay', path].concat(dumpFinal ? ['--dump-final', '/final-state.json'] : []), () => {
+  start(['--replay', path].concat(DumpWords), () => {
     Module.FS.writeFile(path, bytes);
     Game.recording = null;
-    Game.watching = true;
-    Game.dumpPath = dumpFinal ? '/final-state.json' : '';
+    Game.watching = name;
+    Game.fileShown = {path, name};
     $('final-state').textContent = '';
-    $('status').textContent = `Watching ${safe}; Escape ends it.`;
+    $('status').textContent = `Watching ${name}; Escape ends it.`;
   });
 }
 
+// ---- A replay chosen while a game is played: the player is asked first ----
+// In a dialog of the page's own: window.confirm would stop the page's
+// script, and with it the game's loop and the storing of its recording,
+// until answered. Nothing is asked when no game runs or a replay is being
+// watched: there is nothing to lose.
+let watchIfEnded = null;  // the replay to watch if the player ends the game
+function watchAfterAsking(name, bytes) {
+  if (!Game.running || Game.watching) return watchReplay(name, bytes);
+  watchIfEnded = () => watchReplay(name, bytes);
+  const dialog = $('end-game');
+  $('end-game-text').textContent = `End this game and watch ${name}?`;
+  dialog.returnValue = '';  // Escape answers Keep playing
+  if (!dialog.open) dialog.showModal();
+}
+$('end-game').addEventListener('close', () => {
+  const watch = watchIfEnded;
+  watchIfEnded = null;
+  if ($('end-game').returnValue === 'watch') watch();
+  else if (Game.running) canvas.focus();
+});
+
 // The recording as far as the game has written it (about once a second).
+// The finished game's is kept in memory as well, so Download replay offers
+// it even when the browser refuses to store it.
 async function storeRecording(final) {
   const rec = Game.recording;
-  if (!rec || rec.failed) return;
+  if (!rec) return;
   let bytes;
   try { bytes = Module.FS.readFile(rec.path); } catch (e) { return; }
   if (final) Game.lastReplay = {name: rec.name, bytes};
+  if (rec.failed) return;
   try {
     await Replays.put(rec.name, bytes);
     if (final) {
@@ -167,7 +205,8 @@ async function storeRecording(final) {
     }
   } catch (e) {
     rec.failed = true;
-    showMessage(`valdorik: this game is not recorded: ${e.message || e}`);
+    showMessage(`valdorik: this game is not kept in the browser: ${e.message || e}\n` +
+                'Download replay keeps it when it ends.');
   }
 }
 
@@ -176,10 +215,15 @@ addEventListener('pagehide', () => storeRecording(false));
 
 function gameEnded(status) {
   Game.running = false;
+  showKeysHint();
   hidePaused();
   storeRecording(true);
-  if (Game.dumpPath) {
-    try { $('final-state').textContent = new TextDecoder().decode(Module.FS.readFile(Game.dumpPath)); } catch (e) {}
+  // Taken away once shown: a game that never starts writes none, and must not show the last one's.
+  if (DumpPath) {
+    try {
+      $('final-state').textContent = new TextDecoder().decode(Module.FS.readFile(DumpPath));
+      Module.FS.unlink(DumpPath);
+    } catch (e) {}
   }
   document.body.dataset.game = 'ended';
   document.body.dataset.status = String(status);
@@ -190,7 +234,20 @@ function gameEnded(status) {
     return;
   }
   $('status').textContent = '';
-  $('end-text').textContent = Game.watching ? 'The replay is over.' : 'The game is over.';
+  showEndPanel(endText(status));
+}
+
+// A game or replay the desktop refused to start (status not 0) has already
+// said why; the panel must not call it over.
+function endText(status) {
+  if (Game.watching) return status === 0 ? 'The replay is over.' : `${Game.watching} could not be watched.`;
+  return status === 0 ? 'The game is over.' : 'The game could not start.';
+}
+
+// The end panel: what ended, the way on, and the game's replay to keep.
+function showEndPanel(text) {
+  $('end-text').textContent = text;
+  $('play-again').textContent = Game.recording ? 'Play again' : 'New game';
   $('download-replay').hidden = !(Game.recording && Game.lastReplay);
   $('end-panel').hidden = false;
   $('play-again').focus();
@@ -223,6 +280,16 @@ function hidePaused() {
   if (Game.statusBeforePause !== null) $('status').textContent = Game.statusBeforePause;
   Game.statusBeforePause = null;
 }
+
+// ---- The keys: the game hears them only while the canvas has the focus ----
+// Said while a game runs and the focus is elsewhere on the page (a click in
+// its margin, Tab); not while the whole window is away, as the canvas keeps
+// the focus then.
+function showKeysHint() {
+  $('keys-hint').hidden = !(Game.running && document.activeElement !== canvas);
+}
+canvas.addEventListener('focus', showKeysHint);
+canvas.addEventListener('blur', () => setTimeout(showKeysHint));  // once the focus has landed
 
 // ---- Sound: browsers let it start only after the player's first click or key ----
 const Sound = {
@@ -274,9 +341,10 @@ addEventListener('keyup', (e) => {
 }, true);
 $('play-again').onclick = () => playGame();
 $('download-replay').onclick = () => Game.lastReplay && download(Game.lastReplay.name, Game.lastReplay.bytes);
+$('watch-file').onclick = () => $('replay-file').click();
 $('replay-file').onchange = async (e) => {
   const file = e.target.files[0];
-  if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));
+  if (file) watchAfterAsking(file.name, new Uint8Array(await file.arrayBuffer()));
   e.target.value = '';
 };
 addEventListener('dragover', (e) => { e.preventDefault(); document.body.classList.add('dropping'); });
@@ -285,7 +353,7 @@ addEventListener('drop', async (e) => {
   e.preventDefault();
   document.body.classList.remove('dropping');
   const file = e.dataTransfer.files[0];
-  if (file) watchReplay(file.name, new Uint8Array(await file.arrayBuffer()));
+  if (file) watchAfterAsking(file.name, new Uint8Array(await file.arrayBuffer()));
 });
 
 function hasWebGL() {
@@ -296,16 +364,20 @@ async function firstGame() {
   const url = Query.get('replay');
   if (!url) return playGame();
   let bytes;
+  $('status').textContent = `Reading ${url}...`;
   try {
     const response = await fetch(url);
-    if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+    if (!response.ok) throw new Error(`the server answers ${response.status} ${response.statusText}`.trim());
     bytes = new Uint8Array(await response.arrayBuffer());
   } catch (e) {
+    $('status').textContent = '';
     showMessage(`valdorik: ${url}: cannot be read: ${e.message || e}`);
     document.body.dataset.game = 'ended';
+    showEndPanel(`The replay ${url} could not be read.`);
     return;
   }
-  watchReplay(decodeURIComponent(new URL(url, location.href).pathname), bytes, Query.get('dump-final') === '1');
+  const fileName = new URL(url, location.href).pathname;
+  watchReplay(url, bytes, fileName);
 }
 
 var Module = {
@@ -314,7 +386,7 @@ var Module = {
   // The toolchain's own notes about its GL emulation are for the console only.
   printErr: (text) => {
     console.error(text);
-    if (!/^(WARNING: using emscripten|TODO: )/.test(text)) showMessage(text);
+    if (!/^(WARNING: using emscripten|TODO: )/.test(text)) showMessage(inPlayersWords(text));
   },
   playSound: (path) => Sound.play(path),
   gameEnded,

@@ -50,6 +50,9 @@ async function openPage(server, query = '', beforeLoad = null, viewport = null) 
   await page.setViewport(viewport || {width: Frame.width, height: Frame.height + 48});
   const client = await page.createCDPSession();
   await client.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: work});
+  // File choosers come to the test, asked for now: one opened before the
+  // browser has heard the asking would be missed.
+  page.waitForFileChooser({timeout: 0}).catch(() => {});
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html${query}`);
   return {browser, page};
@@ -63,6 +66,30 @@ async function waitFor(page, what, test, seconds, ...args) {
   } catch (e) {
     fail(`${what} within ${seconds} s; page says: ${await page.$eval('#messages', (m) => m.textContent)}`);
   }
+}
+
+// Shown, and whole within the viewport: seen without scrolling.
+async function expectInView(page, selector, what) {
+  const box = await page.$eval(selector, (e) => {
+    const r = e.getBoundingClientRect();
+    return {left: r.left, top: r.top, right: r.right, bottom: r.bottom, shown: e.checkVisibility(),
+            width: innerWidth, height: innerHeight};
+  });
+  if (!box.shown || box.right <= box.left) fail(`${what} is not shown`);
+  if (box.left < 0 || box.top < 0 || box.right > box.width || box.bottom > box.height)
+    fail(`${what} is out of view: ${JSON.stringify(box)}`);
+}
+
+// The end panel's way on when nothing was played: New game, in view, starts
+// a game, and the last one's messages go.
+async function startNewGame(page) {
+  const label = await page.$eval('#play-again', (b) => b.textContent);
+  if (label !== 'New game') fail(`the end panel offers "${label}", not New game`);
+  await expectInView(page, '#play-again', 'New game');
+  await page.click('#play-again');
+  await waitFor(page, 'no new game from New game', () => document.body.dataset.game === 'running', 10);
+  const left = await page.$eval('#messages', (m) => m.textContent);
+  if (left) fail(`the new game still shows the last one's message "${left}"`);
 }
 
 // The canvas as the player sees it, RGB rows top first (ImageMagick decodes the PNG).
@@ -128,6 +155,42 @@ async function expectPausedPicture(page) {
   const again = meanLevel(await canvasPixels(page), lower) / running;
   if (again < 0.9) fail(`going on, the floor is ${again.toFixed(3)} of its brightness`);
   return `paused at ${ratio.toFixed(3)} of the floor's brightness with ${ink} pixels of PAUSED`;
+}
+
+// The canvas with the keys shows a ring. When the keys leave it (Tab, a
+// click in the page's margin) the page says how to get them back, until a
+// click on the game takes them. Tab reaches "Watch a replay file...", read
+// as a button, and Enter on it opens the file chooser.
+async function expectKeysTold(page) {
+  const hint = () => page.$eval('#keys-hint', (e) => (e.checkVisibility() ? e.textContent : ''));
+  const hintGoes = (why) => waitFor(page, `the hint stays ${why}`, () => document.getElementById('keys-hint').hidden, 5);
+  await page.mouse.click(320, 240);
+  const ring = await page.$eval('#canvas', (e) => getComputedStyle(e).outlineStyle !== 'none' && parseFloat(getComputedStyle(e).outlineWidth) > 0);
+  if (!ring) fail('the canvas with the keys shows no ring');
+  if (await hint()) fail(`with the keys in the game the page says "${await hint()}"`);
+  let tabs = 0;
+  while (tabs < 6 && !(await page.evaluate(() => document.activeElement.id === 'watch-file'))) {
+    await page.keyboard.press('Tab');
+    ++tabs;
+  }
+  if (tabs === 6) fail('Tab does not reach "Watch a replay file..."');
+  const node = await page.accessibility.snapshot({root: await page.$('#watch-file')});
+  if (node.role !== 'button' || !node.name.startsWith('Watch a replay file')) fail(`Watch is read as ${JSON.stringify(node)}`);
+  await waitFor(page, 'no hint with the keys away from the game', () => !document.getElementById('keys-hint').hidden, 5);
+  if ((await hint()) !== 'Click the game to play') fail(`with the keys away from the game the page says "${await hint()}"`);
+  await expectInView(page, '#keys-hint', 'the hint');
+  const [chooser] = await Promise.all([
+    page.waitForFileChooser({timeout: 15000}).catch(() => fail('Enter on Watch opens no file chooser')),
+    page.keyboard.press('Enter'),
+  ]);
+  await chooser.cancel();
+  await page.mouse.click(320, 240);
+  await hintGoes('once the game is clicked');
+  await page.mouse.click(Frame.width - 4, Frame.height + 30);  // beside the bar
+  await waitFor(page, 'no hint after a click in the margin', () => !document.getElementById('keys-hint').hidden, 5);
+  await page.mouse.click(320, 240);
+  await hintGoes('once the game is clicked again');
+  return `Tab reached Watch in ${tabs}`;
 }
 
 async function finalState(page, seconds) {
@@ -226,10 +289,11 @@ async function tapControl(page, fingers, title, holdMs = 0) {
   await fingers.lift(2);
 }
 
-// Download replay, pressed; the file it gives ends, through the simulator,
-// in the final state the page showed.
-async function expectDownloadEndsIn(state, pressDownload) {
-  await pressDownload();
+// Download replay, in view, gives the game's replay, which the simulator
+// plays to the final state the page showed.
+async function expectDownloadReplays(page, state, press = () => page.click('#download-replay')) {
+  await expectInView(page, '#download-replay', 'Download replay');
+  await press();
   for (let i = 0; i < 50 && !downloaded(); ++i) await sleep(100);
   if (!downloaded()) fail('Download replay gave no file');
   await sleep(300);  // the download finishes writing
@@ -237,31 +301,66 @@ async function expectDownloadEndsIn(state, pressDownload) {
   if (replayed !== state) fail(`the page's final state and the simulator's replay differ:\n${state}${replayed}`);
 }
 
+// A replay chosen while a game is played ends the game only when the
+// player says so: Keep playing keeps the game and gives it the keys back;
+// End it and watch watches the file, here to the final state it replays to.
+async function expectAskedBeforeWatching(page, file, state) {
+  await page.click('#play-again');
+  await waitFor(page, 'no new game from Play again', () => document.body.dataset.game === 'running', 10);
+  const name = path.basename(file);
+  const choose = async () => {
+    const [chooser] = await Promise.all([page.waitForFileChooser({timeout: 5000}), page.click('#watch-file')]);
+    await chooser.accept([file]);
+    await waitFor(page, 'no question before the game is ended', () => document.getElementById('end-game').open, 10);
+    const asked = await page.$eval('#end-game-text', (e) => e.textContent);
+    if (asked !== `End this game and watch ${name}?`) fail(`the page asks "${asked}"`);
+  };
+  await choose();
+  await page.click('#keep-playing');
+  await waitFor(page, 'Keep playing does not give the game the keys back', () => document.activeElement.id === 'canvas', 5);
+  await sleep(500);
+  const kept = await page.evaluate(() => ({
+    running: document.body.dataset.game === 'running', status: document.getElementById('status').textContent}));
+  if (!kept.running || !kept.status.startsWith('Playing')) fail(`Keep playing did not keep the game: ${JSON.stringify(kept)}`);
+  await choose();
+  await page.click('#end-and-watch');
+  await waitFor(page, 'the file is not watched', (n) => document.getElementById('status').textContent.startsWith(`Watching ${n}`), 10, name);
+  await waitFor(page, 'the replay does not end', () => document.getElementById('end-text').textContent === 'The replay is over.', 30);
+  const watched = await finalState(page, 10);
+  if (watched !== state) fail(`the watched replay ends in another state than the game:\n${state}${watched}`);
+}
+
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
-  // storage: it plays on, unrecorded, and says so in the desktop's words;
-  // it pauses and goes on.
+  // storage: it plays on, says so in the desktop's words, and still offers
+  // its replay for download when Escape ends it; it pauses and goes on; the
+  // page tells where the keys are.
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
     };
-    const {browser, page} = await openPage(server, '', refuse);
+    const {browser, page} = await openPage(server, '?dump-final=1', refuse);
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 30, 30);
     await expectFloorAndTitle(page);
     await waitFor(page, 'no word of the refused storage',
-                  () => document.getElementById('messages').textContent.includes('this game is not recorded'), 10);
+                  () => document.getElementById('messages').textContent.includes('not kept in the browser'), 10);
     const shown = await page.$eval('#messages', (m) => m.textContent);
-    if (!shown.startsWith('valdorik: this game is not recorded: ')) fail(`the page says "${shown}"`);
+    if (!shown.startsWith('valdorik: this game is not kept in the browser: ')) fail(`the page says "${shown}"`);
+    await expectInView(page, '#messages', 'the word of the refused storage');
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
     const pause = await expectPausedPicture(page);
+    const keys = await expectKeysTold(page);
+    await page.keyboard.press('Escape');
+    await waitFor(page, 'no end panel after Escape', () => !document.getElementById('end-panel').hidden, 10);
+    await expectDownloadReplays(page, await finalState(page, 10));
     await browser.close();
-    return `floor and title drawn in the canvas; ${shown}; ${pause}`;
+    return `floor and title drawn in the canvas; ${shown.split('\n')[0]}; ${pause}; ${keys}; its replay downloaded`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
   // game; F5 and Backspace neither reload nor leave the page; Escape shows
   // the end panel; the replay downloaded from it ends, through the
-  // simulator, in the final state the page shows.
+  // simulator and watched in the page, in the final state the page shows.
   async burst(server) {
     const {browser, page} = await openPage(server, '?dump-final=1');
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
@@ -305,9 +404,10 @@ const cases = {
     if (seen.map_sx === 32 && seen.map_sy === 32) fail('the arrows did not scroll the map');
     if (seen.game_speed === 0) fail('F6 did not reach the game');
     if (seen.unit_size !== 3.1999998) fail(`F4 tapped shorter than a frame was lost: unit size ${seen.unit_size}`);
-    await expectDownloadEndsIn(state, () => page.click('#download-replay'));
+    await expectDownloadReplays(page, state);
+    await expectAskedBeforeWatching(page, downloaded(), state);
     await browser.close();
-    return `${seen.pass} passes; the downloaded replay ends in the page's final state`;
+    return `${seen.pass} passes; the downloaded replay ends in the page's final state, watched too, once asked`;
   },
 
   // A phone held sideways, touch alone: the frame uses the full height with
@@ -419,7 +519,7 @@ const cases = {
     await tapControl(page, fingers, 'End');
     await waitFor(page, 'no end panel after End', () => !document.getElementById('end-panel').hidden, 10);
     const state = await finalState(page, 10);
-    await expectDownloadEndsIn(state, () => page.tap('#download-replay'));
+    await expectDownloadReplays(page, state, () => page.tap('#download-replay'));
     await browser.close();
     return `recruited creature ${creature[0]} in ${tries} tries, ordered it to (${ordered}), selected the leader ` +
            `with a tap; the touch game's replay ends in the page's final state`;
@@ -481,7 +581,9 @@ const cases = {
     return `watched to the Linux game's final state (${JSON.parse(state).pass} passes)`;
   },
 
-  // A damaged replay is told in the desktop's words; the page stays usable.
+  // A damaged replay is told in the desktop's words, naming the player's
+  // file, over the frame (also on a phone); the page stays usable. So is an
+  // address that cannot be read, told with the server's answer.
   async damaged(server) {
     const good = path.join(work, 'good.vrp');
     fs.writeFileSync(good, Buffer.concat([Buffer.from('VLDREPLY'), Buffer.from([1, 5]), Buffer.from('0.1.0'),
@@ -498,12 +600,23 @@ const cases = {
     await waitFor(page, 'no message', () => document.getElementById('messages').textContent.length > 0, 30);
     await waitFor(page, 'no end panel', () => !document.getElementById('end-panel').hidden, 10);
     const shown = await page.$eval('#messages', (m) => m.textContent);
-    if (!shown.includes(`valdorik: /watch/damaged.vrp: ${what}`)) fail(`the page says "${shown}", not "${what}"`);
+    if (!shown.includes(`valdorik: damaged.vrp: ${what}`)) fail(`the page says "${shown}", not "${what}"`);
+    await expectInView(page, '#messages', 'the message');
+    const ending = await page.$eval('#end-text', (e) => e.textContent);
+    if (!ending.includes('could not be watched')) fail(`the end panel says "${ending}" of a replay that never started`);
+    await startNewGame(page);
+    await page.setViewport({width: 360, height: 640});  // a phone, upright
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?replay=missing.vrp`);
+    await waitFor(page, 'no end panel for an address that cannot be read',
+                  () => !document.getElementById('end-panel').hidden, 30);
+    const missing = await page.$eval('#messages', (m) => m.textContent);
+    if (!missing.includes('valdorik: missing.vrp: cannot be read: ') || !missing.includes('404'))
+      fail(`for an address that cannot be read the page says "${missing}"`);
+    await expectInView(page, '#messages', 'the message on a phone');
+    await startNewGame(page);
     if (page.messages.length) fail(page.messages.join('; '));
-    await page.click('#play-again');
-    await waitFor(page, 'no new game after the message', () => document.body.dataset.game === 'running', 10);
     await browser.close();
-    return `told: ${shown.trim()}`;
+    return `told: ${shown.trim()}; ${missing.trim()}`;
   },
 };
 
