@@ -53,6 +53,7 @@ function launch() {
   if (!process.env.DISPLAY) fail('firefox runs headed and needs an X display (tests/window/run_on_display.sh gives one)');
   return puppeteer.launch({
     browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false,
+    timeout: 60000,  // its start alone took 19 s on a busy machine; puppeteer waits 30 s
     extraPrefsFirefox: {
       // Downloads go without asking into the folder the case reads.
       'browser.download.folderList': 2,
