@@ -21,6 +21,7 @@ test_packages=(
   dpkg-dev file desktop-file-utils
   g++-mingw-w64-x86-64 wine64 zip unzip  # the Windows build, its tests under Wine, its zip
   emscripten chromium  # the browser build and its tests (node comes with emscripten)
+  firefox-esr  # the browser tests' second engine
 )
 
 usage() {
@@ -71,8 +72,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 $for_tests || exit 0
 
-# The browser tests' driver (puppeteer-core, pointed at Debian's chromium; it
-# downloads no browser), exactly as pinned in tests/web/package-lock.json.
+# The browser tests' driver (puppeteer-core, pointed at Debian's chromium and
+# firefox-esr; it downloads no browser), exactly as pinned in tests/web/package-lock.json.
 web_tests=$(dirname "$0")/../tests/web
 if ! cmp -s "$web_tests/package-lock.json" "$web_tests/node_modules/.package-lock.json.installed"; then
   (cd "$web_tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)

@@ -13,8 +13,9 @@ test_list=$("$install_deps" --list test) || { echo "player_packages: --list test
 
 # GoogleTest, benchmark, the private X display and its drivers, the picture
 # comparisons, clang and the sanitizers' run-time, Valgrind, the packaging
-# checks, the Windows build and Wine, the zip, the browser build and its tests.
-test_tools='^(libgtest-dev|googletest|libgmock-dev|libbenchmark-dev|xvfb|xauth|xdotool|x11-utils|libxtst-dev|imagemagick.*|clang.*|libclang.*|llvm.*|valgrind|dpkg-dev|desktop-file-utils|.*mingw.*|wine.*|zip|unzip|emscripten|chromium.*|npm|nodejs)$'
+# checks, the Windows build and Wine, the zip, the browser build and its tests
+# (both browsers).
+test_tools='^(libgtest-dev|googletest|libgmock-dev|libbenchmark-dev|xvfb|xauth|xdotool|x11-utils|libxtst-dev|imagemagick.*|clang.*|libclang.*|llvm.*|valgrind|dpkg-dev|desktop-file-utils|.*mingw.*|wine.*|zip|unzip|emscripten|chromium.*|firefox.*|npm|nodejs)$'
 while read -r package; do
   [[ $package =~ $test_tools ]] && fail "the player's list holds the test tool $package"
   grep -qx -- "$package" <<<"$test_list" || fail "the test list lacks the player's $package"

@@ -8,7 +8,7 @@ set -u
 game=$(realpath "$1") driver=$(realpath "$2") game_folder=$(realpath "$3") site=$(realpath "$4") sim=$(realpath "$5")
 here=$(dirname "$0")
 source "$here/../window/game_run.sh"
-case_name=web.linux_replay
+case_name=web.${VALDORIK_BROWSER:+$VALDORIK_BROWSER.}linux_replay
 
 start_display
 burst_replays linux 20261210 6

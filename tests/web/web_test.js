@@ -1,6 +1,7 @@
-// The browser game in Debian's chromium (headless, WebGL in SwiftShader),
-// driven through puppeteer-core; the site is served from 127.0.0.1 by a
-// server this script starts and stops. One case a run:
+// The browser game in Debian's chromium (headless, WebGL in SwiftShader) or,
+// with VALDORIK_BROWSER=firefox, its firefox-esr (headed, on the X display
+// given), driven through puppeteer-core; the site is served from
+// 127.0.0.1 by a server this script starts and stops. One case a run:
 //   node web_test.js page|burst|damaged SITE SIM
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
 //   node web_test.js touch SITE SIM DRIVER        (DRIVER: tests/window's window_driver)
@@ -14,12 +15,14 @@ const puppeteer = require('puppeteer-core');
 
 const [caseName, site, sim, ...rest] = process.argv.slice(2);
 const driver = caseName === 'touch' ? rest[0] : '';  // the desktop tests' window_driver
+const engine = process.env.VALDORIK_BROWSER || 'chromium';
+const testName = engine === 'chromium' ? `web.${caseName}` : `web.${engine}.${caseName}`;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'valdorik-web-'));
 const served = {};  // extra files by URL path, e.g. replays under test
 const Frame = {width: 640, height: 480};
 
 function fail(why) {
-  console.error(`FAIL (web.${caseName}): ${why}`);
+  console.error(`FAIL (${testName}): ${why}`);
   process.exitCode = 1;
   throw new Error(why);
 }
@@ -38,18 +41,47 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-async function openPage(server, query = '', beforeLoad = null, viewport = null) {
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: 'new',
-    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--autoplay-policy=user-gesture-required'],
+// Firefox goes over WebDriver BiDi, which has no download folder of its own:
+// its preferences give one. Headless, it has no WebGL here, so it runs headed.
+function launch() {
+  if (engine === 'chromium') {
+    return puppeteer.launch({
+      executablePath: '/usr/bin/chromium', headless: 'new',
+      args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--autoplay-policy=user-gesture-required'],
+      downloadBehavior: {policy: 'allow', downloadPath: work},
+    });
+  }
+  if (engine !== 'firefox') fail(`no browser named "${engine}" (VALDORIK_BROWSER: chromium or firefox)`);
+  if (!process.env.DISPLAY) fail('firefox runs headed and needs an X display (tests/window/run_on_display.sh gives one)');
+  return puppeteer.launch({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false,
+    timeout: 60000,  // its start alone took 19 s on a busy machine; puppeteer waits 30 s
+    extraPrefsFirefox: {
+      // Downloads go without asking into the folder the case reads.
+      'browser.download.folderList': 2,
+      'browser.download.dir': work,
+      'browser.download.useDownloadDir': true,
+    },
   });
+}
+
+// Puppeteer's WebDriver BiDi keyboard knows the space bar only as ' ' (its
+// chromium keyboard takes both, as the same key), so cases may say 'Space'.
+function spaceByItsCharacter(keyboard) {
+  for (const action of ['down', 'up', 'press']) {
+    const act = keyboard[action].bind(keyboard);
+    keyboard[action] = (key, ...options) => act(key === 'Space' ? ' ' : key, ...options);
+  }
+}
+
+async function openPage(server, query = '', beforeLoad = null, viewport = null) {
+  const browser = await launch();
   const page = await browser.newPage();
   page.messages = [];
   page.on('pageerror', (e) => page.messages.push('page error: ' + e.message));
   // The frame at 1:1, with the page's bar below it.
   await page.setViewport(viewport || {width: Frame.width, height: Frame.height + 48});
-  const client = await page.createCDPSession();
-  await client.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: work});
+  if (engine === 'firefox') spaceByItsCharacter(page.keyboard);
   // File choosers come to the test, asked for now: one opened before the
   // browser has heard the asking would be missed.
   page.waitForFileChooser({timeout: 0}).catch(() => {});
@@ -529,7 +561,10 @@ const cases = {
   // and on a phone either way round (judged from the floor's extent in the
   // picture); Escape there leaves fullscreen and the game plays on.
   async fullscreen(server) {
-    const screens = [{width: 1366, height: 768}, {...Phone}, {...Phone, width: Phone.height, height: Phone.width}];
+    const laptop = {width: 1366, height: 768};
+    const phones = [{...Phone}, {...Phone, width: Phone.height, height: Phone.width}];
+    // Firefox takes a phone's viewport but not its touch (puppeteer's touch fails there).
+    const screens = engine === 'firefox' ? [laptop] : [laptop, ...phones];
     const seen = [];
     for (const screen of screens) {
       const {browser, page} = await openPage(server, '', null, screen);
@@ -566,7 +601,8 @@ const cases = {
       }
       await browser.close();
     }
-    return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen`;
+    const notRun = engine === 'firefox' ? '; not run here: the phones (no touch emulation in firefox)' : '';
+    return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen${notRun}`;
   },
 
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
@@ -624,9 +660,9 @@ const cases = {
   const server = await serve();
   try {
     if (!cases[caseName]) fail('unknown case');
-    console.log(`PASS (web.${caseName}): ${await cases[caseName](server)}`);
+    console.log(`PASS (${testName}): ${await cases[caseName](server)}`);
   } catch (e) {
-    if (!process.exitCode) console.error(`FAIL (web.${caseName}): ${e.stack || e}`);
+    if (!process.exitCode) console.error(`FAIL (${testName}): ${e.stack || e}`);
     process.exitCode = 1;
   } finally {
     server.close();
