@@ -13,6 +13,8 @@
 //   the game does not use. Losing the focus lets every held key go.
 // - A key or button let go before any frame saw it held (a tap shorter than
 //   a frame) is held for one frame: the release waits in the queue.
+// - Touch and the page's on-screen controls come from the page (web/touch.js)
+//   as the same pointer moves, buttons and keys; html5.h's touch is not used.
 // - The window cannot be moved (M does nothing) and its pointer is hidden
 //   over the canvas only. A hidden tab counts as minimised.
 // - Presentation is paced to 60 frames a second whatever the display: the
