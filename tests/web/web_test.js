@@ -206,7 +206,8 @@ function serveNextBuild(versionLine, next) {
   fs.mkdirSync(folder);
   const worker = fs.readFileSync(path.join(site, 'service-worker.js'), 'utf8');
   fs.writeFileSync(path.join(folder, 'service-worker.js'), worker.replace(versionLine, `const Version = '${next}';`));
-  fs.writeFileSync(path.join(folder, 'page.css'), fs.readFileSync(path.join(site, 'page.css'), 'utf8') + '/* next */\n');
+  const css = fs.readFileSync(path.join(site, 'page.css'), 'utf8');
+  fs.writeFileSync(path.join(folder, 'page.css'), css + '/* next */\n');
   served['/service-worker.js'] = path.join(folder, 'service-worker.js');
   served['/page.css'] = path.join(folder, 'page.css');
 }
