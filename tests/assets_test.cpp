@@ -170,24 +170,41 @@ std::vector<uint8_t> DecodeRgba(const std::string& png) {
 }
 
 TEST(PngWriter, ImageMagickReadsBackEveryPixelBlackSeeThrough) {
-  // 120 rows of 641 bytes: more than one stored block's 65535.
-  Image img(160, 120);
-  for (int y = 0; y < img.height; ++y)
-    for (int x = 0; x < img.width; ++x)
-      img.at(x, y) = (x + y) % 7 == 0 ? Transparent : Rgb{uint8_t(x), uint8_t(y * 2), uint8_t(x ^ y)};
+  // Every pixel unlike its neighbours: nearly every byte is written alone.
+  Image varied(160, 120);
+  for (int y = 0; y < varied.height; ++y)
+    for (int x = 0; x < varied.width; ++x)
+      varied.at(x, y) = (x + y) % 7 == 0 ? Transparent : Rgb{uint8_t(x), uint8_t(y * 2), uint8_t(x ^ y)};
+  // Pixel art enlarged, as the icons are: runs longer than deflate's longest
+  // repeat, whole rows repeated from the row above.
+  Image art(8, 8);
+  for (int y = 0; y < art.height; ++y)
+    for (int x = 0; x < art.width; ++x)
+      art.at(x, y) = (x * y) % 3 == 0 ? Transparent : Rgb{uint8_t(40 * x), uint8_t(30 * y), 200};
+  const Image enlarged = Scale(art, 64);
+  struct Case {
+    const char* what;
+    const Image& img;
+    double most_of_raw;  // the file's size at most, as a share of the pixels' 4 bytes each
+  } cases[] = {{"varied", varied, 1.2}, {"enlarged", enlarged, 0.05}};
   const std::string path = ::testing::TempDir() + "valdorik_writer.png";
-  ASSERT_EQ(WritePng(path, img), "");
-  const std::vector<uint8_t> rgba = DecodeRgba(path);
-  ASSERT_EQ(rgba.size(), size_t(img.width * img.height * 4)) << std::string(rgba.begin(), rgba.end());
-  for (int y = 0; y < img.height; ++y)
-    for (int x = 0; x < img.width; ++x) {
-      const uint8_t* p = &rgba[size_t(y * img.width + x) * 4];
-      const bool clear = (x + y) % 7 == 0;
-      ASSERT_EQ(p[3], clear ? 0 : 255) << x << "," << y;
-      if (!clear) {
-        ASSERT_EQ((Rgb{p[0], p[1], p[2]}), img.at(x, y)) << x << "," << y;
+  for (const Case& c : cases) {
+    const Image& img = c.img;
+    ASSERT_EQ(WritePng(path, img), "") << c.what;
+    EXPECT_LE(double(ReadAll(path).size()), c.most_of_raw * img.width * img.height * 4) << c.what;
+    const std::vector<uint8_t> rgba = DecodeRgba(path);
+    ASSERT_EQ(rgba.size(), size_t(img.width * img.height * 4))
+        << c.what << ": " << std::string(rgba.begin(), rgba.end());
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x) {
+        const uint8_t* p = &rgba[size_t(y * img.width + x) * 4];
+        const bool clear = img.at(x, y) == Transparent;
+        ASSERT_EQ(p[3], clear ? 0 : 255) << c.what << " " << x << "," << y;
+        if (!clear) {
+          ASSERT_EQ((Rgb{p[0], p[1], p[2]}), img.at(x, y)) << c.what << " " << x << "," << y;
+        }
       }
-    }
+  }
   EXPECT_NE(WritePng(path, Image()), "");
   std::remove(path.c_str());
 }

@@ -98,6 +98,16 @@ async function listReplays() {
   }
 }
 
+// ---- Play without a network: the service worker keeps the site's files ----
+// Browsers offer it only over https or from localhost; the game never waits
+// for it, and a refusal is only told on the console.
+function keepSiteForOffline() {
+  if (!/^https?:$/.test(location.protocol) || !('serviceWorker' in navigator)) return;
+  const refused = (e) => console.warn(`valdorik: the site is not kept for play without a network: ${e.message || e}`);
+  try { navigator.serviceWorker.register('service-worker.js').catch(refused); } catch (e) { refused(e); }
+}
+addEventListener('load', keepSiteForOffline);
+
 // ---- Games: one at a time; the next waits until the running one has ended ----
 const Game = {
   running: false,

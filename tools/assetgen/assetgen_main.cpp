@@ -2,8 +2,9 @@
 // Builds the game's pictures and start sound from the readable sources in
 // ASSETS_DIR into GAME_DIR, laid out as the game expects to find them; with
 // ICON_DIR also the desktop icon, from the title's emblem, in the icon
-// theme's layout (ICON_DIR/48x48/apps/valdorik.png, ...), and all of them in
-// ICON_DIR/valdorik.ico for the Windows exe.
+// theme's layout (ICON_DIR/48x48/apps/valdorik.png, ...), and those an .ico
+// holds in ICON_DIR/valdorik.ico for the Windows exe. The browser game's
+// manifest names the 192 and 512 ones.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -74,22 +75,23 @@ fs::path GamePath(const fs::path& game, const char* table_path) {
   return target;
 }
 
-constexpr int IconSides[] = {32, 48, 64, 128, 256};
+constexpr int IconSides[] = {32, 48, 64, 128, 192, 256, 512};
+constexpr int LargestIcoSide = 256;
 
 std::string BuildIcons(const fs::path& assets, const fs::path& icons) {
   PixelArt emblem = ReadPixelArt(PictureSource(assets, "intro1_emblem"));
   if (!emblem.error.empty()) return emblem.error;
-  std::vector<Image> every_size;
+  std::vector<Image> ico_sizes;
   for (int side : IconSides) {
     const std::string size = std::to_string(side) + "x" + std::to_string(side);
     const fs::path folder = icons / size / "apps";
     fs::create_directories(folder);
-    every_size.push_back(Icon(emblem.image, side));
-    if (std::string error = WritePng((folder / "valdorik.png").string(), every_size.back()); !error.empty())
-      return error;
+    const Image icon = Icon(emblem.image, side);
+    if (std::string error = WritePng((folder / "valdorik.png").string(), icon); !error.empty()) return error;
+    if (side <= LargestIcoSide) ico_sizes.push_back(icon);
   }
-  // The Windows exe's icon (packaging/windows/valdorik.rc) holds them all.
-  return WriteIco((icons / "valdorik.ico").string(), every_size);
+  // The Windows exe's icon (packaging/valdorik.rc.in).
+  return WriteIco((icons / "valdorik.ico").string(), ico_sizes);
 }
 
 bool Report(const std::string& error) {
