@@ -2,9 +2,9 @@
 // with VALDORIK_BROWSER=firefox, its firefox-esr (headed, on the X display
 // given), driven through puppeteer-core; the site is served from
 // 127.0.0.1 by a server this script starts and stops. One case a run:
-//   node web_test.js page|burst|damaged|fullscreen|offline SITE SIM
+//   node web_test.js page|burst|damaged|fullscreen|offline|touch SITE SIM DRIVER
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
-//   node web_test.js touch SITE SIM DRIVER        (DRIVER: tests/window's window_driver)
+// DRIVER is tests/window's window_driver, which knows where the game's squares are.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -14,7 +14,7 @@ const {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
 const [caseName, site, sim, ...rest] = process.argv.slice(2);
-const driver = caseName === 'touch' ? rest[0] : '';  // the desktop tests' window_driver
+const driver = caseName === 'watch' ? '' : rest[0];  // the desktop tests' window_driver
 const engine = process.env.VALDORIK_BROWSER || 'chromium';
 const testName = engine === 'chromium' ? `web.${caseName}` : `web.${engine}.${caseName}`;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'valdorik-web-'));
@@ -223,7 +223,7 @@ async function expectKeysTold(page) {
   await chooser.cancel();
   await page.mouse.click(320, 240);
   await hintGoes('once the game is clicked');
-  await page.mouse.click(Frame.width - 4, Frame.height + 30);  // beside the bar
+  await page.click('#replays h2');  // the page beside the frame, wherever the window puts it
   await waitFor(page, 'no hint after a click in the margin', () => !document.getElementById('keys-hint').hidden, 5);
   await page.mouse.click(320, 240);
   await hintGoes('once the game is clicked again');
@@ -304,6 +304,21 @@ async function aimAt(page, fingers, cell) {
       fail(`aimed at (${cell}), the square is at (${now.map_ex},${now.map_ey})`);
   }
   fail(`the view did not stand still to aim at (${cell})`);
+}
+
+// The mouse over a scaled frame: the square the game puts under it is the
+// one drawn there.
+async function expectPointerOnSquare(page) {
+  const box = await canvasBox(page);
+  for (const [dx, dy] of [[5, 8], [-7, -3]]) {
+    const [x, y] = execFileSync(driver, ['cell-pixel', dx, dy]).toString().split(' ').map(Number);
+    await page.mouse.move(box.x + (x + 0.5) * box.width / Frame.width, box.y + (y + 0.5) * box.height / Frame.height);
+    await passesGo(page, 2);
+    const state = await gameState(page);
+    if (state.map_ex - state.map_sx !== dx || state.map_ey - state.map_sy !== dy)
+      fail(`the pointer over frame pixel ${x},${y} of a ${box.width} x ${box.height} frame is on square ` +
+           `(${state.map_ex - state.map_sx},${state.map_ey - state.map_sy}) from the view, not (${dx},${dy})`);
+  }
 }
 
 // Until the view has stood still for a few passes: an arrow let go late
@@ -554,33 +569,41 @@ const cases = {
     };
     await toLeader();
 
-    // Recruit: aim at the easily won creature nearest the leader and tap
-    // Select, a try or two each; the arrows follow it when it walks out of reach.
-    const start = await gameState(page);
-    const near = (u) => Math.hypot(u[2] - leader[2], u[3] - leader[3]);
-    const easy = (u) => Number(execFileSync(driver, ['recruit-odds', u[10]]).toString()) <= 8;
-    const creature = start.units.filter((u) => u[1] === Owner.neutral && u[11] === 1 && easy(u))
-                                .sort((a, b) => near(a) - near(b))[0];
+    // Recruit: aim at an easily won creature in view and tap Select, a try
+    // or two each; with none in view, the arrows go towards the nearest.
+    const odds = new Map();  // by creature type
+    const easy = (u) => {
+      if (!odds.has(u[10])) odds.set(u[10], Number(execFileSync(driver, ['recruit-odds', u[10]]).toString()));
+      return odds.get(u[10]) <= 8;
+    };
+    const inView = (view, u) => {
+      try { execFileSync(driver, ['cell-pixel', u[2] - view.map_sx, u[3] - view.map_sy]); return true; } catch (e) { return false; }
+    };
     let tries = 0, won;
     for (let round = 0; round < 90; ++round) {
-      won = (await gameState(page)).units.find((v) => v[0] === creature[0]);
-      if (won[1] === Owner.player) break;
-      if (await aimAt(page, fingers, [won[2], won[3]])) {
+      const view = await gameState(page);
+      won = view.units.find((u) => u[1] === Owner.player && u[0] !== leader[0]);
+      if (won) break;
+      const far = (u) => Math.abs(u[2] - view.map_sx) + Math.abs(u[3] - view.map_sy);
+      const wanted = view.units.filter((u) => u[1] === Owner.neutral && u[11] === 1 && easy(u)).sort((a, b) => far(a) - far(b));
+      const creature = wanted.find((u) => inView(view, u));
+      if (creature && (await aimAt(page, fingers, creature.slice(2, 4)))) {
         const gold = (await gameState(page)).units[0][13];
         await tapControl(page, fingers, 'Left button');
         await passesGo(page, 2);
         if ((await gameState(page)).units[0][13] < gold) ++tries;  // it may have walked on meanwhile
         continue;
       }
-      const view = await gameState(page);
-      const dx = won[2] - view.map_sx, dy = won[3] - view.map_sy;
+      if (creature) continue;
+      const dx = wanted[0][2] - view.map_sx, dy = wanted[0][3] - view.map_sy;
       await tapControl(page, fingers, Math.abs(dx) > Math.abs(dy) ? (dx > 0 ? 'Scroll right' : 'Scroll left')
                                                                   : (dy > 0 ? 'Scroll up' : 'Scroll down'));
       await viewSettles(page);
     }
     const recruited = await gameState(page);
-    if (won[1] !== Owner.player) fail(`no creature recruited by touch in ${tries} tries; ${recruited.units[0][13]} gold left`);
-    if (recruited.selected_unit !== creature[0]) fail(`the recruited creature is not selected: ${recruited.selected_unit}`);
+    if (!won) fail(`no creature recruited by touch in ${tries} tries; ${recruited.units[0][13]} gold left`);
+    if (recruited.selected_unit !== won[0]) fail(`the recruited creature is not selected: ${recruited.selected_unit}`);
+    const creature = won;
 
     // Order: a second finger on the canvas holds the right button at the first finger's square.
     let ordered = null;
@@ -670,6 +693,7 @@ const cases = {
           if ((x < x0 - 1 || y < y0 - 1) && lit(x, y)) fail(`${where}: lit at ${x},${y} before the frame`);
       seen.push(`${width} x ${height}: ${x1 - x0} x ${y1 - y0}`);
       if (!screen.hasTouch) {
+        await expectPointerOnSquare(page);
         await page.keyboard.press('Escape');
         await waitFor(page, 'fullscreen stays after Escape', () => document.fullscreenElement === null, 10);
         await sleep(500);
