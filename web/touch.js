@@ -18,6 +18,7 @@
 const TapMs = 300;     // a touch shorter than this, and
 const TapSlopPx = 12;  // moving less than this (CSS pixels), is a tap
 const Buttons = {left: 0, right: 2};
+const FrameSize = {width: canvas.width, height: canvas.height};  // the game's frame, in its own pixels
 
 const Fingers = {
   aim: null,    // {id, x, y, at, tap}: the finger that aims
@@ -30,8 +31,8 @@ function gameListens() { return Game.running; }
 
 function sendPointer(clientX, clientY) {
   const box = canvas.getBoundingClientRect();
-  const x = Math.floor((clientX - box.left) * 640 / box.width);
-  const y = Math.floor((clientY - box.top) * 480 / box.height);
+  const x = Math.floor((clientX - box.left) * FrameSize.width / box.width);
+  const y = Math.floor((clientY - box.top) * FrameSize.height / box.height);
   if (gameListens()) Module._WebPointerAt(x, y);
 }
 function sendButton(button, down) {
