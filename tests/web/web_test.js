@@ -669,6 +669,11 @@ const cases = {
     for (const screen of screens) {
       const {browser, page} = await openPage(server, '', null, screen);
       await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
+      if (screen.hasTouch && screen.height > screen.width) {  // a phone upright: the frame full width, controls below
+        const frame = await canvasBox(page), controls = await (await page.$('#controls')).boundingBox();
+        if (Math.abs(frame.width - screen.width) > 1 || controls.y < frame.y + frame.height - 1)
+          fail(`upright, the frame is ${frame.width} wide on a ${screen.width} screen, the controls from ${controls.y}`);
+      }
       await (screen.hasTouch ? page.tap('#fullscreen') : page.click('#fullscreen'));
       await waitFor(page, 'no fullscreen', () => document.fullscreenElement !== null, 10);
       await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
