@@ -693,6 +693,13 @@ const cases = {
       let bottom = 0;
       for (let x = x0; x < x1; ++x) bottom += lit(x, y1 - 2);
       if (litRows(x0 + 1) < 10 || litRows(x1 - 2) < 10 || bottom < 10) fail(`${where}: the picture does not fill it`);
+      // Scaled crisp, each frame row is repeated whole: 480 rows over more screen rows repeat one
+      // in so many; smoothed, neighbouring rows of the textured floor never match.
+      const rowBytes = (y) => rgb.subarray((y * width + x0) * 3, (y * width + x1) * 3);
+      let repeated = 0;
+      for (let y = y0 + 1; y < y1; ++y) repeated += Buffer.compare(rowBytes(y), rowBytes(y - 1)) === 0;
+      const expected = (y1 - y0) - Frame.height;
+      if (expected > 0 && repeated < 0.9 * expected) fail(`${where}: ${repeated} rows repeat, not ${expected}: not crisp`);
       for (let y = 0; y < height; ++y)
         for (let x = 0; x < width; ++x)
           if ((x < x0 - 1 || y < y0 - 1) && lit(x, y)) fail(`${where}: lit at ${x},${y} before the frame`);
