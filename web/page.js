@@ -117,7 +117,17 @@ const Game = {
   fileShown: null,   // {path, name}: the running game's file in the page, and the player's name for it
   lastReplay: null,  // {name, bytes} of the last game recorded
   statusBeforePause: null,  // the status line a pause replaced
+  outcome: '',       // won, lost or tie once the game played is decided
+  downloadAtEnd: false,  // Download replay pressed while the decided game still ran
 };
+
+const Playing = 'Playing; Escape ends the game.';
+
+// The status line; while paused, the one the pause gives back.
+function setStatus(text) {
+  if (Game.statusBeforePause !== null) Game.statusBeforePause = text;
+  else $('status').textContent = text;
+}
 
 function localStamp(date) {
   const two = (n) => String(n).padStart(2, '0');
@@ -134,6 +144,7 @@ function start(words, setup) {
   $('messages').textContent = '';  // they were about the last game
   setup();
   releaseLatches();
+  Game.outcome = '';
   Game.running = true;
   hidePaused();
   $('end-panel').hidden = true;
@@ -156,8 +167,31 @@ async function playGame() {
     Game.watching = '';
     Game.fileShown = {path, name};
     $('final-state').textContent = '';
-    $('status').textContent = 'Playing; Escape ends the game.';
+    $('status').textContent = Playing;
   });
+}
+
+// ---- The outcome of the game played, from the game's own flags ----
+// The desktop game tells it in the frame and plays on until F1 or Escape;
+// the page tells it beside the frame as well, and offers the way on.
+const Outcomes = {
+  won: {panel: 'You won', status: 'Won; F1 or Play again starts a new game.', ended: 'Won.'},
+  lost: {panel: 'The computer won', status: 'Lost; F1 or Play again starts a new game.', ended: 'Lost.'},
+  tie: {panel: 'A tie', status: 'Tie; F1 or Play again starts a new game.', ended: 'Tie.'},
+};
+function outcomeOfGame() {
+  const [player, computer, tie] = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).victory;
+  return tie ? 'tie' : player ? 'won' : computer ? 'lost' : '';
+}
+// Looked at every half second of frames; F1 in the game takes it back.
+function followOutcome() {
+  if (!Game.running || Game.watching || Game.next) return;
+  const outcome = outcomeOfGame();
+  if (outcome === Game.outcome) return;
+  Game.outcome = outcome;
+  setStatus(outcome ? Outcomes[outcome].status : Playing);
+  if (outcome) showEndPanel(Outcomes[outcome].panel);
+  else $('end-panel').hidden = true;
 }
 
 // A replay from anywhere, under the name the player knows it by (a file's
@@ -228,6 +262,8 @@ function gameEnded(status) {
   showKeysHint();
   hidePaused();
   storeRecording(true);
+  if (Game.downloadAtEnd && Game.lastReplay) download(Game.lastReplay.name, Game.lastReplay.bytes);
+  Game.downloadAtEnd = false;
   // Taken away once shown: a game that never starts writes none, and must not show the last one's.
   if (DumpPath) {
     try {
@@ -243,24 +279,27 @@ function gameEnded(status) {
     start(words, setup);
     return;
   }
-  $('status').textContent = '';
+  $('status').textContent = Game.outcome ? Outcomes[Game.outcome].ended : '';
   showEndPanel(endText(status));
 }
 
 // A game or replay the desktop refused to start (status not 0) has already
 // said why; the panel must not call it over.
 function endText(status) {
+  if (Game.outcome) return Outcomes[Game.outcome].panel;
   if (Game.watching) return status === 0 ? 'The replay is over.' : `${Game.watching} could not be watched.`;
   return status === 0 ? 'The game is over.' : 'The game could not start.';
 }
 
 // The end panel: what ended, the way on, and the game's replay to keep.
+// Over a decided game still running the keys stay with the game (F1,
+// Escape), and Download replay ends it first: its recording is whole then.
 function showEndPanel(text) {
   $('end-text').textContent = text;
   $('play-again').textContent = Game.recording ? 'Play again' : 'New game';
-  $('download-replay').hidden = !(Game.recording && Game.lastReplay);
+  $('download-replay').hidden = !(Game.recording && (Game.lastReplay || Game.running));
   $('end-panel').hidden = false;
-  $('play-again').focus();
+  if (!Game.running) $('play-again').focus();
 }
 
 // ---- The paused picture: the game's words over its last frame, darkened ----
@@ -350,7 +389,14 @@ addEventListener('keyup', (e) => {
   escapeLeftFullscreen = false;
 }, true);
 $('play-again').onclick = () => playGame();
-$('download-replay').onclick = () => Game.lastReplay && download(Game.lastReplay.name, Game.lastReplay.bytes);
+$('download-replay').onclick = () => {
+  if (Game.running) {
+    Game.downloadAtEnd = true;
+    Module.ccall('QuitWebGame', null, [], []);
+  } else if (Game.lastReplay) {
+    download(Game.lastReplay.name, Game.lastReplay.bytes);
+  }
+};
 $('watch-file').onclick = () => $('replay-file').click();
 $('replay-file').onchange = async (e) => {
   const file = e.target.files[0];
@@ -406,6 +452,7 @@ var Module = {
   firstFrameMs: 0,
   presented: () => {
     if (Module.framesPresented++ === 0) Module.firstFrameMs = performance.now();
+    if (Module.framesPresented % 30 === 0) followOutcome();
   },
   onRuntimeInitialized: () => {
     Module.FS.mkdir('/replays');

@@ -2,7 +2,7 @@
 // with VALDORIK_BROWSER=firefox, its firefox-esr (headed, on the X display
 // given), driven through puppeteer-core; the site is served from
 // 127.0.0.1 by a server this script starts and stops. One case a run:
-//   node web_test.js page|burst|damaged|fullscreen|offline|touch SITE SIM DRIVER
+//   node web_test.js page|burst|damaged|fullscreen|offline|outcome|touch SITE SIM DRIVER
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
 // DRIVER is tests/window's window_driver, which knows where the game's squares are.
 'use strict';
@@ -339,6 +339,19 @@ async function tapControl(page, fingers, title, holdMs = 0) {
   await fingers.put(2, ...(await controlAt(page, title)));
   if (holdMs) await sleep(holdMs);
   await fingers.lift(2);
+}
+
+// The start (a clock second, the game's seed) among the first sixty the
+// computer wins from soonest, left alone, as the simulator plays them.
+function earlyLoss() {
+  let best = {seed: 0, pass: Infinity};
+  for (let seed = 1; seed <= 60; ++seed) {
+    const dumps = execFileSync(sim, ['run', '--seed', seed, '--frames', 4000, '--dump-every', 100]).toString().trim().split('\n');
+    const decided = dumps.findIndex((line) => JSON.parse(line).victory[1] === 1);
+    if (decided >= 0 && decided < best.pass) best = {seed, pass: decided};
+  }
+  if (!best.seed) fail('the computer wins from none of the first sixty starts within 4000 passes');
+  return best.seed;
 }
 
 // Download replay, in view, gives the game's replay, which the simulator
@@ -716,6 +729,25 @@ const cases = {
     }
     const notRun = engine === 'firefox' ? '; not run here: the phones (no touch emulation in firefox)' : '';
     return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen${notRun}`;
+  },
+
+  // Left alone, the computer wins: the page says so beside the frame, the
+  // game plays on behind until the player goes on, and Download replay ends
+  // it, giving the whole game. The clock is fixed on a start the computer
+  // wins early from (the simulator finds it).
+  async outcome(server) {
+    const seed = earlyLoss();
+    const {browser, page} = await openPage(server, '?dump-final=1', `Date.now = () => ${seed} * 1000;`);
+    await waitFor(page, 'no panel for the decided game', () => !document.getElementById('end-panel').hidden, 240);
+    const told = await page.evaluate(() => ({
+      panel: document.getElementById('end-text').textContent, status: document.getElementById('status').textContent,
+      running: document.body.dataset.game, victory: JSON.parse(Module.UTF8ToString(Module._WebStateDump())).victory}));
+    if (told.panel !== 'The computer won' || !told.status.startsWith('Lost') || told.running !== 'running')
+      fail(`decided ${JSON.stringify(told.victory)}, the page says ${JSON.stringify(told)}`);
+    await page.click('#download-replay');  // ends the game, whose final state then shows
+    await expectDownloadReplays(page, await finalState(page, 20), async () => {});
+    await browser.close();
+    return `${told.panel}; status "${told.status}"; the whole game downloaded`;
   },
 
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
