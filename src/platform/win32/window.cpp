@@ -144,10 +144,13 @@ MONITORINFO PrimaryMonitor() {
 }
 
 // The scale chosen, or the largest that fits, as long as the window fits
-// the work area of the monitor it opens on.
+// both the monitor it opens on and that monitor's work area, so that a
+// work area told larger than its monitor cannot stretch the window past it.
 void FitScaleToMonitor() {
-  const RECT work = PrimaryMonitor().rcWork;
-  WindowScale = ScaleOnDisplay(WindowScale, work.right - work.left, work.bottom - work.top);
+  const MONITORINFO monitor = PrimaryMonitor();
+  RECT room = {};
+  IntersectRect(&room, &monitor.rcMonitor, &monitor.rcWork);
+  WindowScale = ScaleOnDisplay(WindowScale, room.right - room.left, room.bottom - room.top);
 }
 
 // The window WindowScale times the frame at (x, y), or over the whole monitor.
