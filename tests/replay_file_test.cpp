@@ -599,6 +599,15 @@ TEST(Screen, ScalesStagesAndThePointerOnIt) {
       {1920, 1080, 2}, {1920, 1050, 2}, {1024, 768, 1}, {640, 480, 1}, {639, 479, 1},
       {1920, 1440, 3}, {3840, 2160, 4}, {1280, 959, 1}, {7680, 4320, 8}};
   for (const auto& f : fits) EXPECT_EQ(LargestScaleFitting(f.width, f.height), f.scale) << f.width << " x " << f.height;
+  // The scale a window opens at: the one chosen (0: none) cut down to what
+  // fits the display's usable area; a screen smaller than the frame keeps 1,
+  // one of unknown size (0 x 0) the choice.
+  const struct { int chosen, width, height, scale; } opening[] = {
+      {0, 1920, 1080, 2}, {2, 1024, 768, 1}, {3, 1920, 1080, 2}, {1, 3840, 2160, 1}, {8, 7680, 4320, 8},
+      {2, 1280, 959, 1},  {0, 800, 600, 1},  {2, 600, 400, 1},   {0, 320, 200, 1},  {3, 0, 0, 3},
+      {0, 0, 0, 1}};
+  for (const auto& o : opening)
+    EXPECT_EQ(ScaleOnDisplay(o.chosen, o.width, o.height), o.scale) << o.chosen << " on " << o.width << " x " << o.height;
   // A display of another scaling: the nearest whole multiple to the width
   // Windows suggests (1280 at 200 % from 640, 800 at 125 %, 960 at 150 %),
   // no larger than fits there.

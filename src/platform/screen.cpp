@@ -46,6 +46,12 @@ int LargestScaleFitting(int width, int height) {
   return scale;
 }
 
+int ScaleOnDisplay(int chosen, int width, int height) {
+  if (width <= 0 || height <= 0) return std::max(chosen, 1);
+  const int fitting = LargestScaleFitting(width, height);
+  return chosen == 0 ? fitting : std::min(chosen, fitting);
+}
+
 int ScaleNearest(int width, int largest_fitting) {
   return std::clamp((width + FrameWidth / 2) / FrameWidth, 1, std::clamp(largest_fitting, 1, MaxScale));
 }

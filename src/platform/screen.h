@@ -21,6 +21,13 @@ extern bool DesktopFullscreen;  // the window covers the screen, in the desktop'
 
 // The largest whole multiple of the frame that fits width x height; at least 1.
 int LargestScaleFitting(int width, int height);
+// The scale a window opens at on a display whose usable area (its work area
+// where the system tells one) is width x height: the one chosen, or with
+// none chosen (0) the largest that fits, and never larger than fits, since a
+// scale kept from a larger display, asked on the command line or worked out
+// from a size the system got wrong would put part of the frame off the
+// screen. A display of unknown size (0 x 0) leaves the choice as it is.
+int ScaleOnDisplay(int chosen, int width, int height);
 // The whole multiple of the frame nearest to a window `width` wide, from 1
 // to `largest_fitting`: on a display of another scaling Windows suggests
 // the width that would look as large there, and the frame's pixels stay
@@ -66,6 +73,7 @@ void KeepScreenChoice();
 
 // The window the game opens with (WindowScale, DesktopFullscreen): the
 // command line's choice over the file's. A scale given on the command line
-// alone asks for a window. With no scale chosen WindowScale stays 0 and the
-// window backend takes the largest that fits the desktop's work area.
+// alone asks for a window. With no scale chosen WindowScale stays 0; the
+// window backend settles it with ScaleOnDisplay for the display the window
+// opens on.
 void ChooseScreen(const ScreenChoice& command_line, const ScreenChoice& file);

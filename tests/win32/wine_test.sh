@@ -4,7 +4,8 @@
 # replays that cross between the systems.
 #   wine_test.sh CASE EXE DRIVER GAME_FOLDER WINEPREFIX [SIM LINUX_GAME]
 # Cases: host_messages, start_and_escape, without_pictures, pointer_leaves_window,
-# no_display, replays_cross, continue_game, scaled, non_ascii_user, started_elsewhere.
+# no_display, replays_cross, continue_game, scaled, small_screen, non_ascii_user,
+# started_elsewhere.
 set -u
 case_name=$1 game=$(realpath "$2") driver=$(realpath "$3") game_folder=$(realpath "$4")
 sim=${6:+$(realpath "$6")} linux_game=${7:+$(realpath "$7")}
@@ -216,6 +217,26 @@ case $case_name in
     quit_with_escape 15
     tr -d '\r' <"$work/stderr" | grep -q "^valdorik: settings file .*settings.txt is damaged" ||
       fail "stderr does not name the damaged settings file"
+    ;;
+  small_screen)
+    # A 1024 x 768 screen has room for the frame once: the window is 640 x
+    # 480 at the first start in a new prefix (Wine builds the prefix
+    # meanwhile, which can outlast the driver's wait) and at the next, and a
+    # scale kept from a larger screen is cut down to fit, the choice kept.
+    wine_prefix=$wine_prefix-fresh
+    settings=$(dirname "$(replay_folder)")/settings.txt
+    rm -rf "$wine_prefix"
+    mkdir -p "$wine_prefix"
+    start_display 24 1024x768
+    for start in first next kept; do
+      [ $start = kept ] && echo "scale=2" >"$settings"
+      start_game_in "$game_folder"
+      [ $start = first ] && for _ in 1 2 3; do "$driver" find VALDORIK >/dev/null 2>&1 && break; done
+      wait_for_window
+      expect_window_at_origin
+      quit_with_escape 15
+    done
+    [ "$(cat "$settings")" = "scale=2" ] || fail "the settings file holds '$(cat "$settings")', expected scale=2"
     ;;
   non_ascii_user)
     # A player named Jörg: the ANSI %APPDATA% came through garbled

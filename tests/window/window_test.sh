@@ -240,7 +240,8 @@ case $case_name in
     ;;
   settings)
     # The kept choice opens the window; the command line wins and is kept in
-    # its place; a damaged or unreadable file is named and ignored.
+    # its place, but a scale too large for the screen opens as large as fits;
+    # a damaged or unreadable file is named and ignored.
     start_display 24 1920x1080
     mkdir -p "$(dirname "$settings")"
     printf 'scale=1\nfullscreen=1\n' >"$settings"
@@ -252,6 +253,10 @@ case $case_name in
     expect_geometry "x=0 y=0 width=640 height=480 decorations=0"
     quit_with_escape
     [ "$(cat "$settings")" = $'scale=1\nfullscreen=0' ] || fail "the settings file holds '$(cat "$settings")'"
+    game_args=(--scale 3)
+    start_game_in "$game_folder"
+    expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
+    quit_with_escape
     game_args=()
     for damage in "scale=12" "scale=2 fullscreen=0" "folder"; do
       rm -rf "$settings"

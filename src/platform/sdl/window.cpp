@@ -1,4 +1,6 @@
 // The game's window on SDL2 with an OpenGL 1.x compatibility context.
+// The window opens at (0, 0) at the scale chosen (screen.h), cut down to
+// what fits the usable area of the display there.
 // Limits: "fullscreen" in the desktop's own mode (--fullscreen, Alt+Enter) is
 // the borderless window made the size of the first display, not SDL's
 // fullscreen state, which a display without a window manager ignores.
@@ -110,13 +112,24 @@ SDL_Rect ScreenBounds() {
   return screen;
 }
 
-// With no scale chosen: the largest whole multiple of the frame that fits
-// the desktop's work area (the screen less its panels).
-void TakeScaleThatFits() {
-  if (WindowScale != 0) return;
-  SDL_Rect work = {0, 0, FrameWidth, FrameHeight};
-  if (SDL_GetDisplayUsableBounds(0, &work) != 0) SDL_GetDisplayBounds(0, &work);
-  WindowScale = LargestScaleFitting(work.w, work.h);
+// The display the window opens on: the one holding (0, 0), else the first.
+int DisplayAtOrigin() {
+  const SDL_Point origin = {0, 0};
+  for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0 && SDL_PointInRect(&origin, &bounds)) return display;
+  }
+  return 0;
+}
+
+// The scale chosen, or the largest that fits, as long as the window fits
+// the usable area (the screen less its panels) of the display it opens on.
+void FitScaleToDisplay() {
+  const int display = DisplayAtOrigin();
+  SDL_Rect usable = {0, 0, 0, 0};
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0 && SDL_GetDisplayBounds(display, &usable) != 0)
+    usable = {0, 0, 0, 0};  // unknown: the choice stands
+  WindowScale = ScaleOnDisplay(WindowScale, usable.w, usable.h);
 }
 
 // The client area as the window system has it now, and the frame's viewport in it.
@@ -141,7 +154,7 @@ bool CreateGameWindow(const char* title, int width, int height) {
   }
   // A borderless pop-up; shown only once the context is ready.
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-  TakeScaleThatFits();
+  FitScaleToDisplay();
   // The frame is drawn at width x height and shown WindowScale times as large,
   // or as large as it fits on the whole screen.
   const SDL_Rect place = DesktopFullscreen ? ScreenBounds() : SDL_Rect{0, 0, width * WindowScale, height * WindowScale};

@@ -5,8 +5,10 @@
 //
 // While the window exists the display is kept awake and no input method
 // stands between the keys and the game (an IME would swallow M and E).
-// Moved onto a display of another scaling, the window takes the whole
-// multiple of the frame nearest to the size Windows suggests there.
+// It opens at (0, 0) at the scale chosen (screen.h), cut down to what fits
+// the work area of the monitor there. Moved onto a display of another
+// scaling, the window takes the whole multiple of the frame nearest to the
+// size Windows suggests there.
 //
 // Limits: one window on one thread; no display-mode switch: --fullscreen
 // and Alt+Enter make the pop-up the size of the primary monitor, in the
@@ -130,26 +132,30 @@ void ReleaseRenderContext() {
   RenderContext = nullptr;
 }
 
-RECT PrimaryMonitor() {
+// The primary monitor, the one at (0, 0) where the window opens: its whole
+// rectangle and its work area (less the taskbar); the screen's size for
+// both where Windows cannot tell them apart.
+MONITORINFO PrimaryMonitor() {
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) screen = monitor.rcMonitor;
-  return screen;
+  if (!GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    monitor.rcMonitor = monitor.rcWork = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return monitor;
 }
 
-// With no scale chosen: the largest whole multiple of the frame that fits
-// the desktop's work area (the screen less the taskbar).
-void TakeScaleThatFits() {
-  if (WindowScale != 0) return;
-  RECT work = {0, 0, FrameWidth, FrameHeight};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  WindowScale = LargestScaleFitting(work.right - work.left, work.bottom - work.top);
+// The scale chosen, or the largest that fits, as long as the window fits
+// both the monitor it opens on and that monitor's work area, so that a
+// work area told larger than its monitor cannot stretch the window past it.
+void FitScaleToMonitor() {
+  const MONITORINFO monitor = PrimaryMonitor();
+  RECT room = {};
+  IntersectRect(&room, &monitor.rcMonitor, &monitor.rcWork);
+  WindowScale = ScaleOnDisplay(WindowScale, room.right - room.left, room.bottom - room.top);
 }
 
 // The window WindowScale times the frame at (x, y), or over the whole monitor.
 RECT WindowPlace(int x, int y) {
-  if (DesktopFullscreen) return PrimaryMonitor();
+  if (DesktopFullscreen) return PrimaryMonitor().rcMonitor;
   return {x, y, x + FrameWidth * WindowScale, y + FrameHeight * WindowScale};
 }
 
@@ -169,7 +175,7 @@ void ShowMessageBox(const char* text, const char* caption, BoxIcon icon) {
 }
 
 bool CreateGameWindow(const char* title, int width, int height) {
-  TakeScaleThatFits();
+  FitScaleToMonitor();
   // The frame is drawn at width x height and shown WindowScale times as
   // large, or as large as it fits on the whole monitor.
   RECT client = WindowPlace(0, 0);
