@@ -41,6 +41,8 @@ const Lines HelpPage = {
     {240, "ESC quit."},
     {220, "F5-F8 change speed."},
     {200, "M move window."},
+    {180, "P pause and go on."},
+    {160, "Alt+Enter fullscreen."},
 };
 
 const char* const PlayerWins = "Victory for empire 0. (player) VICTORY VICTORY VICTORY";
