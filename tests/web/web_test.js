@@ -152,7 +152,7 @@ async function expectFloorAndTitle(page) {
   const lower = {x0: 0, y0: 300, x1: 640, y1: 480};
   const grass = countPixels(rgb, lower, (r, g, b) => g > 60 && g > r + 15 && g > b + 15);
   if (grass < 0.4 * 640 * 180) fail(`only ${grass} grass-green pixels in the lower part of the canvas`);
-  const title = {x0: 200, y0: 170, x1: 440, y1: 240};
+  const title = {x0: 200, y0: 145, x1: 440, y1: 200};
   const gold = countPixels(rgb, title, (r, g, b) => r > 180 && g > 60 && g < 210 && b < 90);
   if (gold < 1500) fail(`only ${gold} gold pixels where the title stands`);
 }
