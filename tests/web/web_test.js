@@ -711,11 +711,18 @@ const cases = {
         await sleep(500);
         if (!(await page.evaluate(() => document.body.dataset.game === 'running' && document.getElementById('end-panel').hidden)))
           fail('Escape in fullscreen ended the game');
+        // Alt+Enter, which the help page names, switches fullscreen as on the desktop.
+        for (const [wanted, why] of [[true, 'no fullscreen after Alt+Enter'], [false, 'fullscreen stays after Alt+Enter']]) {
+          await page.keyboard.down('Alt');
+          await page.keyboard.press('Enter');
+          await page.keyboard.up('Alt');
+          await waitFor(page, why, (on) => (document.fullscreenElement !== null) === on, 10, wanted);
+        }
       }
       await browser.close();
     }
     const notRun = engine === 'firefox' ? '; not run here: the phones (no touch emulation in firefox)' : '';
-    return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen${notRun}`;
+    return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen; Alt+Enter switched it${notRun}`;
   },
 
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
