@@ -5,9 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/host_path.h"
+#include "overlay/fonts.h"
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay_fixture.h"
+#include "pictures/asset_table.h"
 #include "rules/frame_rules.h"
 #include "rules_test_support.h"
 #include "world/world.h"
@@ -38,6 +41,8 @@ const Lines HelpPage = {
     {240, "ESC quit."},
     {220, "F5-F8 change speed."},
     {200, "M move window."},
+    {180, "P pause and go on."},
+    {160, "Alt+Enter fullscreen."},
 };
 
 const char* const PlayerWins = "Victory for empire 0. (player) VICTORY VICTORY VICTORY";
@@ -173,6 +178,40 @@ TEST_F(HudTest, GameOverShowsHelpForOneFrameOnlyThenStatusLines) {
   EXPECT_EQ(FirstDifference(first, Expected(HelpPage, {{280, ComputerWins}}, true)), "");
   const std::vector<uint8_t> next = Hud();
   EXPECT_EQ(FirstDifference(next, Expected(StatusLines, {{280, ComputerWins}}, true)), "");
+}
+
+// The title picture as the build writes it into the game folder.
+bool LoadBuiltTitlePicture() {
+  for (const PictureAsset& asset : PictureAssets)
+    if (asset.slot == IntroPictureSlot)
+      return LoadBitmapSlot((std::string(VALDORIK_GAME_DIR) + "/" + HostPath(asset.path)).c_str(), asset.slot,
+                            MaxPictureSide(asset.slot));
+  return false;
+}
+
+// The game-over frame blits the title picture over the outcome; over the
+// picture the game ships, each outcome and the prompt under it still read
+// whole: in their lines' rows the frame holds their letters and nothing else.
+TEST_F(HudTest, OutcomeAndPromptReadWholeOverTheBuiltTitlePicture) {
+  ASSERT_TRUE(LoadBuiltTitlePicture()) << LastBitmapError();
+  const std::pair<int*, const char*> outcomes[] = {
+      {&VictoryPlayer, PlayerWins}, {&VictoryComputer, ComputerWins}, {&VictoryTie, Tie}};
+  for (const auto& [flag, message] : outcomes) {
+    VictoryPlayer = VictoryComputer = VictoryTie = 0;
+    *flag = 1;
+    const std::vector<uint8_t> hud = Hud();
+    for (const auto& [y, text] : Lines{{OutcomeY, message}, {PromptY, Prompt}}) {
+      ClearOverlay();
+      DrawLines(OutcomeX, {{y, text}});
+      const int right = OutcomeX + static_cast<int>(text.size()) * LargeAdvance;
+      int spoilt = 0;
+      for (int row = y - (LargeGlyphRowCount - 1); row < y; ++row)
+        for (int x = OutcomeX; x < right; ++x)
+          spoilt += !std::equal(hud.begin() + (row * FrameWidth + x) * 4, hud.begin() + (row * FrameWidth + x + 1) * 4,
+                                OverlayPixel(x, row).begin());
+      EXPECT_EQ(spoilt, 0) << "\"" << text << "\": pixels of its rows that are not its letters";
+    }
+  }
 }
 
 }  // namespace

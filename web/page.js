@@ -371,22 +371,33 @@ canvas.addEventListener('mousedown', () => canvas.focus());
 canvas.addEventListener('contextmenu', (e) => e.preventDefault());
 // Fullscreen takes the frame with its touch controls; Escape there only
 // leaves fullscreen, as the browser promises, and never reaches the game.
+// Alt+Enter switches it, as in the desktop game, and never reaches the game either.
 $('fullscreen').onclick = () => {
   const play = $('play');
   (play.requestFullscreen || play.webkitRequestFullscreen).call(play);
   canvas.focus();
 };
-let escapeLeftFullscreen = false;
-addEventListener('keydown', (e) => {
-  if (e.key !== 'Escape' || !(document.fullscreenElement || document.webkitFullscreenElement)) return;
-  e.stopImmediatePropagation();
-  escapeLeftFullscreen = true;
-  (document.exitFullscreen || document.webkitExitFullscreen).call(document);
-}, true);
+const inFullscreen = () => document.fullscreenElement || document.webkitFullscreenElement;
+const leaveFullscreen = () => (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+// Keys the page takes for itself: their release never reaches the game either.
+const takenKeys = new Set();
 addEventListener('keyup', (e) => {
-  if (e.key !== 'Escape' || !escapeLeftFullscreen) return;
+  if (takenKeys.delete(e.key)) e.stopImmediatePropagation();
+}, true);
+addEventListener('keydown', (e) => {
+  if (e.key !== 'Enter' || !e.altKey) return;
   e.stopImmediatePropagation();
-  escapeLeftFullscreen = false;
+  e.preventDefault();
+  takenKeys.add(e.key);
+  if (e.repeat) return;
+  if (inFullscreen()) leaveFullscreen();
+  else $('fullscreen').onclick();
+}, true);
+addEventListener('keydown', (e) => {
+  if (e.key !== 'Escape' || !inFullscreen()) return;
+  e.stopImmediatePropagation();
+  takenKeys.add(e.key);
+  leaveFullscreen();
 }, true);
 $('play-again').onclick = () => playGame();
 $('download-replay').onclick = () => {

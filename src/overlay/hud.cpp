@@ -1,7 +1,6 @@
 #include "overlay/hud.h"
 
 #include <cstring>
-#include <iterator>
 
 #include "overlay/fonts.h"
 #include "overlay/overlay.h"
@@ -13,22 +12,6 @@
 namespace {
 
 constexpr int TitleFrames = 3000;  // the counter is already advanced: shown for 2999 frames
-
-const char* const HelpLines[] = {
-    "WIN32VALDORIKCATAPULTR006A HELP",
-    "F1 start new game.",
-    "F2-F4 different unit size.",
-    "SHIFT-Dir. change view, PGDWN-PGUP zoom.",
-    "Dir. move map.",
-    "Space rotate with mouse.",
-    "0 and backspace, move screen over last unit.",
-    "Left click recruit.",
-    "Right click move and attack.",
-    "ESC quit.",
-    "F5-F8 change speed.",
-    "M move window.",
-};
-static_assert(std::size(HelpLines) == HudBlockLines);
 
 struct Outcome {
   const int* flag;

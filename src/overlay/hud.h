@@ -3,16 +3,37 @@
 // only; the frame composites it afterwards.
 #pragma once
 
+#include <iterator>
+
 // Window positions, y counted up from the bottom: the text block's lines
 // start at HudBlockX, the first at HudBlockTopY, each next one HudLineStep
 // lower. The title picture's bottom-left corner; the game-over message and
 // the prompt under it.
 constexpr int HudBlockX = 40, HudBlockTopY = 420, HudLineStep = 20;
-constexpr int HudBlockLines = 12;  // the help page, the longer of the two pages
 constexpr int IntroPictureX = 200, IntroPictureY = 200;
 constexpr int OutcomeX = 100, OutcomeY = 280, PromptY = 260;
 
 constexpr int HudLineY(int line) { return HudBlockTopY - line * HudLineStep; }
+
+// The help page, top to bottom: its heading, then a line for each key. The
+// README's key table names the same keys (tests/help_keys_test.cpp).
+inline constexpr const char* HelpLines[] = {
+    "WIN32VALDORIKCATAPULTR006A HELP",
+    "F1 start new game.",
+    "F2-F4 different unit size.",
+    "SHIFT-Dir. change view, PGDWN-PGUP zoom.",
+    "Dir. move map.",
+    "Space rotate with mouse.",
+    "0 and backspace, move screen over last unit.",
+    "Left click recruit.",
+    "Right click move and attack.",
+    "ESC quit.",
+    "F5-F8 change speed.",
+    "M move window.",
+    "P pause and go on.",
+    "Alt+Enter fullscreen.",
+};
+constexpr int HudBlockLines = std::size(HelpLines);  // the help page, the longer of the two pages
 
 // Reads the world globals (view centre, cursor cell, selection, treasury,
 // FrameCounter, outcome flags, HelpVisible) and changes none of them. Drawn

@@ -95,7 +95,7 @@ case $case_name in
       "line:4=Dir. move map." "line:5=Space rotate with mouse." \
       "line:6=0 and backspace, move screen over last unit." "line:7=Left click recruit." \
       "line:8=Right click move and attack." "line:9=ESC quit." "line:10=F5-F8 change speed." \
-      "line:11=M move window."
+      "line:11=M move window." "line:12=P pause and go on." "line:13=Alt+Enter fullscreen."
     "$driver" hold h 200 || fail "could not press h"
     see --each title "line:1=Press H for help." "$(status_line)" "line:3=selected_unit=0"
     # Across the wide middle column (305 to 335) and its neighbours, then far out.

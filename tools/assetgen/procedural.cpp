@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "overlay/fonts.h"
+#include "overlay/hud.h"
+
 namespace {
 
 // A well-mixed 32-bit hash, so texture noise needs no generator state.
@@ -111,13 +114,28 @@ Image Scale(const Image& image, int factor) {
   return out;
 }
 
+namespace {
+
+// The box round a picture's non-black pixels, edges included; right is -1
+// for a blank picture.
+struct Bounds {
+  int left, top, right, bottom;
+};
+
+Bounds FigureBounds(const Image& image) {
+  Bounds b{image.width, image.height, -1, -1};
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      if (image.at(x, y) != Transparent)
+        b = {std::min(b.left, x), std::min(b.top, y), std::max(b.right, x), std::max(b.bottom, y)};
+  return b;
+}
+
+}  // namespace
+
 Image Icon(const Image& emblem, int side) {
-  // The figure's bounds: blank margins would only shrink it.
-  int left = emblem.width, top = emblem.height, right = -1, bottom = -1;
-  for (int y = 0; y < emblem.height; ++y)
-    for (int x = 0; x < emblem.width; ++x)
-      if (emblem.at(x, y) != Transparent)
-        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+  // Only the figure is enlarged: blank margins would only shrink it.
+  const auto [left, top, right, bottom] = FigureBounds(emblem);
   Image icon(side, side);
   if (right < 0) return icon;
   const int w = right - left + 1, h = bottom - top + 1, longer = std::max(w, h);
@@ -133,7 +151,7 @@ Image Icon(const Image& emblem, int side) {
 namespace {
 
 constexpr Rgb Outline{16, 16, 16};
-constexpr int WordScale = 4, EmblemScale = 3;
+constexpr int WordScale = 4, EmblemScale = 3, WordShadow = 3;
 
 bool Ink(const Image& mask, int x, int y) { return mask.contains(x, y) && mask.at(x, y) != Transparent; }
 
@@ -151,10 +169,9 @@ void PaintWord(Image& canvas, const Image& word, int left, int top) {
   auto put = [&](int x, int y, Rgb c) {
     if (canvas.contains(left + x, top + y)) canvas.at(left + x, top + y) = c;
   };
-  const int shadow = 3;
-  for (int y = -1; y <= h + shadow; ++y)
-    for (int x = -1; x <= ink.width + shadow; ++x)
-      if (!Ink(ink, x, y) && Ink(ink, x - shadow, y - shadow)) put(x, y, {70, 24, 12});
+  for (int y = -1; y <= h + WordShadow; ++y)
+    for (int x = -1; x <= ink.width + WordShadow; ++x)
+      if (!Ink(ink, x, y) && Ink(ink, x - WordShadow, y - WordShadow)) put(x, y, {70, 24, 12});
   for (int y = -1; y <= h; ++y)
     for (int x = -1; x <= ink.width; ++x) {
       if (Ink(ink, x, y)) {
@@ -167,7 +184,7 @@ void PaintWord(Image& canvas, const Image& word, int left, int top) {
     }
 }
 
-// A thin gold rule with a diamond in the middle, under the word.
+// A thin gold rule with a diamond in the middle.
 void PaintRule(Image& canvas, int y, int half_width) {
   const int cx = canvas.width / 2;
   for (int x = cx - half_width; x <= cx + half_width; ++x) {
@@ -183,22 +200,36 @@ void PaintRule(Image& canvas, int y, int half_width) {
     }
 }
 
+// The picture's row, counted from its top, that lands on overlay row y
+// (counted up from the bottom) when the HUD blits it.
+constexpr int PictureRow(int y) { return IntroPictureY + TitleSide - 1 - y; }
+
+// A finished game draws its outcome and the new-game prompt and blits this
+// picture over them, so the rows of those two lines stay see-through.
+constexpr int LargeTextRows = LargeGlyphRowCount - 1;  // a line at y inks rows y - 12 to y - 1
+constexpr int OutcomeTopRow = PictureRow(OutcomeY - 1);
+constexpr int OutcomeBottomRow = PictureRow(PromptY - LargeTextRows);
+// The rows above the HUD's text block carry marks of their own.
+constexpr int FirstFreeRow = PictureRow(HudBlockTopY) + 1;
+
 }  // namespace
 
 Image TitlePicture(const Image& emblem, const Image& word) {
   Image canvas(TitleSide, TitleSide);
   const Image big_emblem = Scale(emblem, EmblemScale);
+  const Bounds figure = FigureBounds(big_emblem);
   const int word_w = word.width * WordScale, word_h = word.height * WordScale;
-  const int gap = 10, rule_h = 14;
-  const int total = big_emblem.height + gap + word_h + gap + rule_h;
-  const int top = std::max(0, (TitleSide - total) / 2);
-  const int emblem_left = (TitleSide - big_emblem.width) / 2;
+  // The emblem under the HUD's free rows, the word a few rows clear of the
+  // outcome's, and under the outcome a rule that underlines it.
+  const int margin = 6;
+  const int word_top = OutcomeTopRow - margin - WordShadow - word_h;
+  const int emblem_left = (TitleSide - big_emblem.width) / 2, emblem_top = FirstFreeRow - figure.top;
   for (int y = 0; y < big_emblem.height; ++y)
     for (int x = 0; x < big_emblem.width; ++x)
-      if (canvas.contains(emblem_left + x, top + y)) canvas.at(emblem_left + x, top + y) = big_emblem.at(x, y);
-  const int word_top = top + big_emblem.height + gap;
+      if (canvas.contains(emblem_left + x, emblem_top + y) && big_emblem.at(x, y) != Transparent)
+        canvas.at(emblem_left + x, emblem_top + y) = big_emblem.at(x, y);
   PaintWord(canvas, word, (TitleSide - word_w) / 2, word_top);
-  PaintRule(canvas, std::min(TitleSide - 8, word_top + word_h + gap + rule_h / 2), word_w / 2);
+  PaintRule(canvas, OutcomeBottomRow + 2 * margin, word_w / 2);
   return canvas;
 }
 

@@ -19,7 +19,8 @@ Image GrassFloor();
 
 // The title: `emblem` (full colour) over `word` (any non-black pixel is ink,
 // its colour ignored), the word raised in gold with an outline and a shadow,
-// on black.
+// on black. Both stand above the rows where the HUD writes a finished game's
+// outcome and prompt, which stay black; a rule underlines them.
 Image TitlePicture(const Image& emblem, const Image& word);
 
 // About a second of explosion: a noise burst whose low-pass closes as it
