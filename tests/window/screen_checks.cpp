@@ -411,6 +411,9 @@ bool InsideQuad(const WindowPosition (&corner)[4], double px, double py, double 
 }
 
 // The mark is one textured quad tinted pure red, 0.1 above the floor of its cell.
+// Red beside it (a mark a cell off, or spread) is looked for in a ring around
+// it: farther off, a creature's own pure red may wander by.
+constexpr double MarkRing = 40.0;
 Test MarkCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
   return [scene, cellX, cellY, wanted](const Shot& shot, std::string& why) {
     const Matrix camera = Camera(scene);
@@ -424,7 +427,8 @@ Test MarkCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
         if (Hidden(scene, x, y)) continue;
         const bool red = RedTinted(shot.At(x, y));
         if (InsideQuad(corner, x + 0.5, y + 0.5, -1.0)) ++inside, redInside += red;
-        else if (!InsideQuad(corner, x + 0.5, y + 0.5, 1.0)) ++outside, redOutside += red;
+        else if (!InsideQuad(corner, x + 0.5, y + 0.5, 1.0) && InsideQuad(corner, x + 0.5, y + 0.5, MarkRing))
+          ++outside, redOutside += red;
       }
     why = std::to_string(redInside) + " of " + std::to_string(inside) + " pixels inside red, " +
           std::to_string(redOutside) + " outside";
