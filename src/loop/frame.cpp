@@ -18,6 +18,8 @@ void MoveWindowKey() {
 
 }  // namespace
 
+ReplayMark WatchedReplay;
+
 void RunFrame() {
   ThrottleFrame();
   MoveWindowKey();

@@ -13,6 +13,7 @@
 #include "base/version.h"
 #include "host/input.h"
 #include "loop/continuation.h"
+#include "loop/frame.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "pictures/game_folder.h"
@@ -124,6 +125,7 @@ ExitStatus PlayGame(const GameOptions& options) {
   if (options.continue_game && !PlayThePast(options, past)) return ExitStatus::BadInput;
   ChooseWindow(options);
   Host = BackendHost();
+  WatchedReplay = {.shown = !options.replay.empty(), .passes = replay.passes, .ended = false};
   if (options.replay.empty())
     RecordGame(options.record, past);
   else
