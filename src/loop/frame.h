@@ -5,6 +5,9 @@
 // One pass of the game: draws the frame and runs one step of the rules in
 // their fixed interleaved order.
 void RunFrame();
+// The frame as the rules last left it, drawn again while they stand still:
+// the end of a watched replay stays on the screen so.
+void DrawStillFrame();
 
 // A replay being watched: the HUD marks its frames with how far it has come
 // and with its end. Set by the game's entry for --replay only: a game played,

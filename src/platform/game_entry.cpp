@@ -118,6 +118,19 @@ void ChooseWindow(const GameOptions& options) {
   if (asked.scale || asked.fullscreen) SaveScreenSettings(settings);
 }
 
+// A watched replay played to its end says so on its last frame, which stays
+// until the watcher leaves with Escape or by closing the window. Not with
+// --dump-final: scripts and tests that compare final states must end by
+// themselves, as they always have.
+void ShowEndOfReplay(const GameOptions& options) {
+  if (options.replay.empty() || !options.dump_final.empty()) return;
+  WatchedReplay.ended = true;
+  while (!PlaybackWatcherLeft()) {
+    DrawStillFrame();
+    Host.present_scaled_frame();
+  }
+}
+
 ExitStatus PlayGame(const GameOptions& options) {
   Replay replay;
   if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return ExitStatus::BadInput;
@@ -144,6 +157,7 @@ ExitStatus PlayGame(const GameOptions& options) {
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
+  ShowEndOfReplay(options);
   DestroyGameWindow();
   ReleaseDrawing();
   ReleaseGame();
