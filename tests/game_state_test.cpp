@@ -115,6 +115,8 @@ const std::map<std::string, const char*> NotGameState = {
     {"playback: Pass", "the replay's bookkeeping: StartPlayback sets it up"},
     {"playback: Problem", "the replay's bookkeeping: StartPlayback sets it up"},
     {"playback: StopAsked", "the replay's bookkeeping: StartPlayback sets it up"},
+    {"playback: WatcherLeft", "the replay's bookkeeping: StartPlayback sets it up"},
+    {"WatchedReplay", "the watched replay's mark, set by the game's entry for each run"},
     {"recording: Recorded", "the recorder's bookkeeping: StartRecording sets it up"},
     {"recording: Pass", "the recorder's bookkeeping: StartRecording sets it up"},
     {"recording: Recording", "the recorder's bookkeeping: StartRecording sets it up"},

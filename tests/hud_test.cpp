@@ -7,6 +7,8 @@
 
 #include "base/host_path.h"
 #include "overlay/fonts.h"
+#include "loop/frame.h"
+#include "loop/main_loop.h"
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay_fixture.h"
@@ -68,7 +70,12 @@ class HudTest : public WorldTest {
     selected_unit = 4;
     TreasuryOf(EmpirePlayer) = 12.5f;
     FrameCounter = 3000;
+    WatchedReplay = {};
     ClearOverlay();
+  }
+  void TearDown() override {
+    WatchedReplay = {};
+    WorldTest::TearDown();
   }
 
   // The overlay after one HUD pass, with the buffer cleared first.
@@ -100,13 +107,15 @@ std::string FirstDifference(const std::vector<uint8_t>& got, const std::vector<u
 }
 
 // What the HUD should draw: a block of lines at x 40; for a finished game also
-// the outcome messages, the title picture and the prompt.
-std::vector<uint8_t> Expected(const Lines& block, const Lines& outcomes, bool picture) {
+// the outcome messages, the title picture and the prompt; over all of them a
+// watched replay's mark.
+std::vector<uint8_t> Expected(const Lines& block, const Lines& outcomes, bool picture, const Lines& mark = {}) {
   ClearOverlay();
   DrawLines(40, block);
   DrawLines(100, outcomes);
   if (picture) BlitPicture(200, 200, 3);
   if (!outcomes.empty()) DrawLines(100, {{260, Prompt}});
+  DrawLines(40, mark);
   return OverlaySnapshot();
 }
 
@@ -147,6 +156,52 @@ TEST_F(HudTest, EachStateDrawsExactlyItsLinesPictureAndPrompt) {
   VictoryPlayer = VictoryComputer = VictoryTie = 1;
   Hud();
   EXPECT_EQ(OverlayPixel(100 + 62 * 8 + 2, 270)[3], 255);  // the foot of its last Y
+}
+
+// A watched replay's mark sits in the rows above the block that a game leaves
+// free, with the title picture, the help page or a finished game's message.
+TEST_F(HudTest, AWatchedReplayIsMarkedAboveTheBlockWithItsPassesThenItsEnd) {
+  IdlePasses = 1520;
+  WatchedReplay = {.shown = true, .passes = 6000, .ended = false};
+  const Lines under_way = {{ReplayMarkY, "REPLAY 1520 / 6000 passes"}};
+  const Lines over = {{ReplayMarkY, ReplayEndWords}};
+  struct Case {
+    const char* what;
+    int help, frame, computer;
+    bool ended;
+    const Lines& block;
+    Lines outcomes;
+    bool picture;
+    const Lines& mark;
+  } cases[] = {
+      {"under way", 0, 3000, 0, false, StatusLines, {}, false, under_way},
+      {"with the title", 0, 1, 0, false, StatusLines, {}, true, under_way},
+      {"with the help page", 1, 3000, 0, false, HelpPage, {}, false, under_way},
+      {"at its end", 0, 3000, 0, true, StatusLines, {}, false, over},
+      {"at the end of a finished game", 0, 3000, 1, true, StatusLines, {{280, ComputerWins}}, true, over},
+  };
+  for (const Case& c : cases) {
+    HelpVisible = c.help;
+    FrameCounter = c.frame;
+    VictoryComputer = c.computer;
+    WatchedReplay.ended = c.ended;
+    const std::vector<uint8_t> hud = Hud();
+    EXPECT_EQ(FirstDifference(hud, Expected(c.block, c.outcomes, c.picture, c.mark)), "") << c.what;
+  }
+  // All the mark changes lies above the block's first glyph rows.
+  VictoryComputer = 0;
+  const std::vector<uint8_t> marked = Hud();
+  WatchedReplay.shown = false;
+  const std::vector<uint8_t> played = Hud();
+  int changed = 0;
+  for (int y = 0; y < FrameHeight; ++y)
+    for (int x = 0; x < FrameWidth; ++x) {
+      const size_t at = (static_cast<size_t>(y) * FrameWidth + x) * 4;
+      if (std::equal(&marked[at], &marked[at] + 4, &played[at])) continue;
+      ++changed;
+      EXPECT_GE(y, HudBlockTopY) << "x=" << x;
+    }
+  EXPECT_GT(changed, 0);
 }
 
 TEST_F(HudTest, TitlePictureDuringTheFirstFramesUnlessHelpIsOpen) {

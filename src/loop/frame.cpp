@@ -8,6 +8,7 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "rules/frame_rules.h"
+#include "world/world.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ void MoveWindowKey() {
 }
 
 }  // namespace
+
+ReplayMark WatchedReplay;
 
 void RunFrame() {
   ThrottleFrame();
@@ -32,4 +35,14 @@ void RunFrame() {
   HelpKey();
   Host.draw_overlay();
   ClearHelpAfterGameOver();
+}
+
+// The cursor mark stays on the cell the last frame pointed at (map_ex,
+// map_ey): MouseCell would write them, and it is the rules'.
+void DrawStillFrame() {
+  Host.begin_scene();
+  Host.draw_terrain();
+  Host.draw_units();
+  Host.draw_cursor_mark(map_ex - map_sx, map_ey - map_sy);
+  Host.draw_overlay();
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "loop/frame.h"
+#include "loop/main_loop.h"
 #include "overlay/fonts.h"
 #include "overlay/overlay.h"
 #include "overlay/overlay_buffer.h"
@@ -61,6 +63,17 @@ void DrawGameOver() {
   DrawWhite(OutcomeX, PromptY);
 }
 
+// Last, so that nothing the recorded game shows can hide it.
+void DrawReplayMark() {
+  if (!WatchedReplay.shown) return;
+  if (WatchedReplay.ended)
+    FormatTextLine("%s", ReplayEndWords);
+  else
+    FormatTextLine("REPLAY %lld / %lld passes", static_cast<long long>(IdlePasses),
+                   static_cast<long long>(WatchedReplay.passes));
+  DrawWhite(HudBlockX, ReplayMarkY);
+}
+
 }  // namespace
 
 void DrawHud() {
@@ -70,6 +83,7 @@ void DrawHud() {
     DrawStatusLines();
   if (FrameCounter < TitleFrames && !HelpVisible) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
   if (IsGameDecided()) DrawGameOver();
+  DrawReplayMark();
 }
 
 void DrawPausedWords() {

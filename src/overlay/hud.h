@@ -1,6 +1,6 @@
 // The frame's closing text: six status lines or the help page, the title
-// picture early in a game, and the game-over messages. Draws into the overlay
-// only; the frame composites it afterwards.
+// picture early in a game, the game-over messages, and a watched replay's
+// mark. Draws into the overlay only; the frame composites it afterwards.
 #pragma once
 
 #include <iterator>
@@ -42,6 +42,14 @@ constexpr int HudBlockLines = std::size(HelpLines);  // the help page, the longe
 // frame then closes the help page on every frame that shows a game-over
 // message (ClearHelpAfterGameOver), so the status lines come back under it.
 void DrawHud();
+
+// A replay being watched (WatchedReplay, loop/frame.h) says so above the
+// text block, in the rows a game leaves free (glyphs on rows 448-459), over
+// everything else the HUD draws: "REPLAY 1520 / 6000 passes", the loop's
+// passes so far (IdlePasses) of those its file holds, and ReplayEndWords
+// once it has played to its end.
+constexpr int ReplayMarkY = HudLineY(-2);
+constexpr const char* ReplayEndWords = "END OF REPLAY. Press ESC to leave.";
 
 // The paused picture is the last frame with this share of black laid over
 // it and PausedWords across its middle in the large font, white.

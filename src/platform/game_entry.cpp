@@ -13,6 +13,7 @@
 #include "base/version.h"
 #include "host/input.h"
 #include "loop/continuation.h"
+#include "loop/frame.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "pictures/game_folder.h"
@@ -117,6 +118,19 @@ void ChooseWindow(const GameOptions& options) {
   if (asked.scale || asked.fullscreen) SaveScreenSettings(settings);
 }
 
+// A watched replay played to its end says so on its last frame, which stays
+// until the watcher leaves with Escape or by closing the window. Not with
+// --dump-final: scripts and tests that compare final states must end by
+// themselves, as they always have.
+void ShowEndOfReplay(const GameOptions& options) {
+  if (options.replay.empty() || !options.dump_final.empty()) return;
+  WatchedReplay.ended = true;
+  while (!PlaybackWatcherLeft()) {
+    DrawStillFrame();
+    Host.present_scaled_frame();
+  }
+}
+
 ExitStatus PlayGame(const GameOptions& options) {
   Replay replay;
   if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return ExitStatus::BadInput;
@@ -124,6 +138,7 @@ ExitStatus PlayGame(const GameOptions& options) {
   if (options.continue_game && !PlayThePast(options, past)) return ExitStatus::BadInput;
   ChooseWindow(options);
   Host = BackendHost();
+  WatchedReplay = {.shown = !options.replay.empty(), .passes = replay.passes, .ended = false};
   if (options.replay.empty())
     RecordGame(options.record, past);
   else
@@ -142,6 +157,7 @@ ExitStatus PlayGame(const GameOptions& options) {
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
+  ShowEndOfReplay(options);
   DestroyGameWindow();
   ReleaseDrawing();
   ReleaseGame();

@@ -12,6 +12,7 @@ int64_t RunPassesUsed = 0;   // of the pass-end run at Next
 IdlePassPlace Pass;
 std::string Problem;
 bool StopAsked = false;
+bool WatcherLeft = false;
 
 const ReplayRecord* NextRecord() { return Next < Playing->records.size() ? &Playing->records[Next] : nullptr; }
 
@@ -35,7 +36,7 @@ void WatchWindow() {
   HostEvent event;
   while (Window.poll_event(event)) {
     const bool escape = event.kind == EventKind::KeyDown && event.a == KeyEscape;
-    if (escape || event.kind == EventKind::Close || event.kind == EventKind::Quit) StopAsked = true;
+    if (escape || event.kind == EventKind::Close || event.kind == EventKind::Quit) WatcherLeft = true;
     if (event.kind == EventKind::Size) Window.keep_frame_viewport(event.a, event.b);
   }
 }
@@ -44,7 +45,7 @@ bool PlaybackPollEvent(HostEvent& event) {
   WatchWindow();
   EndIdlePass();
   const ReplayRecord* record = NextRecord();
-  if (StopAsked || !record) {
+  if (StopAsked || WatcherLeft || !record) {
     event = {EventKind::Quit};
     return true;
   }
@@ -104,7 +105,13 @@ void StartPlayback(const Replay& replay, const std::string& name, const GameHost
   Pass = {};
   Problem.clear();
   StopAsked = false;
+  WatcherLeft = false;
   Host = PlaybackHost(window);
+}
+
+bool PlaybackWatcherLeft() {
+  WatchWindow();
+  return WatcherLeft;
 }
 
 const std::string& PlaybackProblem() { return Problem; }

@@ -12,6 +12,10 @@
 
 // Installs the playback host over `window`. The replay must outlive it.
 void StartPlayback(const Replay& replay, const std::string& name, const GameHost& window);
+// Whether the watcher has left, by Escape or by closing the window; reads
+// the window's waiting events first. Also asked once the playback is over,
+// while its end is shown.
+bool PlaybackWatcherLeft();
 // Why the playback stopped before the end of its file, or empty: the game
 // asked the host for something the recording does not hold in that place.
 const std::string& PlaybackProblem();

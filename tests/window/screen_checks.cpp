@@ -8,7 +8,8 @@
 //   window_driver hold-until KEYS [OPTIONS] CHECK...
 //                                    holds KEYS (comma-separated keysyms or Button1-3)
 //                                    until the checks hold, then lets them go
-//   window_driver read-line N        prints the HUD block's line N (0 the top one) as the font reads it
+//   window_driver read-line N        prints the HUD block's line N (0 the top one) as the font reads it;
+//                                    N "replay" is a watched replay's mark above the block
 //   window_driver screenshot FILE    the window as a PPM picture
 //   window_driver mouse-cell X Y     prints the cell offset "DX DY" MouseCell gives the pointer
 //   window_driver point-at DX DY     moves the pointer to the middle of the window pixels
@@ -24,7 +25,8 @@
 // passes in some picture, not necessarily the same one: unit labels wander
 // over the text now and then), --view SX,SY (view centre, default the new game's),
 // --spin DEGREES (CameraSpin, default the new game's), --size UNITSIZE (default as loaded).
-// CHECKS:  line:N=TEXT        the HUD block's line N (0 the top one) shows exactly TEXT
+// CHECKS:  line:N=TEXT        the HUD block's line N (0 the top one) shows exactly TEXT;
+//                             N "replay" is a watched replay's mark above the block
 //          title | no-title   the title picture is shown where the HUD puts it / is not
 //          mark@X,Y           the red cursor mark covers cell (X, Y)
 //          no-mark@X,Y        it does not
@@ -314,18 +316,18 @@ struct Check {
   Test test;
 };
 
-// Every pixel the game would draw for the line (and the title picture over
-// it) is on the screen in its colour, and no glyph cell of the line, nor the
-// one after it, reads as a different glyph. Unit labels are white too and
-// may lie over the line: a cell they touch reads as no glyph at all, which
-// is let pass for up to a third of the cells.
-Test LineCheck(const Scene& scene, int line, std::string text) {
-  const int y = HudLineY(line);
+// Every pixel the game would draw for the line at y (and the title picture
+// over a line of the block; a replay's mark lies over the picture) is on the
+// screen in its colour, and no glyph cell of the line, nor the one after it,
+// reads as a different glyph. Unit labels are white too and may lie over the
+// line: a cell they touch reads as no glyph at all, which is let pass for up
+// to a third of the cells.
+Test LineCheck(const Scene& scene, int y, std::string text) {
   return [scene, y, text](const Shot& shot, std::string& why) {
     ClearOverlay();
     FormatTextLine("%s", text.c_str());
     DrawLargeText(HudBlockX, y, 255, 255, 255);
-    if (scene.title) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
+    if (scene.title && y != ReplayMarkY) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
     const int cells = static_cast<int>(text.size()) + 1;
     int missing = 0;
     for (int yy = y - 12; yy < y; ++yy)
@@ -488,13 +490,15 @@ Test LeaderCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
 
 // --- Command line. ---
 
-// A line of the HUD's text block by its index; -1 (after a message) for
-// anything else, so that a check cannot look where the game draws no line.
-int BlockLine(const std::string& index) {
+// Where a line of the HUD's text (its index in the block, or "replay")
+// sits; -1 (after a message) for anything else, so that a check cannot look
+// where the game draws no line.
+int HudLineYOf(const std::string& index) {
+  if (index == "replay") return ReplayMarkY;
   const bool digits = !index.empty() && index.size() <= 2 &&
                       index.find_first_not_of("0123456789") == std::string::npos;
-  if (digits && std::stoi(index) < HudBlockLines) return std::stoi(index);
-  std::fprintf(stderr, "window_driver: no HUD line \"%s\": the lines are 0 to %d\n", index.c_str(),
+  if (digits && std::stoi(index) < HudBlockLines) return HudLineY(std::stoi(index));
+  std::fprintf(stderr, "window_driver: no HUD line \"%s\": the lines are 0 to %d and replay\n", index.c_str(),
                HudBlockLines - 1);
   return -1;
 }
@@ -503,9 +507,9 @@ bool ParseCheck(const Scene& scene, const std::string& word, Check& check) {
   check.name = word;
   int a = 0, b = 0;
   if (const size_t equals = word.find('='); word.rfind("line:", 0) == 0 && equals != std::string::npos) {
-    const int line = BlockLine(word.substr(5, equals - 5));
-    if (line < 0) return false;
-    check.test = LineCheck(scene, line, word.substr(equals + 1));
+    const int y = HudLineYOf(word.substr(5, equals - 5));
+    if (y < 0) return false;
+    check.test = LineCheck(scene, y, word.substr(equals + 1));
   } else if (word == "scaled") {
     check.test = [](const Shot& shot, std::string& why) {
       why = std::to_string(shot.misplaced) + " window pixels are not the frame pixel scaled there (or black off it)";
@@ -690,8 +694,8 @@ int RunScreenCommand(Display* display, int argc, char** argv) {
   const bool known = command == "expect" || command == "hold-until" ||
                      (command == "read-line" && argc == 3) || (command == "screenshot" && argc == 3);
   if (!known) return -1;
-  const int line = command == "read-line" ? BlockLine(argv[2]) : 0;
-  if (line < 0) return 2;
+  const int line_y = command == "read-line" ? HudLineYOf(argv[2]) : 0;
+  if (line_y < 0) return 2;
   PrepareGameData();
   // Checks are read before the window is awaited: a bad one is told at once.
   Expectation e;
@@ -704,7 +708,7 @@ int RunScreenCommand(Display* display, int argc, char** argv) {
     Shot shot;
     if (!Grab(display, window, shot)) return 1;
     if (command == "screenshot") return WritePpm(shot, argv[2]) ? 0 : 1;
-    std::printf("%s\n", ReadLine(shot, HudLineY(line)).c_str());
+    std::printf("%s\n", ReadLine(shot, line_y).c_str());
     return 0;
   }
   return hold ? HoldUntil(display, window, argv[2], e) : Await(display, window, e);

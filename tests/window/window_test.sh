@@ -290,6 +290,38 @@ case $case_name in
     game_args=(--scale 1)
     replay_matches "$work/scaled.vrp" "$work/played.dump" game sim
     ;;
+  watched_replay)
+    # A watched replay says so above the status lines, with its passes so far
+    # of those its file holds (the simulator's last pass); at its end it says
+    # so and stays until Escape. The game played had no mark.
+    [ -n "$sim" ] || fail "no simulator given"
+    start_display
+    game_args=(--record "$work/watched.vrp")
+    start_dealt_game_in "$game_folder"
+    see --within 20 title "$(status_line)" "line:replay="
+    sleep 3
+    quit_with_escape
+    total=$("$sim" replay "$work/watched.vrp" | tail -n1 | grep -o '^{"pass":[0-9]*' | grep -o '[0-9]*$')
+    [ -n "$total" ] || fail "valdorik-sim cannot replay the recorded game"
+    game_args=(--replay "$work/watched.vrp")
+    start_game_in "$game_folder"
+    wait_for_window
+    # Read as it plays, until the count has moved on under the same total.
+    first="" mark="" deadline=$((SECONDS + 10))
+    while [ $SECONDS -lt $deadline ]; do
+      mark=$(cd "$game_folder" && "$driver" read-line replay) || fail "cannot read the replay's mark"
+      if [[ $mark =~ ^REPLAY\ ([0-9]+)\ /\ $total\ passes$ ]]; then
+        [ -z "$first" ] && first=${BASH_REMATCH[1]}
+        [ "${BASH_REMATCH[1]}" -gt "$first" ] && break
+      fi
+      sleep 0.2
+    done
+    [ $SECONDS -lt $deadline ] || fail "the replay's mark reads \"$mark\", not REPLAY N / $total passes counting up"
+    see --within 30 "line:replay=END OF REPLAY. Press ESC to leave."
+    sleep 1
+    game_alive || fail "the replay's end left the window without Escape"
+    quit_with_escape
+    ;;
   *)
     echo "unknown case $case_name" >&2
     exit 2
