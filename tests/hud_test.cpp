@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/host_path.h"
-#include "overlay/fonts.h"
 #include "loop/frame.h"
 #include "loop/main_loop.h"
+#include "overlay/fonts.h"
 #include "overlay/hud.h"
 #include "overlay/overlay.h"
 #include "overlay_fixture.h"
