@@ -36,6 +36,14 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// Every animation callback of the page (each one screen update), counted
+// from before the game loads.
+function countScreenUpdates() {
+  window.screenUpdates = 0;
+  const tick = () => { ++window.screenUpdates; requestAnimationFrame(tick); };
+  requestAnimationFrame(tick);
+}
+
 async function openPage(server, query = '', beforeLoad = null) {
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: 'new',
@@ -48,6 +56,7 @@ async function openPage(server, query = '', beforeLoad = null) {
   await page.setViewport({width: Frame.width, height: Frame.height + 48});
   const client = await page.createCDPSession();
   await client.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: work});
+  await page.evaluateOnNewDocument(countScreenUpdates);
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html${query}`);
   return {browser, page};
@@ -128,6 +137,39 @@ async function expectPausedPicture(page) {
   return `paused at ${ratio.toFixed(3)} of the floor's brightness with ${ink} pixels of PAUSED`;
 }
 
+// Every frame the game presents reaches the screen: between two presents
+// the browser has its animation frame. Counted over the game's own clock
+// (its presented frames), not over wall time, so a slow machine slows both.
+async function expectScreenUpdatesBetweenPresents(page) {
+  const Presents = 40;
+  const count = () => page.evaluate(() => [Module.framesPresented, window.screenUpdates]);
+  const before = await count();
+  await waitFor(page, `not ${Presents} frames presented`, (n) => Module.framesPresented >= n, 60, before[0] + Presents);
+  const after = await count();
+  const presents = after[0] - before[0], updates = after[1] - before[1];
+  if (updates < 0.9 * presents) fail(`${updates} screen updates for ${presents} frames presented`);
+  return `${updates} screen updates for ${presents} frames presented`;
+}
+
+// A hidden tab has no animation frames: the game, minimised there, does
+// not wait for them and goes on presenting; shown again, it goes on drawing.
+// (puppeteer's chromium does not slow a hidden tab's timers, as a browser
+// may.)
+async function expectPresentsWhileHidden(browser, page) {
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await waitFor(page, 'the tab not hidden behind another', () => document.hidden, 10);
+  const count = () => page.evaluate(() => [Module.framesPresented, window.screenUpdates]);
+  const before = await count();
+  await waitFor(page, 'the game stopped in the hidden tab', (n) => Module.framesPresented >= n, 20, before[0] + 30);
+  const after = await count();
+  if (after[1] !== before[1]) fail(`${after[1] - before[1]} animation frames in the hidden tab`);
+  await page.bringToFront();
+  await other.close();
+  await waitFor(page, 'no screen updates once shown again', (n) => window.screenUpdates > n + 10, 20, after[1]);
+  return `${after[0] - before[0]} frames presented while hidden, with no animation frame`;
+}
+
 async function finalState(page, seconds) {
   await waitFor(page, 'the final state shown', () => document.getElementById('final-state').textContent.length > 0, seconds);
   return page.$eval('#final-state', (e) => e.textContent);
@@ -147,7 +189,8 @@ function downloaded() {
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
   // storage: it plays on, unrecorded, and says so in the desktop's words;
-  // it pauses and goes on.
+  // every frame it presents gets a screen update; hidden, it goes on
+  // without animation frames; it pauses and goes on.
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
@@ -160,9 +203,11 @@ const cases = {
     const shown = await page.$eval('#messages', (m) => m.textContent);
     if (!shown.startsWith('valdorik: this game is not recorded: ')) fail(`the page says "${shown}"`);
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
+    const screen = await expectScreenUpdatesBetweenPresents(page);
+    const hidden = await expectPresentsWhileHidden(browser, page);
     const pause = await expectPausedPicture(page);
     await browser.close();
-    return `floor and title drawn in the canvas; ${shown}; ${pause}`;
+    return `floor and title drawn in the canvas; ${shown}; ${screen}; ${hidden}; ${pause}`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the
