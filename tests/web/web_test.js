@@ -44,6 +44,14 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// Every animation callback of the page (each one screen update), counted
+// from before the game loads.
+function countScreenUpdates() {
+  window.screenUpdates = 0;
+  const tick = () => { ++window.screenUpdates; requestAnimationFrame(tick); };
+  requestAnimationFrame(tick);
+}
+
 // Firefox goes over WebDriver BiDi, which has no download folder of its own:
 // its preferences give one. Headless, it has no WebGL here, so it runs headed.
 function launch() {
@@ -88,6 +96,7 @@ async function openPage(server, query = '', beforeLoad = null, viewport = null) 
   // File choosers come to the test, asked for now: one opened before the
   // browser has heard the asking would be missed.
   page.waitForFileChooser({timeout: 0}).catch(() => {});
+  await page.evaluateOnNewDocument(countScreenUpdates);
   if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html${query}`);
   return {browser, page};
@@ -228,6 +237,49 @@ async function expectKeysTold(page) {
   await page.mouse.click(320, 240);
   await hintGoes('once the game is clicked again');
   return `Tab reached Watch in ${tabs}`;
+}
+
+// Every frame the game presents reaches the screen: between two presents
+// the browser has its animation frame. Counted over the game's own clock
+// (its presented frames), not over wall time, so a slow machine slows both;
+// with the page's CPU throttled 4x, so that a loop keeping the main thread
+// to itself starves the animation frames on a quiet machine too.
+async function expectScreenUpdatesBetweenPresents(page) {
+  const Presents = 40;
+  // Firefox has no DevTools protocol to throttle with: there the machine is as it is.
+  const cdp = engine === 'chromium' ? await page.createCDPSession() : null;
+  const throttled = cdp ? 'CPU throttled 4x' : 'CPU not throttled in firefox';
+  if (cdp) await cdp.send('Emulation.setCPUThrottlingRate', {rate: 4});
+  const count = () => page.evaluate(() => [Module.framesPresented, window.screenUpdates]);
+  const before = await count();
+  await waitFor(page, `not ${Presents} frames presented`, (n) => Module.framesPresented >= n, 60, before[0] + Presents);
+  const after = await count();
+  if (cdp) {
+    await cdp.send('Emulation.setCPUThrottlingRate', {rate: 1});
+    await cdp.detach();
+  }
+  const presents = after[0] - before[0], updates = after[1] - before[1];
+  if (updates < 0.9 * presents) fail(`${updates} screen updates for ${presents} frames presented (${throttled})`);
+  return `${updates} screen updates for ${presents} frames presented (${throttled})`;
+}
+
+// A hidden tab has no animation frames: the game, minimised there, does
+// not wait for them and goes on presenting; shown again, it goes on drawing.
+// (puppeteer's chromium does not slow a hidden tab's timers, as a browser
+// may.)
+async function expectPresentsWhileHidden(browser, page) {
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await waitFor(page, 'the tab not hidden behind another', () => document.hidden, 10);
+  const count = () => page.evaluate(() => [Module.framesPresented, window.screenUpdates]);
+  const before = await count();
+  await waitFor(page, 'the game stopped in the hidden tab', (n) => Module.framesPresented >= n, 20, before[0] + 30);
+  const after = await count();
+  if (after[1] !== before[1]) fail(`${after[1] - before[1]} animation frames in the hidden tab`);
+  await page.bringToFront();
+  await other.close();
+  await waitFor(page, 'no screen updates once shown again', (n) => window.screenUpdates > n + 10, 20, after[1]);
+  return `${after[0] - before[0]} frames presented while hidden, with no animation frame`;
 }
 
 async function finalState(page, seconds) {
@@ -470,8 +522,9 @@ async function waitInNode(what, test, seconds) {
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
   // storage: it plays on, says so in the desktop's words, and still offers
-  // its replay for download when Escape ends it; it pauses and goes on; the
-  // page tells where the keys are.
+  // its replay for download when Escape ends it; every frame it presents
+  // gets a screen update; hidden, it goes on without animation frames; it
+  // pauses and goes on; the page tells where the keys are.
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
@@ -485,13 +538,15 @@ const cases = {
     if (!shown.startsWith('valdorik: this game is not kept in the browser: ')) fail(`the page says "${shown}"`);
     await expectInView(page, '#messages', 'the word of the refused storage');
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
+    const screen = await expectScreenUpdatesBetweenPresents(page);
+    const hidden = await expectPresentsWhileHidden(browser, page);
     const pause = await expectPausedPicture(page);
     const keys = await expectKeysTold(page);
     await page.keyboard.press('Escape');
     await waitFor(page, 'no end panel after Escape', () => !document.getElementById('end-panel').hidden, 10);
     await expectDownloadReplays(page, await finalState(page, 10));
     await browser.close();
-    return `floor and title drawn in the canvas; ${shown.split('\n')[0]}; ${pause}; ${keys}; its replay downloaded`;
+    return `floor and title drawn in the canvas; ${shown.split('\n')[0]}; ${screen}; ${hidden}; ${pause}; ${keys}; its replay downloaded`;
   },
 
   // Keys, clicks on cells, scrolling, the Shift camera, H and F1 reach the

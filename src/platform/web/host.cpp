@@ -19,10 +19,15 @@
 //   over the canvas only. A hidden tab counts as minimised.
 // - Presentation is paced to 60 frames a second whatever the display: the
 //   browser does not say whether or how the canvas is synchronised.
+// - Each frame presented waits for the browser's next animation frame, so
+//   the game shows every frame it draws but runs no faster than the browser
+//   updates the screen: slower than 60 frames a second on a slower display
+//   or when the browser falls behind, as on a desktop whose swap waits for
+//   a slow display. A hidden tab has no animation frames and waits for none.
 // - Sound plays once the page has had the player's first click or key.
 // - While paused the page lays the paused picture's words and darkening over
-//   the canvas, which keeps the last frame as the browser last showed it: the
-//   emulation cannot copy a frame already presented.
+//   the canvas, which keeps the last frame presented as the browser showed
+//   it: the emulation cannot copy a frame already presented.
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <emscripten.h>
@@ -268,11 +273,39 @@ void DestroyGameWindow() {}
 
 namespace {
 
-// The browser shows the canvas once control returns to it, so presenting
-// is the paced wait, never skipped: without it nothing would be drawn.
+// The browser's swap: control stays with the browser until its next
+// animation frame (requestAnimationFrame), the step in which it updates the
+// screen, and the game goes on from there, so the next frame is drawn in
+// that step and shown with it. A hidden tab has no animation frames: there
+// (and once the tab is hidden while waiting) the wait ends at once, and the
+// loop goes on as on a minimised desktop window. A second at most, in case
+// the browser holds animation frames back on a page it still calls visible
+// (a frame scrolled out of sight).
+EM_ASYNC_JS(void, WaitForScreenUpdate, (), {
+  await new Promise((resolve) => {
+    if (document.hidden) return resolve();
+    let frame = 0, timer = 0;
+    const done = () => {
+      cancelAnimationFrame(frame);
+      clearTimeout(timer);
+      document.removeEventListener('visibilitychange', done);
+      resolve();
+    };
+    frame = requestAnimationFrame(done);
+    timer = setTimeout(done, 1000);
+    document.addEventListener('visibilitychange', done);
+  });
+});
+
+// Presenting is the paced wait, never skipped, then the browser's turn to
+// show the canvas: the browser shows it only when it has control, and
+// every presented frame gets its screen update. The game's sleeps are the
+// desktop's; the wait for the screen is the swap's, as a synchronised swap
+// waits on the desktop.
 void PacedPresent() {
   const uint64_t now_us = static_cast<uint64_t>(emscripten_get_now() * 1000.0);
   GameSleep(PresentSleepMs(now_us, 1000000));
+  WaitForScreenUpdate();
   TellPagePresented();
 }
 
