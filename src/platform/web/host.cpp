@@ -280,7 +280,7 @@ namespace {
 // (and once the tab is hidden while waiting) the wait ends at once, and the
 // loop goes on as on a minimised desktop window. A second at most, in case
 // the browser holds animation frames back on a page it still calls visible
-// (a frame scrolled out of sight).
+// (an iframe scrolled out of sight).
 EM_ASYNC_JS(void, WaitForScreenUpdate, (), {
   await new Promise((resolve) => {
     if (document.hidden) return resolve();
