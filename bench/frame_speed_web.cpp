@@ -45,7 +45,6 @@ EMSCRIPTEN_KEEPALIVE double FrameSpeedWeb(unsigned seed, int frames) {
   const GameHost fixed = HeadlessHost(seed);
   Host = BackendHost();
   Host.clock_seconds = fixed.clock_seconds;
-  Host.sleep_ms = fixed.sleep_ms;
   Host.play_sound_async = fixed.play_sound_async;
   if (!CreateGameWindow("VALDORIK", FrameWidth, FrameHeight)) return -1;
   StartDrawing();

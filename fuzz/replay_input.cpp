@@ -43,6 +43,8 @@ std::string ReplayRecordProblem(const ReplayRecord& r, const ReplayRecord* befor
       return Within(r.query, MaxKeyQuery) && Within(r.key, MaxKeyCode) && Within(r.answer, 1)
                  ? ""
                  : "key answer out of range";
+    case RecordKind::KeySample:
+      return Within(r.key, MaxKeyCode) && Within(r.answer, 1) ? "" : "key sample out of range";
     case RecordKind::PassEnd:
       if (r.passes < 1) return "empty idle run";
       return before && before->kind == RecordKind::PassEnd ? "idle runs in a row not merged" : "";

@@ -241,7 +241,7 @@ TEST_F(ReplayFileTest, DamagedFilesAreRefusedWithTheirPlace) {
     std::string message;
   } cases[] = {
       {{'B', 'M', 6, 0, 0, 0, 0, 0, 0, 0}, "not a replay file"},
-      {with_magic({7, 1, 'x'}), "format version 7; this game reads version 1"},
+      {with_magic({7, 1, 'x'}), "format version 7; this game reads versions 1 to 2"},
       {with_magic({1, 200}), "byte 9: game version of 200 bytes (at most 32)"},
       {with_magic({1, 3, 'a', 0x01, 'b'}), "byte 10: game version is not printable text"},
       {Bytes(header.begin(), header.begin() + 12), "cut short inside its header (after 12 bytes)"},
@@ -255,6 +255,8 @@ TEST_F(ReplayFileTest, DamagedFilesAreRefusedWithTheirPlace) {
       {Header({Code(EventKind::Size), 0x80, 0x80, 0x04, 0}), first + "width 65536 out of range (0..65535)"},
       {Header({ReplayKeyAnswerCode, 0x88, 0x27, 0, 0}), first + "query 5000 out of range (0..4095)"},
       {Header({ReplayKeyAnswerCode, 0, 0, 2}), first + "answer 2 out of range (0..1)"},
+      {Header({ReplayKeySampleCode, 0x10, 2}), first + "answer 2 out of range (0..1)"},
+      {with_magic({1, 0, ReplayKeySampleCode, 0x10, 1}), "byte 10: unknown record 0x0c"},  // no samples in format 1
       {Header({ReplayPassRunCode, ReplayEndCode, ReplayPassRunCode}), "byte 18: 1 byte after the end mark"},
   };
   for (const auto& c : cases) {
@@ -377,7 +379,9 @@ bool PlayedEvent(HostEvent& event) {
 
 // Shift held on the instant, unknown to the key table, on every 97th pass:
 // an arrow held then turns the camera instead of scrolling.
-int PlayedKeyQuery(int key) { return key == KeyShift && IdlePasses % 97 == 0 ? 1 : KeyState[key]; }
+void PlayedKeySample(KeyTable& held) {
+  if (IdlePasses % 97 == 0) held[KeyShift] = 1;
+}
 uint32_t MovingClock() { return 1700000000u + 7919u * ClockReads++; }
 
 std::string FinalDump() {
@@ -393,7 +397,8 @@ void PlayOn(std::span<const TimedEvent> events) {
   NextPlayed = 0;
   Host = HeadlessHost(0);
   Host.poll_event = PlayedEvent;
-  Host.key_held_now = PlayedKeyQuery;
+  Host.sample_keys = PlayedKeySample;
+  Host.key_held_now = SampledKeyHeld;
   Host.clock_seconds = MovingClock;
 }
 
@@ -513,7 +518,7 @@ TEST(ContinuedReplay, DropsOnlyThePassThatEndedTheGame) {
 }
 
 void CountedPresent() {}
-int LaterKeyQuery(int) { return 0; }
+void LaterKeySample(KeyTable&) {}
 
 // The recorder and the player are made whole from the host they wrap, and
 // the recorder lets go of its own slots only: what changed in the host
@@ -527,12 +532,12 @@ TEST_F(ReplayFileTest, WrappingHostsAreWholeAndUnwrapOnlyTheirOwnSlots) {
   EXPECT_EQ(EmptySlots(Host), 0);
   EXPECT_NE(Host.poll_event, inner.poll_event) << "the recorder hears the events first";
   Host.present_scaled_frame = CountedPresent;
-  Host.key_held_now = LaterKeyQuery;
+  Host.sample_keys = LaterKeySample;
   StopRecording();
   EXPECT_EQ(Host.poll_event, inner.poll_event);
   EXPECT_EQ(Host.clock_seconds, inner.clock_seconds);
   EXPECT_EQ(Host.present_scaled_frame, CountedPresent) << "a change made while recording was undone";
-  EXPECT_EQ(Host.key_held_now, LaterKeyQuery) << "a change made while recording was undone";
+  EXPECT_EQ(Host.sample_keys, LaterKeySample) << "a change made while recording was undone";
 
   const Replay nothing_recorded;
   StartPlayback(nothing_recorded, "empty.vrp", HeadlessHost(0));

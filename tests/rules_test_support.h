@@ -15,7 +15,6 @@
 #include "world/random.h"
 #include "world/world.h"
 
-inline std::vector<int> RecordedSleeps;
 
 // The numbers each kind of unit is meant to have, written out here and not
 // read from the game's table, so that a number changed there is caught:
@@ -75,8 +74,7 @@ class RulesTest : public WorldTest {
   void SetUp() override {
     ResetInput();
     WorldTest::SetUp();
-    RecordedSleeps.clear();
-    Host.sleep_ms = [](int ms) { RecordedSleeps.push_back(ms); };
+    PauseAskedMs = 0;
   }
   void TearDown() override {
     WorldTest::TearDown();

@@ -6,13 +6,15 @@
 
 #include "host/input.h"
 
+VALDORIK_HOST_STATE(VALDORIK_DEFINE_STATE)
+
 namespace {
 
 uint32_t FixedSeed = 0;
 
 bool NoEvent(HostEvent&) { return false; }
 uint32_t FixedClock() { return FixedSeed; }
-void NoSleep(int) {}
+void NoKeyboard(KeyTable&) {}  // the key table's own keys are the sample
 void Nothing() {}
 void NoSound(const char*) {}
 void NoResize(int, int) {}
@@ -23,9 +25,9 @@ void NoCursorMark(int, int) {}
 GameHost HeadlessHost(uint32_t seed) {
   FixedSeed = seed;
   return {.poll_event = NoEvent,
-          .key_held_now = KeyTableHeld,
+          .sample_keys = NoKeyboard,
+          .key_held_now = KeyTableHeld,  // the sample, as no event comes within a pass
           .clock_seconds = FixedClock,
-          .sleep_ms = NoSleep,
           .present_scaled_frame = Nothing,
           .present_paused_frame = Nothing,
           .post_quit = Nothing,

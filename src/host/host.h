@@ -13,7 +13,10 @@
 // PresentScaledFrame, draw_terrain is DrawTerrain, and so on.
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+#include "host/state_list.h"
 
 // One message from the window system, in the game's own terms.
 enum class EventKind : uint8_t {
@@ -40,9 +43,11 @@ struct HostEvent {
 
 struct GameHost {
   bool (*poll_event)(HostEvent& event);        // takes one waiting event at once; false when none waits
-  int (*key_held_now)(int key);                // 1 while the key is held at this instant
+  // The keys held as an idle pass starts: `held` comes as the key table
+  // has them and leaves with the instant keys (InstantKeys) as they are now.
+  void (*sample_keys)(std::array<uint8_t, 256>& held);
+  int (*key_held_now)(int key);                // the pass's sample of a key: IsKeyDown asks it
   uint32_t (*clock_seconds)();                 // calendar time, truncated to 32 bits: seeds NewGame
-  void (*sleep_ms)(int milliseconds);          // a plain blocking sleep
   void (*present_scaled_frame)();              // shows the frame drawn (or the last one again) on the window
   void (*present_paused_frame)();              // shows the last frame drawn, dimmed, with PAUSED
   void (*post_quit)();                         // a Quit event follows the events already waiting
@@ -64,12 +69,19 @@ struct GameHost {
 
 extern GameHost Host;
 
-// The headless host: no events, KeyState answers the key query, the clock
-// always answers `seed`, sleeps are skipped, nothing is drawn or played.
+// The headless host: no events, the key table is the sample, the clock
+// always answers `seed`, nothing is drawn or played.
 GameHost HeadlessHost(uint32_t seed);
 void UseHeadlessHost(uint32_t seed);
 
 // How many slots of `host` are empty: 0 for every host the game runs on.
 int EmptySlots(const GameHost& host);
 
-inline void GameSleep(int milliseconds) { Host.sleep_ms(milliseconds); }
+// The game never sleeps. A pause the rules or the loop ask for (the speed
+// setting, a speed key, H, E, scrolling) moves the time at which the next
+// pass is due: whoever drives the loop counts it (loop/game_clock.h).
+// PauseAskedMs: the pauses asked since the clock last took them.
+#define VALDORIK_HOST_STATE(X) X(int, PauseAskedMs, 0)
+VALDORIK_HOST_STATE(VALDORIK_DECLARE_STATE)
+
+inline void GameSleep(int milliseconds) { PauseAskedMs += milliseconds; }

@@ -46,18 +46,30 @@ struct MouseStateRecord {
   int left, middle, right;
 };
 
+// The keys the game reads as held "now" rather than from their events: a
+// key the game asks IsKeyDown of must be one of them.
+constexpr std::array<int, 13> InstantKeys = {KeyShift, KeySpace, KeyBackspace, Key0, KeyH, KeyF1, KeyF2,
+                                             KeyF3,    KeyF4,    KeyF5,        KeyF6, KeyF7, KeyF8};
+
 // The input state, listed as the game's state is (host/state_list.h).
 // KeyState: 1 while the key is down, from key events.
+// KeySample: the keys as the idle pass under way found them when it started
+// (SampleKeys): the key table, with the instant keys as the host said.
 using KeyTable = std::array<uint8_t, 256>;
 #define VALDORIK_INPUT_STATE(X) \
   X(KeyTable, KeyState, {})     \
+  X(KeyTable, KeySample, {})    \
   X(MouseStateRecord, MouseState, {})
 VALDORIK_INPUT_STATE(VALDORIK_DECLARE_STATE)
 
 // The key table's answer for any code; codes outside it are never down.
 inline int KeyTableHeld(int key) { return key >= 0 && key < 256 ? KeyState[key] : 0; }
+inline int SampledKeyHeld(int key) { return key >= 0 && key < 256 ? KeySample[key] : 0; }
 
-// Whether a key is held at this instant, asked of the host; two separate
+// Once, as an idle pass starts: every query in the pass gets the same answer.
+void SampleKeys();
+
+// Whether a key is held, as the pass's sample has it; two separate
 // queries, as the game reads them.
 inline int IsKeyDown(int key) { return Host.key_held_now(key) ? 1 : 0; }
 inline int IsKeyUp(int key) { return Host.key_held_now(key) ? 0 : 1; }

@@ -8,7 +8,8 @@
 namespace {
 
 bool PartOfAPass(const ReplayRecord& record) {
-  return record.kind == RecordKind::KeyAnswer || record.kind == RecordKind::Clock;
+  return record.kind == RecordKind::KeyAnswer || record.kind == RecordKind::KeySample ||
+         record.kind == RecordKind::Clock;
 }
 
 }  // namespace

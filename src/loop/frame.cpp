@@ -21,19 +21,21 @@ void MoveWindowKey() {
 
 ReplayMark WatchedReplay;
 
-void RunFrame() {
+void RunFrame(bool drawn) {
   ThrottleFrame();
   MoveWindowKey();
-  Host.begin_scene();
-  Host.draw_terrain();
-  Host.draw_units();
+  if (drawn) {
+    Host.begin_scene();
+    Host.draw_terrain();
+    Host.draw_units();
+  }
   RulesFirstHalf();
   SpinFromPointer();
   const CellOffset pointed = MouseCell();
-  Host.draw_cursor_mark(pointed.dx, pointed.dy);
+  if (drawn) Host.draw_cursor_mark(pointed.dx, pointed.dy);
   RulesSecondHalf();
   HelpKey();
-  Host.draw_overlay();
+  if (drawn) Host.draw_overlay();
   ClearHelpAfterGameOver();
 }
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 // One pass of the game: draws the frame and runs one step of the rules in
-// their fixed interleaved order.
-void RunFrame();
+// their fixed interleaved order. Undrawn, the rules run alone, the same.
+void RunFrame(bool drawn = true);
 // The frame as the rules last left it, drawn again while they stand still:
 // the end of a watched replay stays on the screen so.
 void DrawStillFrame();

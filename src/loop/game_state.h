@@ -15,7 +15,7 @@
 
 #include "host/input.h"
 #include "loop/main_loop.h"
-#include "loop/present_pacing.h"
+#include "loop/game_clock.h"
 #include "pathfinding/pathfinder.h"
 #include "world/random.h"
 #include "world/world.h"
@@ -24,9 +24,10 @@
   VALDORIK_WORLD_GLOBALS(X)    \
   VALDORIK_RANDOM_STATE(X)     \
   VALDORIK_SEARCH_STATE(X)     \
+  VALDORIK_HOST_STATE(X)       \
   VALDORIK_INPUT_STATE(X)      \
   VALDORIK_LOOP_STATE(X)       \
-  VALDORIK_PACING_STATE(X)
+  VALDORIK_CLOCK_STATE(X)
 
 // Every row's value, and the unit table's entries (none before the world is
 // first allocated).

@@ -35,9 +35,9 @@ void KeyGoesDown(int key) {
 
 // The rules, the clock and the camera stand still; the events still come
 // in, and Escape still quits.
-PassKind PausedPass() {
+PassKind PausedPass(bool drawn) {
   if (KeyState[KeyEscape]) return PassKind::Done;
-  Host.present_paused_frame();
+  if (drawn) Host.present_paused_frame();
   return PassKind::Idle;
 }
 
@@ -67,7 +67,7 @@ void HandleHostEvent(const HostEvent& event) {
   }
 }
 
-PassKind LoopPass() {
+PassKind LoopPass(bool drawn) {
   HostEvent event{};
   if (Host.poll_event(event)) {
     if (event.kind == EventKind::Quit) return PassKind::Done;
@@ -75,18 +75,18 @@ PassKind LoopPass() {
     return PassKind::Message;
   }
   ++IdlePasses;
-  if (Paused) return PausedPass();
-  if (AppActive) RunFrame();
+  if (Paused) return PausedPass(drawn);
+  SampleKeys();
+  if (AppActive) RunFrame(drawn);
   // Escape is honoured even while the window is minimised.
   if (KeyState[KeyEscape]) return PassKind::Done;
-  Host.present_scaled_frame();
+  if (drawn) Host.present_scaled_frame();
   ApplyLoopKeys();
   return PassKind::Idle;
 }
 
 void MainLoop() {
-  while (LoopPass() != PassKind::Done) {
-  }
+  while (LoopPass() != PassKind::Done) PauseAskedMs = 0;  // no clock to move
 }
 
 void ApplyLoopKeys() {

@@ -1,7 +1,7 @@
-// The main loop: the game's only clock. Each pass takes one waiting event,
-// or, when none waits, draws and runs one frame, presents it and applies
-// the camera and scrolling keys; while paused it only shows the paused
-// picture.
+// The main loop. Each pass takes one waiting event, or, when none waits,
+// draws and runs one frame, presents it and applies the camera and
+// scrolling keys; while paused it only shows the paused picture. The
+// game's clock (game_clock.h) says when a pass is due and whether it draws.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,12 @@ VALDORIK_LOOP_STATE(VALDORIK_DECLARE_STATE)
 enum class PassKind { Message, Idle, Done };
 
 void HandleHostEvent(const HostEvent& event);  // one event into key, button, pointer and window state
-PassKind LoopPass();
-void MainLoop();         // until a Quit event or Escape
+// One pass: an event's, or an idle pass that runs a frame, presents it and
+// applies the loop's keys. An undrawn pass changes the state exactly as a
+// drawn one; it only leaves the picture and the present out.
+PassKind LoopPass(bool drawn = true);
+// Every pass at once, until a Quit event or Escape, with no clock: the
+// simulator, a continued game's past and the tests.
+void MainLoop();
 void ApplyLoopKeys();    // zoom, E, tilt and turn, scroll
 void ResetLoopState();   // every row of VALDORIK_LOOP_STATE to its load value

@@ -2,11 +2,27 @@
 
 #include <ctime>
 
+#include "host/input.h"
+#include "platform/event_queue.h"
+
+namespace {
+
+int (*LiveKeyHeld)(int key) = nullptr;  // the backend's keyboard at this instant
+
+// The backend is asked once a pass, for the instant keys only. A key let go
+// before any frame saw it held still counts as held for that frame.
+void SampleLiveKeys(KeyTable& held) {
+  for (int key : InstantKeys) held[key] = LiveKeyHeld(key) || HeldUntilTaken(key) ? 1 : 0;
+}
+
+}  // namespace
+
 GameHost HostOf(const BackendCalls& own, const RenderCalls& render) {
+  LiveKeyHeld = own.key_held_now;
   return {.poll_event = own.poll_event,
-          .key_held_now = own.key_held_now,
+          .sample_keys = SampleLiveKeys,
+          .key_held_now = SampledKeyHeld,
           .clock_seconds = [] { return static_cast<uint32_t>(std::time(nullptr)); },
-          .sleep_ms = own.sleep_ms,
           .present_scaled_frame = render.present_scaled_frame,
           .present_paused_frame = render.present_paused_frame,
           .post_quit = own.post_quit,

@@ -22,7 +22,6 @@
 struct BackendCalls {
   bool (*poll_event)(HostEvent& event);        // takes one waiting event at once, in frame pixels; false when none waits
   int (*key_held_now)(int key);                // 1 while the virtual key is held at this instant
-  void (*sleep_ms)(int milliseconds);          // a plain blocking sleep (a browser gets control meanwhile)
   void (*post_quit)();                         // a Quit event follows the events already waiting
   void (*move_game_window_to_pointer)();       // M: the window's top-left corner under the pointer
   void (*play_sound_async)(const char* path);  // starts a sound, cutting off one still playing
@@ -67,15 +66,24 @@ void ShowMessageBox(const char* text, const char* caption, BoxIcon icon);
 std::string OwnFolder();  // the executable's folder, UTF-8; empty when unknown
 void ShutDownBackend();   // after the window is gone: the backend's own libraries
 
+// Alt+Enter (event_queue.h): the window between covering its screen and its
+// own size; nothing where the backend has no such choice.
+void SwitchFullscreen();
+
+// The game's time and the wait between passes (game_entry.h's GameMain):
+// a steady clock in milliseconds, and the window's events handled for up
+// to `milliseconds` (into the event queue, event_queue.h), returning early
+// once a Close or Quit waits there. A backend driven by its system's
+// callbacks (the browser) steps the game itself and never waits here.
+double NowMs();
+void WaitForWindow(double milliseconds);
+
 // ---- Defined by every backend that draws with the shared renderer (gl/);
 // PresentFrame and GlFunction only where it shows the scaled frame
 // (gl/scaled_frame.h), which the browser's canvas does not ----
 
-// Shows the back buffer. The game's clock is its frame count and the loop
-// draws as fast as frames are presented, so presentation is held to at most
-// PacedFramesPerSecond (loop/present_pacing.h) wherever the swap alone would
-// go faster: no swap interval, a display above 60 Hz or one that does not
-// tell its rate.
+// Shows the back buffer. It never paces the game: the game's clock does
+// (loop/game_clock.h), so a display above 60 Hz does not speed it up.
 void PresentFrame();
 void HideSystemPointer();            // the game draws its own cursor mark
 void* GlFunction(const char* name);  // a GL entry point beyond GL 1.1; null if none

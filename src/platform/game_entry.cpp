@@ -1,5 +1,6 @@
 #include "platform/game_entry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -13,12 +14,14 @@
 #include "base/version.h"
 #include "host/input.h"
 #include "loop/continuation.h"
+#include "loop/game_clock.h"
 #include "loop/frame.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
 #include "pictures/game_folder.h"
 #include "platform/backend.h"
 #include "platform/command_line.h"
+#include "platform/event_queue.h"
 #include "platform/screen.h"
 #include "render/drawing.h"
 #include "replay/playback.h"
@@ -118,46 +121,108 @@ void ChooseWindow(const GameOptions& options) {
   if (asked.scale || asked.fullscreen) SaveScreenSettings(settings);
 }
 
+// The run under way: its options, the replay it plays, and where it stands.
+enum class RunPhase { Playing, ShowingEnd };
+GameOptions RunOptions;
+Replay RunReplay;  // the playback reads it until the run ends
+RunPhase Phase = RunPhase::Playing;
+
 // A watched replay played to its end says so on its last frame, which stays
 // until the watcher leaves with Escape or by closing the window. Not with
 // --dump-final: scripts and tests that compare final states must end by
 // themselves, as they always have.
-void ShowEndOfReplay(const GameOptions& options) {
-  if (options.replay.empty() || !options.dump_final.empty()) return;
-  WatchedReplay.ended = true;
-  while (!PlaybackWatcherLeft()) {
-    DrawStillFrame();
-    Host.present_scaled_frame();
-  }
+bool ShowsEndOfReplay(const GameOptions& options) { return !options.replay.empty() && options.dump_final.empty(); }
+
+// One step of the end's still frame, on the game's clock; false once the
+// watcher has left.
+bool StepEndOfReplay(double now_ms) {
+  if (PlaybackWatcherLeft()) return false;
+  if (now_ms < NextPassDueMs) return true;
+  DrawStillFrame();
+  Host.present_scaled_frame();
+  NextPassDueMs = std::max(NextPassDueMs + FramePeriodMs, now_ms - FramePeriodMs);
+  return true;
 }
 
-ExitStatus PlayGame(const GameOptions& options) {
-  Replay replay;
-  if (!options.replay.empty() && !ReadReplayToPlay(options.replay, replay)) return ExitStatus::BadInput;
+// False with the run's status when it ends before its loop starts.
+bool StartPlaying(const GameOptions& options, ExitStatus& status) {
+  status = ExitStatus::BadInput;
+  RunReplay = Replay{};
+  if (!options.replay.empty() && !ReadReplayToPlay(options.replay, RunReplay)) return false;
   std::vector<ReplayRecord> past;
-  if (options.continue_game && !PlayThePast(options, past)) return ExitStatus::BadInput;
+  if (options.continue_game && !PlayThePast(options, past)) return false;
   ChooseWindow(options);
+  ForgetQueuedEvents();
   Host = BackendHost();
-  WatchedReplay = {.shown = !options.replay.empty(), .passes = replay.passes, .ended = false};
+  WatchedReplay = {.shown = !options.replay.empty(), .passes = RunReplay.passes, .ended = false};
   if (options.replay.empty())
     RecordGame(options.record, past);
   else
-    StartPlayback(replay, options.replay, BackendHost());
+    StartPlayback(RunReplay, options.replay, BackendHost());
   // A start that fails has already told why; it is a failure for the caller too.
   if (!CreateGameWindow("VALDORIK", FrameWidth, FrameHeight)) {
     StopRecording();
     ReleaseGame();  // a continued game's world
     ShutDownBackend();
-    return ExitStatus::FailedStart;
+    status = ExitStatus::FailedStart;
+    return false;
   }
   StartDrawing();
   if (!options.continue_game) StartGame();  // a continued game's world runs already
-  MainLoop();
+  ClockStarted = false;
+  Phase = RunPhase::Playing;
+  return true;
+}
+
+// The loop is done: the recording closed, a mismatch told, the final state written.
+void StopPlaying(const GameOptions& options) {
   StopRecording();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
-  ShowEndOfReplay(options);
+}
+
+}  // namespace
+
+bool BeginGame(int argc, char** argv, ExitStatus& status) {
+  GameOptions& options = RunOptions;
+  options = GameOptions{};
+  status = ExitStatus::Ok;
+  std::string error, no_pictures;
+  // File names on the command line are the player's, from where they started.
+  std::string start_dir = EnterGameFolder(OwnFolder(), no_pictures);
+  if (const char* launcher_start = std::getenv("VALDORIK_START_DIR")) start_dir = launcher_start;
+  if (!ParseGameOptions(argc, argv, start_dir, options, error)) {
+    std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
+    status = ExitStatus::BadInput;
+    return false;
+  }
+  if (options.help) {
+    std::fputs(GameUsage, stdout);
+    return false;
+  }
+  if (options.version) {
+    std::printf("valdorik %s\n", GameVersion());
+    return false;
+  }
+  if (!no_pictures.empty()) std::fprintf(stderr, "valdorik: %s\n", no_pictures.c_str());
+  return StartPlaying(options, status);
+}
+
+bool StepGame(double now_ms) {
+  if (Phase == RunPhase::Playing) {
+    if (StepLoop(now_ms)) return true;
+    StopPlaying(RunOptions);
+    if (!ShowsEndOfReplay(RunOptions)) return false;
+    Phase = RunPhase::ShowingEnd;
+    WatchedReplay.ended = true;
+  }
+  return StepEndOfReplay(now_ms);
+}
+
+double NextStepDueMs() { return NextPassDueMs; }
+
+ExitStatus EndGame() {
   DestroyGameWindow();
   ReleaseDrawing();
   ReleaseGame();
@@ -165,26 +230,12 @@ ExitStatus PlayGame(const GameOptions& options) {
   return ExitStatus::Ok;
 }
 
-}  // namespace
-
 ExitStatus GameMain(int argc, char** argv) {
-  GameOptions options;
-  std::string error, no_pictures;
-  // File names on the command line are the player's, from where they started.
-  std::string start_dir = EnterGameFolder(OwnFolder(), no_pictures);
-  if (const char* launcher_start = std::getenv("VALDORIK_START_DIR")) start_dir = launcher_start;
-  if (!ParseGameOptions(argc, argv, start_dir, options, error)) {
-    std::fprintf(stderr, "valdorik: %s\n%s", error.c_str(), GameUsage);
-    return ExitStatus::BadInput;
+  ExitStatus status;
+  if (!BeginGame(argc, argv, status)) return status;
+  while (StepGame(NowMs())) {
+    if (const double wait = NextStepDueMs() - NowMs(); wait > 0) WaitForWindow(wait);
+    if (EndWaiting()) HurryNextPass();  // closing the window ends the game at once
   }
-  if (options.help) {
-    std::fputs(GameUsage, stdout);
-    return ExitStatus::Ok;
-  }
-  if (options.version) {
-    std::printf("valdorik %s\n", GameVersion());
-    return ExitStatus::Ok;
-  }
-  if (!no_pictures.empty()) std::fprintf(stderr, "valdorik: %s\n", no_pictures.c_str());
-  return PlayGame(options);
+  return EndGame();
 }

@@ -58,11 +58,20 @@ bool PlaybackPollEvent(HostEvent& event) {
   return false;
 }
 
+// The pass's sample: the key table, with the keys the recording sampled otherwise.
+void PlaybackSampleKeys(KeyTable& held) {
+  for (const ReplayRecord* record = NextRecord(); record && record->kind == RecordKind::KeySample; record = NextRecord()) {
+    held[record->key] = static_cast<uint8_t>(record->answer);
+    ++Next;
+  }
+}
+
+// A format 1 recording answers by the query's place within its pass.
 int PlaybackKeyHeldNow(int key) {
   const int query = Pass.next_query++;
   const ReplayRecord* record = NextRecord();
   if (!record || record->kind != RecordKind::KeyAnswer || record->query != query)
-    return KeyTableHeld(key);
+    return SampledKeyHeld(key);
   if (record->key != key) Diverge("key answer for key " + std::to_string(record->key) + ", asked " + std::to_string(key));
   ++Next;
   return record->answer;
@@ -86,6 +95,7 @@ void IgnoreSize(int, int) {}
 GameHost PlaybackHost(const GameHost& window) {
   GameHost player = window;
   player.poll_event = PlaybackPollEvent;
+  player.sample_keys = PlaybackSampleKeys;
   player.key_held_now = PlaybackKeyHeldNow;
   player.clock_seconds = PlaybackClockSeconds;
   player.post_quit = Ignore;                    // the recorded quit follows in the file

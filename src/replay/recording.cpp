@@ -36,12 +36,12 @@ bool RecordPollEvent(HostEvent& event) {
   return false;
 }
 
-// Nearly always the key table's own answer, which the replay knows already.
-int RecordKeyHeldNow(int key) {
-  const int answer = Recorded.key_held_now(key) ? 1 : 0;
-  if (answer != KeyTableHeld(key)) Write({.kind = RecordKind::KeyAnswer, .query = Pass.next_query, .key = key, .answer = answer});
-  ++Pass.next_query;
-  return answer;
+// Nearly always the key table as it is, which the replay knows already:
+// only the keys sampled otherwise are kept.
+void RecordSampleKeys(KeyTable& held) {
+  Recorded.sample_keys(held);
+  for (int key = 0; key < 256; ++key)
+    if (held[key] != KeyState[key]) Write({.kind = RecordKind::KeySample, .key = key, .answer = held[key] ? 1 : 0});
 }
 
 uint32_t RecordClockSeconds() {
@@ -56,7 +56,7 @@ GameHost RecorderHost(const GameHost& inner) {
   Recorded = inner;
   GameHost recorder = inner;
   recorder.poll_event = RecordPollEvent;
-  recorder.key_held_now = RecordKeyHeldNow;
+  recorder.sample_keys = RecordSampleKeys;
   recorder.clock_seconds = RecordClockSeconds;
   return recorder;
 }
@@ -84,7 +84,7 @@ void StopRecording() {
   EndIdlePass();
   CloseReplayFile();
   Unwrap(Host.poll_event, RecordPollEvent, Recorded.poll_event);
-  Unwrap(Host.key_held_now, RecordKeyHeldNow, Recorded.key_held_now);
+  Unwrap(Host.sample_keys, RecordSampleKeys, Recorded.sample_keys);
   Unwrap(Host.clock_seconds, RecordClockSeconds, Recorded.clock_seconds);
   Recording = false;
 }

@@ -83,6 +83,8 @@ std::string RecordProblem(const ReplayRecord& record) {
       return FirstFieldOutOfRange({{"query", record.query, MaxKeyQuery},
                                    {"key code", record.key, MaxKeyCode},
                                    {"answer", record.answer, 1}});
+    case RecordKind::KeySample:
+      return FirstFieldOutOfRange({{"key code", record.key, MaxKeyCode}, {"answer", record.answer, 1}});
     case RecordKind::PassEnd:
       return record.passes >= 1 && record.passes <= INT32_MAX ? "" : "pass count " + std::to_string(record.passes);
     case RecordKind::Clock:
@@ -129,6 +131,11 @@ void PutRecord(const ReplayRecord& record, std::vector<uint8_t>& out, Pointer& p
     case RecordKind::KeyAnswer:
       out.push_back(ReplayKeyAnswerCode);
       PutVarint(out, uint32_t(record.query));
+      PutVarint(out, uint32_t(record.key));
+      PutVarint(out, uint32_t(record.answer));
+      break;
+    case RecordKind::KeySample:
+      out.push_back(ReplayKeySampleCode);
       PutVarint(out, uint32_t(record.key));
       PutVarint(out, uint32_t(record.answer));
       break;
@@ -236,8 +243,8 @@ void ReadEvent(EventKind kind, ByteReader& in, const Pointer& pointer, HostEvent
   if (layout.b.name) e.b = static_cast<int>(in.Varint());
 }
 
-// The record whose code was just read (not the end mark).
-void ReadRecord(uint8_t code, ByteReader& in, const Pointer& pointer, ReplayRecord& record) {
+// The record whose code was just read (not the end mark), in a file of `version`.
+void ReadRecord(uint8_t code, int version, ByteReader& in, const Pointer& pointer, ReplayRecord& record) {
   if (code >= ReplayPassRunCode) {
     record.kind = RecordKind::PassEnd;
     record.passes = code - ReplayPassRunCode + 1;
@@ -247,6 +254,10 @@ void ReadRecord(uint8_t code, ByteReader& in, const Pointer& pointer, ReplayReco
   } else if (code == ReplayKeyAnswerCode) {
     record.kind = RecordKind::KeyAnswer;
     record.query = static_cast<int>(in.Varint());
+    record.key = static_cast<int>(in.Varint());
+    record.answer = static_cast<int>(in.Varint());
+  } else if (code == ReplayKeySampleCode && version >= 2) {
+    record.kind = RecordKind::KeySample;
     record.key = static_cast<int>(in.Varint());
     record.answer = static_cast<int>(in.Varint());
   } else if (code == ReplayClockCode) {
@@ -273,10 +284,11 @@ bool ReadHeader(ByteReader& in, const std::string& name, Replay& replay, std::st
   if (in.size == 0 || std::memcmp(in.bytes, ReplayMagic, magic) != 0) return Refuse(error, name, "not a replay file");
   in.pos = magic;
   const int version = in.Byte();
-  if (!in.cut && version != ReplayFormatVersion)
+  if (!in.cut && (version < OldestReplayFormatVersion || version > ReplayFormatVersion))
     return Refuse(error, name,
-                  "format version " + std::to_string(version) + "; this game reads version " +
-                      std::to_string(ReplayFormatVersion));
+                  "format version " + std::to_string(version) + "; this game reads versions " +
+                      std::to_string(OldestReplayFormatVersion) + " to " + std::to_string(ReplayFormatVersion));
+  replay.format_version = version;
   const size_t length_at = in.pos;
   const size_t length = in.Byte();
   if (!in.cut && length > MaxGameVersionLength)
@@ -381,7 +393,7 @@ bool ParseReplay(const uint8_t* bytes, size_t size, const std::string& name, Rep
       return true;
     }
     ReplayRecord record;
-    ReadRecord(code, in, pointer, record);
+    ReadRecord(code, replay.format_version, in, pointer, record);
     if (in.problem.empty() && !in.cut) in.problem = RecordProblem(record);
     if (!in.problem.empty()) return Refuse(error, name, At(at) + in.problem);
     if (in.cut) break;

@@ -16,7 +16,8 @@
 
 enum class RecordKind : uint8_t {
   Event,      // one message pass: the event it took
-  KeyAnswer,  // an instant key query answered unlike the game's key table
+  KeyAnswer,  // format 1: an instant key query answered unlike the game's key table
+  KeySample,  // an instant key sampled unlike the key table as its idle pass began
   Clock,      // the clock read that seeds a new game
   PassEnd,    // the end of `passes` idle passes in a row
   End,        // the game closed the file (writing one closes the file)
@@ -26,22 +27,27 @@ struct ReplayRecord {
   RecordKind kind = RecordKind::PassEnd;
   HostEvent event{};  // Event; the fields its kind does not use read back as 0
   int query = 0;      // KeyAnswer: the query's number within its pass
-  int key = 0;        // KeyAnswer
-  int answer = 0;     // KeyAnswer: 0 or 1
+  int key = 0;        // KeyAnswer, KeySample
+  int answer = 0;     // KeyAnswer, KeySample: 0 or 1
   uint32_t clock = 0;   // Clock: seconds
   int64_t passes = 1;   // PassEnd
   bool operator==(const ReplayRecord&) const = default;
 };
 
 // The header: magic, format version, then the game's version as a short string.
+// Version 1 kept the instant keys as answers numbered by their query within
+// the pass; version 2 keeps them as the pass's sample. Both are read (a
+// game continued from a version 1 file keeps its answers in the new file).
 constexpr char ReplayMagic[8] = {'V', 'L', 'D', 'R', 'E', 'P', 'L', 'Y'};
-constexpr int ReplayFormatVersion = 1;
+constexpr int ReplayFormatVersion = 2;
+constexpr int OldestReplayFormatVersion = 1;
 constexpr size_t MaxGameVersionLength = 32;
 
 // Record codes: an event's code is its EventKind (1..EventKindCount).
 constexpr uint8_t ReplayEndCode = 0x00;
 constexpr uint8_t ReplayKeyAnswerCode = 0x0A;
 constexpr uint8_t ReplayClockCode = 0x0B;
+constexpr uint8_t ReplayKeySampleCode = 0x0C;  // from version 2
 constexpr uint8_t ReplayPassRunCode = 0x80;  // 0x80 + n - 1: n idle passes, 1..128
 constexpr int MaxPassRun = 128;
 constexpr int MaxVarintBytes = 4;  // 28 bits: every number the format holds fits
@@ -88,6 +94,7 @@ struct IdlePassPlace {
 // A whole replay. Consecutive idle passes are merged into one PassEnd record
 // whose `passes` counts them; End is not a record (`complete` says it was seen).
 struct Replay {
+  int format_version = ReplayFormatVersion;
   std::string game_version;
   std::vector<ReplayRecord> records;
   int64_t passes = 0;     // idle passes: the sum of the PassEnd records

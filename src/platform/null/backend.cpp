@@ -5,37 +5,29 @@
 // recorded game to its end with nothing drawn, as the window would.
 //
 // Limits: no player input at all (no events, no keys held), so a game that
-// is not a replay runs until the process is stopped; no sleeps, so a
-// replay plays back as fast as the rules run.
+// is not a replay runs until the process is stopped; its clock is its own
+// count of the time it waited, which it never spends, so a replay plays
+// back as fast as the rules run.
 #include <cstdio>
 
 #include "host/input.h"
 #include "platform/backend.h"
+#include "platform/event_queue.h"
 
 namespace {
 
-bool QuitPosted = false;
-
-// Events from the system, in the game's terms (HostEvent): none here, but
-// the Quit that post_quit asked for.
-bool PollNoEvent(HostEvent& event) {
-  if (!QuitPosted) return false;
-  QuitPosted = false;
-  event = {EventKind::Quit};
-  return true;
-}
-
-void PostQuit() { QuitPosted = true; }
-void NoSleep(int) {}
+// A backend hands what its system says to the event queue (QueueKey,
+// QueueButton, QueueEvent), and its poll takes from there. Here the system
+// says nothing: only the Quit that post_quit asks for comes.
+void PostQuit() { QueueEvent({EventKind::Quit}); }
 void NoWindowToMove() {}
 void NoSound(const char*) {}
 
 }  // namespace
 
 BackendCalls OwnCalls() {
-  return {.poll_event = PollNoEvent,
+  return {.poll_event = TakeQueuedEvent,
           .key_held_now = KeyTableHeld,  // no keyboard: what the events said
-          .sleep_ms = NoSleep,
           .post_quit = PostQuit,
           .move_game_window_to_pointer = NoWindowToMove,
           .play_sound_async = NoSound};
@@ -56,10 +48,7 @@ RenderCalls OwnRenderCalls() {
           .draw_overlay = none.draw_overlay};
 }
 
-bool CreateGameWindow(const char*, int, int) {
-  QuitPosted = false;
-  return true;
-}
+bool CreateGameWindow(const char*, int, int) { return true; }
 
 void DestroyGameWindow() {}
 
@@ -68,3 +57,11 @@ void ShowMessageBox(const char* text, const char* caption, BoxIcon) { std::fprin
 std::string OwnFolder() { return {}; }
 
 void ShutDownBackend() {}
+
+void SwitchFullscreen() {}
+
+// The driver waits between passes (GameMain): the time waited is counted,
+// not spent.
+double WaitedMs = 0;
+double NowMs() { return WaitedMs; }
+void WaitForWindow(double milliseconds) { WaitedMs += milliseconds; }

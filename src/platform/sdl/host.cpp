@@ -1,11 +1,14 @@
 // The SDL backend's calls: SDL's events in the game's terms, the keyboard
-// at this instant, sleeps, the window and the start sound; its pictures are
-// the shared OpenGL renderer's.
+// at this instant, the clock and the wait between passes, the window and
+// the start sound; its pictures are the shared OpenGL renderer's.
 #include "platform/sdl/host.h"
 
 #include <SDL.h>
 
+#include <cmath>
+
 #include "host/input.h"
+#include "platform/event_queue.h"
 #include "platform/gl/renderer.h"
 #include "platform/screen.h"
 #include "platform/sdl/sound.h"
@@ -14,92 +17,78 @@
 
 namespace {
 
-bool ButtonEvent(Uint8 button, EventKind kind, HostEvent& event) {
+void Button(Uint8 button, bool down) {
   switch (button) {
-    case SDL_BUTTON_LEFT: event = {kind, ButtonLeft}; return true;
-    case SDL_BUTTON_MIDDLE: event = {kind, ButtonMiddle}; return true;
-    case SDL_BUTTON_RIGHT: event = {kind, ButtonRight}; return true;
+    case SDL_BUTTON_LEFT: QueueButton(ButtonLeft, down); break;
+    case SDL_BUTTON_MIDDLE: QueueButton(ButtonMiddle, down); break;
+    case SDL_BUTTON_RIGHT: QueueButton(ButtonRight, down); break;
   }
-  return false;
 }
 
-bool KeyEvent(const SDL_KeyboardEvent& sdl, EventKind kind, HostEvent& event) {
-  // Alt+Enter is the window's own affair: the game never hears it.
-  if (sdl.keysym.sym == SDLK_RETURN && (sdl.keysym.mod & KMOD_ALT)) {
-    if (kind == EventKind::KeyDown && !sdl.repeat) SwitchFullscreen();
-    return false;
-  }
-  const int code = VirtualKeyFromSdl(sdl.keysym.sym);
-  if (code < 0 || code > 255) return false;
-  event = {kind, code};
-  return true;
+void Key(const SDL_KeyboardEvent& sdl, bool down) {
+  QueueKey(VirtualKeyFromSdl(sdl.keysym.sym), down, (sdl.keysym.mod & KMOD_ALT) != 0, sdl.repeat != 0);
 }
 
-bool WindowEvent(const SDL_WindowEvent& window, HostEvent& event) {
+void WindowEvent(const SDL_WindowEvent& window) {
   switch (window.event) {
-    case SDL_WINDOWEVENT_MINIMIZED: event = {EventKind::Activate, 0}; return true;
+    case SDL_WINDOWEVENT_MINIMIZED: QueueEvent({EventKind::Activate, 0}); break;
     case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_MAXIMIZED: event = {EventKind::Activate, 1}; return true;
+    case SDL_WINDOWEVENT_MAXIMIZED: QueueEvent({EventKind::Activate, 1}); break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       SetClientArea(window.data1, window.data2);  // before the pointer positions that follow
-      event = {EventKind::Size, window.data1, window.data2};
-      return true;
-    case SDL_WINDOWEVENT_CLOSE: event = {EventKind::Close}; return true;
-    case SDL_WINDOWEVENT_DISPLAY_CHANGED: CheckPresentPacing(); return false;  // the window's own affair
+      QueueEvent({EventKind::Size, window.data1, window.data2});
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: LetGoOfKeys(); break;
+    case SDL_WINDOWEVENT_CLOSE: QueueEvent({EventKind::Close}); break;
   }
-  return false;
 }
 
 // The game sees frame pixels. While a button is held SDL captures the
 // pointer, so that a release outside the window still arrives; positions
 // outside the window and on the black bars around the frame are left out,
 // and the last position on the frame stays.
-bool PointerEvent(const SDL_MouseMotionEvent& motion, HostEvent& event) {
+void PointerEvent(const SDL_MouseMotionEvent& motion) {
   int x = 0, y = 0;
-  if (!FramePixelAt(motion.x, motion.y, x, y)) return false;
-  event = {EventKind::PointerMove, x, y};
-  return true;
+  if (FramePixelAt(motion.x, motion.y, x, y)) QueueEvent({EventKind::PointerMove, x, y});
 }
 
-// One SDL event in the game's terms; false for those the game does not see.
-bool Translate(const SDL_Event& sdl, HostEvent& event) {
+// One SDL event into the game's queue, in its terms, if the game sees it.
+void Translate(const SDL_Event& sdl) {
   switch (sdl.type) {
-    case SDL_QUIT: event = {EventKind::Quit}; return true;
-    case SDL_WINDOWEVENT: return WindowEvent(sdl.window, event);
-    case SDL_DISPLAYEVENT: CheckPresentPacing(); return false;  // a display came, went or turned
-    case SDL_KEYDOWN: return KeyEvent(sdl.key, EventKind::KeyDown, event);
-    case SDL_KEYUP: return KeyEvent(sdl.key, EventKind::KeyUp, event);
-    case SDL_MOUSEMOTION: return PointerEvent(sdl.motion, event);
-    case SDL_MOUSEBUTTONDOWN: return ButtonEvent(sdl.button.button, EventKind::ButtonDown, event);
-    case SDL_MOUSEBUTTONUP: return ButtonEvent(sdl.button.button, EventKind::ButtonUp, event);
+    case SDL_QUIT: QueueEvent({EventKind::Quit}); break;
+    case SDL_WINDOWEVENT: WindowEvent(sdl.window); break;
+    case SDL_KEYDOWN: Key(sdl.key, true); break;
+    case SDL_KEYUP: Key(sdl.key, false); break;
+    case SDL_MOUSEMOTION: PointerEvent(sdl.motion); break;
+    case SDL_MOUSEBUTTONDOWN: Button(sdl.button.button, true); break;
+    case SDL_MOUSEBUTTONUP: Button(sdl.button.button, false); break;
   }
-  return false;
 }
 
-void SdlSleep(int milliseconds) {
-  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
-}
+void PostQuit() { QueueEvent({EventKind::Quit}); }
 
-void PostQuit() {
-  SDL_Event quit = {};
-  quit.type = SDL_QUIT;
-  SDL_PushEvent(&quit);
-}
-
-// Takes SDL's next event that the game sees; false when none waits.
+// Takes the game's next event, after whatever SDL has heard since.
 bool PollSdlEvent(HostEvent& event) {
   SDL_Event sdl;
-  while (SDL_PollEvent(&sdl))
-    if (Translate(sdl, event)) return true;
-  return false;
+  while (SDL_PollEvent(&sdl)) Translate(sdl);
+  return TakeQueuedEvent(event);
 }
 
 }  // namespace
 
+double NowMs() { return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 / SDL_GetPerformanceFrequency(); }
+
+void WaitForWindow(double milliseconds) {
+  const double until = NowMs() + milliseconds;
+  for (double left = milliseconds; left > 0 && !EndWaiting(); left = until - NowMs()) {
+    SDL_Event sdl;
+    if (SDL_WaitEventTimeout(&sdl, static_cast<int>(std::ceil(left)))) Translate(sdl);
+  }
+}
+
 BackendCalls OwnCalls() {
   return {.poll_event = PollSdlEvent,
           .key_held_now = SdlKeyHeldNow,
-          .sleep_ms = SdlSleep,
           .post_quit = PostQuit,
           .move_game_window_to_pointer = MoveGameWindowToPointer,
           .play_sound_async = PlaySdlSound};
@@ -111,7 +100,6 @@ GameHost SdlHostWithFixedClock(uint32_t seed) {
   const GameHost headless = HeadlessHost(seed);
   GameHost host = BackendHost();
   host.clock_seconds = headless.clock_seconds;
-  host.sleep_ms = headless.sleep_ms;
   host.play_sound_async = headless.play_sound_async;
   return host;
 }

@@ -6,6 +6,6 @@
 
 #include "platform/backend.h"
 
-// BackendHost() with the clock fixed at `seed`, no sleeps and no sound, so
+// BackendHost() with the clock fixed at `seed` and no sound, so
 // that what is drawn is the same on every run.
 GameHost SdlHostWithFixedClock(uint32_t seed);

@@ -14,7 +14,6 @@
 #include <cstring>
 
 #include "host/host.h"
-#include "loop/present_pacing.h"
 #include "platform/gl/projection.h"
 #include "platform/gl/renderer.h"
 #include "platform/gl/scaled_frame.h"
@@ -25,8 +24,6 @@ namespace {
 SDL_Window* GameWindow = nullptr;
 SDL_GLContext GameContext = nullptr;
 bool VideoStarted = false;  // stands where the window class was registered
-bool SwapSynced = false;
-
 Uint32 SdlBoxFlags(BoxIcon icon) {
   switch (icon) {
     case BoxIcon::Exclamation: return SDL_MESSAGEBOX_WARNING;
@@ -85,18 +82,10 @@ bool FailCreation(const char* text) {
 }
 
 // The refresh rate of the display the window is on; 0 when unknown.
-int WindowRefreshRate() {
-  const int display = SDL_GetWindowDisplayIndex(GameWindow);
-  SDL_DisplayMode mode;
-  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
-  return mode.refresh_rate;
-}
 
-// Vsync where the display offers it, so frames do not tear.
-void AskForSync() {
-  SwapSynced = SDL_GL_SetSwapInterval(1) == 0 && SDL_GL_GetSwapInterval() == 1;
-  CheckPresentPacing();
-}
+// Vsync where the display offers it, so frames do not tear. The game's
+// clock paces the game whatever the swap does.
+void AskForSync() { SDL_GL_SetSwapInterval(1); }
 
 // SDL draws its X11 boxes with the X core fonts; without them (or any
 // display) the box fails at once, and whoever waits for it should hear why.
@@ -192,14 +181,8 @@ void DestroyGameWindow() {
   }
 }
 
-void CheckPresentPacing() {
-  if (!GameWindow) return;
-  SetPresentPacing(SwapSynced, WindowRefreshRate());
-}
-
 void PresentFrame() {
   if (!GameWindow) return;
-  if (const int ms = PresentSleepMs(SDL_GetPerformanceCounter(), SDL_GetPerformanceFrequency()); ms > 0) GameSleep(ms);
   SDL_GL_SwapWindow(GameWindow);
 }
 

@@ -1,0 +1,45 @@
+#include "loop/game_clock.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "host/host.h"
+
+VALDORIK_CLOCK_STATE(VALDORIK_DEFINE_STATE)
+
+namespace {
+
+// Whether the idle pass due now is drawn: not when the one after it is due
+// already, unless the frames undrawn in a row have reached their bound.
+bool DrawsPassDueAt(double now_ms) {
+  const bool behind = now_ms >= NextPassDueMs + FramePeriodMs;
+  return !behind || FramesUndrawn >= MaxFramesUndrawn;
+}
+
+void CountIdlePass(bool drawn) {
+  FramesUndrawn = drawn ? 0 : FramesUndrawn + 1;
+  if (drawn) ++FramesDrawn;
+  ++FramesRun;
+  NextPassDueMs += FramePeriodMs + std::exchange(PauseAskedMs, 0);
+}
+
+}  // namespace
+
+bool StepLoop(double now_ms) {
+  if (!ClockStarted) {
+    ClockStarted = true;
+    NextPassDueMs = now_ms;
+  }
+  NextPassDueMs = std::max(NextPassDueMs, now_ms - MaxFramesBehind * FramePeriodMs);
+  while (now_ms >= NextPassDueMs) {
+    const bool drawn = DrawsPassDueAt(now_ms);
+    switch (LoopPass(drawn)) {
+      case PassKind::Done: return false;
+      case PassKind::Message: break;
+      case PassKind::Idle: CountIdlePass(drawn); break;
+    }
+  }
+  return true;
+}
+
+void HurryNextPass() { NextPassDueMs = -MaxFramesBehind * FramePeriodMs; }
