@@ -2,6 +2,7 @@
 // host that logs every call the game makes of it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "host/host.h"
 #include "host/input.h"
 #include "loop/frame.h"
+#include "loop/game_clock.h"
 #include "loop/main_loop.h"
 #include "rules_test_support.h"
 #include "world/world.h"
@@ -288,3 +290,62 @@ TEST_F(LoopKeys, EFlipsTheSpareToggleAndPauses) {
 }
 
 }  // namespace
+
+// The game's clock: passes on their period, pauses added, drawing left out
+// while behind (within its bound), and a stall let go rather than caught up.
+class GameClock : public GameLoop {
+ protected:
+  void SetUp() override {
+    GameLoop::SetUp();
+    ClockStarted = false;
+    FramesUndrawn = 0;
+  }
+  static int Drawn() { return static_cast<int>(std::count(Log.begin(), Log.end(), "present")); }
+  static int Run() { return static_cast<int>(std::count(Log.begin(), Log.end(), "sample")); }
+  static void StepAt(double ms) {
+    Log.clear();
+    EXPECT_TRUE(StepLoop(ms));
+  }
+};
+
+TEST_F(GameClock, PassesComeOnTheirPeriodAndSkipDrawingNotTimeWhenBehind) {
+  constexpr double P = FramePeriodMs;
+  struct Case {
+    double late;  // periods after the pass was due
+    int run, drawn;
+  } cases[] = {
+      {0, 1, 1},     {0.4, 1, 1},  // in time: one pass, drawn
+      {-0.4, 1, 1},                // a little early is in time
+      {1, 2, 1},     {3, 4, 1},    // behind: the passes due, the last one drawn
+      {5, 6, 2},                   // at most three undrawn in a row
+      {600, MaxFramesBehind + 1, 3},  // a stall: the rest of its time is let go
+  };
+  double now = 1000;
+  StepAt(now);
+  for (const Case& c : cases) {
+    const double due = NextPassDueMs;
+    now = due + c.late * P;
+    StepAt(now);
+    EXPECT_EQ(Run(), c.run) << c.late << " periods late";
+    EXPECT_EQ(Drawn(), c.drawn) << c.late << " periods late";
+    EXPECT_GT(NextPassDueMs, now - P) << "caught up";
+  }
+  StepAt(NextPassDueMs - P);
+  EXPECT_EQ(Run(), 0) << "nothing before its time";
+}
+
+TEST_F(GameClock, APauseAskedMovesTheNextPassAndACloseComesAtOnce) {
+  GameSpeed = 3;  // 12 ms each frame
+  Hold({KeyE});   // 500 ms
+  StepAt(0);
+  EXPECT_EQ(Run(), 1);
+  EXPECT_DOUBLE_EQ(NextPassDueMs, FramePeriodMs / 2 + FramePeriodMs + 12 + 500) << "half a period's lead, then one";
+  StepAt(400);
+  EXPECT_EQ(Run(), 0) << "the pause holds the next pass back";
+  Host.post_quit = [] { Waiting.push_back({EventKind::Quit}); };
+  Send({{EventKind::Close}});
+  HurryNextPass();
+  Log.clear();
+  EXPECT_FALSE(StepLoop(401)) << "the close ends the loop without waiting out the pause";
+  EXPECT_EQ(Run(), 0);
+}

@@ -1,8 +1,10 @@
 // The game's host in a web browser (WebAssembly through Emscripten): the
 // canvas's keys, pointer and focus through html5.h in the game's terms, the
 // GL context from the toolchain's SDL 1.2 emulation (its GL 1.x emulation
-// draws over WebGL), sleeps through Asyncify, the start sound through the
-// page's Web Audio. The page (web/) owns everything around the canvas.
+// draws over WebGL), the start sound through the page's Web Audio. The page
+// (web/) owns everything around the canvas. The game runs in the browser's
+// animation frames (web/main.cpp): nothing in it blocks, and the page may
+// call into it at any time.
 //
 // Limits, as a player in a browser meets them:
 // - The canvas is always 640 x 480; the page scales it with CSS, so there
@@ -10,20 +12,19 @@
 // - Keys reach the game only while the canvas has the focus; the browser's
 //   own meaning of a game key is then prevented, except with Ctrl, Alt or
 //   Meta held (the browser's shortcuts stay) and for F9..F12 and Tab, which
-//   the game does not use. Losing the focus lets every held key go.
-// - A key or button let go before any frame saw it held (a tap shorter than
-//   a frame) is held for one frame: the release waits in the queue.
+//   the game does not use. Losing the focus lets every held key go, and a
+//   key or button let go before any frame saw it held is held for one
+//   frame, as on every backend (platform/event_queue.h).
 // - Touch and the page's on-screen controls come from the page (web/touch.js)
 //   as the same pointer moves, buttons and keys; html5.h's touch is not used.
 // - The window cannot be moved (M does nothing) and its pointer is hidden
 //   over the canvas only. A hidden tab counts as minimised.
-// - Presentation is paced to 60 frames a second whatever the display: the
-//   browser does not say whether or how the canvas is synchronised.
-// - Each frame presented waits for the browser's next animation frame, so
-//   the game shows every frame it draws but runs no faster than the browser
-//   updates the screen: slower than 60 frames a second on a slower display
-//   or when the browser falls behind, as on a desktop whose swap waits for
-//   a slow display. A hidden tab has no animation frames and waits for none.
+// - The game's clock paces it at 60 frames a second whatever the display.
+//   Each animation frame runs the passes due by then and draws the last of
+//   them, which the browser shows with that animation frame; when the
+//   browser falls behind, the passes between go undrawn and the game keeps
+//   its speed. A hidden tab has no animation frames: there the passes come
+//   on timers, as the browser allows them.
 // - Sound plays once the page has had the player's first click or key.
 // - While paused the page lays the paused picture's words and darkening over
 //   the canvas, which keeps the last frame presented as the browser showed
@@ -33,14 +34,15 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <deque>
+#include <iterator>
 
 #include "host/host.h"
 #include "host/input.h"
-#include "loop/present_pacing.h"
 #include "overlay/hud.h"
 #include "overlay/overlay_buffer.h"
+#include "platform/event_queue.h"
 #include "platform/gl/frame_stretches.h"
 #include "platform/gl/projection.h"
 #include "platform/gl/renderer.h"
@@ -50,20 +52,7 @@ namespace {
 
 constexpr const char* Canvas = "#canvas";
 
-std::deque<HostEvent> Events;
 uint8_t HeldNow[256] = {};  // the keys as the browser last told them, ahead of the queue
-
-// A press and its release that come in together (a key or a click shorter
-// than a frame, a tap) would reach the game in one pass, and no frame would
-// see the key or button held. So a release is taken from the queue only
-// once the loop has had a pass without events since it took the press: the
-// frame of that pass sees the press, and the release follows as an event
-// like any other (recorded as such). Until then the key query answers held.
-constexpr int PressableCount = 256 + 3;  // the keys, then the three buttons
-int64_t Passes = 0;                      // the times the queue was found empty: a pass of the loop each
-int64_t PressTakenAt[PressableCount] = {};    // Passes when the game took the press; -1 for none
-bool PressWaiting[PressableCount] = {};  // a press still in the queue
-bool HeldUntilTaken[PressableCount] = {};  // the key query answers held until its release is taken
 int ButtonsPressedOnCanvas = 0;
 bool ContextMade = false;
 bool CallbacksSet = false;
@@ -101,35 +90,10 @@ bool BrowserKeepsKey(const EmscriptenKeyboardEvent& key) {
   return key.ctrlKey || key.altKey || key.metaKey || key.keyCode == Tab || (key.keyCode >= F9 && key.keyCode <= F12);
 }
 
-// The key or button an event presses or releases; -1 for any other event.
-int PressableOf(const HostEvent& event) {
-  switch (event.kind) {
-    case EventKind::KeyDown:
-    case EventKind::KeyUp: return event.a;
-    case EventKind::ButtonDown:
-    case EventKind::ButtonUp: return 256 + event.a;
-    default: return -1;
-  }
-}
-
-bool IsRelease(const HostEvent& event) { return event.kind == EventKind::KeyUp || event.kind == EventKind::ButtonUp; }
-
-void Queue(const HostEvent& event) {
-  const int pressable = PressableOf(event);
-  if (pressable >= 0 && !IsRelease(event)) {
-    PressWaiting[pressable] = true;
-    HeldUntilTaken[pressable] = false;
-  } else if (pressable >= 0) {
-    HeldUntilTaken[pressable] = PressWaiting[pressable] || PressTakenAt[pressable] == Passes;
-  }
-  Events.push_back(event);
-}
-
-// A key let go: the key query follows at once, unless the game has not yet
-// had a frame with the key held.
-void QueueKey(bool down, int code) {
-  Queue({down ? EventKind::KeyDown : EventKind::KeyUp, code});
-  HeldNow[code] = down || HeldUntilTaken[code];
+void Key(int code, bool down, bool alt = false, bool repeated = false) {
+  if (code <= 0 || code > 255) return;
+  HeldNow[code] = down;
+  QueueKey(code, down, alt, repeated);
 }
 
 // The browser's key codes for the keys the game knows are the Windows
@@ -137,7 +101,7 @@ void QueueKey(bool down, int code) {
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* key, void*) {
   const int code = static_cast<int>(key->keyCode);
   if (code <= 0 || code > 255) return EM_FALSE;
-  QueueKey(type == EMSCRIPTEN_EVENT_KEYDOWN, code);
+  Key(code, type == EMSCRIPTEN_EVENT_KEYDOWN, key->altKey, key->repeat);
   return !BrowserKeepsKey(*key);
 }
 
@@ -153,7 +117,7 @@ bool FramePixel(const EmscriptenMouseEvent& mouse, int& x, int& y) {
 
 EM_BOOL OnPointerMove(int, const EmscriptenMouseEvent* mouse, void*) {
   int x = 0, y = 0;
-  if (FramePixel(*mouse, x, y)) Events.push_back({EventKind::PointerMove, x, y});
+  if (FramePixel(*mouse, x, y)) QueueEvent({EventKind::PointerMove, x, y});
   return EM_FALSE;
 }
 
@@ -166,24 +130,25 @@ EM_BOOL OnButton(int type, const EmscriptenMouseEvent* mouse, void*) {
   if (type == EMSCRIPTEN_EVENT_MOUSEDOWN) {
     OnPointerMove(type, mouse, nullptr);
     ButtonsPressedOnCanvas |= bit;
-    Queue({EventKind::ButtonDown, button});
+    QueueButton(button, true);
     return EM_FALSE;  // the page gives the canvas the focus
   }
   if (!(ButtonsPressedOnCanvas & bit)) return EM_FALSE;
   ButtonsPressedOnCanvas &= ~bit;
-  Queue({EventKind::ButtonUp, button});
+  QueueButton(button, false);
   return EM_FALSE;
 }
 
 // As on the desktop, the keys held when the focus goes are let go.
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
-  for (int code = 0; code < 256; ++code)
-    if (HeldNow[code] && !HeldUntilTaken[code]) QueueKey(false, code);
+  std::fill(std::begin(HeldNow), std::end(HeldNow), 0);
+  LetGoOfKeys();
   return EM_FALSE;
 }
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* visibility, void*) {
-  Events.push_back({EventKind::Activate, visibility->hidden ? 0 : 1});
+  QueueEvent({EventKind::Activate, visibility->hidden ? 0 : 1});
+  StepsChangeTheirTimer();
   return EM_FALSE;
 }
 
@@ -199,29 +164,9 @@ void ListenToCanvas() {
   emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
 }
 
-bool PollWebEvent(HostEvent& event) {
-  const int pressable = Events.empty() ? -1 : PressableOf(Events.front());
-  if (Events.empty() || (IsRelease(Events.front()) && PressTakenAt[pressable] == Passes)) {
-    ++Passes;  // the loop's pass follows: a frame, when the game runs
-    return false;
-  }
-  event = Events.front();
-  Events.pop_front();
-  if (pressable >= 0 && !IsRelease(event)) {
-    PressWaiting[pressable] = false;
-    PressTakenAt[pressable] = Passes;
-  }
-  if (event.kind == EventKind::KeyUp && HeldUntilTaken[pressable]) HeldNow[pressable] = 0;
-  if (pressable >= 0 && IsRelease(event)) HeldUntilTaken[pressable] = false;
-  return true;
-}
-
 int WebKeyHeldNow(int key) { return key >= 0 && key < 256 ? HeldNow[key] : 0; }
 
-// Every sleep hands the browser control: it draws, and events come in.
-void WebSleep(int milliseconds) { emscripten_sleep(milliseconds > 0 ? static_cast<unsigned>(milliseconds) : 0); }
-
-void PostQuit() { Events.push_back({EventKind::Quit}); }
+void PostQuit() { QueueEvent({EventKind::Quit}); }
 
 void PlayWebSound(const char* path) { PageSound(path); }
 
@@ -230,23 +175,16 @@ void PlayWebSound(const char* path) { PageSound(path); }
 void QuitWebGameSoon() { PostQuit(); }
 
 void PointFromPage(int x, int y) {
-  if (x >= 0 && y >= 0 && x < FrameWidth && y < FrameHeight) Events.push_back({EventKind::PointerMove, x, y});
+  if (x >= 0 && y >= 0 && x < FrameWidth && y < FrameHeight) QueueEvent({EventKind::PointerMove, x, y});
 }
 
-void KeyFromPage(int code, bool down) {
-  if (code > 0 && code < 256) QueueKey(down, code);
-}
+void KeyFromPage(int code, bool down) { Key(code, down); }
 
-void ButtonFromPage(int button, bool down) {
-  if (button >= ButtonLeft && button <= ButtonRight) Queue({down ? EventKind::ButtonDown : EventKind::ButtonUp, button});
-}
+void ButtonFromPage(int button, bool down) { QueueButton(button, down); }
 
 void ForgetWebInput() {
-  Events.clear();
+  ForgetQueuedEvents();
   std::fill(std::begin(HeldNow), std::end(HeldNow), 0);
-  std::fill(std::begin(PressTakenAt), std::end(PressTakenAt), -1);
-  std::fill(std::begin(PressWaiting), std::end(PressWaiting), false);
-  std::fill(std::begin(HeldUntilTaken), std::end(HeldUntilTaken), false);
   ButtonsPressedOnCanvas = 0;
 }
 
@@ -264,7 +202,6 @@ bool CreateGameWindow(const char*, int width, int height) {
     ContextMade = true;
   }
   ListenToCanvas();
-  SetPresentPacing(false, 0);
   SetInitialProjection(width, height);
   return true;
 }
@@ -273,46 +210,13 @@ void DestroyGameWindow() {}
 
 namespace {
 
-// The browser's swap: control stays with the browser until its next
-// animation frame (requestAnimationFrame), the step in which it updates the
-// screen, and the game goes on from there, so the next frame is drawn in
-// that step and shown with it. A hidden tab has no animation frames: there
-// (and once the tab is hidden while waiting) the wait ends at once, and the
-// loop goes on as on a minimised desktop window. A second at most, in case
-// the browser holds animation frames back on a page it still calls visible
-// (an iframe scrolled out of sight).
-EM_ASYNC_JS(void, WaitForScreenUpdate, (), {
-  await new Promise((resolve) => {
-    if (document.hidden) return resolve();
-    let frame = 0, timer = 0;
-    const done = () => {
-      cancelAnimationFrame(frame);
-      clearTimeout(timer);
-      document.removeEventListener('visibilitychange', done);
-      resolve();
-    };
-    frame = requestAnimationFrame(done);
-    timer = setTimeout(done, 1000);
-    document.addEventListener('visibilitychange', done);
-  });
-});
-
-// Presenting is the paced wait, never skipped, then the browser's turn to
-// show the canvas: the browser shows it only when it has control, and
-// every presented frame gets its screen update. The game's sleeps are the
-// desktop's; the wait for the screen is the swap's, as a synchronised swap
-// waits on the desktop.
-void PacedPresent() {
-  const uint64_t now_us = static_cast<uint64_t>(emscripten_get_now() * 1000.0);
-  GameSleep(PresentSleepMs(now_us, 1000000));
-  WaitForScreenUpdate();
-  TellPagePresented();
-}
+// The browser shows the canvas once the animation frame that drew it returns.
+void Presented() { TellPagePresented(); }
 
 void PresentCanvas() {
   if (PausedPictureShown) HidePausedPicture();
   PausedPictureShown = false;
-  PacedPresent();
+  Presented();
 }
 
 // The canvas is always 640 x 480 and the page scales it with CSS, so the
@@ -327,7 +231,7 @@ void PresentPausedCanvas() {
     ShowPausedPicture(OverlayBuffer.get(), FrameWidth, FrameHeight, PausedDimming);
     PausedPictureShown = true;
   }
-  PacedPresent();
+  Presented();
 }
 
 // The page's canvas stays where the page put it.
@@ -338,9 +242,8 @@ void CanvasStaysPut() {}
 void HideSystemPointer() { HidePointerOverCanvas(); }
 
 BackendCalls OwnCalls() {
-  return {.poll_event = PollWebEvent,
+  return {.poll_event = TakeQueuedEvent,
           .key_held_now = WebKeyHeldNow,
-          .sleep_ms = WebSleep,
           .post_quit = PostQuit,
           .move_game_window_to_pointer = CanvasStaysPut,
           .play_sound_async = PlayWebSound};
@@ -364,3 +267,13 @@ RenderCalls OwnRenderCalls() {
 std::string OwnFolder() { return {}; }
 // The page keeps its canvas, context and sound from game to game.
 void ShutDownBackend() {}
+
+// Alt+Enter: the page's fullscreen, which holds the frame and its controls.
+EM_JS(void, PageFullscreen, (), {
+  if (Module['switchFullscreen']) Module['switchFullscreen']();
+});
+void SwitchFullscreen() { PageFullscreen(); }
+
+double NowMs() { return emscripten_get_now(); }
+// The browser calls the game back (web/main.cpp); it never waits here.
+void WaitForWindow(double) {}

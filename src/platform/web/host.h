@@ -1,6 +1,10 @@
 // The web backend's own calls beyond the contract (backend.h), for the page.
 #pragma once
 
+// The tab was hidden or shown: the game's steps move between animation
+// frames and timers (web/main.cpp).
+void StepsChangeTheirTimer();
+
 // A Quit after the events already waiting: the page ends the game running.
 void QuitWebGameSoon();
 // No event waiting and no key held: before the next game on the page.

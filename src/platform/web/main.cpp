@@ -1,8 +1,14 @@
-// The game in a web page: the page (web/page.js) calls these, one game at a
-// time. A game takes the desktop's command line, so recording, watching a
-// replay and the final dump are the desktop's own; its files live in the
-// page's memory file system, and the page carries them to and from the
-// browser's storage. Messages the desktop writes on stderr reach the page.
+// The game in a web page: the page (web/) calls these, one game at a time,
+// and may call them at any time: nothing here blocks. A game takes the
+// desktop's command line, so recording, watching a replay and the final
+// dump are the desktop's own; its files live in the page's memory file
+// system, and the page carries them to and from the browser's storage.
+// Messages the desktop writes on stderr reach the page.
+//
+// The game steps in the browser's animation frames: each runs the passes
+// due by then (game_entry.h's StepGame). A hidden tab gets no animation
+// frames, so there the steps come on timers at the time the next pass is
+// due (which the browser may hold back to once a second).
 #include <emscripten.h>
 
 #include <chrono>
@@ -22,17 +28,43 @@
 
 namespace {
 
+bool Stepping = false;  // a game runs, and a step is scheduled
+
 EM_JS(void, TellPageGameEnded, (int status), {
   if (Module['gameEnded']) Module['gameEnded'](status);
 });
 
+// The next step, on the animation frame or, in a hidden tab, on a timer.
+// A newer schedule replaces one still waiting.
+EM_JS(void, ScheduleStep, (double delay_ms), {
+  const chain = Module['stepChain'] = (Module['stepChain'] || 0) + 1;
+  const step = () => { if (Module['stepChain'] === chain) Module['_WebStep'](); };
+  if (document.hidden)
+    setTimeout(step, Math.max(0, delay_ms));
+  else
+    requestAnimationFrame(step);
+});
+
+void ScheduleNextStep() { ScheduleStep(NextStepDueMs() - emscripten_get_now()); }
+
+void GameEnded(ExitStatus status) {
+  Stepping = false;
+  TellPageGameEnded(ExitCode(status));
+}
+
 }  // namespace
+
+void StepsChangeTheirTimer() {
+  if (Stepping) ScheduleNextStep();
+}
 
 extern "C" {
 
-// Plays one game with the desktop's options, one word a line; the page
-// hears the end through Module.gameEnded(status).
-EMSCRIPTEN_KEEPALIVE void RunWebGame(const char* words) {
+// Starts one game with the desktop's options, one word a line, and returns;
+// the game then runs in the browser's animation frames, and the page hears
+// its end through Module.gameEnded(status).
+EMSCRIPTEN_KEEPALIVE void StartWebGame(const char* words) {
+  if (Stepping) return;  // one game at a time: the page quits the one running first
   std::vector<std::string> options = {"valdorik"};
   std::istringstream lines(words);
   for (std::string line; std::getline(lines, line);)
@@ -41,8 +73,18 @@ EMSCRIPTEN_KEEPALIVE void RunWebGame(const char* words) {
   for (std::string& option : options) argv.push_back(option.data());
   ResetForNewRun();
   ForgetWebInput();
-  const int status = ExitCode(GameMain(static_cast<int>(argv.size()), argv.data()));
-  TellPageGameEnded(status);
+  ExitStatus status;
+  if (!BeginGame(static_cast<int>(argv.size()), argv.data(), status)) return GameEnded(status);
+  Stepping = true;
+  ScheduleNextStep();
+}
+
+EMSCRIPTEN_KEEPALIVE void WebStep() {
+  if (!Stepping) return;
+  if (StepGame(emscripten_get_now()))
+    ScheduleNextStep();
+  else
+    GameEnded(EndGame());
 }
 
 EMSCRIPTEN_KEEPALIVE void QuitWebGame() { QuitWebGameSoon(); }

@@ -1,44 +1,24 @@
 // The game's host on Win32: the window's messages in the game's terms, the
 // keyboard at this instant (GetAsyncKeyState, and only while the game's
-// window is in the foreground), the calendar clock, Sleep, the window, the
-// start sound and the GL drawing stretches.
+// window is in the foreground), the clock and the wait between passes, the
+// window, the start sound and the GL drawing stretches.
 //
-// Limits: one window, one thread. A message whose translation finds the
-// event queue full is dropped; the queue holds far more than the messages
-// one dispatch or one window call sends.
+// Limits: one window, one thread.
 #include "platform/win32/host.h"
 
 #include <windowsx.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 
 #include "base/file_names.h"
 #include "host/input.h"
+#include "platform/event_queue.h"
 #include "platform/gl/renderer.h"
 #include "platform/screen.h"
 
 namespace {
-
-// Events translated by the window procedure, waiting for poll_event.
-constexpr int QueueSize = 256;
-HostEvent Queue[QueueSize];
-int QueueHead = 0;
-int QueueCount = 0;
-
-void Push(const HostEvent& event) {
-  if (QueueCount == QueueSize) return;
-  Queue[(QueueHead + QueueCount) % QueueSize] = event;
-  ++QueueCount;
-}
-
-bool Pop(HostEvent& event) {
-  if (QueueCount == 0) return false;
-  event = Queue[QueueHead];
-  QueueHead = (QueueHead + 1) % QueueSize;
-  --QueueCount;
-  return true;
-}
 
 // The window whose messages this host translates: the instant key query
 // answers for it alone.
@@ -57,7 +37,7 @@ void ReleaseButtonsSaidDown() {
   for (int button = ButtonLeft; button <= ButtonRight; ++button)
     if (ButtonSaidDown[button]) {
       ButtonSaidDown[button] = false;
-      Push({EventKind::ButtonUp, button});
+      QueueButton(button, false);
     }
 }
 
@@ -65,7 +45,7 @@ void ReleaseButtonsSaidDown() {
 // the window, so that the release arrives.
 void Button(HWND window, int button, EventKind kind, WPARAM held) {
   ButtonSaidDown[button] = kind == EventKind::ButtonDown;
-  Push({kind, button});
+  QueueButton(button, kind == EventKind::ButtonDown);
   if (kind == EventKind::ButtonDown) SetCapture(window);
   if (kind == EventKind::ButtonUp && (held & AnyButton) == 0) {
     ReleaseButtonsSaidDown();
@@ -78,32 +58,14 @@ void Button(HWND window, int button, EventKind kind, WPARAM held) {
 // from outside the window nor from the black bars around the frame.
 void PointerMove(LPARAM lparam) {
   int x = 0, y = 0;
-  if (FramePixelAt(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), x, y)) Push({EventKind::PointerMove, x, y});
+  if (FramePixelAt(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), x, y)) QueueEvent({EventKind::PointerMove, x, y});
 }
 
-// Alt+Enter comes as a system key; the game never hears it. Bit 30 marks a
+// Keys come by their virtual-key codes, the game's own. Alt+Enter comes as
+// a system key (event_queue.h switches fullscreen for it); bit 30 marks a
 // key held down and repeated.
-bool AltEnter(WPARAM key, LPARAM lparam) {
-  if (key != VK_RETURN) return false;
-  if ((lparam & (1 << 30)) == 0) SwitchFullscreen();
-  return true;
-}
-
-// Keys this window has said are down. Windows sends no key-up to a window
-// that lost the keyboard, so a key let go elsewhere would stay held in the
-// game (M dragging the window after the player switched away); on losing the
-// focus every key said down is let go, as the SDL backend does.
-bool KeySaidDown[256] = {};
-
-void Key(WPARAM code, EventKind kind) {
-  if (code > 255) return;
-  KeySaidDown[code] = kind == EventKind::KeyDown;
-  Push({kind, static_cast<int>(code)});
-}
-
-void ReleaseKeysSaidDown() {
-  for (int code = 0; code < 256; ++code)
-    if (KeySaidDown[code]) Key(code, EventKind::KeyUp);
+void Key(WPARAM code, bool down, LPARAM lparam, bool alt = false) {
+  if (code <= 255) QueueKey(static_cast<int>(code), down, alt, (lparam & (1 << 30)) != 0);
 }
 
 bool ScreenSaverOrPowerDown(WPARAM command) {
@@ -111,17 +73,23 @@ bool ScreenSaverOrPowerDown(WPARAM command) {
   return which == SC_SCREENSAVE || which == SC_MONITORPOWER;
 }
 
-bool PollWin32Event(HostEvent& event) {
+// Every message waiting, through the window procedure into the event
+// queue; the quit message goes there as Quit.
+void DispatchWaitingMessages() {
   MSG message;
-  while (QueueCount == 0 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      event = {EventKind::Quit};
-      return true;
+      QueueEvent({EventKind::Quit});
+      return;
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return Pop(event);
+}
+
+bool PollWin32Event(HostEvent& event) {
+  DispatchWaitingMessages();
+  return TakeQueuedEvent(event);
 }
 
 // GetAsyncKeyState reads the whole system's keyboard: Space or F1 typed in a
@@ -132,13 +100,27 @@ int Win32KeyHeldNow(int key) {
   return (GetAsyncKeyState(key) & 0x8000) ? 1 : 0;
 }
 
-void Win32Sleep(int milliseconds) {
-  if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
-}
-
 void PostQuit() { PostQuitMessage(0); }
 
+double CounterMs() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
 }  // namespace
+
+double NowMs() { return CounterMs(); }
+
+// Messages are handled as they come, until the time is up or a close waits.
+void WaitForWindow(double milliseconds) {
+  const double until = CounterMs() + milliseconds;
+  for (double left = milliseconds; left > 0 && !EndWaiting(); left = until - CounterMs()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::ceil(left)), QS_ALLINPUT);
+    DispatchWaitingMessages();
+  }
+}
 
 LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -146,30 +128,29 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
     case WM_NCDESTROY:
       if (OwnWindow == window) OwnWindow = nullptr;
       break;
-    case WM_ACTIVATE: Push({EventKind::Activate, HIWORD(wparam) == 0 ? 1 : 0}); return 0;
+    case WM_ACTIVATE: QueueEvent({EventKind::Activate, HIWORD(wparam) == 0 ? 1 : 0}); return 0;
     case WM_SYSCOMMAND:
       if (ScreenSaverOrPowerDown(wparam)) return 0;
       break;
-    case WM_CLOSE: Push({EventKind::Close}); return 0;
-    case WM_KEYDOWN: Key(wparam, EventKind::KeyDown); return 0;
-    case WM_KEYUP: Key(wparam, EventKind::KeyUp); return 0;
-    case WM_KILLFOCUS: ReleaseKeysSaidDown(); return 0;
+    case WM_CLOSE: QueueEvent({EventKind::Close}); return 0;
+    case WM_KEYDOWN: Key(wparam, true, lparam); return 0;
+    case WM_KEYUP: Key(wparam, false, lparam); return 0;
+    case WM_KILLFOCUS: LetGoOfKeys(); return 0;
     case WM_CANCELMODE: ReleaseButtonsSaidDown(); break;  // the default releases the capture
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lparam) != window) ReleaseButtonsSaidDown();
       return 0;
-    case WM_DISPLAYCHANGE: CheckPresentPacing(); return 0;
-    case WM_MOVE: CheckPresentPacingOnMonitorChange(); return 0;
     case WM_DPICHANGED: FollowDisplayScaling(*reinterpret_cast<const RECT*>(lparam)); return 0;
     case WM_SYSKEYDOWN:
-      if (AltEnter(wparam, lparam)) return 0;
-      break;
+      if (wparam != VK_RETURN) break;
+      Key(wparam, true, lparam, true);
+      return 0;
     case WM_SYSCHAR:
       if (wparam == '\r') return 0;  // Alt+Enter's character: no beep for it
       break;
     case WM_SIZE:
       SetClientArea(LOWORD(lparam), HIWORD(lparam));  // before the pointer positions that follow
-      Push({EventKind::Size, LOWORD(lparam), HIWORD(lparam)});
+      QueueEvent({EventKind::Size, LOWORD(lparam), HIWORD(lparam)});
       return 0;
     case WM_MOUSEMOVE: PointerMove(lparam); return 0;
     case WM_LBUTTONDOWN: Button(window, ButtonLeft, EventKind::ButtonDown, wparam); return 0;
@@ -185,7 +166,6 @@ LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPA
 BackendCalls OwnCalls() {
   return {.poll_event = PollWin32Event,
           .key_held_now = Win32KeyHeldNow,
-          .sleep_ms = Win32Sleep,
           .post_quit = PostQuit,
           .move_game_window_to_pointer = MoveGameWindowToPointer,
           .play_sound_async = PlayWin32Sound};

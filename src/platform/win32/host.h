@@ -6,13 +6,9 @@
 #include "platform/backend.h"
 
 // The window procedure of the class "OpenGL". It changes no game state: it
-// turns the window's messages into HostEvents, queued for the host's
-// poll_event, which hands them to the loop's HandleHostEvent.
+// turns the window's messages into HostEvents in the event queue
+// (event_queue.h), which the host's poll_event hands to the loop.
 LRESULT CALLBACK GameWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
-// Pacing set again when the window has moved onto another display (the
-// window procedure's WM_MOVE); WM_DISPLAYCHANGE sets it again in any case.
-void CheckPresentPacingOnMonitorChange();
 
 // The window moved onto a display of another scaling (WM_DPICHANGED, with
 // the place Windows suggests): as large to the eye there, in whole multiples
@@ -23,11 +19,8 @@ void FollowDisplayScaling(const RECT& suggested);
 void PlayWin32Sound(const char* path);
 void StopWin32Sound();
 
-// Alt+Enter: between the window and the whole screen (in the desktop's own
-// mode); the new choice is kept for the next game.
-void SwitchFullscreen();
-// The presentation pacing again, once the window is on another display.
-void CheckPresentPacing();
+// SwitchFullscreen (backend.h): between the window and the whole screen (in
+// the desktop's own mode); the new choice is kept for the next game.
 // The top-left corner under the pointer, the window WindowScale times the
 // frame; nothing while the window covers the screen.
 void MoveGameWindowToPointer();

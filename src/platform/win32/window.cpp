@@ -22,7 +22,6 @@
 #include <cstdio>
 
 #include "host/host.h"
-#include "loop/present_pacing.h"
 #include "platform/gl/projection.h"
 #include "platform/gl/renderer.h"
 #include "platform/gl/scaled_frame.h"
@@ -37,8 +36,6 @@ HINSTANCE Instance = nullptr;
 HWND GameWindow = nullptr;
 HDC DeviceContext = nullptr;
 HGLRC RenderContext = nullptr;
-bool SwapSynced = false;
-HMONITOR PacedMonitor = nullptr;  // the display the pacing was last set for
 
 // The icon in the exe's resources (packaging/windows/valdorik.rc).
 constexpr int GameIconId = 1;
@@ -84,18 +81,6 @@ bool FailCreation(const char* text) {
   return false;
 }
 
-// The refresh rate of the display the window is on; 0 when unknown (Windows
-// says 0 or 1 for "the hardware's default").
-int WindowRefreshRate() {
-  MONITORINFOEXW monitor = {};
-  monitor.cbSize = sizeof monitor;
-  DEVMODEW mode = {};
-  mode.dmSize = sizeof mode;
-  if (!GetMonitorInfoW(PacedMonitor, &monitor) || !EnumDisplaySettingsW(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode))
-    return 0;
-  return mode.dmDisplayFrequency > 1 ? static_cast<int>(mode.dmDisplayFrequency) : 0;
-}
-
 // No screen saver or display power-down while the game runs (a long game or
 // a replay is watched without touching the keys); the system's own rule again
 // once the window is gone.
@@ -103,22 +88,12 @@ void KeepDisplayAwake(bool awake) {
   SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
 }
 
-// Vsync where the driver offers it, so frames do not tear.
+// Vsync where the driver offers it, so frames do not tear. The game's
+// clock paces the game whatever the swap does.
 void AskForSync() {
   using SetInterval = BOOL(WINAPI*)(int);
-  using GetInterval = int(WINAPI*)();
   const auto set = reinterpret_cast<SetInterval>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-  const auto get = reinterpret_cast<GetInterval>(reinterpret_cast<void*>(wglGetProcAddress("wglGetSwapIntervalEXT")));
-  SwapSynced = set && get && set(1) && get() == 1;
-  CheckPresentPacing();
-}
-
-void SleepUntilPresentTick() {
-  LARGE_INTEGER frequency, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  const int ms = PresentSleepMs(static_cast<uint64_t>(now.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
-  if (ms > 0) GameSleep(ms);
+  if (set) set(1);
 }
 
 // Step 2 of the teardown: no context current, then none at all.
@@ -227,16 +202,6 @@ void DestroyGameWindow() {
   Instance = nullptr;
 }
 
-void CheckPresentPacing() {
-  if (!GameWindow) return;
-  PacedMonitor = MonitorFromWindow(GameWindow, MONITOR_DEFAULTTONEAREST);
-  SetPresentPacing(SwapSynced, WindowRefreshRate());
-}
-
-void CheckPresentPacingOnMonitorChange() {
-  if (GameWindow && MonitorFromWindow(GameWindow, MONITOR_DEFAULTTONEAREST) != PacedMonitor) CheckPresentPacing();
-}
-
 void FollowDisplayScaling(const RECT& suggested) {
   if (!GameWindow || DesktopFullscreen) return;  // it covers the primary monitor whatever its scaling
   MONITORINFO monitor = {};
@@ -250,7 +215,6 @@ void FollowDisplayScaling(const RECT& suggested) {
 
 void PresentFrame() {
   if (!DeviceContext) return;
-  SleepUntilPresentTick();
   SwapBuffers(DeviceContext);
 }
 
