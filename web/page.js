@@ -151,7 +151,7 @@ function start(words, setup) {
   document.body.dataset.game = 'running';
   canvas.focus();
   showKeysHint();
-  Module.ccall('RunWebGame', null, ['string'], [words.join('\n')], {async: true});
+  Module.ccall('StartWebGame', null, ['string'], [words.join('\n')]);
 }
 
 async function playGame() {
@@ -384,15 +384,11 @@ const takenKeys = new Set();
 addEventListener('keyup', (e) => {
   if (takenKeys.delete(e.key)) e.stopImmediatePropagation();
 }, true);
-addEventListener('keydown', (e) => {
-  if (e.key !== 'Enter' || !e.altKey) return;
-  e.stopImmediatePropagation();
-  e.preventDefault();
-  takenKeys.add(e.key);
-  if (e.repeat) return;
+// Alt+Enter is the game's, as on the desktop: it calls switchFullscreen.
+function switchFullscreen() {
   if (inFullscreen()) leaveFullscreen();
   else $('fullscreen').onclick();
-}, true);
+}
 addEventListener('keydown', (e) => {
   if (e.key !== 'Escape' || !inFullscreen()) return;
   e.stopImmediatePropagation();
@@ -457,6 +453,7 @@ var Module = {
   },
   playSound: (path) => Sound.play(path),
   gameEnded,
+  switchFullscreen,
   showPaused,
   hidePaused,
   framesPresented: 0,

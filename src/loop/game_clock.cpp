@@ -39,7 +39,10 @@ bool StepLoop(double now_ms) {
     switch (LoopPass(drawn)) {
       case PassKind::Done: return false;
       case PassKind::Message: break;
-      case PassKind::Idle: CountIdlePass(drawn); break;
+      case PassKind::Idle:
+        CountIdlePass(drawn);
+        if (drawn) return true;  // one picture a step: the screen shows no more
+        break;
     }
   }
   return true;

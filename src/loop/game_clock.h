@@ -36,9 +36,11 @@ constexpr int MaxFramesBehind = 2 * (MaxFramesUndrawn + 1);
   X(int64_t, FramesRun, 0)
 VALDORIK_CLOCK_STATE(VALDORIK_DECLARE_STATE)
 
-// Runs every pass due at `now_ms` (the driver's clock, in milliseconds):
+// Runs the passes due at `now_ms` (the driver's clock, in milliseconds):
 // the waiting events' message passes and the idle passes whose time has
-// come. False once the loop is done.
+// come, up to the one it draws, which ends the step (a step is one picture
+// on the screen; what is still due then waits for the next step). False
+// once the loop is done.
 bool StepLoop(double now_ms);
 // A close waits in the queue: the passes that take it run at the next step.
 void HurryNextPass();
