@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Whether the game holds its presents to 60 a second itself where the
-# display would let it go faster: on Xvfb as it is (no swap interval, rate
-# unknown) and posing as a synced 144 Hz display. The rate is taken on the
-# game's own clock, which moves only while the game sleeps (present_counter's
-# PRESENT_COUNTER_GAME_CLOCK): there paced presents come one period apart
+# Whether the game holds its frames to 60 a second itself where the display
+# would let it go faster: on Xvfb as it is (no swap interval, rate unknown)
+# and posing as a synced 144 Hz display. The rate is taken on a clock that
+# moves only while the game waits for its next pass (present_counter's
+# PRESENT_COUNTER_GAME_CLOCK): there the passes come one period apart
 # however slowly a busy machine draws them, and unpaced ones with no time
 # between them. It must lie within 59 to 61 over FRAMES presents.
 # The rate in real time is a benchmark: bench/presentation_rate.sh.
@@ -26,7 +26,7 @@ measure() {  # WHAT [COUNTER SETTINGS...]
   read -r counted seconds < <(sed -n "s/^present_counter: on the game's clock: \([0-9]*\) frames in \([0-9.]*\) s$/\1 \2/p" "$work/stderr")
   [ -n "$seconds" ] || fail "the counter told no time on the game's clock"
   awk -v s="$seconds" 'BEGIN { exit !(s == 0) }' &&
-    fail "$counted frames presented with no sleep between them: presentation is not paced"
+    fail "$counted frames presented with no wait between them: the game keeps no time"
   local rate
   rate=$(awk -v n="$counted" -v s="$seconds" 'BEGIN { printf "%.2f", (n - 1) / s }')
   echo "$1: $counted frames in $seconds s on the game's clock: $rate frames per second"

@@ -4,8 +4,9 @@
 // tells the game that the driver synchronises with the display, and
 // PRESENT_COUNTER_REFRESH_HZ=N that the display refreshes N times a second.
 // PRESENT_COUNTER_GAME_CLOCK=1 stops the performance counter the game reads
-// but for the game's own sleeps (SDL_Delay): the rate on that clock is the
-// pacing's alone, however busy the machine is.
+// but for the game's own waits (SDL_WaitEventTimeout, SDL_Delay), each
+// counted whole: the rate on that clock is the game clock's alone, however
+// busy the machine is.
 #include <SDL.h>
 #include <dlfcn.h>
 
@@ -107,6 +108,12 @@ extern "C" Uint64 SDL_GetPerformanceCounter() {
   static auto real = Real<Uint64 (*)()>("SDL_GetPerformanceCounter");
   static const Uint64 start = real();
   return GameClock ? start + SleptTicks : real();
+}
+
+extern "C" int SDL_WaitEventTimeout(SDL_Event* event, int timeout) {
+  static auto real = Real<int (*)(SDL_Event*, int)>("SDL_WaitEventTimeout");
+  if (timeout > 0) SleptTicks += Uint64(timeout) * SDL_GetPerformanceFrequency() / 1000;
+  return real(event, timeout);
 }
 
 extern "C" void SDL_Delay(Uint32 ms) {
