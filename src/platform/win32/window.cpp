@@ -159,8 +159,7 @@ MONITORINFO PrimaryMonitor() {
 
 // The scale chosen, or the largest that fits, as long as the window fits
 // both the monitor it opens on and that monitor's work area, so that a
-// work area told larger than its monitor cannot stretch the window past it
-// (and neither can a monitor told larger than its display mode).
+// work area told larger than its monitor cannot stretch the window past it.
 void FitScaleToMonitor() {
   const MONITORINFO monitor = PrimaryMonitor();
   RECT room = {};
