@@ -237,6 +237,25 @@ case $case_name in
       quit_with_escape 15
     done
     [ "$(cat "$settings")" = "scale=2" ] || fail "the settings file holds '$(cat "$settings")', expected scale=2"
+    # A prefix made on 1280 x 1024 whose Wine server (-p60) outlives the change
+    # to 1024 x 768 goes on telling the old monitor and work area: the kept
+    # scale still opens 640 x 480, and --fullscreen covers the screen, no more.
+    kill "$xvfb_pid"
+    wine_prefix=${wine_prefix%-fresh}-moved
+    settings=$(dirname "$(replay_folder)")/settings.txt
+    rm -rf "$wine_prefix" && mkdir -p "$wine_prefix" "$(dirname "$settings")"
+    WINEPREFIX=$wine_prefix "$wineserver" -p60
+    start_wine 1280x1024
+    kill "$xvfb_pid" && start_display 24 1024x768
+    echo "scale=2" >"$settings"
+    start_game_in "$game_folder"
+    wait_for_window
+    expect_window_at_origin
+    quit_with_escape 15
+    start_game_in "$game_folder" -- --fullscreen
+    wait_for_window
+    expect_geometry "x=0 y=0 width=1024 height=768 decorations=0"
+    quit_with_escape 15
     ;;
   non_ascii_user)
     # A player named Jörg: the ANSI %APPDATA% came through garbled

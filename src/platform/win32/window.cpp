@@ -108,13 +108,27 @@ void ReleaseRenderContext() {
 }
 
 // The primary monitor, the one at (0, 0) where the window opens: its whole
-// rectangle and its work area (less the taskbar); the screen's size for
-// both where Windows cannot tell them apart.
+// rectangle and its work area (less the taskbar), both cut to the size of
+// its display mode now; the screen's size for both where Windows cannot tell
+// them apart. The mode is asked because a Wine server that outlives a change
+// of resolution goes on telling the old monitor and work area.
 MONITORINFO PrimaryMonitor() {
-  MONITORINFO monitor = {};
+  MONITORINFOEXW monitor = {};
   monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor))
+  if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
     monitor.rcMonitor = monitor.rcWork = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return monitor;
+  }
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof mode;
+  if (EnumDisplaySettingsW(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
+      mode.dmPelsHeight > 0) {
+    const RECT& whole = monitor.rcMonitor;
+    const RECT now = {whole.left, whole.top, whole.left + static_cast<LONG>(mode.dmPelsWidth),
+                      whole.top + static_cast<LONG>(mode.dmPelsHeight)};
+    IntersectRect(&monitor.rcMonitor, &monitor.rcMonitor, &now);
+    IntersectRect(&monitor.rcWork, &monitor.rcWork, &now);
+  }
   return monitor;
 }
 
