@@ -169,6 +169,7 @@ void CheckKeysOfOtherWindows() {
   SendInput(1, &key, sizeof key);
   DestroyWindow(other);
   Drain();
+  Drain();  // a release that came with its press waits for a frame
 }
 
 // A key let go as soon as it went down: the frame after the press still
