@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the game for web browsers into build-web/site/: index.html, the
-# script, the WebAssembly module and the packed pictures and sound, and what
-# installs the site as an app that plays without a network: the manifest
-# (manifest.webmanifest), its icons (icon-192.png, icon-512.png, from the
-# native build's icons/) and the service worker (service-worker.js, which
-# keeps every file under the build's version). Any static file server can
-# serve that folder, e.g.
+# Builds the game for web browsers into build-web/site/: index.html and the
+# page's modules (web/), the game's script, its WebAssembly module and the
+# packed pictures and sound, and what installs the site as an app that plays
+# without a network: the manifest (manifest.webmanifest), its icons
+# (icon-192.png, icon-512.png, from the native build's icons/) and the
+# service worker (service-worker.js, which keeps every file under the
+# build's version). Any static file server can serve that folder, e.g.
 #   python3 -m http.server -d build-web/site 8000
 # Uses Debian's emscripten package (scripts/install-deps.sh); nothing is
 # downloaded. The pictures and sound come from a native build (build/game,
@@ -36,7 +36,9 @@ mkdir -p "$site"
 # The page loads valdorik.js, which names its own module and data files.
 cp "build-web/$target.js" "$site/valdorik.js"
 cp "build-web/$target.wasm" "build-web/$target.data" "$site"/
-cp web/index.html web/page.js web/touch.js web/page.css web/manifest.webmanifest "$site"/
+# The page's modules are every web/*.js but the worker, written below.
+cp web/index.html web/page.css web/manifest.webmanifest "$site"/
+for module in web/*.js; do [ "$module" = web/service-worker.js ] || cp "$module" "$site"/; done
 for side in 192 512; do cp "$native/icons/${side}x$side/apps/valdorik.png" "$site/icon-$side.png"; done
 # The worker's version: the game's and a hash of every file, the worker's
 # own included, so any change to the site is a new version, which replaces

@@ -13,33 +13,37 @@
 constexpr int FrameWidth = 640;
 constexpr int FrameHeight = 480;
 
-// Windows virtual-key codes used by the game.
-enum VirtualKey : int {
-  KeyBackspace = 0x08,
-  KeyShift = 0x10,
-  KeyPause = 0x13,
-  KeyEscape = 0x1B,
-  KeySpace = 0x20,
-  KeyPageUp = 0x21,
-  KeyPageDown = 0x22,
-  KeyLeft = 0x25,
-  KeyUp = 0x26,
-  KeyRight = 0x27,
-  KeyDown = 0x28,
-  Key0 = 0x30,
-  KeyE = 0x45,
-  KeyH = 0x48,
-  KeyM = 0x4D,
-  KeyP = 0x50,
-  KeyF1 = 0x70,
-  KeyF2 = 0x71,
-  KeyF3 = 0x72,
-  KeyF4 = 0x73,
-  KeyF5 = 0x74,
-  KeyF6 = 0x75,
-  KeyF7 = 0x76,
-  KeyF8 = 0x77,
-};
+// Windows virtual-key codes used by the game, listed once as X(name, code)
+// rows: each is the enumerator Key<name>, and the browser page names the key
+// by <name> (WebKeyCodes).
+#define VALDORIK_VIRTUAL_KEYS(X) \
+  X(Backspace, 0x08)             \
+  X(Shift, 0x10)                 \
+  X(Pause, 0x13)                 \
+  X(Escape, 0x1B)                \
+  X(Space, 0x20)                 \
+  X(PageUp, 0x21)                \
+  X(PageDown, 0x22)              \
+  X(Left, 0x25)                  \
+  X(Up, 0x26)                    \
+  X(Right, 0x27)                 \
+  X(Down, 0x28)                  \
+  X(0, 0x30)                     \
+  X(E, 0x45)                     \
+  X(H, 0x48)                     \
+  X(M, 0x4D)                     \
+  X(P, 0x50)                     \
+  X(F1, 0x70)                    \
+  X(F2, 0x71)                    \
+  X(F3, 0x72)                    \
+  X(F4, 0x73)                    \
+  X(F5, 0x74)                    \
+  X(F6, 0x75)                    \
+  X(F7, 0x76)                    \
+  X(F8, 0x77)
+#define VALDORIK_VIRTUAL_KEY_ENUMERATOR(name, code) Key##name = code,
+enum VirtualKey : int { VALDORIK_VIRTUAL_KEYS(VALDORIK_VIRTUAL_KEY_ENUMERATOR) };
+#undef VALDORIK_VIRTUAL_KEY_ENUMERATOR
 
 struct MouseStateRecord {
   int x, y;  // frame pixels (0..639, 0..479 from the window), origin top-left, y down

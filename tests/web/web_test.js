@@ -634,6 +634,8 @@ const cases = {
       if (c.x < box.x + box.width && c.x + c.width > box.x && c.y < box.y + box.height) fail('a control covers the frame');
       if (c.y + c.height > Phone.height) fail(`a control is below the screen's edge (${c.y + c.height})`);
     }
+    const unknown = await page.$$eval('#controls button:disabled', (all) => all.map((b) => b.textContent));
+    if (unknown.length) fail(`controls name keys the game does not have: ${unknown.join(', ')}`);
     const fingers = touchPad(await page.createCDPSession());
     await fingers.put(1, box.x + box.width / 2, box.y + box.height / 2);
     const leader = (await gameState(page)).units[0];

@@ -19,6 +19,7 @@
 
 #include "host/exit_status.h"
 #include "host/host.h"
+#include "host/input.h"
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
@@ -93,6 +94,21 @@ EMSCRIPTEN_KEEPALIVE void QuitWebGame() { QuitWebGameSoon(); }
 EMSCRIPTEN_KEEPALIVE void WebPointerAt(int x, int y) { PointFromPage(x, y); }
 EMSCRIPTEN_KEEPALIVE void WebKey(int code, int down) { KeyFromPage(code, down != 0); }
 EMSCRIPTEN_KEEPALIVE void WebButton(int button, int down) { ButtonFromPage(button, down != 0); }
+
+// The game's keys, by their names in VirtualKey (host/input.h: "Up",
+// "PageDown", "F1"...), to their codes, as a JSON object: the page's
+// on-screen controls name the keys they press.
+EMSCRIPTEN_KEEPALIVE const char* WebKeyCodes() {
+  static const std::string codes = [] {
+    std::string json;
+#define VALDORIK_KEY_CODE_MEMBER(name, code) \
+  json += std::string(json.empty() ? "{" : ",") + "\"" #name "\":" + std::to_string(Key##name);
+    VALDORIK_VIRTUAL_KEYS(VALDORIK_KEY_CODE_MEMBER)
+#undef VALDORIK_KEY_CODE_MEMBER
+    return json + "}";
+  }();
+  return codes.c_str();
+}
 
 // The game's state as `--dump-final` writes it, at any moment between two
 // passes: the page reads who won from it, and the tests where things stand.

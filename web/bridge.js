@@ -1,0 +1,89 @@
+// The bridge to the game: the one place that calls into the WebAssembly
+// module (valdorik.js and valdorik.wasm, from src/platform/web/) and hears
+// what it calls back. The rest of the page goes through these functions.
+//
+// The module object is the toolchain's global `Module`: valdorik.js, a
+// classic script, finds it on the window and fills it in, so it stays
+// reachable there (the browser tests read it too).
+//
+// A game, once started, runs on its own and says when it ends; nothing here
+// waits for it, and every call below returns at once.
+
+const Module = {
+  framesPresented: 0,  // frames the game has presented, and when it presented the first
+  firstFrameMs: 0,
+};
+window.Module = Module;
+
+let gameRuns = false;  // from the start of a game until it says it has ended
+
+// Loads the game into the page. `page` hears the module's callbacks:
+// ready(), gameEnded(status), presented(framesSoFar), message(text: a line
+// the desktop writes on stderr), sound(path), switchFullscreen() (the game's
+// Alt+Enter), showPaused(overlay, width, height, dimming), hidePaused().
+export function loadGame(canvas, page) {
+  Object.assign(Module, {
+    canvas,
+    print: (text) => console.log(text),
+    // The toolchain's own notes about its GL emulation are for the console only.
+    printErr: (text) => {
+      console.error(text);
+      if (!/^(WARNING: using emscripten|TODO: )/.test(text)) page.message(text);
+    },
+    playSound: (path) => page.sound(path),
+    gameEnded: (status) => {
+      gameRuns = false;
+      page.gameEnded(status);
+    },
+    switchFullscreen: () => page.switchFullscreen(),
+    showPaused: (overlay, width, height, dimming) => page.showPaused(overlay, width, height, dimming),
+    hidePaused: () => page.hidePaused(),
+    presented: () => {
+      if (Module.framesPresented++ === 0) Module.firstFrameMs = performance.now();
+      page.presented(Module.framesPresented);
+    },
+    onRuntimeInitialized: () => page.ready(),
+  });
+  const script = document.createElement('script');
+  script.src = 'valdorik.js';
+  document.body.appendChild(script);
+}
+
+// ---- Games ----
+// The one call that starts a game, with the desktop's command-line words. It
+// returns at once: the game plays on in the browser's animation frames and
+// tells its end through gameEnded.
+export function startGame(words) {
+  gameRuns = true;
+  Module.ccall('StartWebGame', null, ['string'], [words.join('\n')]);
+}
+
+// A Quit after whatever the game has still to take; the end follows.
+export function quitGame() { Module._QuitWebGame(); }
+
+// The game's state as --dump-final writes it, parsed; asked between two passes.
+export function gameState() { return JSON.parse(Module.UTF8ToString(Module._WebStateDump())); }
+
+// The game's keys by name ("Up", "PageDown", "F1", ...), to their codes.
+export function keyCodes() { return JSON.parse(Module.UTF8ToString(Module._WebKeyCodes())); }
+
+// ---- Input from touch and the on-screen controls ----
+// Heard only while a game runs: there is no game to hear it before the
+// first starts or between two, and a new game starts with nothing held.
+export function pointerAt(x, y) {
+  if (gameRuns) Module._WebPointerAt(x, y);
+}
+export function key(code, down) {
+  if (gameRuns) Module._WebKey(code, down ? 1 : 0);
+}
+export function button(which, down) {
+  if (gameRuns) Module._WebButton(which, down ? 1 : 0);
+}
+
+// ---- The game's file system, in the page's memory ----
+export const files = {
+  read: (path) => Module.FS.readFile(path),
+  write: (path, bytes) => Module.FS.writeFile(path, bytes),
+  remove: (path) => Module.FS.unlink(path),
+  makeFolder: (path) => Module.FS.mkdir(path),
+};
