@@ -1,11 +1,15 @@
 // The browser game's figures for docs/performance.md (scripts/web-figures.sh):
 // the rules' speed in WebAssembly against valdorik-sim in the same run, the
+// frame bench's worst scenario where the site has it (the figures site), the
 // time from navigation to the first frame, and, over 10 s of play, the
-// frames the game drew (Module.framesPresented) beside the screen updates
-// (the page's animation callbacks, each one picture the screen can show),
-// in three runs: the machine as it is, two busy loops keeping both cores
-// busy, and Chromium's CPU throttled 4x. Each figure comes with the load
-// average. In Debian's headless chromium with SwiftShader.
+// game's frames (the rules' frames: the `frame` field of the page's
+// Module._WebStateDump()) beside the frames it drew (Module.framesPresented)
+// and the screen updates (the page's animation callbacks, each one picture
+// the screen can show), in three runs: the machine as it is, two busy loops
+// keeping both cores busy, and Chromium's CPU throttled 4x. Each figure
+// comes with the load average. In Debian's headless chromium with
+// SwiftShader. The page starts its game itself, as for a player; any build
+// of the site will do (what it exports is all the script uses).
 //   node web_figures.js SITE SIM [play]   (play: the three runs of play alone)
 'use strict';
 const fs = require('fs');
@@ -72,8 +76,8 @@ const PlayRuns = [
 ];
 const WarmUpMs = 2000, PlayMs = 10000;
 
-// 10 s of the title screen's play after 2 s to settle: frames drawn and
-// screen updates, with the load average at the end.
+// 10 s of the title screen's play after 2 s to settle: game frames, frames
+// drawn and screen updates, with the load average at the end.
 async function play(server, run) {
   if (run.before) run.before();
   try {
@@ -87,14 +91,17 @@ async function play(server, run) {
     await page.waitForFunction(() => window.Module && Module.framesPresented > 0, {timeout: 60000});
     const first = await page.evaluate(() => Module.firstFrameMs);
     await new Promise((r) => setTimeout(r, WarmUpMs));
-    const sample = () => page.evaluate(() => [Module.framesPresented, window.screenUpdates, performance.now()]);
+    // All four at one moment, between two of the game's steps.
+    const sample = () => page.evaluate(() => [Module.framesPresented, window.screenUpdates, performance.now(),
+                                              JSON.parse(Module.UTF8ToString(Module._WebStateDump())).frame]);
     const a = await sample();
     await new Promise((r) => setTimeout(r, PlayMs));
     const b = await sample();
     const load = loadAverage();
     await browser.close();
-    const seconds = (b[2] - a[2]) / 1000, drawn = b[0] - a[0], shown = b[1] - a[1];
-    return {first, seconds, drawn, shown, load, drawnRate: drawn / seconds, shownRate: shown / seconds, ratio: shown / drawn};
+    const seconds = (b[2] - a[2]) / 1000, drawn = b[0] - a[0], shown = b[1] - a[1], frames = b[3] - a[3];
+    return {first, seconds, drawn, shown, frames, load, drawnRate: drawn / seconds, shownRate: shown / seconds,
+            framesRate: frames / seconds, ratio: shown / drawn};
   } finally {
     if (run.after) run.after();
   }
@@ -117,19 +124,25 @@ async function rulesAndWorst(server) {
     same = same && w.dump === n.dump;
   }
   await browser.close();
-  // The frame bench's worst scenario, on the canvas of a fresh page.
-  ({browser, page} = await open(server, '?bench=1'));
-  await page.waitForFunction(() => document.body.dataset.game === 'bench', {timeout: 30000});
-  const worst = await page.evaluate((frames) => {
-    Module.ccall('FrameSpeedWeb', 'number', ['number', 'number'], [1, frames]);
-    return new TextDecoder().decode(Module.FS.readFile('/frame-speed.txt')).trim().split(' ').map(Number);
-  }, WorstFrames);
-  await browser.close();
   const best = (a) => Math.min(...a);
   console.log(`rules, ${Frames} headless frames (seed ${Seed}), best of ${Runs}: page ${best(web).toFixed(0)} ms, ` +
               `valdorik-sim ${best(native).toFixed(0)} ms (process start included): page at ` +
               `${(best(native) / best(web)).toFixed(2)} x native; final dumps ${same ? 'identical' : 'DIFFER'}; load average ${loadAverage()}`);
 
+  // The frame bench's worst scenario, on the canvas of a fresh page: only
+  // the figures site has it (scripts/web-build.sh --figures).
+  ({browser, page} = await open(server, '?bench=1'));
+  await page.waitForFunction(() => document.body.dataset.game === 'bench', {timeout: 30000});
+  const worst = await page.evaluate((frames) => {
+    if (!Module._FrameSpeedWeb) return null;
+    Module.ccall('FrameSpeedWeb', 'number', ['number', 'number'], [1, frames]);
+    return new TextDecoder().decode(Module.FS.readFile('/frame-speed.txt')).trim().split(' ').map(Number);
+  }, WorstFrames);
+  await browser.close();
+  if (!worst) {
+    console.log('worst scenario: not in this site (the figures site has it: scripts/web-build.sh --figures)');
+    return;
+  }
   console.log(`worst scenario (frame bench's (c), seed 1), ${WorstFrames} frames each finished by glFinish: ` +
               `mean ${worst[0].toFixed(2)} ms, longest ${worst[1].toFixed(2)} ms; load average ${loadAverage()}`);
 }
@@ -139,8 +152,9 @@ async function rulesAndWorst(server) {
   if (only !== 'play') await rulesAndWorst(server);
   for (const run of PlayRuns) {
     const figures = await play(server, run);
-    console.log(`${run.what}: ${figures.drawn} frames drawn, ${figures.shown} screen updates in ` +
-                `${figures.seconds.toFixed(2)} s: ${figures.drawnRate.toFixed(1)} frames drawn a second, ` +
+    console.log(`${run.what}: ${figures.frames} game frames, ${figures.drawn} frames drawn, ${figures.shown} screen updates ` +
+                `in ${figures.seconds.toFixed(2)} s: ${figures.framesRate.toFixed(1)} game frames a second ` +
+                `(${(figures.framesRate / 60).toFixed(3)} of 60), ${figures.drawnRate.toFixed(1)} frames drawn a second, ` +
                 `${figures.shownRate.toFixed(1)} screen updates a second (${figures.ratio.toFixed(2)} x frames drawn); ` +
                 `load average ${figures.load}`);
     if (run.first) console.log(`start-up: first frame presented ${figures.first.toFixed(0)} ms after navigation`);
