@@ -9,6 +9,10 @@ VALDORIK_CLOCK_STATE(VALDORIK_DEFINE_STATE)
 
 namespace {
 
+// Half a period early is in time: a display's refreshes that come a little
+// early or late still get one pass each. NextPassDueMs counts with it.
+constexpr double InTimeLeadMs = FramePeriodMs / 2;
+
 // Whether the idle pass due now is drawn: not when the one after it is due
 // already, unless the frames undrawn in a row have reached their bound.
 bool DrawsPassDueAt(double now_ms) {
@@ -26,9 +30,7 @@ void CountIdlePass(bool drawn) {
 }  // namespace
 
 bool StepLoop(double now_ms) {
-  // Half a period early is in time: a display's refreshes that come a
-  // little early or late still get one pass each.
-  now_ms += FramePeriodMs / 2;
+  now_ms += InTimeLeadMs;
   if (!ClockStarted) {
     ClockStarted = true;
     NextPassDueMs = now_ms;
@@ -47,5 +49,7 @@ bool StepLoop(double now_ms) {
   }
   return true;
 }
+
+double NextStepMs() { return NextPassDueMs - InTimeLeadMs; }
 
 void HurryNextPass() { NextPassDueMs = -MaxFramesBehind * FramePeriodMs; }

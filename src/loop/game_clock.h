@@ -44,3 +44,5 @@ VALDORIK_CLOCK_STATE(VALDORIK_DECLARE_STATE)
 bool StepLoop(double now_ms);
 // A close waits in the queue: the passes that take it run at the next step.
 void HurryNextPass();
+// The first time (on the driver's clock) at which a step runs the next pass.
+double NextStepMs();

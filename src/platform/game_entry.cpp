@@ -137,10 +137,10 @@ bool ShowsEndOfReplay(const GameOptions& options) { return !options.replay.empty
 // watcher has left.
 bool StepEndOfReplay(double now_ms) {
   if (PlaybackWatcherLeft()) return false;
-  if (now_ms < NextPassDueMs) return true;
+  if (now_ms < NextStepMs()) return true;
   DrawStillFrame();
   Host.present_scaled_frame();
-  NextPassDueMs = std::max(NextPassDueMs + FramePeriodMs, now_ms - FramePeriodMs);
+  NextPassDueMs = std::max(NextPassDueMs, now_ms) + FramePeriodMs;
   return true;
 }
 
@@ -220,7 +220,7 @@ bool StepGame(double now_ms) {
   return StepEndOfReplay(now_ms);
 }
 
-double NextStepDueMs() { return NextPassDueMs; }
+double NextStepDueMs() { return NextStepMs(); }
 
 ExitStatus EndGame() {
   DestroyGameWindow();
