@@ -44,6 +44,18 @@ TEST_F(EventQueue, APressLetGoAtOnceIsHeldForOneFrame) {
   TakeAll();
   QueueKey(KeyF2, false);
   EXPECT_EQ(TakeAll().size(), 1u) << "a key held across a frame goes up at once";
+  // Taps behind one another: each is held for its own frame, none before the game takes its press.
+  for (int key : {KeyF2, KeyF3, KeyF1}) {
+    QueueKey(key, true);
+    QueueKey(key, false);
+  }
+  for (int key : {KeyF2, KeyF3, KeyF1}) {
+    TakeAll();
+    for (int other : {KeyF2, KeyF3, KeyF1})
+      EXPECT_EQ(HeldUntilTaken(other), other == key) << "key " << other << " in the frame of " << key;
+  }
+  EXPECT_EQ(TakeAll().size(), 1u);
+  EXPECT_FALSE(HeldUntilTaken(KeyF1));
 }
 
 TEST_F(EventQueue, AltEnterSwitchesFullscreenOnceAndTheGameNeverHearsIt) {

@@ -14,8 +14,8 @@ constexpr int PressableCount = 256 + 3;  // the keys, then the three buttons
 std::deque<HostEvent> Events;
 int64_t IdlePollsSeen = 0;                  // polls that found nothing to take: an idle pass each
 int64_t PressTakenAt[PressableCount] = {};  // 1 + IdlePollsSeen when the game took the press; 0 for none
-bool PressWaiting[PressableCount] = {};     // a press still in the queue
-bool HeldForAFrame[PressableCount] = {};    // the release waits for a frame that sees the press
+bool TakenDown[PressableCount] = {};        // the game took a press and not yet its release
+int ReleasesWaiting[PressableCount] = {};   // releases still in the queue
 bool KeySaidDown[256] = {};
 
 // The key or button an event presses or releases; -1 for any other event.
@@ -41,12 +41,7 @@ bool ReleaseTooSoon(const HostEvent& event) {
 
 void QueueEvent(const HostEvent& event) {
   const int pressable = PressableOf(event);
-  if (pressable >= 0 && !IsRelease(event)) {
-    PressWaiting[pressable] = true;
-    HeldForAFrame[pressable] = false;
-  } else if (pressable >= 0) {
-    HeldForAFrame[pressable] = PressWaiting[pressable] || PressTakenAt[pressable] == IdlePollsSeen + 1;
-  }
+  if (pressable >= 0 && IsRelease(event)) ++ReleasesWaiting[pressable];
   Events.push_back(event);
 }
 
@@ -78,14 +73,20 @@ bool TakeQueuedEvent(HostEvent& event) {
   Events.pop_front();
   const int pressable = PressableOf(event);
   if (pressable >= 0 && !IsRelease(event)) {
-    PressWaiting[pressable] = false;
+    TakenDown[pressable] = true;
     PressTakenAt[pressable] = IdlePollsSeen + 1;
   }
-  if (pressable >= 0 && IsRelease(event)) HeldForAFrame[pressable] = false;
+  if (pressable >= 0 && IsRelease(event)) {
+    TakenDown[pressable] = false;
+    --ReleasesWaiting[pressable];
+  }
   return true;
 }
 
-bool HeldUntilTaken(int key) { return key >= 0 && key < 256 && HeldForAFrame[key]; }
+// Held as the game has it: its press taken, and the release that the
+// keyboard already sent still waiting. A tap whose press still waits behind
+// other events is not held yet: its frame comes once the game takes it.
+bool HeldUntilTaken(int key) { return key >= 0 && key < 256 && TakenDown[key] && ReleasesWaiting[key] > 0; }
 
 bool EndWaiting() {
   return std::any_of(Events.begin(), Events.end(), [](const HostEvent& event) {
@@ -97,7 +98,7 @@ void ForgetQueuedEvents() {
   Events.clear();
   IdlePollsSeen = 0;
   std::fill(std::begin(PressTakenAt), std::end(PressTakenAt), 0);
-  std::fill(std::begin(PressWaiting), std::end(PressWaiting), false);
-  std::fill(std::begin(HeldForAFrame), std::end(HeldForAFrame), false);
+  std::fill(std::begin(TakenDown), std::end(TakenDown), false);
+  std::fill(std::begin(ReleasesWaiting), std::end(ReleasesWaiting), 0);
   std::fill(std::begin(KeySaidDown), std::end(KeySaidDown), false);
 }
