@@ -64,6 +64,11 @@ TEST_F(EventQueue, AltEnterSwitchesFullscreenOnceAndTheGameNeverHearsIt) {
   QueueKey(0x0D, false, true);
   EXPECT_EQ(FullscreenSwitches, 1);
   EXPECT_TRUE(TakeAll().empty());
+  QueueKey(0x0D, true, true);
+  QueueKey(0x0D, true, false, true);  // Alt let go first: the repeat and the release come without it
+  QueueKey(0x0D, false);
+  EXPECT_EQ(FullscreenSwitches, 2);
+  EXPECT_TRUE(TakeAll().empty()) << "Enter's release follows its press";
   QueueKey(0x0D, true);
   EXPECT_EQ(TakeAll().size(), 1u) << "Enter alone is the game's";
 }

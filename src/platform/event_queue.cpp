@@ -17,6 +17,7 @@ int64_t PressTakenAt[PressableCount] = {};  // 1 + IdlePollsSeen when the game t
 bool TakenDown[PressableCount] = {};        // the game took a press and not yet its release
 int ReleasesWaiting[PressableCount] = {};   // releases still in the queue
 bool KeySaidDown[256] = {};
+bool ReturnSwitches = false;  // the Return held went to fullscreen: its repeats and release go too
 
 // The key or button an event presses or releases; -1 for any other event.
 int PressableOf(const HostEvent& event) {
@@ -45,10 +46,16 @@ void QueueEvent(const HostEvent& event) {
   Events.push_back(event);
 }
 
+// Whether Return goes to fullscreen is settled as it goes down: with Alt
+// held it does, and its release follows it there even once Alt is up.
 void QueueKey(int code, bool down, bool alt, bool repeated) {
-  if (code == KeyReturn && alt) {
-    if (down && !repeated) SwitchFullscreen();
-    return;
+  if (code == KeyReturn) {
+    if (down && !repeated) ReturnSwitches = alt;
+    if (ReturnSwitches) {
+      if (down && !repeated) SwitchFullscreen();
+      if (!down) ReturnSwitches = false;
+      return;
+    }
   }
   if (code <= 0 || code > 255) return;
   KeySaidDown[code] = down;
@@ -101,4 +108,5 @@ void ForgetQueuedEvents() {
   std::fill(std::begin(TakenDown), std::end(TakenDown), false);
   std::fill(std::begin(ReleasesWaiting), std::end(ReleasesWaiting), 0);
   std::fill(std::begin(KeySaidDown), std::end(KeySaidDown), false);
+  ReturnSwitches = false;
 }
