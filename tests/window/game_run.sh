@@ -188,17 +188,19 @@ replay_folder() {
 }
 
 # A seeded burst of hostile input (window_driver burst) on the game in
-# game_folder, then Escape, which it must obey within 15 s (under Wine after
-# a click, below); the replay it recorded into its folder is then played
-# again where WHERE says (replay_matches). Kept: the replay $work/NAME.vrp,
-# the final state $work/NAME.dump, the burst's summary $work/NAME.burst. A
-# failure shows the burst's last actions.
+# game_folder (started with the command prefix burst_prefix, if set), then
+# Escape, which it must obey within 15 s (under Wine after a click, below);
+# the replay it recorded into its folder is then played again where WHERE
+# says (replay_matches). Kept: the replay $work/NAME.vrp, the final state
+# $work/NAME.dump, the burst's summary $work/NAME.burst. A failure shows the
+# burst's last actions.
+burst_prefix=()
 burst_replays() {  # NAME SEED SECONDS [WHERE...]
   local name=$1 seed=$2 folder
   folder=$(replay_folder)
   rm -rf "$folder"
   "$driver" move 320 240
-  start_game_in "$game_folder" -- --dump-final "$work/$name.dump"
+  start_game_in "$game_folder" "${burst_prefix[@]}" -- --dump-final "$work/$name.dump"
   wait_for_window
   "$driver" burst VALDORIK "$seed" "$3" "$work/$name.actions" >"$work/$name.burst" ||
     burst_failed "$name" "$seed" "the burst did not finish"
