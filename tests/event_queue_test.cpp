@@ -44,6 +44,18 @@ TEST_F(EventQueue, APressLetGoAtOnceIsHeldForOneFrame) {
   TakeAll();
   QueueKey(KeyF2, false);
   EXPECT_EQ(TakeAll().size(), 1u) << "a key held across a frame goes up at once";
+  // Taps behind one another: each is held for its own frame, none before the game takes its press.
+  for (int key : {KeyF2, KeyF3, KeyF1}) {
+    QueueKey(key, true);
+    QueueKey(key, false);
+  }
+  for (int key : {KeyF2, KeyF3, KeyF1}) {
+    TakeAll();
+    for (int other : {KeyF2, KeyF3, KeyF1})
+      EXPECT_EQ(HeldUntilTaken(other), other == key) << "key " << other << " in the frame of " << key;
+  }
+  EXPECT_EQ(TakeAll().size(), 1u);
+  EXPECT_FALSE(HeldUntilTaken(KeyF1));
 }
 
 TEST_F(EventQueue, AltEnterSwitchesFullscreenOnceAndTheGameNeverHearsIt) {
@@ -52,6 +64,11 @@ TEST_F(EventQueue, AltEnterSwitchesFullscreenOnceAndTheGameNeverHearsIt) {
   QueueKey(0x0D, false, true);
   EXPECT_EQ(FullscreenSwitches, 1);
   EXPECT_TRUE(TakeAll().empty());
+  QueueKey(0x0D, true, true);
+  QueueKey(0x0D, true, false, true);  // Alt let go first: the repeat and the release come without it
+  QueueKey(0x0D, false);
+  EXPECT_EQ(FullscreenSwitches, 2);
+  EXPECT_TRUE(TakeAll().empty()) << "Enter's release follows its press";
   QueueKey(0x0D, true);
   EXPECT_EQ(TakeAll().size(), 1u) << "Enter alone is the game's";
 }

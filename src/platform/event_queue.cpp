@@ -14,9 +14,10 @@ constexpr int PressableCount = 256 + 3;  // the keys, then the three buttons
 std::deque<HostEvent> Events;
 int64_t IdlePollsSeen = 0;                  // polls that found nothing to take: an idle pass each
 int64_t PressTakenAt[PressableCount] = {};  // 1 + IdlePollsSeen when the game took the press; 0 for none
-bool PressWaiting[PressableCount] = {};     // a press still in the queue
-bool HeldForAFrame[PressableCount] = {};    // the release waits for a frame that sees the press
+bool TakenDown[PressableCount] = {};        // the game took a press and not yet its release
+int ReleasesWaiting[PressableCount] = {};   // releases still in the queue
 bool KeySaidDown[256] = {};
+bool ReturnSwitches = false;  // the Return held went to fullscreen: its repeats and release go too
 
 // The key or button an event presses or releases; -1 for any other event.
 int PressableOf(const HostEvent& event) {
@@ -41,19 +42,20 @@ bool ReleaseTooSoon(const HostEvent& event) {
 
 void QueueEvent(const HostEvent& event) {
   const int pressable = PressableOf(event);
-  if (pressable >= 0 && !IsRelease(event)) {
-    PressWaiting[pressable] = true;
-    HeldForAFrame[pressable] = false;
-  } else if (pressable >= 0) {
-    HeldForAFrame[pressable] = PressWaiting[pressable] || PressTakenAt[pressable] == IdlePollsSeen + 1;
-  }
+  if (pressable >= 0 && IsRelease(event)) ++ReleasesWaiting[pressable];
   Events.push_back(event);
 }
 
+// Whether Return goes to fullscreen is settled as it goes down: with Alt
+// held it does, and its release follows it there even once Alt is up.
 void QueueKey(int code, bool down, bool alt, bool repeated) {
-  if (code == KeyReturn && alt) {
-    if (down && !repeated) SwitchFullscreen();
-    return;
+  if (code == KeyReturn) {
+    if (down && !repeated) ReturnSwitches = alt;
+    if (ReturnSwitches) {
+      if (down && !repeated) SwitchFullscreen();
+      if (!down) ReturnSwitches = false;
+      return;
+    }
   }
   if (code <= 0 || code > 255) return;
   KeySaidDown[code] = down;
@@ -78,14 +80,20 @@ bool TakeQueuedEvent(HostEvent& event) {
   Events.pop_front();
   const int pressable = PressableOf(event);
   if (pressable >= 0 && !IsRelease(event)) {
-    PressWaiting[pressable] = false;
+    TakenDown[pressable] = true;
     PressTakenAt[pressable] = IdlePollsSeen + 1;
   }
-  if (pressable >= 0 && IsRelease(event)) HeldForAFrame[pressable] = false;
+  if (pressable >= 0 && IsRelease(event)) {
+    TakenDown[pressable] = false;
+    --ReleasesWaiting[pressable];
+  }
   return true;
 }
 
-bool HeldUntilTaken(int key) { return key >= 0 && key < 256 && HeldForAFrame[key]; }
+// Held as the game has it: its press taken, and the release that the
+// keyboard already sent still waiting. A tap whose press still waits behind
+// other events is not held yet: its frame comes once the game takes it.
+bool HeldUntilTaken(int key) { return key >= 0 && key < 256 && TakenDown[key] && ReleasesWaiting[key] > 0; }
 
 bool EndWaiting() {
   return std::any_of(Events.begin(), Events.end(), [](const HostEvent& event) {
@@ -97,7 +105,8 @@ void ForgetQueuedEvents() {
   Events.clear();
   IdlePollsSeen = 0;
   std::fill(std::begin(PressTakenAt), std::end(PressTakenAt), 0);
-  std::fill(std::begin(PressWaiting), std::end(PressWaiting), false);
-  std::fill(std::begin(HeldForAFrame), std::end(HeldForAFrame), false);
+  std::fill(std::begin(TakenDown), std::end(TakenDown), false);
+  std::fill(std::begin(ReleasesWaiting), std::end(ReleasesWaiting), 0);
   std::fill(std::begin(KeySaidDown), std::end(KeySaidDown), false);
+  ReturnSwitches = false;
 }

@@ -7,7 +7,7 @@
 //   loop has had an idle pass since it took the press, and until then the
 //   key's instant answer stays held.
 // - Alt+Enter switches fullscreen (the backend's SwitchFullscreen); the
-//   game never hears it.
+//   game never hears that Return, nor its release once Alt is up.
 // - When the window loses the keyboard, every key it said was down goes up:
 //   the window system sends no key-up to a window that lost the keyboard.
 // - A Close or Quit waiting in the queue cuts the driver's wait short.

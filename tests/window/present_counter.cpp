@@ -6,7 +6,8 @@
 // PRESENT_COUNTER_GAME_CLOCK=1 stops the performance counter the game reads
 // but for the game's own waits (SDL_WaitEventTimeout, SDL_Delay), each
 // counted whole: the rate on that clock is the game clock's alone, however
-// busy the machine is.
+// busy the machine is. PRESENT_COUNTER_SLOW_MS=N makes every present take N
+// ms longer, as a slow screen or driver would (window.slow_screen).
 #include <SDL.h>
 #include <dlfcn.h>
 
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -68,7 +70,10 @@ long ReportEvery() {
 extern "C" void SDL_GL_SwapWindow(SDL_Window* window) {
   static auto real = Real<void (*)(SDL_Window*)>("SDL_GL_SwapWindow");
   static const long every = ReportEvery();
+  static const char* slow = std::getenv("PRESENT_COUNTER_SLOW_MS");
   real(window);
+  // Not SDL_Delay: that one counts on the game's clock above.
+  if (slow) std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(slow)));
   const Clock::time_point now = Clock::now();
   if (Presented > 0)
     LongestGapMs = std::max(LongestGapMs, std::chrono::duration<double, std::milli>(now - LastPresent).count());

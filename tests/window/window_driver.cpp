@@ -18,6 +18,8 @@
 //                                            the squares DX, DY cells from the view centre
 //                                            (exit 1 when none is in the frame)
 //   window_driver recruit-odds TYPE          prints the one-in-N odds of winning a creature
+//   window_driver replay-keys FILE           prints the key events a replay took, in order:
+//                                            "down CODE" or "up CODE" (virtual-key codes)
 //   window_driver burst TITLE SEED SECONDS [LOG]
 //                                            random keys, buttons, pointer moves,
 //                                            resizes, minimise and restore
@@ -44,6 +46,7 @@
 #include <vector>
 
 #include "input_burst.h"
+#include "replay/replay_file.h"
 #include "world/world.h"
 #include "window_driver.h"
 
@@ -280,6 +283,26 @@ int PrintRecruitOdds(int type) {
   return 0;
 }
 
+namespace {
+
+// What the game took from the keyboard, as its replay holds it.
+int PrintReplayKeys(const char* path) {
+  Replay replay;
+  std::string error;
+  if (!ReadReplayFile(path, replay, error)) {
+    std::fprintf(stderr, "window_driver: %s\n", error.c_str());
+    return 1;
+  }
+  for (const ReplayRecord& record : replay.records) {
+    if (record.kind != RecordKind::Event) continue;
+    if (record.event.kind == EventKind::KeyDown) std::printf("down %d\n", record.event.a);
+    if (record.event.kind == EventKind::KeyUp) std::printf("up %d\n", record.event.a);
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
@@ -287,6 +310,7 @@ int main(int argc, char** argv) {
   if (command == "new-game-view" && argc == 2) return PrintNewGameView();
   if (command == "cell-pixel" && argc == 4) return PrintCellPixel(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "recruit-odds" && argc == 3) return PrintRecruitOdds(std::atoi(argv[2]));
+  if (command == "replay-keys" && argc == 3) return PrintReplayKeys(argv[2]);
   Display* display = XOpenDisplay(nullptr);
   if (!display) {
     std::fprintf(stderr, "window_driver: cannot open the display\n");

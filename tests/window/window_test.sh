@@ -217,9 +217,12 @@ case $case_name in
     # The whole screen in its own mode: the frame as large as it fits at
     # 4:3 (1440 x 1080), black bars left and right. The pointer on a bar is
     # off the frame. Alt+Enter goes back to the window, and that is kept.
+    # The game never hears the Return of Alt+Enter, whichever key goes up
+    # first and however long Return is held.
+    [ -n "$sim" ] || fail "no simulator given"
     start_display 24 1920x1080
     export E2E_STAGE=240,0,1440,1080
-    game_args=(--fullscreen)
+    game_args=(--fullscreen --record "$work/switched.vrp" --dump-final "$work/switched.dump")
     start_dealt_game_in "$game_folder"
     expect_geometry "x=0 y=0 width=1920 height=1080 decorations=0"
     see --within 20 scaled title "$(status_line)"
@@ -235,8 +238,21 @@ case $case_name in
     release Alt_L
     expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
     E2E_STAGE=0,0,1280,960 see scaled "$(status_line)"
+    press Alt_L
+    press Return
+    release Alt_L
+    release Return
+    expect_geometry "x=0 y=0 width=1920 height=1080 decorations=0"
+    press Alt_L
+    "$driver" hold Return 1500 || fail "could not press Return"  # past the key's auto-repeat
+    release Alt_L
+    expect_geometry "x=0 y=0 width=1280 height=960 decorations=0"
     quit_with_escape
     [ "$(cat "$settings")" = "fullscreen=0" ] || fail "the settings file holds '$(cat "$settings")', expected fullscreen=0"
+    "$driver" replay-keys "$work/switched.vrp" >"$work/keys" || fail "cannot read the game's replay"
+    grep -q "^down 18$" "$work/keys" || fail "the replay holds no Alt: $(tr '\n' ' ' <"$work/keys")"
+    ! grep -q " 13$" "$work/keys" || fail "Alt+Enter reached the game: $(tr '\n' ' ' <"$work/keys")"
+    replay_matches "$work/switched.vrp" "$work/switched.dump" sim
     ;;
   settings)
     # The kept choice opens the window; the command line wins and is kept in
@@ -285,8 +301,14 @@ case $case_name in
     hold_until Button3 --view 23,-6 --within 30 leader@32,1 no-leader@32,4
     "$driver" move-frame 576 400
     hold_until space --view 23,-6 --spin 324 leader@32,1
+    # F4 tapped shorter than a frame (pressed and let go at once) still
+    # doubles the pictures: the release waits for a frame.
+    "$driver" hold F4 0 || fail "could not press F4"
+    sleep 0.5
     quit_with_escape
     grep -q '"pass"' "$work/played.dump" || fail "no final state written"
+    grep -q '"unit_size":3.1999998,' "$work/played.dump" ||
+      fail "a tap of F4 left the units at $(grep -o '"unit_size":[^,]*' "$work/played.dump")"
     game_args=(--scale 1)
     replay_matches "$work/scaled.vrp" "$work/played.dump" game sim
     ;;
