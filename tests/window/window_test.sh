@@ -228,10 +228,13 @@ case $case_name in
     see --within 20 scaled title "$(status_line)"
     pointer_picks 400 306 mark
     read -r x y < <(new_game_cell_at 400 306)
+    # On a bar the pointer is outside the frame: the cell pointed at stays,
+    # as the final state says below (the status line on the screen may be
+    # crossed by a wandering unit's label by then, the game keeping its
+    # speed on a busy machine).
     for bar in "100 500" "1850 200"; do
       "$driver" move $bar
       sleep 0.3
-      see --within 0 --each title "$(pointed_line "$x" "$y")"
     done
     press Alt_L
     "$driver" hold Return 100 || fail "could not press Return"
@@ -252,6 +255,8 @@ case $case_name in
     "$driver" replay-keys "$work/switched.vrp" >"$work/keys" || fail "cannot read the game's replay"
     grep -q "^down 18$" "$work/keys" || fail "the replay holds no Alt: $(tr '\n' ' ' <"$work/keys")"
     ! grep -q " 13$" "$work/keys" || fail "Alt+Enter reached the game: $(tr '\n' ' ' <"$work/keys")"
+    grep -q "\"map_ex\":$x,\"map_ey\":$y," "$work/switched.dump" ||
+      fail "the pointer on a bar picked a cell: $(grep -o '"map_ex":[0-9]*,"map_ey":[0-9]*' "$work/switched.dump"), expected $x $y"
     replay_matches "$work/switched.vrp" "$work/switched.dump" sim
     ;;
   settings)
