@@ -341,6 +341,18 @@ TEST_F(GameClock, PassesComeOnTheirPeriodAndSkipDrawingNotTimeWhenBehind) {
   EXPECT_EQ(Run(), 0) << "nothing before its time";
 }
 
+// Behind a slow screen the speed setting still holds: a pass left undrawn
+// moves the next one by its pauses as a drawn one does.
+TEST_F(GameClock, APassLeftUndrawnStillTakesItsPauses) {
+  GameSpeed = 3;  // 12 ms each frame
+  StepAt(0);
+  const double due = NextPassDueMs;
+  StepAt(due + FramePeriodMs);  // a period behind
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Drawn(), 0) << "the pass due while the next one is due already is left undrawn";
+  EXPECT_DOUBLE_EQ(NextPassDueMs, due + FramePeriodMs + 12);
+}
+
 TEST_F(GameClock, APauseAskedMovesTheNextPassAndACloseComesAtOnce) {
   GameSpeed = 3;  // 12 ms each frame
   Hold({KeyE});   // 500 ms
