@@ -307,13 +307,18 @@ class GameClock : public GameLoop {
     Log.clear();
     EXPECT_TRUE(StepLoop(ms));
   }
-  // Steps at `ms` until no pass is left due: the passes run and drawn.
+  // Steps at `ms` until no pass is left due: the passes run and drawn. A
+  // clock that never catches up fails after a second's passes.
   static std::pair<int, int> StepsAt(double ms) {
     int run = 0, drawn = 0;
     for (StepAt(ms); Run() > 0; StepAt(ms)) {
       EXPECT_LE(Drawn(), 1) << "one picture a step";
       run += Run();
       drawn += Drawn();
+      if (run > FramesPerSecond) {
+        ADD_FAILURE() << "passes still due at " << ms << " ms after " << run << " of them";
+        break;
+      }
     }
     return {run, drawn};
   }
