@@ -307,13 +307,18 @@ class GameClock : public GameLoop {
     Log.clear();
     EXPECT_TRUE(StepLoop(ms));
   }
-  // Steps at `ms` until no pass is left due: the passes run and drawn.
+  // Steps at `ms` until no pass is left due: the passes run and drawn. A
+  // clock that never catches up fails after a second's passes.
   static std::pair<int, int> StepsAt(double ms) {
     int run = 0, drawn = 0;
     for (StepAt(ms); Run() > 0; StepAt(ms)) {
       EXPECT_LE(Drawn(), 1) << "one picture a step";
       run += Run();
       drawn += Drawn();
+      if (run > FramesPerSecond) {
+        ADD_FAILURE() << "passes still due at " << ms << " ms after " << run << " of them";
+        break;
+      }
     }
     return {run, drawn};
   }
@@ -339,6 +344,18 @@ TEST_F(GameClock, PassesComeOnTheirPeriodAndSkipDrawingNotTimeWhenBehind) {
   }
   StepAt(NextPassDueMs - P);
   EXPECT_EQ(Run(), 0) << "nothing before its time";
+}
+
+// Behind a slow screen the speed setting still holds: a pass left undrawn
+// moves the next one by its pauses as a drawn one does.
+TEST_F(GameClock, APassLeftUndrawnStillTakesItsPauses) {
+  GameSpeed = 3;  // 12 ms each frame
+  StepAt(0);
+  const double due = NextPassDueMs;
+  StepAt(due + FramePeriodMs);  // a period behind
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Drawn(), 0) << "the pass due while the next one is due already is left undrawn";
+  EXPECT_DOUBLE_EQ(NextPassDueMs, due + FramePeriodMs + 12);
 }
 
 TEST_F(GameClock, APauseAskedMovesTheNextPassAndACloseComesAtOnce) {

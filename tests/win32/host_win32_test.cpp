@@ -1,10 +1,10 @@
 // The Win32 window procedure's message table, through the host the loop
 // polls: each message sent to a window of the game's procedure gives these
 // HostEvents (or none) and this result, and capture follows the buttons.
-// Then the game's own window: no input method, the display kept awake, and
-// its size for another scaling. Runs under Wine on two displays
-// (tests/win32/wine_test.sh host_messages); prints one line per failure and
-// "N passed, N failed".
+// Then the game's clock in milliseconds, and the game's own window: no input
+// method, the display kept awake, and its size for another scaling. Runs
+// under Wine on two displays (tests/win32/wine_test.sh host_messages); prints
+// one line per failure and "N passed, N failed".
 #include <windows.h>
 
 #include <imm.h>
@@ -198,6 +198,28 @@ void CheckQueueOrder() {
   Check(events == wanted, "posted keys, moves and quit: " + Describe(events) + ", wanted " + Describe(wanted));
 }
 
+// The system's own time, in milliseconds: a clock apart from the game's.
+double SystemMs() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  return static_cast<double>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000.0;
+}
+
+// The game's clock (NowMs, by which its passes fall due) keeps milliseconds:
+// over a stretch it counts what the system's clock counts. Each read of the
+// one clock lies between two reads of the other, so however busy the
+// machine, the game's count lies between the system's inner and outer ones
+// (give or take a 16 ms tick, should the system's clock step so coarsely).
+void CheckClock() {
+  const double outer_start = SystemMs(), start = NowMs(), inner_start = SystemMs();
+  Sleep(100);
+  const double inner_end = SystemMs(), end = NowMs(), outer_end = SystemMs();
+  const double counted = end - start, slack = 16;
+  Check(counted >= inner_end - inner_start - slack && counted <= outer_end - outer_start + slack,
+        "the game's clock counted " + std::to_string(counted) + " ms where the system's counted " +
+            std::to_string(inner_end - inner_start) + " to " + std::to_string(outer_end - outer_start));
+}
+
 void PlaceWindow(HWND window, int x, int y) {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -281,6 +303,7 @@ int main() {
   CheckKeysOfOtherWindows();
   CheckQueueOrder();
   CheckShortPress();
+  CheckClock();
   DestroyWindow(Window);
   CheckGameWindow();
   std::printf("host_win32: %d passed, %d failed\n", Passed, Failed);
