@@ -22,8 +22,6 @@ bool DrawsPassDueAt(double now_ms) {
 
 void CountIdlePass(bool drawn) {
   FramesUndrawn = drawn ? 0 : FramesUndrawn + 1;
-  if (drawn) ++FramesDrawn;
-  ++FramesRun;
   NextPassDueMs += FramePeriodMs + std::exchange(PauseAskedMs, 0);
 }
 

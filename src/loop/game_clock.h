@@ -26,14 +26,10 @@ constexpr int MaxFramesBehind = 2 * (MaxFramesUndrawn + 1);
 // The clock's state, listed as the game's state is (host/state_list.h).
 // ClockStarted: NextPassDueMs is on the driver's clock (the first step sets it).
 // FramesUndrawn: frames in a row run without drawing.
-// FramesDrawn, FramesRun: idle passes drawn and run since the run began,
-// for the figures (a pass of a shown, unpaused game is a frame).
 #define VALDORIK_CLOCK_STATE(X)    \
   X(bool, ClockStarted, false)     \
   X(double, NextPassDueMs, 0.0)    \
-  X(int, FramesUndrawn, 0)         \
-  X(int64_t, FramesDrawn, 0)       \
-  X(int64_t, FramesRun, 0)
+  X(int, FramesUndrawn, 0)
 VALDORIK_CLOCK_STATE(VALDORIK_DECLARE_STATE)
 
 // Runs the passes due at `now_ms` (the driver's clock, in milliseconds):

@@ -39,3 +39,16 @@ GameHost HostOf(const BackendCalls& own, const RenderCalls& render) {
 }
 
 GameHost BackendHost() { return HostOf(OwnCalls(), OwnRenderCalls()); }
+
+RenderCalls RenderCallsOf(const GameHost& host) {
+  return {.present_scaled_frame = host.present_scaled_frame,
+          .present_paused_frame = host.present_paused_frame,
+          .load_pictures_and_floors = host.load_pictures_and_floors,
+          .set_fixed_gl_state = host.set_fixed_gl_state,
+          .keep_frame_viewport = host.keep_frame_viewport,
+          .begin_scene = host.begin_scene,
+          .draw_terrain = host.draw_terrain,
+          .draw_units = host.draw_units,
+          .draw_cursor_mark = host.draw_cursor_mark,
+          .draw_overlay = host.draw_overlay};
+}

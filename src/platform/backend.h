@@ -42,6 +42,10 @@ struct RenderCalls {
   void (*draw_overlay)();                     // HUD, help page, messages, composite
 };
 
+// A host's render slots as a backend's render table: RenderCallsOf(
+// HeadlessHost(0)) draws nothing, for a backend without a picture.
+RenderCalls RenderCallsOf(const GameHost& host);
+
 // The game's host: the backend's two tables and the calendar clock, which
 // seeds new games. Defined once for every backend (backend.cpp).
 GameHost HostOf(const BackendCalls& own, const RenderCalls& render);

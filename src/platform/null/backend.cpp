@@ -34,19 +34,7 @@ BackendCalls OwnCalls() {
 }
 
 // Nothing drawn: the headless host's render slots.
-RenderCalls OwnRenderCalls() {
-  const GameHost none = HeadlessHost(0);
-  return {.present_scaled_frame = none.present_scaled_frame,
-          .present_paused_frame = none.present_paused_frame,
-          .load_pictures_and_floors = none.load_pictures_and_floors,
-          .set_fixed_gl_state = none.set_fixed_gl_state,
-          .keep_frame_viewport = none.keep_frame_viewport,
-          .begin_scene = none.begin_scene,
-          .draw_terrain = none.draw_terrain,
-          .draw_units = none.draw_units,
-          .draw_cursor_mark = none.draw_cursor_mark,
-          .draw_overlay = none.draw_overlay};
-}
+RenderCalls OwnRenderCalls() { return RenderCallsOf(HeadlessHost(0)); }
 
 bool CreateGameWindow(const char*, int, int) { return true; }
 
