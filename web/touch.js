@@ -3,6 +3,7 @@
 // objects, and the pointer moves and button presses it makes sent to the
 // game. So a game played by touch records and replays as any other.
 import * as bridge from './bridge.js';
+import {aimAt} from './aim.js';
 import {NoFingers, recognise} from './gestures.js';
 import {canvas} from './state.js';
 
@@ -29,7 +30,7 @@ function onCanvasTouch(event) {
   const seen = recognise(fingers, touchEvent(event));
   fingers = seen.state;
   for (const e of seen.events) {
-    if (e.kind === 'pointer') bridge.pointerAt(e.x, e.y);
+    if (e.kind === 'pointer') aimAt(e.x, e.y);
     else bridge.button(e.button, e.down);
   }
 }
