@@ -14,10 +14,6 @@
 
 namespace {
 
-// Far beyond any real game (30 minutes of steady pointer motion take under
-// half a megabyte), and it bounds what a stray file can make us hold.
-constexpr size_t MaxReplayFileBytes = size_t(16) << 20;
-
 // Bytes as they are: Windows would otherwise turn every 0x0A into 0x0D 0x0A.
 #ifdef _WIN32
 constexpr int ReplayOpenFlags = O_WRONLY | O_CREAT | O_TRUNC | O_BINARY;
@@ -200,6 +196,21 @@ void Flush() {
   writer.passes_since_flush = 0;
 }
 
+// The buffer and the passes still counting, as Flush would code them now, go
+// out at the file's end; the write position stays before them, so nothing
+// the writer holds changes, and the next Flush writes the same bytes or more
+// (the buffer only grows until then, and more passes take no fewer bytes)
+// over them.
+void FlushAhead() {
+  std::vector<uint8_t> ahead = writer.buffer;
+  for (int64_t left = writer.pending_passes; left > 0; left -= MaxPassRun)
+    ahead.push_back(static_cast<uint8_t>(ReplayPassRunCode + std::min<int64_t>(left, MaxPassRun) - 1));
+  const off_t end = ::lseek(writer.fd, 0, SEEK_CUR);
+  std::string why;
+  if (end < 0 || !WriteAll(writer.fd, ahead.data(), ahead.size(), why) || ::lseek(writer.fd, end, SEEK_SET) != end)
+    FailWriter("cannot write: " + (why.empty() ? std::string(std::strerror(errno)) : why));
+}
+
 // ---- Reader ----
 
 // Walks the bytes; running out inside a record marks the file cut, a
@@ -370,6 +381,10 @@ void CloseReplayFile() {
   }
   if (::close(writer.fd) != 0 && !writer.failed) FailWriter(std::string("cannot close: ") + std::strerror(errno));
   writer.fd = -1;
+}
+
+void FlushReplayFile() {
+  if (writer.fd >= 0 && !writer.failed) FlushAhead();
 }
 
 bool ReplayFileFailed() { return writer.failed; }

@@ -52,6 +52,10 @@ constexpr uint8_t ReplayPassRunCode = 0x80;  // 0x80 + n - 1: n idle passes, 1..
 constexpr int MaxPassRun = 128;
 constexpr int MaxVarintBytes = 4;  // 28 bits: every number the format holds fits
 
+// Far beyond any real game (30 minutes of steady pointer motion take under
+// half a megabyte), and it bounds what a stray file can make us hold.
+constexpr size_t MaxReplayFileBytes = size_t(16) << 20;
+
 // Field ranges (all start at 0).
 constexpr int MaxKeyCode = 255;
 constexpr int MaxPointerOrSize = 65535;
@@ -71,6 +75,12 @@ bool OpenReplayFile(const std::string& path, const std::string& game_version, st
 void WriteReplayRecord(const ReplayRecord& record);
 // Writes the end mark, pushes everything out and closes; no-op when none is open.
 void CloseReplayFile();
+// Puts the file up to the last pass end on the OS now, for a host that may be
+// gone before the next push (a browser tab being closed). The file comes out
+// the same, byte for byte, as without it: the idle passes still counting are
+// written ahead and written over by the next push, which codes them as the
+// run they go on to be. No-op when none is open or it has failed.
+void FlushReplayFile();
 // Whether the file opened last has failed, and why (kept after closing).
 bool ReplayFileFailed();
 const std::string& ReplayFileFailure();

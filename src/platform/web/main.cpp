@@ -25,6 +25,7 @@
 #include "loop/startup.h"
 #include "platform/game_entry.h"
 #include "platform/web/host.h"
+#include "replay/replay_file.h"
 #include "replay/state_dump.h"
 
 namespace {
@@ -137,5 +138,36 @@ EMSCRIPTEN_KEEPALIVE double RulesSpeedWeb(unsigned seed, int frames) {
   }
   ReleaseGame();
   return took.count();
+}
+
+// ---- The page's replays: kept whole when the tab goes, and checked before they are watched ----
+// The game being recorded, on the page's file system up to its last pass:
+// the page calls it before it stores the file, as the tab may be gone
+// before the writer's next push.
+EMSCRIPTEN_KEEPALIVE void WebFlushReplay() { FlushReplayFile(); }
+
+// The largest replay file the game reads: the page refuses a larger one
+// before it reads it at all.
+EMSCRIPTEN_KEEPALIVE double WebLargestReplay() { return static_cast<double>(MaxReplayFileBytes); }
+
+// The replay file at `path`, read as --replay and --continue read it, as a
+// JSON object: {"error": "PATH: why"} when the game refuses it, else
+// {"complete": whether it has its end mark, "passes": its idle passes}.
+EMSCRIPTEN_KEEPALIVE const char* WebCheckReplay(const char* path) {
+  static std::string answer;
+  Replay replay;
+  std::string error;
+  if (!ReadReplayFile(path, replay, error)) {
+    answer = "{\"error\":\"";
+    for (const char c : error) {
+      if (c == '"' || c == '\\') answer += '\\';
+      answer += c;
+    }
+    answer += "\"}";
+  } else {
+    answer = std::string("{\"complete\":") + (replay.complete ? "true" : "false") +
+             ",\"passes\":" + std::to_string(replay.passes) + "}";
+  }
+  return answer.c_str();
 }
 }
