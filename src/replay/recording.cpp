@@ -79,6 +79,10 @@ bool StartRecording(const std::string& path, std::string& error, const std::vect
   return true;
 }
 
+void FlushRecording() {
+  if (Recording) FlushReplayFile(Pass.open ? 1 : 0);
+}
+
 void StopRecording() {
   if (!Recording) return;
   EndIdlePass();

@@ -16,3 +16,5 @@ bool StartRecording(const std::string& path, std::string& error, const std::vect
 // The last pass end and the end mark. The recorder's own slots in Host go
 // back to the host it wrapped; a slot changed since recording began stays.
 void StopRecording();
+// The recording on the OS now, up to the pass just played (FlushReplayFile).
+void FlushRecording();

@@ -196,14 +196,14 @@ void Flush() {
   writer.passes_since_flush = 0;
 }
 
-// The buffer and the passes still counting, as Flush would code them now, go
-// out at the file's end; the write position stays before them, so nothing
-// the writer holds changes, and the next Flush writes the same bytes or more
-// (the buffer only grows until then, and more passes take no fewer bytes)
-// over them.
-void FlushAhead() {
+// The buffer and the passes still counting, with the open ones, go out at
+// the file's end as Flush would code them; the write position stays before
+// them, so nothing the writer holds changes, and the next Flush writes the
+// same bytes or more over them (the buffer only grows until then, the open
+// passes join those counting, and more passes take no fewer bytes).
+void FlushAhead(int64_t open_passes) {
   std::vector<uint8_t> ahead = writer.buffer;
-  for (int64_t left = writer.pending_passes; left > 0; left -= MaxPassRun)
+  for (int64_t left = writer.pending_passes + open_passes; left > 0; left -= MaxPassRun)
     ahead.push_back(static_cast<uint8_t>(ReplayPassRunCode + std::min<int64_t>(left, MaxPassRun) - 1));
   const off_t end = ::lseek(writer.fd, 0, SEEK_CUR);
   std::string why;
@@ -383,8 +383,8 @@ void CloseReplayFile() {
   writer.fd = -1;
 }
 
-void FlushReplayFile() {
-  if (writer.fd >= 0 && !writer.failed) FlushAhead();
+void FlushReplayFile(int64_t open_passes) {
+  if (writer.fd >= 0 && !writer.failed) FlushAhead(open_passes);
 }
 
 bool ReplayFileFailed() { return writer.failed; }

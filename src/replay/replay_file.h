@@ -75,12 +75,14 @@ bool OpenReplayFile(const std::string& path, const std::string& game_version, st
 void WriteReplayRecord(const ReplayRecord& record);
 // Writes the end mark, pushes everything out and closes; no-op when none is open.
 void CloseReplayFile();
-// Puts the file up to the last pass end on the OS now, for a host that may be
-// gone before the next push (a browser tab being closed). The file comes out
-// the same, byte for byte, as without it: the idle passes still counting are
-// written ahead and written over by the next push, which codes them as the
-// run they go on to be. No-op when none is open or it has failed.
-void FlushReplayFile();
+// Puts the file on the OS now, up to the last pass end and `open_passes`
+// more (the pass played whose end the recorder writes at its next poll), for
+// a host that may be gone before the next push (a browser tab being closed).
+// The file comes out the same, byte for byte, as without it: the idle passes
+// still counting are written ahead and written over by the next push, which
+// codes them as the run they go on to be. No-op when none is open or it has
+// failed.
+void FlushReplayFile(int64_t open_passes = 0);
 // Whether the file opened last has failed, and why (kept after closing).
 bool ReplayFileFailed();
 const std::string& ReplayFileFailure();

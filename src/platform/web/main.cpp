@@ -25,6 +25,7 @@
 #include "loop/startup.h"
 #include "platform/game_entry.h"
 #include "platform/web/host.h"
+#include "replay/recording.h"
 #include "replay/replay_file.h"
 #include "replay/state_dump.h"
 
@@ -144,7 +145,7 @@ EMSCRIPTEN_KEEPALIVE double RulesSpeedWeb(unsigned seed, int frames) {
 // The game being recorded, on the page's file system up to its last pass:
 // the page calls it before it stores the file, as the tab may be gone
 // before the writer's next push.
-EMSCRIPTEN_KEEPALIVE void WebFlushReplay() { FlushReplayFile(); }
+EMSCRIPTEN_KEEPALIVE void WebFlushReplay() { FlushRecording(); }
 
 // The largest replay file the game reads: the page refuses a larger one
 // before it reads it at all.
