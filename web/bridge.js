@@ -17,6 +17,11 @@ window.Module = Module;
 
 let gameRuns = false;  // from the start of a game until it says it has ended
 
+// Parts of the page that follow the game beside `page` (the facts beside
+// the frame): each hears presented(framesSoFar) and gameEnded(status) after it.
+const followers = [];
+export function followGame(follower) { followers.push(follower); }
+
 // Loads the game into the page. `page` hears the module's callbacks:
 // ready(), gameEnded(status), presented(framesSoFar), message(text: a line
 // the desktop writes on stderr), sound(path), switchFullscreen() (the game's
@@ -34,6 +39,7 @@ export function loadGame(canvas, page) {
     gameEnded: (status) => {
       gameRuns = false;
       page.gameEnded(status);
+      for (const follower of followers) follower.gameEnded(status);
     },
     switchFullscreen: () => page.switchFullscreen(),
     showPaused: (overlay, width, height, dimming) => page.showPaused(overlay, width, height, dimming),
@@ -41,6 +47,7 @@ export function loadGame(canvas, page) {
     presented: () => {
       if (Module.framesPresented++ === 0) Module.firstFrameMs = performance.now();
       page.presented(Module.framesPresented);
+      for (const follower of followers) follower.presented(Module.framesPresented);
     },
     onRuntimeInitialized: () => page.ready(),
   });

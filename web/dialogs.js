@@ -1,7 +1,7 @@
 // What the page tells and asks over and beside the frame: the desktop's
 // stderr lines, the end panel, the question before a replay ends a game,
 // the paused picture and the hint that the keys are elsewhere.
-import {$, canvas, Game} from './state.js';
+import {$, byInput, canvas, Game} from './state.js';
 
 // ---- Messages: the desktop's stderr lines, shown on the page ----
 export function showMessage(text) {
@@ -70,7 +70,7 @@ export function showPaused(overlay, width, height, dimming) {
   context.putImageData(image, 0, 0);
   paused.hidden = false;
   if (Game.statusBeforePause === null) Game.statusBeforePause = $('status').textContent;
-  $('status').textContent = 'Paused; P goes on.';
+  $('status').textContent = byInput('Paused; P goes on.', 'Paused; the Pause button goes on.');
 }
 export function hidePaused() {
   $('paused').hidden = true;

@@ -6,7 +6,7 @@ import {releaseLatches} from './controls.js';
 import {askToEndGame, clearMessages, hideEndPanel, hidePaused, showEndPanel, showKeysHint, showMessage}
   from './dialogs.js';
 import {download, listReplays, Replays} from './replays.js';
-import {$, canvas, DumpPath, DumpWords, Game, Playing, Query, setStatus} from './state.js';
+import {$, byInput, canvas, DumpPath, DumpWords, Game, Playing, Query, setStatus} from './state.js';
 
 // The next waits until the running one has ended.
 function start(words, setup) {
@@ -54,10 +54,11 @@ export async function playGame() {
 // ---- The outcome of the game played, from the game's own flags ----
 // The desktop game tells it in the frame and plays on until F1 or Escape;
 // the page tells it beside the frame as well, and offers the way on.
+const NewGameBy = byInput('F1 or Play again starts', 'Play again starts');
 const Outcomes = {
-  won: {panel: 'You won', status: 'Won; F1 or Play again starts a new game.', ended: 'Won.'},
-  lost: {panel: 'The computer won', status: 'Lost; F1 or Play again starts a new game.', ended: 'Lost.'},
-  tie: {panel: 'A tie', status: 'Tie; F1 or Play again starts a new game.', ended: 'Tie.'},
+  won: {panel: 'You won', status: `Won; ${NewGameBy} a new game.`, ended: 'Won.'},
+  lost: {panel: 'The computer won', status: `Lost; ${NewGameBy} a new game.`, ended: 'Lost.'},
+  tie: {panel: 'A tie', status: `Tie; ${NewGameBy} a new game.`, ended: 'Tie.'},
 };
 function outcomeOfGame() {
   const [player, computer, tie] = bridge.gameState().victory;
@@ -86,7 +87,7 @@ function watchReplay(name, bytes, fileName = name) {
     Game.watching = name;
     Game.fileShown = {path, name};
     $('final-state').textContent = '';
-    $('status').textContent = `Watching ${name}; Escape ends it.`;
+    $('status').textContent = `Watching ${name}; ${byInput('Escape ends it', 'the End button ends it')}.`;
   });
 }
 

@@ -22,7 +22,11 @@ export const Game = {
   downloadAtEnd: false,  // Download replay pressed while the decided game still ran
 };
 
-export const Playing = 'Playing; Escape ends the game.';
+// The page's words name the keys on keyboards and the on-screen controls on touch screens.
+export const TouchScreen = matchMedia('(pointer: coarse)').matches;
+export const byInput = (keys, touch) => (TouchScreen ? touch : keys);
+
+export const Playing = byInput('Playing; Escape ends the game.', 'Playing; the End button ends the game.');
 
 // The status line; while paused, the one the pause gives back.
 export function setStatus(text) {
