@@ -87,6 +87,29 @@ export function button(which, down) {
   if (gameRuns) Module._WebButton(which, down ? 1 : 0);
 }
 
+// ---- Aiming through the drawn view (aim.js); null while no game runs ----
+// The finger at frame pixel (x, y): {pointer: [x, y], the pixel to put the
+// pointer at; cell: [x, y] it acts on; cut: whether that stopped at the
+// grid's edge; unit: the unit drawn there or -1; square: [x, y] where the
+// red square is drawn, or null}.
+export function aimAt(x, y) {
+  return gameRuns ? JSON.parse(Module.UTF8ToString(Module._WebAimAt(x, y))) : null;
+}
+// {unit, top: [x, y] above its picture on the frame, or null while not drawn}.
+export function selectedSpot() {
+  return gameRuns ? JSON.parse(Module.UTF8ToString(Module._WebSelectedSpot())) : null;
+}
+
+// ---- Replay files ----
+// The recording under way, on the page's file system up to its last pass.
+export function flushRecording() { Module._WebFlushReplay(); }
+// The largest replay file the game reads, in bytes.
+export function largestReplay() { return Module._WebLargestReplay(); }
+// The replay file at `path` as the game reads it: {error: 'PATH: why'} or {complete, passes}.
+export function checkReplay(path) {
+  return JSON.parse(Module.UTF8ToString(Module.ccall('WebCheckReplay', 'number', ['string'], [path])));
+}
+
 // ---- The game's file system, in the page's memory ----
 export const files = {
   read: (path) => Module.FS.readFile(path),

@@ -3,9 +3,9 @@
 // ends.
 import * as bridge from './bridge.js';
 import {releaseLatches} from './controls.js';
-import {askToEndGame, clearMessages, hideEndPanel, hidePaused, showEndPanel, showKeysHint, showMessage}
-  from './dialogs.js';
-import {download, listReplays, Replays} from './replays.js';
+import {askToEndGame, clearMessages, hideEndPanel, hidePaused, inPlayersWords, showEndPanel, showKeysHint,
+  showMessage} from './dialogs.js';
+import {download, Interrupted, listReplays, Replays} from './replays.js';
 import {$, byInput, canvas, DumpPath, DumpWords, Game, Playing, Query, setStatus} from './state.js';
 
 // The next waits until the running one has ended.
@@ -34,21 +34,85 @@ function localStamp(date) {
          `${two(date.getHours())}-${two(date.getMinutes())}-${two(date.getSeconds())}`;
 }
 
-export async function playGame() {
+// A name for a new game's replay, after the time it starts, not yet stored.
+async function newGameName() {
   let name = localStamp(new Date()) + '.vrp';
   try {
     const taken = await Replays.names();
     for (let n = 2; taken.includes(name); ++n) name = `${localStamp(new Date())}-${n}.vrp`;
   } catch (e) { /* told when the game is stored */ }
+  return name;
+}
+
+// The setup of every game played: it records into `name`, and the last one's leftovers go.
+function recordInto(name, path) {
+  Game.recording = {name, path, failed: false, listed: false, copyRefused: false};
+  Game.lastReplay = null;  // the last game's: not this one's
+  Game.watching = '';
+  Interrupted.started(name);
+  $('final-state').textContent = '';
+  $('status').textContent = Playing;
+}
+
+export async function playGame() {
+  const name = await newGameName();
   const path = '/replays/' + name;
   start(['--record', path].concat(DumpWords), () => {
-    Game.recording = {name, path, failed: false};
-    Game.lastReplay = null;  // the last game's: not this one's
-    Game.watching = '';
+    recordInto(name, path);
+    Game.goingOn = false;
     Game.fileShown = {path, name};
-    $('final-state').textContent = '';
-    $('status').textContent = Playing;
   });
+}
+
+// ---- Going on with the game the last page left unfinished ----
+// Offered when the page loads, if the game it was recording as it went
+// (reloaded, closed, killed) has no end mark.
+async function offerInterrupted() {
+  await Interrupted.moveCopy();
+  const name = Interrupted.name();
+  if (!name || !/^[\w.\-]+$/.test(name)) return;
+  let bytes;
+  try { bytes = (await Replays.get(name)).bytes; } catch (e) { return; }
+  const path = '/replays/' + name;
+  bridge.files.write(path, bytes);
+  const read = bridge.checkReplay(path);
+  bridge.files.remove(path);
+  if (read.error || read.complete) return;
+  Game.onOffer = {name, bytes, passes: read.passes};
+  $('go-on').title = `Your last game stopped at pass ${read.passes}: play on from there`;
+  $('go-on').hidden = false;
+}
+
+// The game played up to where it stopped and on from there, as the
+// desktop's --continue does, recorded into a new file that holds the whole game.
+export async function goOn() {
+  const offer = Game.onOffer;
+  if (!offer) return;
+  Game.onOffer = null;
+  $('go-on').hidden = true;
+  const name = await newGameName();
+  const path = '/replays/' + name, from = '/replays/' + offer.name;
+  start(['--continue', from, '--record', path].concat(DumpWords), () => {
+    bridge.files.write(from, offer.bytes);
+    recordInto(name, path);
+    Game.goingOn = true;
+    Game.fileShown = {path: from, name: offer.name};
+  });
+}
+
+// The game's own lines on a replay cut short are for a file on its command
+// line; in the page that is a game the tab left, told beside the frame in
+// the page's words. Every other line is shown as the game says it.
+export function heardFromGame(text) {
+  const cut = /^valdorik: .*: ends at pass (\d+) \(byte \d+ of \d+\) without its end mark/.exec(text);
+  const from = /^valdorik: the game continues from pass (\d+), the last complete one$/.exec(text);
+  if (cut && Game.watching) {
+    setStatus(`${$('status').textContent} It was interrupted at pass ${cut[1]} and is shown up to there.`);
+  } else if (from && Game.goingOn) {
+    setStatus(`${Playing} It goes on from pass ${from[1]}, where your last game stopped.`);
+  } else if (!(cut && Game.goingOn)) {
+    showMessage(inPlayersWords(text));
+  }
 }
 
 // ---- The outcome of the game played, from the game's own flags ----
@@ -78,9 +142,11 @@ export function framePresented(frames) {
 // A replay from anywhere, under the name the player knows it by (a file's
 // name, an address); the page's copy is named after it (fileName, the
 // address's path).
+function watchPath(fileName) {
+  return '/watch/' + (fileName.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
+}
 function watchReplay(name, bytes, fileName = name) {
-  const safe = (fileName.split(/[\\/]/).pop() || 'replay.vrp').replace(/[^\w.\-]/g, '_');
-  const path = '/watch/' + safe;
+  const path = watchPath(fileName);
   start(['--replay', path].concat(DumpWords), () => {
     bridge.files.write(path, bytes);
     Game.recording = null;
@@ -92,28 +158,52 @@ function watchReplay(name, bytes, fileName = name) {
 }
 
 // Nothing is asked when no game runs or a replay is being watched: there
-// is nothing to lose.
+// is nothing to lose. The game reads the file first: one it refuses is told
+// in its words, naming the player's file, and nothing is asked or ended.
 export function watchAfterAsking(name, bytes) {
+  const path = watchPath(name);
+  bridge.files.write(path, bytes);
+  const read = bridge.checkReplay(path);
+  if (read.error) return showMessage(`valdorik: ${read.error.split(path).join(name)}`);
   if (!Game.running || Game.watching) return watchReplay(name, bytes);
   askToEndGame(name, () => watchReplay(name, bytes));
 }
 
 export function showReplays() { return listReplays(watchAfterAsking); }
 
-// The recording as far as the game has written it (about once a second).
-// The finished game's is kept in memory as well, so Download replay offers
-// it even when the browser refuses to store it.
+// A file the player picked or dropped; one larger than any replay the game
+// reads is refused, in the game's words, before it is read at all.
+export async function watchFile(file) {
+  const largest = bridge.largestReplay();
+  if (file.size > largest) return showMessage(`valdorik: ${file.name}: larger than ${largest} bytes: not a replay this game wrote`);
+  let bytes;
+  try {
+    bytes = new Uint8Array(await file.arrayBuffer());
+  } catch (e) {
+    return showMessage(`valdorik: ${file.name}: cannot read: ${e.message || e}`);
+  }
+  watchAfterAsking(file.name, bytes);
+}
+
+// The recording up to the last pass played. The finished game's is kept in
+// memory as well, so Download replay offers it even when the browser
+// refuses to store it. At the limit of games kept, neither this game nor
+// the one on offer to go on with is the one that goes.
 async function storeRecording(final) {
   const rec = Game.recording;
   if (!rec) return;
   let bytes;
-  try { bytes = bridge.files.read(rec.path); } catch (e) { return; }
+  try {
+    bridge.flushRecording();
+    bytes = bridge.files.read(rec.path);
+  } catch (e) { return; }
   if (final) Game.lastReplay = {name: rec.name, bytes};
   if (rec.failed) return;
   try {
     await Replays.put(rec.name, bytes);
-    if (final) {
-      await Replays.prune();
+    await Replays.prune([rec.name, Game.onOffer && Game.onOffer.name]);
+    if (final || !rec.listed) {
+      rec.listed = true;
       showReplays();
     }
   } catch (e) {
@@ -124,13 +214,33 @@ async function storeRecording(final) {
 }
 
 setInterval(() => { if (Game.running) storeRecording(false); }, 2000);
-addEventListener('pagehide', () => storeRecording(false));
+
+// The tab hidden or left may never come back: the recording is stored now,
+// and copied where the page writes at once. If the browser refuses the copy,
+// the game is still stored every two seconds.
+function keepBeforeLeaving() {
+  const rec = Game.recording;
+  if (!Game.running || !rec) return;
+  storeRecording(false);
+  try {
+    Interrupted.keepCopy(rec.name, bridge.files.read(rec.path));
+  } catch (e) {
+    if (!rec.copyRefused) {
+      showMessage(`valdorik: this game is not copied for a tab that closes: ${e.message || e}\n` +
+                  'If the tab closes, the game is kept up to two seconds before.');
+    }
+    rec.copyRefused = true;
+  }
+}
+addEventListener('pagehide', keepBeforeLeaving);
+document.addEventListener('visibilitychange', () => { if (document.hidden) keepBeforeLeaving(); });
 
 export function gameEnded(status) {
   Game.running = false;
   showKeysHint();
   hidePaused();
   storeRecording(true);
+  if (Game.recording) Interrupted.ended();
   if (Game.downloadAtEnd && Game.lastReplay) download(Game.lastReplay.name, Game.lastReplay.bytes);
   Game.downloadAtEnd = false;
   // Taken away once shown: a game that never starts writes none, and must not show the last one's.
@@ -173,6 +283,7 @@ export function downloadReplay() {
 
 // The page's first game: ?replay=URL watches that replay, else a game starts.
 export async function firstGame() {
+  await offerInterrupted();
   const url = Query.get('replay');
   if (!url) return playGame();
   let bytes;

@@ -4,8 +4,8 @@
 // through bridge.js.
 import * as bridge from './bridge.js';
 import {useKeyCodes} from './controls.js';
-import {hidePaused, inPlayersWords, showMessage, showPaused} from './dialogs.js';
-import {downloadReplay, firstGame, framePresented, gameEnded, playGame, showReplays, watchAfterAsking}
+import {hidePaused, showMessage, showPaused} from './dialogs.js';
+import {downloadReplay, firstGame, framePresented, gameEnded, goOn, heardFromGame, playGame, showReplays, watchFile}
   from './games.js';
 import {playSound} from './sound.js';
 import {$, canvas, Query} from './state.js';
@@ -53,18 +53,19 @@ addEventListener('keydown', (e) => {
 $('play-again').onclick = () => playGame();
 $('download-replay').onclick = downloadReplay;
 $('watch-file').onclick = () => $('replay-file').click();
-$('replay-file').onchange = async (e) => {
+$('go-on').onclick = goOn;
+$('replay-file').onchange = (e) => {
   const file = e.target.files[0];
-  if (file) watchAfterAsking(file.name, new Uint8Array(await file.arrayBuffer()));
   e.target.value = '';
+  if (file) watchFile(file);
 };
 addEventListener('dragover', (e) => { e.preventDefault(); document.body.classList.add('dropping'); });
 addEventListener('dragleave', () => document.body.classList.remove('dropping'));
-addEventListener('drop', async (e) => {
+addEventListener('drop', (e) => {
   e.preventDefault();
   document.body.classList.remove('dropping');
   const file = e.dataTransfer.files[0];
-  if (file) watchAfterAsking(file.name, new Uint8Array(await file.arrayBuffer()));
+  if (file) watchFile(file);
 });
 
 function hasWebGL() {
@@ -73,7 +74,7 @@ function hasWebGL() {
 
 // ---- The game ----
 bridge.loadGame(canvas, {
-  message: (text) => showMessage(inPlayersWords(text)),
+  message: heardFromGame,
   sound: playSound,
   gameEnded,
   switchFullscreen,

@@ -37,10 +37,12 @@ export const Replays = {
   names() {
     return this.run('readonly', (store, done) => { store.getAllKeys().onsuccess = (e) => done(e.target.result); });
   },
-  // Names sort by start time; the oldest beyond the newest 50 go.
-  async prune() {
+  // Names sort by start time; the oldest beyond the newest 50 go, but never
+  // one named in `keep` (the game being played, the one on offer to go on
+  // with), even when a clock set back has put it among the oldest.
+  async prune(keep) {
     const names = (await this.names()).sort();
-    const old = names.slice(0, Math.max(0, names.length - KeptReplays));
+    const old = names.filter((name) => !keep.includes(name)).slice(0, Math.max(0, names.length - KeptReplays));
     if (old.length) await this.run('readwrite', (store) => old.forEach((name) => store.delete(name)));
   },
 };
@@ -74,3 +76,47 @@ export async function listReplays(watch) {
     list.appendChild(item);
   }
 }
+
+// ---- The game being recorded, kept when the tab goes ----
+// IndexedDB work started as the tab goes may never finish, so then the
+// recording is copied into localStorage, which writes at once, and moved
+// into IndexedDB at the next load. The game's name is kept from its start:
+// a tab killed with no word still leaves its game to go on with.
+const PlayingKey = 'valdorik.playing', CopyKey = 'valdorik.copy';
+
+export const Interrupted = {
+  started(name) {
+    try { localStorage.setItem(PlayingKey, name); } catch (e) { /* then no game is offered after a reload */ }
+  },
+  ended() {
+    try { localStorage.removeItem(PlayingKey); localStorage.removeItem(CopyKey); } catch (e) {}
+  },
+  name() {
+    try { return localStorage.getItem(PlayingKey); } catch (e) { return null; }
+  },
+  // Throws the browser's refusal (its quota, storage turned off); the copy kept before stays.
+  keepCopy(name, bytes) {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+    localStorage.setItem(CopyKey, JSON.stringify({name, data: btoa(text)}));
+  },
+  // The copy into IndexedDB, unless it holds more of the game already; the
+  // copy stays until IndexedDB has taken it. A copy that cannot be read is
+  // not one this page wrote, and goes.
+  async moveCopy() {
+    let copy;
+    try {
+      copy = JSON.parse(localStorage.getItem(CopyKey));
+      if (!copy) return;
+      copy.bytes = Uint8Array.from(atob(copy.data), (c) => c.charCodeAt(0));
+    } catch (e) {
+      try { localStorage.removeItem(CopyKey); } catch (e) {}
+      return;
+    }
+    try {
+      const stored = await Replays.get(copy.name);
+      if (!stored || stored.bytes.length < copy.bytes.length) await Replays.put(copy.name, copy.bytes);
+      localStorage.removeItem(CopyKey);
+    } catch (e) { /* kept in localStorage for the next load */ }
+  },
+};

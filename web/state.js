@@ -20,6 +20,8 @@ export const Game = {
   statusBeforePause: null,  // the status line a pause replaced
   outcome: '',       // won, lost or tie once the game played is decided
   downloadAtEnd: false,  // Download replay pressed while the decided game still ran
+  onOffer: null,     // {name, bytes, passes} of the game the last page left unfinished, to go on with
+  goingOn: false,    // the game played goes on from one the last page left
 };
 
 // The page's words name the keys on keyboards and the on-screen controls on touch screens.

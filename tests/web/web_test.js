@@ -2,7 +2,7 @@
 // with VALDORIK_BROWSER=firefox, its firefox-esr (headed, on the X display
 // given), driven through puppeteer-core; the site is served from
 // 127.0.0.1 by a server this script starts and stops. One case a run:
-//   node web_test.js page|burst|damaged|fullscreen|offline|outcome|touch SITE SIM DRIVER
+//   node web_test.js page|burst|damaged|fullscreen|offline|outcome|touch|reload SITE SIM DRIVER
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
 // DRIVER is tests/window's window_driver, which knows where the game's squares are.
 'use strict';
@@ -334,6 +334,39 @@ async function expectEveryControlInReach(page, where) {
   if (out.length) fail(`${where}: out of reach: ${out.join('; ')}`);
 }
 
+// ---- The page's storage, as the page keeps it: the names in `put` stored
+// first (each holding `bytes`); then every name kept, and the bytes of `read`.
+function storage(page, {put = [], bytes = [], read = ''} = {}) {
+  return page.evaluate((put, bytes, read) => new Promise((resolve, reject) => {
+    const open = indexedDB.open('valdorik');
+    open.onerror = () => reject(open.error);
+    open.onsuccess = () => {
+      const tx = open.result.transaction('replays', 'readwrite');
+      const store = tx.objectStore('replays');
+      const result = {};
+      put.forEach((name) => store.put({name, bytes: new Uint8Array(bytes)}));
+      store.getAllKeys().onsuccess = (e) => { result.names = e.target.result.sort(); };
+      if (read) store.get(read).onsuccess = (e) => { result.bytes = Array.from(e.target.result.bytes); };
+      tx.oncomplete = () => { open.result.close(); resolve(result); };
+      tx.onerror = () => reject(tx.error);
+    };
+  }), put, bytes, read);
+}
+
+// Keys and clicks a player gives a game: the same each time they are given.
+async function someInput(page) {
+  await page.mouse.click(320, 240);
+  for (const [x, y] of [[300, 300], [200, 260]]) {
+    await page.mouse.click(x, y);
+    await page.mouse.click(x + 40, y + 20, {button: 'right'});
+  }
+  for (const key of ['ArrowRight', 'PageUp']) {
+    await page.keyboard.down(key);
+    await sleep(250);
+    await page.keyboard.up(key);
+  }
+}
+
 // ---- Touch: a phone held sideways, driven through the DevTools protocol's touch points ----
 const Phone = {width: 844, height: 390, isMobile: true, hasTouch: true};
 const Owner = {player: 0, neutral: 2};
@@ -460,14 +493,35 @@ async function expectAskedBeforeWatching(page, file, state) {
   await page.click('#play-again');
   await waitFor(page, 'no new game from Play again', () => document.body.dataset.game === 'running', 10);
   const name = path.basename(file);
-  const choose = async () => {
+  const pick = async (chosen) => {
     const [chooser] = await Promise.all([page.waitForFileChooser({timeout: 5000}), page.click('#watch-file')]);
-    await chooser.accept([file]);
+    await chooser.accept([chosen]);
+  };
+  const choose = async (chosen = file) => {
+    await pick(chosen);
     await waitFor(page, 'no question before the game is ended', () => document.getElementById('end-game').open, 10);
     const asked = await page.$eval('#end-game-text', (e) => e.textContent);
-    if (asked !== `End this game and watch ${name}?`) fail(`the page asks "${asked}"`);
+    if (asked !== `End this game and watch ${path.basename(chosen)}?`) fail(`the page asks "${asked}"`);
   };
-  await choose();
+  // The game reads the file before anything is asked: one it refuses (not a
+  // replay; larger than the 16 MiB it reads, docs/replays.md) is told as the
+  // simulator tells it, naming the player's file, and the game plays on.
+  const Largest = 16 << 20;
+  const replayOf = (size) => { const bytes = Buffer.alloc(size, 0xff); Buffer.from('VLDREPLY\x02\x00').copy(bytes); return bytes; };
+  const over = path.join(work, 'over.replay'), atLimit = path.join(work, 'at-limit.replay');
+  fs.writeFileSync(over, replayOf(Largest + 1));
+  fs.writeFileSync(atLimit, replayOf(Largest).fill(0, Largest - 1));  // its end mark last
+  for (const bad of [path.join(site, 'icon-192.png'), over]) {
+    let said = '';
+    try { execFileSync(sim, ['replay', bad], {stdio: ['ignore', 'ignore', 'pipe']}); } catch (e) { said = e.stderr.toString(); }
+    const words = `valdorik: ${path.basename(bad)}: ${said.trim().split(bad + ': ')[1]}`;
+    if (!said) fail(`the simulator takes ${bad}`);
+    await pick(bad);
+    await waitFor(page, `no word "${words}"`, (t) => document.getElementById('messages').textContent.includes(t), 10, words);
+    if (await page.evaluate(() => document.getElementById('end-game').open || document.body.dataset.game !== 'running'))
+      fail(`for ${path.basename(bad)} the page asks to end the game, or ends it`);
+  }
+  await choose(atLimit);
   await page.click('#keep-playing');
   await waitFor(page, 'Keep playing does not give the game the keys back', () => document.activeElement.id === 'canvas', 5);
   await sleep(500);
@@ -563,6 +617,7 @@ const cases = {
   async page(server) {
     const refuse = () => {
       indexedDB.open = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
+      Storage.prototype.setItem = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
     };
     const {browser, page} = await openPage(server, '?dump-final=1', refuse);
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 30, 30);
@@ -575,6 +630,10 @@ const cases = {
     if (!(await page.evaluate(() => document.body.dataset.game === 'running'))) fail('the game did not play on');
     const screen = await expectScreenUpdatesBetweenPresents(page);
     const hidden = await expectPresentsWhileHidden(browser, page);
+    // Hidden, the tab may never come back: the page tried to copy the game for that, and says it could not.
+    const copy = await page.$eval('#messages', (m) => [...m.children].map((e) => e.textContent).find((t) => t.includes('copied')) || '');
+    if (engine === 'chromium' && !copy.startsWith('valdorik: this game is not copied for a tab that closes: The quota'))
+      fail(`of the refused copy the page says "${copy}"`);
     const pause = await expectPausedPicture(page);
     const keys = await expectKeysTold(page);
     await page.keyboard.press('Escape');
@@ -828,6 +887,133 @@ const cases = {
     }
     const notRun = engine === 'firefox' ? '; not run here: the phones (no touch emulation in firefox)' : '';
     return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen; Alt+Enter switched it${notRun}`;
+  },
+
+  // Every layout of the page, phones to a desktop: every button at least
+  // 44 CSS pixels and none over the frame; the facts readable (14 CSS pixels
+  // or more) and telling the game's gold; on touch screens the frame, the
+  // facts and the controls fill most of the screen and the page's words name
+  // no key. A phone held sideways never scrolls the page, fullscreen or not,
+  // and brings every control into view in its own column.
+  async layout(server) {
+    const layouts = [
+      {name: 'a desktop', width: 1366, height: 768},
+      {...Phone, name: 'a phone sideways', sideways: true},
+      {...Phone, name: 'a phone upright', width: Phone.height, height: Phone.width},
+      {...Phone, name: 'a tablet sideways', width: 1024, height: 768},
+      {...Phone, name: 'a large tablet sideways', width: 1366, height: 1024},
+      {...Phone, name: 'a tablet upright', width: 768, height: 1024},
+      {...Phone, name: 'a large tablet upright', width: 1024, height: 1366},
+    ];
+    const {browser, page} = await openPage(server, '', null, layouts[0]);
+    const namesKeys = /Escape|F1|\bP\b|Click|Drop/;
+    const seen = [];
+    for (const {name, sideways, ...screen} of layouts) {
+      await page.setViewport(screen);
+      await page.reload();
+      await waitFor(page, `no facts on ${name}`, () => !document.getElementById('facts').hidden, 30);
+      // Games stored by the loads before: their buttons are measured too.
+      if (seen.length) await waitFor(page, `no stored game listed on ${name}`, () => !!document.querySelector('#replay-list button'), 10);
+      await waitFor(page, `the gold told on ${name} is not the game's`, () => {
+        const gold = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).units.find((u) => u[0] === 0)[13];
+        return Math.abs(Number(document.getElementById('fact-gold').textContent) - gold) < 1;
+      }, 10);
+      await page.evaluate(() => document.activeElement?.blur());
+      await waitFor(page, `no hint with the keys away on ${name}`, () => !document.getElementById('keys-hint').hidden, 5);
+      const got = await page.evaluate(() => {
+        const box = (e) => e.getBoundingClientRect();
+        const frame = box(document.getElementById('canvas'));
+        const over = (r) => r.left < frame.right && r.right > frame.left && r.top < frame.bottom && r.bottom > frame.top;
+        const shown = [...document.querySelectorAll('button')].filter((b) => b.checkVisibility());
+        const inView = (r) => Math.max(0, Math.min(r.right, innerWidth) - Math.max(r.left, 0)) *
+                              Math.max(0, Math.min(r.bottom, innerHeight) - Math.max(r.top, 0));
+        const filled = ['stage', 'facts', 'controls', 'bar'].map((id) => inView(box(document.getElementById(id))));
+        return {
+          small: shown.map((b) => [b.textContent, box(b)]).filter(([, r]) => r.width < 44 || r.height < 44)
+            .map(([t, r]) => `${t} ${r.width} x ${r.height}`),
+          over: [...shown, ...document.querySelectorAll('#facts, #bar, #replays')].filter((e) => over(box(e)))
+            .map((e) => e.id || e.textContent),
+          filled: filled.reduce((a, b) => a + b) / (innerWidth * innerHeight),
+          font: parseFloat(getComputedStyle(document.getElementById('facts')).fontSize),
+          words: ['keys-hint', 'status', 'touch-help', 'replays'].map((id) => document.getElementById(id).innerText).join(' '),
+          buttons: shown.length,
+        };
+      });
+      await page.focus('#canvas');
+      const where = `on ${name} (${screen.width} x ${screen.height})`;
+      if (got.small.length) fail(`${where} buttons are smaller than 44 x 44: ${got.small.join(', ')}`);
+      if (got.over.length) fail(`${where} these lie over the frame: ${got.over.join(', ')}`);
+      if (got.font < 14) fail(`${where} the facts are ${got.font} CSS pixels`);
+      if (screen.hasTouch && got.filled < 0.8) fail(`${where} the frame, facts and controls fill ${got.filled.toFixed(2)} of the screen`);
+      if (!!screen.hasTouch === namesKeys.test(got.words)) fail(`${where} the page says "${got.words}"`);
+      if (sideways) {
+        await expectEveryControlInReach(page, where);
+        await page.tap('#fullscreen');
+        await waitFor(page, 'no fullscreen', () => document.fullscreenElement !== null, 10);
+        await expectEveryControlInReach(page, `${where} in fullscreen`);
+        await page.evaluate(() => document.exitFullscreen());
+      }
+      seen.push(`${name}: ${got.buttons} buttons, ${Math.round(got.filled * 100)}% filled`);
+      if (seen.length === 1) await sleep(2500);  // the game is stored for the next loads to list
+    }
+    await browser.close();
+    return seen.join('; ');
+  },
+
+  // A reload mid-game loses nothing: the stored game reaches the pass the
+  // game had just before, and, at the limit of 50 games kept (from a clock
+  // set ahead, so by name the games played here are the oldest), neither it
+  // nor the new game goes. Watched, it says beside the frame where it stops;
+  // Go on plays on from there, and the continued game's replay ends, through
+  // the simulator, in the page's final state.
+  async reload(server) {
+    const {browser, page} = await openPage(server, '?dump-final=1');
+    await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
+    const later = Array.from({length: 50}, (_, i) => `2099-01-01_00-00-${String(i).padStart(2, '0')}.vrp`);
+    const tiny = [...Buffer.concat([Buffer.from('VLDREPLY'), Buffer.from([2, 0, 0x80, 0x00])])];
+    await storage(page, {put: later, bytes: tiny});
+    await someInput(page);
+    await waitFor(page, 'the game is not listed', () => [...document.querySelectorAll('#replay-list li')]
+      .some((li) => !li.firstChild.textContent.startsWith('2099')), 10);
+    const [played] = (await storage(page)).names.filter((name) => !later.includes(name));
+    await passesGo(page, 20);
+    const before = (await gameState(page)).pass;
+    await page.reload();
+    await waitFor(page, 'no offer to go on', () => !document.getElementById('go-on').hidden, 30);
+    const stored = path.join(work, 'interrupted.bin');
+    fs.writeFileSync(stored, Buffer.from((await storage(page, {read: played})).bytes));
+    const cutAt = JSON.parse(simReplay(stored)).pass;
+    if (cutAt < before) fail(`the stored game stops at pass ${cutAt}; the game had played ${before} before the reload`);
+    await waitFor(page, 'the game played and the new one are not both kept', (n) => document.querySelectorAll('#replay-list li').length === n &&
+      [...document.querySelectorAll('#replay-list li')].filter((li) => !li.firstChild.textContent.startsWith('2099')).length === 2, 10, 50);
+    const kept = (await storage(page)).names;
+    const fresh = kept.find((name) => !later.includes(name) && name !== played);
+    const expected = [...later.slice(2), played, fresh].sort();
+    if (kept.join() !== expected.join()) fail(`at the limit the page keeps ${kept}`);
+    const offer = await (await page.$('#go-on')).boundingBox();
+    if (offer.height < 44) fail(`Go on is ${offer.height} CSS pixels high`);
+
+    await page.evaluate((name) => [...document.querySelectorAll('#replay-list li')]
+      .find((li) => li.firstChild.textContent === name).querySelectorAll('button')[1].click(), played);
+    await waitFor(page, 'no question before the game is ended', () => document.getElementById('end-game').open, 10);
+    await page.click('#end-and-watch');
+    await waitFor(page, 'the interrupted game is not watched', () => document.getElementById('status').textContent.startsWith('Watching'), 10);
+    const watching = await page.$eval('#status', (e) => e.textContent);
+    if (!watching.includes(`interrupted at pass ${cutAt}`)) fail(`watching the interrupted game, the page says "${watching}"`);
+    await waitFor(page, 'the replay does not end', () => document.getElementById('end-text').textContent === 'The replay is over.', 60);
+
+    await page.click('#go-on');
+    await waitFor(page, 'the game does not go on', () => document.body.dataset.game === 'running' &&
+      document.getElementById('status').textContent.includes('goes on from pass'), 30);
+    const goingOn = await page.$eval('#status', (e) => e.textContent);
+    if ((await gameState(page)).pass < cutAt) fail(`the game goes on before pass ${cutAt}: "${goingOn}"`);
+    const shown = await page.$eval('#messages', (m) => m.textContent);
+    if (shown) fail(`over the frame the page says "${shown}"`);
+    await someInput(page);
+    await page.keyboard.press('Escape');
+    await expectDownloadReplays(page, await finalState(page, 20));
+    await browser.close();
+    return `stored up to pass ${cutAt} of ${before}+; ${kept.length} kept at the limit; "${watching}"; "${goingOn}"; the continued game downloaded`;
   },
 
   // Every layout of the page, phones to a desktop: every button at least
