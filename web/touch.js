@@ -1,10 +1,12 @@
 // Fingers on the canvas: the browser's touch events, given to the gesture
 // recogniser (gestures.js, which says what each gesture does) as plain
-// objects, and the pointer moves and button presses it makes sent to the
-// game. So a game played by touch records and replays as any other.
+// objects, and what it makes of them done through the game's own inputs:
+// the pointer, a button for a tap, and the zoom and scroll keys held until
+// the view is where a pinch took it. So a game played by touch records and
+// replays as any other.
 import * as bridge from './bridge.js';
-import {aimAt} from './aim.js';
-import {NoFingers, recognise} from './gestures.js';
+import {aimAt, aimedCell} from './aim.js';
+import {courseTo, keysToHold, NoFingers, pinchTarget, recognise, tapButton} from './gestures.js';
 import {canvas} from './state.js';
 
 const Kinds = {touchstart: 'start', touchmove: 'move', touchend: 'end', touchcancel: 'cancel'};
@@ -23,15 +25,99 @@ function touchEvent(event) {
   };
 }
 
+const playing = () => document.body.dataset.game === 'running';
+
+// The view as the game has it, between two of its passes.
+export function viewNow() {
+  const state = bridge.gameState();
+  const [zoom, tilt, , spin] = state.camera;
+  return {zoom, tilt, spin, x: state.map_sx, y: state.map_sy};
+}
+
+// ---- The view, steered by the game's keys ----
+// The game is looked at as each frame is presented, between two of its
+// passes' steps: after the rules, before the keys' (gestures.js keysToHold).
+let course = null;       // where the view is going (gestures.js courseTo)
+const held = new Set();  // the keys (by name) held for it
+let waiting = [];        // what waits for the game's next pass: {after (pass), then()}
+
+function holdOnly(names) {
+  const codes = bridge.keyCodes();
+  for (const name of held) if (!names.includes(name)) { held.delete(name); bridge.key(codes[name], false); }
+  for (const name of names) if (!held.has(name)) { held.add(name); bridge.key(codes[name], true); }
+}
+
+function followCourse() {
+  if (!course) return;
+  const keys = keysToHold(course, viewNow(), [...held]);
+  if (!keys.length) course = null;
+  holdOnly(keys);
+}
+
+// Takes the view towards a target ({zoom, x, y}, any left out), or, with
+// null, lets it stay where it is.
+export function steerView(target) {
+  const same = target && course && Object.keys(target).every((axis) => course[axis]?.to === target[axis]);
+  if (same) return;
+  course = target && playing() ? courseTo(viewNow(), target) : null;
+  if (course) followCourse(); else if (held.size) holdOnly([]);
+}
+
+bridge.followGame({
+  presented: () => {
+    if (!playing()) return;
+    followCourse();
+    if (!waiting.length) return;
+    const pass = bridge.gameState().pass;
+    const due = waiting.filter((w) => pass > w.after);
+    waiting = waiting.filter((w) => pass <= w.after);
+    for (const w of due) w.then();
+  },
+  gameEnded: () => { course = null; held.clear(); waiting = []; },
+});
+// The game lets every key go when the canvas loses the focus.
+canvas.addEventListener('blur', () => { course = null; held.clear(); });
+
+// ---- Taps ----
+// A quick tap presses the button the cell calls for (gestures.js
+// tapButton). Without a cell from the aim, the game's own pointer cell is
+// read once it has taken the pointer sent with the tap.
+function press(which) {
+  bridge.button(which, true);
+  bridge.button(which, false);
+}
+function tap() {
+  if (!playing()) return;
+  const cell = aimedCell();
+  if (cell) return press(tapButton(cell, bridge.gameState().units));
+  waiting.push({after: bridge.gameState().pass, then: () => {
+    const state = bridge.gameState();
+    press(tapButton({x: state.map_ex, y: state.map_ey}, state.units));
+  }});
+}
+
+// ---- The fingers' gestures ----
+let pinchedFrom = null;  // the view as the two fingers landed
+const Gestures = {
+  pointer: (e) => aimAt(e.x, e.y),
+  tap,
+  pinch: (e) => {
+    if (!playing()) return;
+    pinchedFrom ??= viewNow();
+    steerView(pinchTarget(pinchedFrom, e));
+  },
+  'pinch-end': (e) => {
+    pinchedFrom = null;
+    if (!e.kept) steerView(null);
+  },
+};
+
 // The browser's own panning, zooming and long-press menu stay off the canvas.
 function onCanvasTouch(event) {
   event.preventDefault();
   if (event.type === 'touchstart') canvas.focus();
   const seen = recognise(fingers, touchEvent(event));
   fingers = seen.state;
-  for (const e of seen.events) {
-    if (e.kind === 'pointer') aimAt(e.x, e.y);
-    else bridge.button(e.button, e.down);
-  }
+  for (const e of seen.events) Gestures[e.kind](e);
 }
 for (const type of Object.keys(Kinds)) canvas.addEventListener(type, onCanvasTouch, {passive: false});

@@ -461,6 +461,29 @@ async function tapControl(page, fingers, title, holdMs = 0) {
   await fingers.lift(2);
 }
 
+// A quick tap of a finger on the middle of a page element, scrolled into view.
+async function tapElement(page, fingers, selector) {
+  await page.$eval(selector, (e) => e.scrollIntoView({block: 'nearest'}));
+  const box = await (await page.$(selector)).boundingBox();
+  await fingers.put(8, box.x + box.width / 2, box.y + box.height / 2);
+  await fingers.lift(8);
+}
+
+// Touch's own zoom range (README, "On a phone or tablet").
+const TouchZoom = {farthest: -37, nearest: -23};
+
+// The zoom once it has stood still for a few passes.
+async function zoomSettles(page) {
+  let last = NaN;
+  for (let i = 0; i < 100; ++i) {
+    await passesGo(page, 5);
+    const zoom = (await gameState(page)).camera[0];
+    if (zoom === last) return zoom;
+    last = zoom;
+  }
+  fail('the zoom did not stand still');
+}
+
 // The start (a clock second, the game's seed) among the first sixty the
 // computer wins from soonest, left alone, as the simulator plays them.
 function earlyLoss() {
@@ -769,16 +792,17 @@ const cases = {
     if (recruited.selected_unit !== won[0]) fail(`the recruited creature is not selected: ${recruited.selected_unit}`);
     const creature = won;
 
-    // Order: a second finger on the canvas holds the right button at the first finger's square.
+    // Order: a quick tap on empty ground beside it moves it there.
     let ordered = null;
     for (const [dx, dy] of [[2, 1], [-2, 1], [1, 3], [-1, 3], [0, -2]]) {
       const cell = [won[2] + dx, won[3] + dy];
+      if ((await gameState(page)).units.some((u) => u[2] === cell[0] && u[3] === cell[1])) continue;
       const at = await aimAt(page, fingers, cell);
       if (!at) continue;
-      await fingers.put(3, at[0] + (at[0] < box.x + box.width / 2 ? 60 : -60), at[1]);  // on the canvas too
-      await sleep(200);
-      await fingers.lift(3);
-      await passesGo(page, 2);
+      await fingers.lift(1);
+      await Promise.all([fingers.put(9, ...at), fingers.lift(9)]);
+      await passesGo(page, 5);
+      await fingers.put(1, ...at);
       ordered = cell;
       break;
     }
@@ -801,24 +825,89 @@ const cases = {
     if (tapped.selected_unit !== 0)
       fail(`a tap on the leader at (${leader.slice(2, 4)}) selected ${tapped.selected_unit}, at (${tapped.map_ex},${tapped.map_ey})`);
 
-    // Zoom, pause and go on by the controls.
-    const zoom = (await gameState(page)).camera[0];
-    await tapControl(page, fingers, 'Zoom in', 300);
-    await passesGo(page, 2);
-    const zoomed = (await gameState(page)).camera[0];
-    if (!(zoomed > zoom)) fail(`Zoom in left the camera at ${zoomed}`);
+    // Two fingers pinch and drag the view and order nothing: the goals and the selection stay.
+    const orders = (s) => JSON.stringify([s.selected_unit, s.units.filter((u) => u[0] === creature[0] || u[0] === leader[0])
+      .map((u) => u.slice(4, 6))]);
+    const middle = [box.x + box.width / 2, box.y + box.height / 2];
+    const twoFingers = async (from, to) => {  // each finger [dx, dy] from the frame's middle, in 5 steps
+      const at = (f, k) => [0, 1].map((i) => middle[i] + from[f][i] + (to[f][i] - from[f][i]) * k / 5);
+      await fingers.put(1, ...at(0, 0));
+      await fingers.put(2, ...at(1, 0));
+      for (let k = 1; k <= 5; ++k) for (const f of [0, 1]) await fingers.move(f + 1, ...at(f, k));
+      await fingers.lift(2);
+      await fingers.lift(1);
+      await zoomSettles(page);
+      await viewSettles(page);
+      return gameState(page);
+    };
+    const unpinched = await gameState(page);
+    const pinched = await twoFingers([[-40, 0], [40, 0]], [[-100, 0], [100, 0]]);
+    if (!(pinched.camera[0] > unpinched.camera[0]) || Math.abs(pinched.camera[0] - TouchZoom.nearest) > 0.25)
+      fail(`a pinch apart took the zoom from ${unpinched.camera[0]} to ${pinched.camera[0]}, not to ${TouchZoom.nearest}`);
+    const dragged = await twoFingers([[-60, 0], [60, 0]], [[40, 0], [160, 0]]);
+    const across = pinched.map_sx - dragged.map_sx;
+    if (across < 3 || across > 7 || Math.abs(dragged.map_sy - pinched.map_sy) > 1 ||
+        Math.abs(dragged.camera[0] - pinched.camera[0]) > 0.25)
+      fail(`two fingers dragged 100 px right moved the view from (${pinched.map_sx},${pinched.map_sy}) to ` +
+           `(${dragged.map_sx},${dragged.map_sy}), zoom ${dragged.camera[0]}`);
+    if (orders(dragged) !== orders(unpinched)) fail(`two fingers gave an order: ${orders(unpinched)} became ${orders(dragged)}`);
+
+    // The Zoom controls go to the ends of touch's zoom range and stop there, however long held.
+    const zoomHeld = async (title, end) => {
+      await fingers.put(2, ...(await controlAt(page, title)));
+      const from = {ms: Date.now(), pass: (await gameState(page)).pass};
+      await waitFor(page, `${title} did not reach ${end}`, (end) => {
+        const zoom = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).camera[0];
+        return Math.abs(zoom - end) < 0.07;
+      }, 20, end);
+      const took = {ms: Date.now() - from.ms, passes: (await gameState(page)).pass - from.pass};
+      await sleep(500);
+      await fingers.lift(2);
+      const zoom = await zoomSettles(page);
+      if (Math.abs(zoom - end) > 0.25) fail(`${title} held on took the zoom to ${zoom}, past ${end}`);
+      return took;
+    };
+    await zoomHeld('Zoom out', TouchZoom.farthest);
+    const across14 = await zoomHeld('Zoom in', TouchZoom.nearest);
+
+    // A finger on the help text under the controls leaves the keys, and the Spin latch, with the game.
+    const keysKept = () => page.evaluate(() => [document.activeElement.id, document.getElementById('keys-hint').hidden,
+                                                 document.querySelector('[data-latch="Space"]').ariaPressed].join());
+    await tapElement(page, fingers, '#controls [data-latch="Space"]');
+    await tapElement(page, fingers, '#touch-help');
+    await sleep(300);
+    if ((await keysKept()) !== 'canvas,true,true')
+      fail(`after a tap on the help text: the focus on, the keys hint hidden, Spin on: ${await keysKept()}`);
+
+    // New game and End ask first; Keep playing keeps the game, and the latch.
+    const frame = (await gameState(page)).frame;
+    await tapElement(page, fingers, '#controls [data-key="F1"]');
+    await waitFor(page, 'New game did not ask first', () => document.getElementById('touch-ask').open, 10);
+    const answers = await page.$$eval('#touch-ask button', (all) => all.map((b) => b.getBoundingClientRect().toJSON()));
+    if (answers.some((b) => b.width < 44 || b.height < 44)) fail(`an answer is under 44 CSS px: ${JSON.stringify(answers)}`);
+    await tapElement(page, fingers, '#touch-ask button[value="keep"]');
+    await waitFor(page, 'the question stays after Keep playing', () => !document.getElementById('touch-ask').open, 10);
+    await passesGo(page, 5);
+    if ((await gameState(page)).frame < frame) fail('Keep playing started a new game');
+    if ((await keysKept()) !== 'canvas,true,true') fail(`after Keep playing: the focus on, the hint hidden, Spin on: ${await keysKept()}`);
+    await tapElement(page, fingers, '#controls [data-latch="Space"]');
+
     await tapControl(page, fingers, 'Pause');
     await waitFor(page, 'no pause from the Pause control', () => !document.getElementById('paused').hidden, 10);
     await tapControl(page, fingers, 'Pause');
     await waitFor(page, 'the pause stays after Pause again', () => document.getElementById('paused').hidden, 10);
 
-    await tapControl(page, fingers, 'End');
+    await tapElement(page, fingers, '#controls [data-key="Escape"]');
+    await waitFor(page, 'End did not ask first', () => document.getElementById('touch-ask').open, 10);
+    await tapElement(page, fingers, '#touch-ask-yes');
     await waitFor(page, 'no end panel after End', () => !document.getElementById('end-panel').hidden, 10);
     const state = await finalState(page, 10);
     await expectDownloadReplays(page, state, () => page.tap('#download-replay'));
     await browser.close();
-    return `recruited creature ${creature[0]} in ${tries} tries, ordered it to (${ordered}), selected the leader ` +
-           `with a tap; the touch game's replay ends in the page's final state`;
+    return `recruited creature ${creature[0]} in ${tries} tries, ordered it to (${ordered}) and selected the leader ` +
+           `with taps; a pinch zoomed to ${pinched.camera[0]}, two fingers panned ${across} cells, no order; ` +
+           `Zoom in across ${TouchZoom.farthest}..${TouchZoom.nearest} in ${across14.ms} ms, ${across14.passes} passes; ` +
+           `New game and End asked; the touch game's replay ends in the page's final state`;
   },
 
   // Fullscreen keeps the frame at 4:3 with black bars, on a laptop's screen
