@@ -339,11 +339,8 @@ async function expectEveryControlInReach(page, where) {
 function storage(page, {put = [], bytes = [], read = ''} = {}) {
   return page.evaluate((put, bytes, read) => new Promise((resolve, reject) => {
     const open = indexedDB.open('valdorik');
-    open.onerror = () => reject(open.error);
     open.onsuccess = () => {
-      const tx = open.result.transaction('replays', 'readwrite');
-      const store = tx.objectStore('replays');
-      const result = {};
+      const tx = open.result.transaction('replays', 'readwrite'), store = tx.objectStore('replays'), result = {};
       put.forEach((name) => store.put({name, bytes: new Uint8Array(bytes)}));
       store.getAllKeys().onsuccess = (e) => { result.names = e.target.result.sort(); };
       if (read) store.get(read).onsuccess = (e) => { result.bytes = Array.from(e.target.result.bytes); };
@@ -356,15 +353,10 @@ function storage(page, {put = [], bytes = [], read = ''} = {}) {
 // Keys and clicks a player gives a game: the same each time they are given.
 async function someInput(page) {
   await page.mouse.click(320, 240);
-  for (const [x, y] of [[300, 300], [200, 260]]) {
-    await page.mouse.click(x, y);
-    await page.mouse.click(x + 40, y + 20, {button: 'right'});
-  }
-  for (const key of ['ArrowRight', 'PageUp']) {
-    await page.keyboard.down(key);
-    await sleep(250);
-    await page.keyboard.up(key);
-  }
+  await page.mouse.click(300, 300);
+  await page.mouse.click(340, 320, {button: 'right'});
+  await page.keyboard.press('ArrowRight', {delay: 250});
+  await page.keyboard.press('PageUp', {delay: 250});
 }
 
 // ---- Touch: a phone held sideways, driven through the DevTools protocol's touch points ----
@@ -1059,13 +1051,13 @@ const cases = {
     const {browser, page} = await openPage(server, '?dump-final=1');
     await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
     const later = Array.from({length: 50}, (_, i) => `2099-01-01_00-00-${String(i).padStart(2, '0')}.vrp`);
-    const tiny = [...Buffer.concat([Buffer.from('VLDREPLY'), Buffer.from([2, 0, 0x80, 0x00])])];
-    await storage(page, {put: later, bytes: tiny});
+    await storage(page, {put: later, bytes: [...Buffer.from('VLDREPLY\x02\x00\x80\x00', 'latin1')]});
+    const listed = (n) => waitFor(page, `not ${n} games played here listed`, (n) => [...document.querySelectorAll('#replay-list li')]
+      .filter((li) => !li.firstChild.textContent.startsWith('2099')).length === n, 10, n);
+    const told = () => page.evaluate(() => ['status', 'messages'].map((id) => document.getElementById(id).textContent));
     await someInput(page);
-    await waitFor(page, 'the game is not listed', () => [...document.querySelectorAll('#replay-list li')]
-      .some((li) => !li.firstChild.textContent.startsWith('2099')), 10);
+    await listed(1);
     const [played] = (await storage(page)).names.filter((name) => !later.includes(name));
-    await passesGo(page, 20);
     const before = (await gameState(page)).pass;
     await page.reload();
     await waitFor(page, 'no offer to go on', () => !document.getElementById('go-on').hidden, 30);
@@ -1073,12 +1065,10 @@ const cases = {
     fs.writeFileSync(stored, Buffer.from((await storage(page, {read: played})).bytes));
     const cutAt = JSON.parse(simReplay(stored)).pass;
     if (cutAt < before) fail(`the stored game stops at pass ${cutAt}; the game had played ${before} before the reload`);
-    await waitFor(page, 'the game played and the new one are not both kept', (n) => document.querySelectorAll('#replay-list li').length === n &&
-      [...document.querySelectorAll('#replay-list li')].filter((li) => !li.firstChild.textContent.startsWith('2099')).length === 2, 10, 50);
+    await listed(2);
     const kept = (await storage(page)).names;
     const fresh = kept.find((name) => !later.includes(name) && name !== played);
-    const expected = [...later.slice(2), played, fresh].sort();
-    if (kept.join() !== expected.join()) fail(`at the limit the page keeps ${kept}`);
+    if (kept.join() !== [...later.slice(2), played, fresh].sort().join()) fail(`at the limit the page keeps ${kept}`);
     const offer = await (await page.$('#go-on')).boundingBox();
     if (offer.height < 44) fail(`Go on is ${offer.height} CSS pixels high`);
 
@@ -1086,23 +1076,19 @@ const cases = {
       .find((li) => li.firstChild.textContent === name).querySelectorAll('button')[1].click(), played);
     await waitFor(page, 'no question before the game is ended', () => document.getElementById('end-game').open, 10);
     await page.click('#end-and-watch');
-    await waitFor(page, 'the interrupted game is not watched', () => document.getElementById('status').textContent.startsWith('Watching'), 10);
-    const watching = await page.$eval('#status', (e) => e.textContent);
-    if (!watching.includes(`interrupted at pass ${cutAt}`)) fail(`watching the interrupted game, the page says "${watching}"`);
+    await waitFor(page, 'not watched', () => document.getElementById('status').textContent.startsWith('Watching'), 10);
+    const watching = await told();
+    if (!watching[0].includes(`interrupted at pass ${cutAt}`) || watching[1]) fail(`watching it, the page says ${watching}`);
     await waitFor(page, 'the replay does not end', () => document.getElementById('end-text').textContent === 'The replay is over.', 60);
-
     await page.click('#go-on');
-    await waitFor(page, 'the game does not go on', () => document.body.dataset.game === 'running' &&
-      document.getElementById('status').textContent.includes('goes on from pass'), 30);
-    const goingOn = await page.$eval('#status', (e) => e.textContent);
-    if ((await gameState(page)).pass < cutAt) fail(`the game goes on before pass ${cutAt}: "${goingOn}"`);
-    const shown = await page.$eval('#messages', (m) => m.textContent);
-    if (shown) fail(`over the frame the page says "${shown}"`);
+    await waitFor(page, 'the game does not go on', () => document.getElementById('status').textContent.includes('goes on'), 30);
+    const goingOn = await told();
+    if (!goingOn[0].includes(`from pass ${cutAt}`) || goingOn[1]) fail(`going on, the page says ${goingOn}`);
     await someInput(page);
     await page.keyboard.press('Escape');
     await expectDownloadReplays(page, await finalState(page, 20));
     await browser.close();
-    return `stored up to pass ${cutAt} of ${before}+; ${kept.length} kept at the limit; "${watching}"; "${goingOn}"; the continued game downloaded`;
+    return `stored up to pass ${cutAt} of ${before}+; ${kept.length} kept at the limit; "${watching[0]}"; "${goingOn[0]}"; the continued game downloaded`;
   },
 
   // Every layout of the page, phones to a desktop: every button at least
