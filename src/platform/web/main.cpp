@@ -25,6 +25,8 @@
 #include "loop/startup.h"
 #include "platform/game_entry.h"
 #include "platform/web/host.h"
+#include "render/render_buffers.h"
+#include "render/view_projection.h"
 #include "replay/recording.h"
 #include "replay/replay_file.h"
 #include "replay/state_dump.h"
@@ -119,6 +121,52 @@ EMSCRIPTEN_KEEPALIVE const char* WebStateDump() {
   dump.clear();
   AppendStateDump(IdlePasses, dump);
   return dump.c_str();
+}
+
+// ---- Aiming through the drawn view (web/aim.js) ----
+// The finger at frame pixel (x, y), as a JSON object: "pointer", the pixel
+// to put the game's pointer at so that it acts on the cell drawn there;
+// "cell", the map cell it acts on; "cut", true when the drawn cell lies
+// beyond the pointer's grid and the nearest cell on its edge is taken;
+// "unit", the unit drawn there or -1; "square", the frame spot of the red
+// square's centre, or null when it is drawn behind the eye.
+EMSCRIPTEN_KEEPALIVE const char* WebAimAt(int x, int y) {
+  static char answer[200];
+  const CameraPose camera = CurrentCamera();
+  const DrawnCell drawn = CellDrawnAt(camera, x, y);
+  const GridPointer pointer = PointerForCell(drawn.dx, drawn.dy);
+  const ScenePoint squareCentre = {static_cast<float>(pointer.dx) + 0.5f, static_cast<float>(pointer.dy) + 0.5f, 0.1f};
+  FramePoint square{};
+  char squareJson[64] = "null";
+  if (ProjectToFrame(camera, squareCentre, square))
+    std::snprintf(squareJson, sizeof squareJson, "[%.1f,%.1f]", square.x, square.y);
+  std::snprintf(answer, sizeof answer, "{\"pointer\":[%d,%d],\"cell\":[%d,%d],\"cut\":%s,\"unit\":%d,\"square\":%s}",
+                pointer.x, pointer.y, map_sx + pointer.dx, map_sy + pointer.dy, pointer.cut ? "true" : "false",
+                drawn.unit, squareJson);
+  return answer;
+}
+
+// The selected unit's spot on the frame, the top middle of its picture, as
+// a JSON object {"unit": id, "top": [x, y]}; "top" is null while the unit is
+// not drawn (out of view, dead, or behind the eye): the page marks it there.
+EMSCRIPTEN_KEEPALIVE const char* WebSelectedSpot() {
+  static char answer[100];
+  const int id = selected_unit;
+  bool drawn = false;
+  for (int k = 0; k < VisibleUnitCount && !drawn; ++k) drawn = VisibleUnits[k] == id;
+  FramePoint top{};
+  if (drawn && UnitTable[id].in_use == 1 && !UnitTable[id].dead) {
+    ScenePoint point = UnitAnchorOffset(UnitTable[id]);
+    point.z += UnitSize / 2.0f;
+    drawn = ProjectToFrame(CurrentCamera(), point, top);
+  } else {
+    drawn = false;
+  }
+  if (drawn)
+    std::snprintf(answer, sizeof answer, "{\"unit\":%d,\"top\":[%.1f,%.1f]}", id, top.x, top.y);
+  else
+    std::snprintf(answer, sizeof answer, "{\"unit\":%d,\"top\":null}", id);
+  return answer;
 }
 
 // The rules alone, as `valdorik-sim run --seed S --frames N` runs them: the
