@@ -7,7 +7,7 @@ import {$, Game} from './state.js';
 
 // The unit types by the names a player knows them by (their pictures are
 // src/pictures/asset_table.h's).
-export const TypeNames = {
+const TypeNames = {
   10: 'Mage', 30: 'Mage eye', 31: 'Floating eye', 32: 'Minotaur', 33: 'Dragon', 34: 'Medusa', 35: 'Mantis',
   36: 'Ogre', 37: 'Floating skeleton', 38: 'Fire serpent', 39: 'Rust monster', 40: 'Giant worm', 41: 'Skeleton',
   42: 'Basilisk', 43: 'Hydra', 44: 'Catapult', 90: 'Mine',
@@ -22,27 +22,27 @@ function outcomeOf([player, computer, tie]) {
   return tie ? 'a tie' : player ? 'you won' : computer ? 'the computer won' : '';
 }
 
-// What the game is doing, with the page's word for a replay it plays.
+// What the game is doing, and whether it is a replay (the status line names it).
 function gameLine(victory, running) {
   const outcome = outcomeOf(victory);
-  if (Game.watching) return `${running ? 'A replay plays' : 'The replay is over'}: ${Game.watching}` +
-                            (outcome ? `; ${outcome}` : '');
-  const said = running ? (outcome || 'playing') : (outcome ? `over; ${outcome}` : 'over');
-  return said[0].toUpperCase() + said.slice(1);
+  const what = Game.watching ? (running ? 'Replay plays' : 'Replay over') : (running ? 'Playing' : 'Over');
+  return outcome ? `${what}; ${outcome}` : what;
 }
 
-// The facts from a state dump: gold (entry 0's treasury), the player's
-// selected unit if it stands, and the game's line.
-export function factsOf(state, running = true) {
+// The facts from a state dump: gold (entry 0's treasury), the game's line,
+// and the player's selected unit if it stands. Two short lines, so that they
+// fit beside the frame on a phone and the controls below them never move
+// under a finger.
+function factsOf(state) {
   const entry = (id) => state.units.find((u) => u[Unit.id] === id);
   const treasury = entry(Player);
   const picked = entry(state.selected_unit);
   const stands = picked && picked[Unit.owner] === Player && !picked[Unit.dead];
   return {
     gold: treasury ? String(Math.floor(treasury[Unit.gold])) : '0',
-    unit: stands ? `${TypeNames[picked[Unit.type]] || 'Unit'}, ${Math.round(picked[Unit.hp])} of ` +
-                   `${Math.round(picked[Unit.hpMax])} hit points` : 'nothing',
-    game: gameLine(state.victory, running),
+    unit: stands ? `${TypeNames[picked[Unit.type]] || 'A unit'}, ${Math.round(picked[Unit.hp])} of ` +
+                   `${Math.round(picked[Unit.hpMax])} hit points` : 'Nothing selected',
+    game: gameLine(state.victory, true),
   };
 }
 

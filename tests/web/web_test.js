@@ -359,6 +359,18 @@ async function someInput(page) {
   await page.keyboard.press('PageUp', {delay: 250});
 }
 
+// The facts beside the frame tell the unit the game has selected, by its
+// name (`named`, or any but the leader's) and hit points.
+async function expectSelectedTold(page, named) {
+  await waitFor(page, `the facts do not tell the selected unit (${named || 'not the leader'})`, (name) => {
+    const state = JSON.parse(Module.UTF8ToString(Module._WebStateDump()));
+    const unit = state.units.find((u) => u[0] === state.selected_unit);
+    const told = document.getElementById('fact-unit').textContent;
+    return (name ? told.startsWith(`${name}, `) : !told.startsWith('Mage, ')) &&
+           told.endsWith(`, ${Math.round(unit[15])} of ${unit[14]} hit points`);
+  }, 10, named);
+}
+
 // ---- Touch: a phone held sideways, driven through the DevTools protocol's touch points ----
 const Phone = {width: 844, height: 390, isMobile: true, hasTouch: true};
 const Owner = {player: 0, neutral: 2};
@@ -782,6 +794,7 @@ const cases = {
     const recruited = await gameState(page);
     if (!won) fail(`no creature recruited by touch in ${tries} tries; ${recruited.units[0][13]} gold left`);
     if (recruited.selected_unit !== won[0]) fail(`the recruited creature is not selected: ${recruited.selected_unit}`);
+    await expectSelectedTold(page, '');
     const creature = won;
 
     // Order: a quick tap on empty ground beside it moves it there.
@@ -816,6 +829,7 @@ const cases = {
     const tapped = await gameState(page);
     if (tapped.selected_unit !== 0)
       fail(`a tap on the leader at (${leader.slice(2, 4)}) selected ${tapped.selected_unit}, at (${tapped.map_ex},${tapped.map_ey})`);
+    await expectSelectedTold(page, 'Mage');
 
     // Two fingers pinch and drag the view and order nothing: the goals and the selection stay.
     const orders = (s) => JSON.stringify([s.selected_unit, s.units.filter((u) => u[0] === creature[0] || u[0] === leader[0])
