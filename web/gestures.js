@@ -202,18 +202,23 @@ export function courseTo(view, target) {
 const Keys = Object.freeze({zoom: ['PageUp', 'PageDown'], x: ['Left', 'Right'], y: ['Down', 'Up']});
 const KeyStep = Object.freeze({zoom: ZoomStep, x: 1, y: 1});
 
-// The game's keys (by name) to hold now on a course: each until its value
-// reaches the course's or passes it, never back. The page looks as a pass
-// presents its frame, before that pass applies the keys: a key held already
-// (in `held`) moves its value once more, so it is let go a step early.
-export function keysToHold(course, view, held = []) {
-  const keys = [];
+// What to do with the game's keys (by name) now, on a course: {hold: keys
+// to hold on, tap: keys to press for a single pass}; a key in neither is let
+// go. The page looks as a pass presents its frame, before that pass applies
+// the keys, and looks again `passes` passes later: a key held now (in `held`)
+// moves its value in the pass under way, and held on, in each pass between.
+// So it is held while that stays short of the course's value, then tapped,
+// a step a look, and let go there: never past it, never back.
+export function keyPresses(course, view, held, passes) {
+  const hold = [], tap = [];
   for (const [axis, {to, way}] of Object.entries(course)) {
-    const key = Keys[axis][way > 0 ? 1 : 0];
-    const slack = (axis === 'zoom' ? ZoomStep / 2 : 0) + (held.includes(key) ? KeyStep[axis] : 0);
-    if (way !== 0 && (to - view[axis]) * way > slack) keys.push(key);
+    if (way === 0) continue;
+    const key = Keys[axis][way > 0 ? 1 : 0], step = KeyStep[axis], slack = axis === 'zoom' ? step / 2 : 0;
+    const left = (to - view[axis]) * way - (held.includes(key) ? step : 0);
+    if (left - (passes - 1) * step > slack) hold.push(key);
+    else if (left > slack) tap.push(key);
   }
-  return keys;
+  return {hold, tap};
 }
 
 // Where a Zoom control held takes the zoom: to its end of TouchZoom, and

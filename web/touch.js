@@ -6,7 +6,7 @@
 // replays as any other.
 import * as bridge from './bridge.js';
 import {aimAt, aimedCell} from './aim.js';
-import {courseTo, keysToHold, NoFingers, pinchTarget, recognise, tapButton} from './gestures.js';
+import {courseTo, keyPresses, NoFingers, pinchTarget, recognise, tapButton} from './gestures.js';
 import {canvas} from './state.js';
 
 const Kinds = {touchstart: 'start', touchmove: 'move', touchend: 'end', touchcancel: 'cancel'};
@@ -35,23 +35,31 @@ export function viewNow() {
 }
 
 // ---- The view, steered by the game's keys ----
-// The game is looked at as each frame is presented, between two of its
-// passes' steps: after the rules, before the keys' (gestures.js keysToHold).
+// The game is looked at as each frame is presented, after the rules of that
+// pass and before its keys (gestures.js keyPresses); passes it runs without
+// a frame, when behind, go by unseen.
 let course = null;       // where the view is going (gestures.js courseTo)
 const held = new Set();  // the keys (by name) held for it
+let lastLook = null;     // the pass of the last look on the course
+let passesPerLook = 2;   // as last seen
 let waiting = [];        // what waits for the game's next pass: {after (pass), then()}
 
-function holdOnly(names) {
-  const codes = bridge.keyCodes();
-  for (const name of held) if (!names.includes(name)) { held.delete(name); bridge.key(codes[name], false); }
-  for (const name of names) if (!held.has(name)) { held.add(name); bridge.key(codes[name], true); }
+function letGo(name) {
+  held.delete(name);
+  bridge.key(bridge.keyCodes()[name], false);
 }
 
-function followCourse() {
-  if (!course) return;
-  const keys = keysToHold(course, viewNow(), [...held]);
-  if (!keys.length) course = null;
-  holdOnly(keys);
+function look() {
+  const state = bridge.gameState();
+  if (lastLook !== null && state.pass > lastLook) passesPerLook = state.pass - lastLook;
+  lastLook = state.pass;
+  const [zoom, tilt, , spin] = state.camera;
+  const {hold, tap} = keyPresses(course, {zoom, tilt, spin, x: state.map_sx, y: state.map_sy}, [...held], passesPerLook);
+  for (const name of held) if (!hold.includes(name)) letGo(name);
+  const codes = bridge.keyCodes();
+  for (const name of hold) if (!held.has(name)) { held.add(name); bridge.key(codes[name], true); }
+  for (const name of tap) { bridge.key(codes[name], true); bridge.key(codes[name], false); }
+  if (!hold.length && !tap.length) course = null;
 }
 
 // Takes the view towards a target ({zoom, x, y}, any left out), or, with
@@ -60,13 +68,14 @@ export function steerView(target) {
   const same = target && course && Object.keys(target).every((axis) => course[axis]?.to === target[axis]);
   if (same) return;
   course = target && playing() ? courseTo(viewNow(), target) : null;
-  if (course) followCourse(); else if (held.size) holdOnly([]);
+  lastLook = null;
+  if (!course) for (const name of held) letGo(name);
 }
 
 bridge.followGame({
   presented: () => {
     if (!playing()) return;
-    followCourse();
+    if (course) look();
     if (!waiting.length) return;
     const pass = bridge.gameState().pass;
     const due = waiting.filter((w) => pass > w.after);

@@ -4,7 +4,7 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {Buttons, courseTo, keysToHold, NoFingers, pinchTarget, recognise, tapButton, zoomControlTarget}
+import {Buttons, courseTo, keyPresses, NoFingers, pinchTarget, recognise, tapButton, zoomControlTarget}
   from '../../web/gestures.js';
 
 // The canvas at half the frame's size: a CSS pixel is two frame pixels.
@@ -142,20 +142,23 @@ for (const [name, view, pinch, expected] of pinches) {
   test(`a pinch ${name}`, () => assert.deepEqual(pinchTarget(view, pinch), expected));
 }
 
-// The keys held on a course, as the view goes; a key held already is let go a step early, as the
-// pass under way still applies it; never back once a value is reached or passed.
+// The keys on a course, as the view goes: a key held moves its value in the pass under way, and held on,
+// in each pass before the next look; near the end a key is tapped, a step a look; never back.
 test('the keys take the view to its target and let go there', () => {
   const course = courseTo(View, {zoom: -23, x: 30, y: 35});
-  const steps = [[View, [], ['PageDown', 'Left', 'Up']], [{zoom: -23.2, x: 31, y: 33}, [], ['PageDown', 'Left', 'Up']],
-                 [{zoom: -23.2, x: 31, y: 34}, ['PageDown', 'Left', 'Up'], ['PageDown']],
-                 [{zoom: -23.16, x: 30, y: 35}, ['PageDown'], []], [{zoom: -22.5, x: 29, y: 36}, [], []]];
-  for (const [view, held, keys] of steps) assert.deepEqual(keysToHold(course, view, held), keys);
+  const all = ['PageDown', 'Left', 'Up'];
+  const steps = [[View, [], 1, all, []], [{zoom: -23.5, x: 32, y: 32}, all, 1, all, []],
+                 [{zoom: -23.5, x: 31, y: 33}, all, 4, [], ['PageDown', 'Up']],
+                 [{zoom: -23.28, x: 31, y: 34}, all, 2, [], ['PageDown']], [{zoom: -23.1, x: 30, y: 35}, [], 2, [], ['PageDown']],
+                 [{zoom: -23.04, x: 30, y: 35}, [], 2, [], []], [{zoom: -22.5, x: 29, y: 36}, [], 1, [], []]];
+  for (const [view, held, passes, hold, tap] of steps) assert.deepEqual(keyPresses(course, view, held, passes), {hold, tap});
 });
 test('a Zoom control goes only its own way, to its end of the range', () => {
-  const cases = [[-30, true, ['PageDown'], -23.04, []], [-30, false, ['PageUp'], -36.96, []],
-                 [-45, false, [], -45, []], [-45, true, ['PageDown'], -40, ['PageDown']]];
-  for (const [zoom, inwards, first, later, then] of cases) {
+  const cases = [[-30, true, 'PageDown', -23.04], [-30, false, 'PageUp', -36.96], [-45, false, null, -45],
+                 [-45, true, 'PageDown', -23.04]];
+  for (const [zoom, inwards, key, end] of cases) {
     const course = courseTo({zoom}, zoomControlTarget(zoom, inwards));
-    assert.deepEqual([keysToHold(course, {zoom}), keysToHold(course, {zoom: later})], [first, then]);
+    assert.deepEqual([keyPresses(course, {zoom}, [], 1).hold, keyPresses(course, {zoom: end}, [], 1).hold],
+                     [key ? [key] : [], []]);
   }
 });

@@ -862,15 +862,16 @@ const cases = {
     const zoomHeld = async (title, end) => {
       await fingers.put(2, ...(await controlAt(page, title)));
       const from = {ms: Date.now(), pass: (await gameState(page)).pass};
-      await waitFor(page, `${title} did not reach ${end}`, (end) => {
+      const way = Math.sign(end - (await gameState(page)).camera[0]);
+      await waitFor(page, `${title} did not reach ${end}`, (end, way) => {
         const zoom = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).camera[0];
-        return Math.abs(zoom - end) < 0.07;
-      }, 20, end);
+        return (end - zoom) * way < 0.07;
+      }, 20, end, way);
       const took = {ms: Date.now() - from.ms, passes: (await gameState(page)).pass - from.pass};
       await sleep(500);
       await fingers.lift(2);
       const zoom = await zoomSettles(page);
-      if (Math.abs(zoom - end) > 0.25) fail(`${title} held on took the zoom to ${zoom}, past ${end}`);
+      if (Math.abs(zoom - end) > 0.25) fail(`${title} held on took the zoom to ${zoom}, not ${end}`);
       return took;
     };
     await zoomHeld('Zoom out', TouchZoom.farthest);
