@@ -217,7 +217,8 @@ setInterval(() => { if (Game.running) storeRecording(false); }, 2000);
 
 // The tab hidden or left may never come back: the recording is stored now,
 // and copied where the page writes at once. If the browser refuses the copy,
-// the game is still stored every two seconds.
+// the game is still stored every two seconds (unless storage failed too,
+// which has been told).
 function keepBeforeLeaving() {
   const rec = Game.recording;
   if (!Game.running || !rec) return;
@@ -226,8 +227,8 @@ function keepBeforeLeaving() {
     Interrupted.keepCopy(rec.name, bridge.files.read(rec.path));
   } catch (e) {
     if (!rec.copyRefused) {
-      showMessage(`valdorik: this game is not copied for a tab that closes: ${e.message || e}\n` +
-                  'If the tab closes, the game is kept up to two seconds before.');
+      showMessage(`valdorik: this game is not copied for a tab that closes: ${e.message || e}` +
+                  (rec.failed ? '' : '\nIf the tab closes, the game is kept up to two seconds before.'));
     }
     rec.copyRefused = true;
   }
