@@ -42,6 +42,7 @@ let course = null;       // where the view is going (gestures.js courseTo)
 const held = new Set();  // the keys (by name) held for it
 let lastLook = null;     // the pass of the last look on the course
 let passesPerLook = 2;   // as last seen
+let tapped = [];         // the keys tapped at the last look
 let waiting = [];        // what waits for the game's next pass: {after (pass), then()}
 
 function letGo(name) {
@@ -49,12 +50,15 @@ function letGo(name) {
   bridge.key(bridge.keyCodes()[name], false);
 }
 
+// A key tapped at the last look, a pass ago, acts in the pass under way, as a held one does.
 function look() {
   const state = bridge.gameState();
+  const acting = state.pass === lastLook + 1 ? [...held, ...tapped] : [...held];
   if (lastLook !== null && state.pass > lastLook) passesPerLook = state.pass - lastLook;
   lastLook = state.pass;
   const [zoom, tilt, , spin] = state.camera;
-  const {hold, tap} = keyPresses(course, {zoom, tilt, spin, x: state.map_sx, y: state.map_sy}, [...held], passesPerLook);
+  const {hold, tap} = keyPresses(course, {zoom, tilt, spin, x: state.map_sx, y: state.map_sy}, acting, passesPerLook);
+  tapped = tap;
   for (const name of held) if (!hold.includes(name)) letGo(name);
   const codes = bridge.keyCodes();
   for (const name of hold) if (!held.has(name)) { held.add(name); bridge.key(codes[name], true); }
