@@ -171,11 +171,17 @@ export function watchAfterAsking(name, bytes) {
 
 export function showReplays() { return listReplays(watchAfterAsking); }
 
-// A file the player picked or dropped; one larger than any replay the game
-// reads is refused, in the game's words, before it is read at all.
-export async function watchFile(file) {
+// Said, in the game's words, of a file larger than any replay the game
+// reads, which the page then never reads at all; '' of any other.
+function tooLarge(name, size) {
   const largest = bridge.largestReplay();
-  if (file.size > largest) return showMessage(`valdorik: ${file.name}: larger than ${largest} bytes: not a replay this game wrote`);
+  return size > largest ? `valdorik: ${name}: larger than ${largest} bytes: not a replay this game wrote` : '';
+}
+
+// A file the player picked or dropped.
+export async function watchFile(file) {
+  const refused = tooLarge(file.name, file.size);
+  if (refused) return showMessage(refused);
   let bytes;
   try {
     bytes = new Uint8Array(await file.arrayBuffer());
@@ -288,17 +294,21 @@ export async function firstGame() {
   const url = Query.get('replay');
   if (!url) return playGame();
   let bytes;
+  const notRead = (message) => {
+    $('status').textContent = '';
+    showMessage(message);
+    document.body.dataset.game = 'ended';
+    showEndPanel(`The replay ${url} could not be read.`);
+  };
   $('status').textContent = `Reading ${url}...`;
   try {
     const response = await fetch(url);
     if (!response.ok) throw new Error(`the server answers ${response.status} ${response.statusText}`.trim());
+    const refused = tooLarge(url, Number(response.headers.get('Content-Length')));
+    if (refused) return notRead(refused);
     bytes = new Uint8Array(await response.arrayBuffer());
   } catch (e) {
-    $('status').textContent = '';
-    showMessage(`valdorik: ${url}: cannot be read: ${e.message || e}`);
-    document.body.dataset.game = 'ended';
-    showEndPanel(`The replay ${url} could not be read.`);
-    return;
+    return notRead(`valdorik: ${url}: cannot be read: ${e.message || e}`);
   }
   const fileName = new URL(url, location.href).pathname;
   watchReplay(url, bytes, fileName);

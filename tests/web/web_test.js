@@ -37,7 +37,7 @@ function serve() {
     const file = served[url] || path.join(site, path.normalize(url === '/' ? '/index.html' : url));
     fs.readFile(file, (error, bytes) => {
       if (error) { response.writeHead(404); response.end(); return; }
-      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', 'Content-Length': bytes.length});
       response.end(bytes);
     });
   });
@@ -1541,6 +1541,15 @@ const cases = {
     if (!missing.includes('valdorik: missing.vrp: cannot be read: ') || !missing.includes('404'))
       fail(`for an address that cannot be read the page says "${missing}"`);
     await expectInView(page, '#messages', 'the message on a phone');
+    // An address larger than the 16 MiB the game reads is told as the simulator tells it, and never read.
+    const big = path.join(work, 'big.vrp');
+    fs.writeFileSync(big, Buffer.alloc((16 << 20) + 1, 0xff));
+    served['/big.vrp'] = big;
+    let said = '';
+    try { execFileSync(sim, ['replay', big], {stdio: ['ignore', 'ignore', 'pipe']}); } catch (e) { said = e.stderr.toString(); }
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?replay=big.vrp`);
+    await waitFor(page, 'no word of the address too large, or it was read', (t) => document.getElementById('messages').textContent === t &&
+      document.getElementById('end-text').textContent === 'The replay big.vrp could not be read.', 30, `valdorik: big.vrp: ${said.trim().split(big + ': ')[1]}`);
     await startNewGame(page);
     if (page.messages.length) fail(page.messages.join('; '));
     await browser.close();
