@@ -79,7 +79,10 @@ Ray RayThrough(const CameraPose& camera, int x, int y) {
 
 // Far enough for any grid, near enough for an int.
 constexpr double FarCell = 1.0e6;
-int CellOf(double scene) { return static_cast<int>(std::floor(std::clamp(scene, -FarCell, FarCell))); }
+// A camera that is not a number shows the view centre's cell.
+int CellOf(double scene) {
+  return std::isnan(scene) ? 0 : static_cast<int>(std::floor(std::clamp(scene, -FarCell, FarCell)));
+}
 
 // Where the ray meets the floor, as a distance along it; a ray that never
 // does (above the horizon) is taken far along its direction over the floor.
@@ -137,9 +140,11 @@ CameraPose CurrentCamera() { return {CameraZoom, CameraTilt, CameraTurn, CameraS
 
 bool ProjectToFrame(const CameraPose& camera, ScenePoint point, FramePoint& drawn) {
   const Vec eye = CameraRotation(camera).Apply({point.x, point.y, point.z}) + Vec{0.0, 0.0, camera.zoom};
-  if (eye.z >= 0.0) return false;
+  if (!(eye.z < 0.0)) return false;
   const double across = eye.x / -eye.z / (Aspect * HalfHeight()), up = eye.y / -eye.z / HalfHeight();
-  drawn = {(across + 1.0) / 2.0 * FrameWidth, (1.0 - up) / 2.0 * FrameHeight};
+  const FramePoint spot = {(across + 1.0) / 2.0 * FrameWidth, (1.0 - up) / 2.0 * FrameHeight};
+  if (!(std::fabs(spot.x) <= FrameReach && std::fabs(spot.y) <= FrameReach)) return false;
+  drawn = spot;
   return true;
 }
 

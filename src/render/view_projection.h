@@ -21,7 +21,11 @@ CameraPose CurrentCamera();
 struct FramePoint {
   double x, y;
 };
-// Where a scene point is drawn; false when it lies behind the eye.
+// Where a scene point is drawn; false when it lies behind the eye, or so
+// near the eye's plane that it lands farther than FrameReach pixels from
+// the frame's corner (the page marks no spot out there), or the camera is
+// not a number.
+constexpr double FrameReach = 1.0e5;
 bool ProjectToFrame(const CameraPose& camera, ScenePoint point, FramePoint& drawn);
 
 // What the frame pixel (column x, row y) shows, by offset from the view

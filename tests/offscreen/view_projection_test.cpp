@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <memory>
 
 #include "host/input.h"
@@ -69,6 +70,16 @@ TEST_F(ViewProjection, PointsLandWhereGluProjectPutsThem) {
       EXPECT_NEAR(drawn.y, FrameHeight - wy, 1e-3) << where;
     }
   }
+}
+
+// A point just in front of the eye lands millions of pixels away, and a
+// camera driven to NaN nowhere: neither is drawn anywhere the page can mark
+// (its JSON has room for spots within FrameReach).
+TEST_F(ViewProjection, PointsFarOffTheFrameOrUnknownAreNotDrawn) {
+  FramePoint drawn{};
+  EXPECT_TRUE(ProjectToFrame({-5, 0, 0, 0}, {1, 0, 4.9f}, drawn));
+  EXPECT_FALSE(ProjectToFrame({-5, 0, 0, 0}, {1, 0, 4.9999995f}, drawn)) << drawn.x;
+  EXPECT_FALSE(ProjectToFrame({NAN, 0, 0, 0}, {1, 0, 0}, drawn)) << drawn.x;
 }
 
 // Every frame pixel of a solid picture standing on its cell aims at that
