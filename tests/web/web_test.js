@@ -1222,8 +1222,8 @@ const cases = {
   // Every layout of the page, phones to a desktop: every button at least
   // 44 CSS pixels and none over the frame; the facts readable (14 CSS pixels
   // or more) and telling the game's gold; on touch screens the frame, the
-  // facts and the controls fill most of the screen and the page's words name
-  // no key. A phone held sideways never scrolls the page, fullscreen or not,
+  // facts and the controls fill most of the screen, every control is whole
+  // on it, and the page's words name no key. A phone held sideways never scrolls the page, fullscreen or not,
   // and brings every control into view in its own column.
   async layout(server) {
     const layouts = [
@@ -1263,6 +1263,8 @@ const cases = {
             .map(([t, r]) => `${t} ${r.width} x ${r.height}`),
           over: [...shown, ...document.querySelectorAll('#facts, #bar, #replays')].filter((e) => over(box(e)))
             .map((e) => e.id || e.textContent),
+          away: shown.filter((b) => b.closest('#controls') && inView(box(b)) < box(b).width * box(b).height - 50)
+            .map((b) => b.textContent),
           filled: filled.reduce((a, b) => a + b) / (innerWidth * innerHeight),
           font: parseFloat(getComputedStyle(document.getElementById('facts')).fontSize),
           words: ['keys-hint', 'status', 'touch-help', 'replays'].map((id) => document.getElementById(id).innerText).join(' '),
@@ -1273,6 +1275,7 @@ const cases = {
       const where = `on ${name} (${screen.width} x ${screen.height})`;
       if (got.small.length) fail(`${where} buttons are smaller than 44 x 44: ${got.small.join(', ')}`);
       if (got.over.length) fail(`${where} these lie over the frame: ${got.over.join(', ')}`);
+      if (got.away.length) fail(`${where} these controls are not whole on the screen: ${got.away.join(', ')}`);
       if (got.font < 14) fail(`${where} the facts are ${got.font} CSS pixels`);
       if (screen.hasTouch && got.filled < 0.8) fail(`${where} the frame, facts and controls fill ${got.filled.toFixed(2)} of the screen`);
       if (!!screen.hasTouch === namesKeys.test(got.words)) fail(`${where} the page says "${got.words}"`);
@@ -1345,8 +1348,8 @@ const cases = {
   // Every layout of the page, phones to a desktop: every button at least
   // 44 CSS pixels and none over the frame; the facts readable (14 CSS pixels
   // or more) and telling the game's gold; on touch screens the frame, the
-  // facts and the controls fill most of the screen and the page's words name
-  // no key. A phone held sideways never scrolls the page, fullscreen or not,
+  // facts and the controls fill most of the screen, every control is whole
+  // on it, and the page's words name no key. A phone held sideways never scrolls the page, fullscreen or not,
   // and brings every control into view in its own column.
   async layout(server) {
     const layouts = [
@@ -1386,6 +1389,8 @@ const cases = {
             .map(([t, r]) => `${t} ${r.width} x ${r.height}`),
           over: [...shown, ...document.querySelectorAll('#facts, #bar, #replays')].filter((e) => over(box(e)))
             .map((e) => e.id || e.textContent),
+          away: shown.filter((b) => b.closest('#controls') && inView(box(b)) < box(b).width * box(b).height - 50)
+            .map((b) => b.textContent),
           filled: filled.reduce((a, b) => a + b) / (innerWidth * innerHeight),
           font: parseFloat(getComputedStyle(document.getElementById('facts')).fontSize),
           words: ['keys-hint', 'status', 'touch-help', 'replays'].map((id) => document.getElementById(id).innerText).join(' '),
@@ -1396,6 +1401,7 @@ const cases = {
       const where = `on ${name} (${screen.width} x ${screen.height})`;
       if (got.small.length) fail(`${where} buttons are smaller than 44 x 44: ${got.small.join(', ')}`);
       if (got.over.length) fail(`${where} these lie over the frame: ${got.over.join(', ')}`);
+      if (got.away.length) fail(`${where} these controls are not whole on the screen: ${got.away.join(', ')}`);
       if (got.font < 14) fail(`${where} the facts are ${got.font} CSS pixels`);
       if (screen.hasTouch && got.filled < 0.8) fail(`${where} the frame, facts and controls fill ${got.filled.toFixed(2)} of the screen`);
       if (!!screen.hasTouch === namesKeys.test(got.words)) fail(`${where} the page says "${got.words}"`);
