@@ -71,6 +71,10 @@ export function quitGame() { Module._QuitWebGame(); }
 // The game's state as --dump-final writes it, parsed; asked between two passes.
 export function gameState() { return JSON.parse(Module.UTF8ToString(Module._WebStateDump())); }
 
+// The few facts the page tells beside the frame (main.cpp's WebFacts), far
+// cheaper than the whole state; null before the first game.
+export function gameFacts() { return JSON.parse(Module.UTF8ToString(Module._WebFacts())); }
+
 // The game's keys by name ("Up", "PageDown", "F1", ...), to their codes.
 export function keyCodes() { return JSON.parse(Module.UTF8ToString(Module._WebKeyCodes())); }
 

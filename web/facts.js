@@ -14,8 +14,6 @@ const TypeNames = {
 };
 
 const EveryFrames = 10;
-// The state dump's unit rows: [id, owner, x, y, ..., type (10), ..., gold (13), hp_max, hp, dead, strength].
-const Unit = {id: 0, owner: 1, type: 10, gold: 13, hpMax: 14, hp: 15, dead: 16};
 const Player = 0;
 
 function outcomeOf([player, computer, tie]) {
@@ -29,24 +27,22 @@ function gameLine(victory, running) {
   return outcome ? `${what}; ${outcome}` : what;
 }
 
-// The facts from a state dump: gold (entry 0's treasury), the game's line,
-// and the player's selected unit if it stands. Two short lines, so that they
-// fit beside the frame on a phone and the controls below them never move
-// under a finger.
-function factsOf(state) {
-  const entry = (id) => state.units.find((u) => u[Unit.id] === id);
-  const treasury = entry(Player);
-  const picked = entry(state.selected_unit);
-  const stands = picked && picked[Unit.owner] === Player && !picked[Unit.dead];
+// The facts from the game's (bridge.gameFacts): gold, the game's line, and
+// the player's selected unit if it stands. Two short lines, so that they fit
+// beside the frame on a phone and the controls below them never move under a
+// finger.
+function factsOf({gold, selected, victory}) {
+  const [inUse, owner, type, hp, hpMax, dead] = selected || [];
+  const stands = inUse === 1 && owner === Player && !dead;
   return {
-    gold: treasury ? String(Math.floor(treasury[Unit.gold])) : '0',
-    unit: stands ? `${TypeNames[picked[Unit.type]] || 'A unit'}, ${Math.round(picked[Unit.hp])} of ` +
-                   `${Math.round(picked[Unit.hpMax])} hit points` : 'Nothing selected',
-    game: gameLine(state.victory, true),
+    gold: String(Math.floor(gold)),
+    unit: stands ? `${TypeNames[type] || 'A unit'}, ${Math.round(hp)} of ${Math.round(hpMax)} hit points`
+      : 'Nothing selected',
+    game: gameLine(victory, true),
   };
 }
 
-let last = null;  // the last state read, for the game's line once it has ended
+let last = null;  // the last facts read, for the game's line once it has ended
 
 function show(facts) {
   for (const [name, text] of Object.entries(facts)) {
@@ -59,8 +55,8 @@ function show(facts) {
 bridge.followGame({
   presented(frames) {
     if (frames % EveryFrames !== 0) return;
-    last = bridge.gameState();
-    show(factsOf(last));
+    last = bridge.gameFacts();
+    if (last) show(factsOf(last));
   },
   gameEnded() {
     if (last) show({game: gameLine(last.victory, false)});

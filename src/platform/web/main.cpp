@@ -12,6 +12,7 @@
 #include <emscripten.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -30,6 +31,7 @@
 #include "replay/recording.h"
 #include "replay/replay_file.h"
 #include "replay/state_dump.h"
+#include "world/world.h"
 
 namespace {
 
@@ -167,6 +169,25 @@ EMSCRIPTEN_KEEPALIVE const char* WebSelectedSpot() {
   else
     std::snprintf(answer, sizeof answer, "{\"unit\":%d,\"top\":null}", id);
   return answer;
+}
+
+// The few facts the page tells beside the frame, a few times a second, as a
+// small JSON object: the full dump above takes a millisecond or more.
+// {"gold": the player's treasury, "selected": [in_use, owner, type, hp,
+// hp_max, dead] of the selected unit or null, "victory": [player, computer, tie]}.
+EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
+  static char facts[192];
+  if (!UnitTable) return "null";
+  const auto number = [](float value) { return std::isfinite(value) ? static_cast<double>(value) : 0.0; };
+  char selected[96] = "null";
+  if (selected_unit >= 0 && selected_unit < UnitCount) {
+    const UnitRecord& u = UnitTable[selected_unit];
+    std::snprintf(selected, sizeof selected, "[%d,%d,%d,%.9g,%.9g,%d]", u.in_use, static_cast<int>(u.owner), u.type,
+                  number(u.hp), number(u.hp_max), u.dead);
+  }
+  std::snprintf(facts, sizeof facts, "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d]}",
+                number(TreasuryOf(EmpirePlayer)), selected, VictoryPlayer, VictoryComputer, VictoryTie);
+  return facts;
 }
 
 // The rules alone, as `valdorik-sim run --seed S --frames N` runs them: the
