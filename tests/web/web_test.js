@@ -2,7 +2,7 @@
 // with VALDORIK_BROWSER=firefox, its firefox-esr (headed, on the X display
 // given), driven through puppeteer-core; the site is served from
 // 127.0.0.1 by a server this script starts and stops. One case a run:
-//   node web_test.js page|burst|damaged|fullscreen|offline|outcome|touch|aim|reload SITE SIM DRIVER
+//   node web_test.js page|burst|damaged|fullscreen|layout|offline|outcome|touch|aim|reload SITE SIM DRIVER
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
 // DRIVER is tests/window's window_driver, which knows where the game's squares are.
 'use strict';
