@@ -8,10 +8,10 @@
 
 namespace {
 
-// The web build's projection, and the desktop's at its own 640 x 480:
-// 45 degrees of height, the frame's aspect, the near plane as a float.
+// The web build's projection, and the desktop's at its own 640 x 480
+// (platform/gl/projection.h): 45 degrees of height and the frame's aspect.
+// Its near and far planes change only depth, which aiming never reads.
 constexpr double FieldOfView = 45.0;
-constexpr double NearPlane = 0.1f;
 constexpr double Aspect = static_cast<double>(static_cast<float>(FrameWidth) / static_cast<float>(FrameHeight));
 constexpr double Pi = 3.14159265358979323846;
 
