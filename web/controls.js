@@ -10,9 +10,8 @@
 // and let go there. The game gives the names' codes once it is loaded
 // (useKeyCodes).
 import * as bridge from './bridge.js';
-import {zoomControlTarget} from './gestures.js';
 import {$, canvas} from './state.js';
-import {steerView, viewNow} from './touch.js';
+import {holdZoom} from './touch.js';
 
 const Controls = document.querySelectorAll('#controls button');
 const KeyOf = new Map();  // control -> the game's code for its key
@@ -33,7 +32,7 @@ export function useKeyCodes(codes) {
 
 function press(control, down) {
   if (control.dataset.button !== undefined) bridge.button(Number(control.dataset.button), down);
-  else if (control.dataset.zoom) steerView(down && zoomControlTarget(viewNow().zoom, control.dataset.zoom === 'in'));
+  else if (control.dataset.zoom) holdZoom(down ? control.dataset.zoom : null);
   else if (KeyOf.has(control)) bridge.key(KeyOf.get(control), down);
 }
 

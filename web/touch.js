@@ -6,7 +6,7 @@
 // replays as any other.
 import * as bridge from './bridge.js';
 import {aimAt, aimedCell} from './aim.js';
-import {courseTo, keyPresses, NoFingers, pinchTarget, recognise, tapButton} from './gestures.js';
+import {courseTo, keyPresses, NoFingers, pinchTarget, recognise, tapButton, zoomControlTarget} from './gestures.js';
 import {canvas} from './state.js';
 
 const Kinds = {touchstart: 'start', touchmove: 'move', touchend: 'end', touchcancel: 'cancel'};
@@ -27,12 +27,12 @@ function touchEvent(event) {
 
 const playing = () => document.body.dataset.game === 'running';
 
-// The view as the game has it, between two of its passes.
-export function viewNow() {
-  const state = bridge.gameState();
+// The view in a state of the game (gestures.js's view), and as the game has it now.
+function viewIn(state) {
   const [zoom, tilt, , spin] = state.camera;
   return {zoom, tilt, spin, x: state.map_sx, y: state.map_sy};
 }
+const viewNow = () => viewIn(bridge.gameState());
 
 // ---- The view, steered by the game's keys ----
 // The game is looked at as each frame is presented, after the rules of that
@@ -53,11 +53,10 @@ function letGo(name) {
 // A key tapped at the last look, a pass ago, acts in the pass under way, as a held one does.
 function look() {
   const state = bridge.gameState();
-  const acting = state.pass === lastLook + 1 ? [...held, ...tapped] : [...held];
+  const acting = lastLook !== null && state.pass === lastLook + 1 ? [...held, ...tapped] : [...held];
   if (lastLook !== null && state.pass > lastLook) passesPerLook = state.pass - lastLook;
   lastLook = state.pass;
-  const [zoom, tilt, , spin] = state.camera;
-  const {hold, tap} = keyPresses(course, {zoom, tilt, spin, x: state.map_sx, y: state.map_sy}, acting, passesPerLook);
+  const {hold, tap} = keyPresses(course, viewIn(state), acting, passesPerLook);
   tapped = tap;
   for (const name of held) if (!hold.includes(name)) letGo(name);
   const codes = bridge.keyCodes();
@@ -74,6 +73,11 @@ export function steerView(target) {
   course = target && playing() ? courseTo(viewNow(), target) : null;
   lastLook = null;
   if (!course) for (const name of held) letGo(name);
+}
+
+// A Zoom control: 'in' or 'out' while held, null once let go.
+export function holdZoom(way) {
+  steerView(way && playing() ? zoomControlTarget(viewNow().zoom, way === 'in') : null);
 }
 
 bridge.followGame({
