@@ -165,7 +165,8 @@ const radians = (degrees) => degrees * Math.PI / 180;
 
 // The map offset, in cells, from the frame's centre to a point near it (frame
 // pixels from the centre, y down), as the camera shows the floor there: the
-// tilt shortens its rows and the spin turns it.
+// tilt shortens its rows and the spin turns it (the camera's turn, which
+// leans the floor sideways, is left out: the new game has none).
 function cellsFromCentre(point, view) {
   const perCell = FocalPx / -view.zoom;
   const cos = Math.cos(radians(view.tilt));
