@@ -314,26 +314,6 @@ function downloaded() {
 }
 
 
-// The page itself does not scroll, and every control of the column beside
-// the frame (and the status) comes into view there when scrolled to.
-async function expectEveryControlInReach(page, where) {
-  const out = await page.evaluate(() => {
-    const page = document.scrollingElement;
-    const missed = page.scrollHeight > innerHeight || page.scrollWidth > innerWidth
-      ? [`the page scrolls to ${page.scrollWidth} x ${page.scrollHeight}`] : [];
-    for (const control of document.querySelectorAll('#side button, #status')) {
-      if (!control.checkVisibility()) continue;
-      control.scrollIntoView({block: 'nearest', inline: 'nearest'});
-      const r = control.getBoundingClientRect();
-      if (r.top < -1 || r.left < -1 || r.bottom > innerHeight + 1 || r.right > innerWidth + 1 || scrollX || scrollY)
-        missed.push(`"${control.textContent}" at ${r.left},${r.top} scrolled ${scrollX},${scrollY}`);
-    }
-    document.getElementById('side').scrollTop = 0;
-    return missed;
-  });
-  if (out.length) fail(`${where}: out of reach: ${out.join('; ')}`);
-}
-
 // ---- The page's storage, as the page keeps it: the names in `put` stored
 // first (each holding `bytes`); then every name kept, and the bytes of `read`.
 function storage(page, {put = [], bytes = [], read = ''} = {}) {
@@ -357,6 +337,26 @@ async function someInput(page) {
   await page.mouse.click(340, 320, {button: 'right'});
   await page.keyboard.press('ArrowRight', {delay: 250});
   await page.keyboard.press('PageUp', {delay: 250});
+}
+
+// The page itself does not scroll, and every control of the column beside
+// the frame (and the status) comes into view there when scrolled to.
+async function expectEveryControlInReach(page, where) {
+  const out = await page.evaluate(() => {
+    const page = document.scrollingElement;
+    const missed = page.scrollHeight > innerHeight || page.scrollWidth > innerWidth
+      ? [`the page scrolls to ${page.scrollWidth} x ${page.scrollHeight}`] : [];
+    for (const control of document.querySelectorAll('#side button, #status')) {
+      if (!control.checkVisibility()) continue;
+      control.scrollIntoView({block: 'nearest', inline: 'nearest'});
+      const r = control.getBoundingClientRect();
+      if (r.top < -1 || r.left < -1 || r.bottom > innerHeight + 1 || r.right > innerWidth + 1 || scrollX || scrollY)
+        missed.push(`"${control.textContent}" at ${r.left},${r.top} scrolled ${scrollX},${scrollY}`);
+    }
+    document.getElementById('side').scrollTop = 0;
+    return missed;
+  });
+  if (out.length) fail(`${where}: out of reach: ${out.join('; ')}`);
 }
 
 // The facts beside the frame tell the unit the game has selected, by its
@@ -1221,80 +1221,6 @@ const cases = {
     }
     const notRun = engine === 'firefox' ? '; not run here: the phones (no touch emulation in firefox)' : '';
     return `4:3 in fullscreen: ${seen.join(', ')}; Escape there only left fullscreen; Alt+Enter switched it${notRun}`;
-  },
-
-  // Every layout of the page, phones to a desktop: every button at least
-  // 44 CSS pixels and none over the frame; the facts readable (14 CSS pixels
-  // or more) and telling the game's gold; on touch screens the frame, the
-  // facts and the controls fill most of the screen, every control is whole
-  // on it, and the page's words name no key. A phone held sideways never scrolls the page, fullscreen or not,
-  // and brings every control into view in its own column.
-  async layout(server) {
-    const layouts = [
-      {name: 'a desktop', width: 1366, height: 768},
-      {...Phone, name: 'a phone sideways', sideways: true},
-      {...Phone, name: 'a phone upright', width: Phone.height, height: Phone.width},
-      {...Phone, name: 'a tablet sideways', width: 1024, height: 768},
-      {...Phone, name: 'a large tablet sideways', width: 1366, height: 1024},
-      {...Phone, name: 'a tablet upright', width: 768, height: 1024},
-      {...Phone, name: 'a large tablet upright', width: 1024, height: 1366},
-    ];
-    const {browser, page} = await openPage(server, '', null, layouts[0]);
-    const namesKeys = /Escape|F1|\bP\b|Click|Drop/;
-    const seen = [];
-    for (const {name, sideways, ...screen} of layouts) {
-      await page.setViewport(screen);
-      await page.reload();
-      await waitFor(page, `no facts on ${name}`, () => !document.getElementById('facts').hidden, 30);
-      // Games stored by the loads before: their buttons are measured too.
-      if (seen.length) await waitFor(page, `no stored game listed on ${name}`, () => !!document.querySelector('#replay-list button'), 10);
-      await waitFor(page, `the gold told on ${name} is not the game's`, () => {
-        const gold = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).units.find((u) => u[0] === 0)[13];
-        return Math.abs(Number(document.getElementById('fact-gold').textContent) - gold) < 1;
-      }, 10);
-      await page.evaluate(() => document.activeElement?.blur());
-      await waitFor(page, `no hint with the keys away on ${name}`, () => !document.getElementById('keys-hint').hidden, 5);
-      const got = await page.evaluate(() => {
-        const box = (e) => e.getBoundingClientRect();
-        const frame = box(document.getElementById('canvas'));
-        const over = (r) => r.left < frame.right && r.right > frame.left && r.top < frame.bottom && r.bottom > frame.top;
-        const shown = [...document.querySelectorAll('button')].filter((b) => b.checkVisibility());
-        const inView = (r) => Math.max(0, Math.min(r.right, innerWidth) - Math.max(r.left, 0)) *
-                              Math.max(0, Math.min(r.bottom, innerHeight) - Math.max(r.top, 0));
-        const filled = ['stage', 'facts', 'controls', 'bar'].map((id) => inView(box(document.getElementById(id))));
-        return {
-          small: shown.map((b) => [b.textContent, box(b)]).filter(([, r]) => r.width < 44 || r.height < 44)
-            .map(([t, r]) => `${t} ${r.width} x ${r.height}`),
-          over: [...shown, ...document.querySelectorAll('#facts, #bar, #replays')].filter((e) => over(box(e)))
-            .map((e) => e.id || e.textContent),
-          away: shown.filter((b) => b.closest('#controls') && inView(box(b)) < box(b).width * box(b).height - 50)
-            .map((b) => b.textContent),
-          filled: filled.reduce((a, b) => a + b) / (innerWidth * innerHeight),
-          font: parseFloat(getComputedStyle(document.getElementById('facts')).fontSize),
-          words: ['keys-hint', 'status', 'touch-help', 'replays'].map((id) => document.getElementById(id).innerText).join(' '),
-          buttons: shown.length,
-        };
-      });
-      await page.focus('#canvas');
-      const where = `on ${name} (${screen.width} x ${screen.height})`;
-      if (got.small.length) fail(`${where} buttons are smaller than 44 x 44: ${got.small.join(', ')}`);
-      if (got.over.length) fail(`${where} these lie over the frame: ${got.over.join(', ')}`);
-      if (got.away.length) fail(`${where} these controls are not whole on the screen: ${got.away.join(', ')}`);
-      if (got.font < 14) fail(`${where} the facts are ${got.font} CSS pixels`);
-      if (screen.hasTouch && got.filled < 0.8) fail(`${where} the frame, facts and controls fill ${got.filled.toFixed(2)} of the screen`);
-      if (!!screen.hasTouch === namesKeys.test(got.words)) fail(`${where} the page says "${got.words}"`);
-      if (sideways) {
-        await expectEveryControlInReach(page, where);
-        await page.tap('#fullscreen');
-        await waitFor(page, 'no fullscreen', () => document.fullscreenElement !== null, 10);
-        await expectEveryControlInReach(page, `${where} in fullscreen`);
-        await page.evaluate(() => document.exitFullscreen());
-      }
-      seen.push(`${name}: ${got.buttons} buttons, ${Math.round(got.filled * 100)}% filled`);
-      if (seen.length === 1) await sleep(2500);  // the game is stored for the next loads to list
-    }
-    await browser.close();
-    return seen.join('; ');
   },
 
   // A reload mid-game loses nothing: the stored game reaches the pass the
