@@ -32,15 +32,16 @@ double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 struct Rotation {
   Vec row[3];
   Vec Apply(Vec v) const { return {Dot(row[0], v), Dot(row[1], v), Dot(row[2], v)}; }
-  Vec ApplyInverse(Vec v) const { return v.x * row[0] + v.y * row[1] + v.z * row[2]; }  // a rotation's inverse is its transpose
+  // A rotation's inverse is its transpose.
+  Vec ApplyInverse(Vec v) const { return v.x * row[0] + v.y * row[1] + v.z * row[2]; }
 };
 
 Rotation operator*(const Rotation& a, const Rotation& b) {
   Rotation r{};
-  const Vec columns[3] = {{b.row[0].x, b.row[1].x, b.row[2].x},
-                          {b.row[0].y, b.row[1].y, b.row[2].y},
-                          {b.row[0].z, b.row[1].z, b.row[2].z}};
-  for (int i = 0; i < 3; ++i) r.row[i] = {Dot(a.row[i], columns[0]), Dot(a.row[i], columns[1]), Dot(a.row[i], columns[2])};
+  const Vec columns[3] = {
+      {b.row[0].x, b.row[1].x, b.row[2].x}, {b.row[0].y, b.row[1].y, b.row[2].y}, {b.row[0].z, b.row[1].z, b.row[2].z}};
+  for (int i = 0; i < 3; ++i)
+    r.row[i] = {Dot(a.row[i], columns[0]), Dot(a.row[i], columns[1]), Dot(a.row[i], columns[2])};
   return r;
 }
 
@@ -113,8 +114,10 @@ bool HitsPicture(const Ray& ray, const UnitRecord& unit, float spin, double& dis
   const Vec onPlane = ray.from + distance * ray.along - centre;
   const double half = SquareHalfEdge(UnitSize, picture.n);
   const double u = Dot(onPlane, across), v = onPlane.z;
-  return u >= SquareOffset(0, picture.n, UnitSize) - half && u <= SquareOffset(picture.n - 1, picture.n, UnitSize) + half &&
-         v >= SquareOffset(0, picture.n, UnitSize) - half && v <= SquareOffset(picture.rows - 1, picture.n, UnitSize) + half;
+  return u >= SquareOffset(0, picture.n, UnitSize) - half &&
+         u <= SquareOffset(picture.n - 1, picture.n, UnitSize) + half &&
+         v >= SquareOffset(0, picture.n, UnitSize) - half &&
+         v <= SquareOffset(picture.rows - 1, picture.n, UnitSize) + half;
 }
 
 int GridOffset(int pixels_from_low_edge, int extent) {
@@ -157,7 +160,8 @@ DrawnCell CellDrawnAt(const CameraPose& camera, int x, int y) {
   for (int k = 0; k < VisibleUnitCount; ++k) {
     const UnitRecord& unit = UnitTable[VisibleUnits[k]];
     double distance = 0.0;
-    if (unit.in_use != 1 || unit.dead || !HitsPicture(ray, unit, camera.spin, distance) || distance >= nearest) continue;
+    if (unit.in_use != 1 || unit.dead || !HitsPicture(ray, unit, camera.spin, distance) || distance >= nearest)
+      continue;
     nearest = distance;
     drawn = {unit.cell_x - map_sx, unit.cell_y - map_sy, VisibleUnits[k]};
   }

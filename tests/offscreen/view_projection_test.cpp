@@ -1,6 +1,8 @@
 // The view worked out without GL (render/view_projection.h) against GL's
 // own: points projected by gluProject on the camera's matrices, pictures
 // read back from a drawn frame, and the rules' own pointer grid.
+#include "render/view_projection.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -17,7 +19,6 @@
 #include "platform/gl/renderer.h"
 #include "render/drawing.h"
 #include "render/render_buffers.h"
-#include "render/view_projection.h"
 #include "rules/frame_rules.h"
 #include "world/world.h"
 
@@ -41,11 +42,11 @@ class ViewProjection : public ::testing::Test {
 };
 
 const CameraPose Cameras[] = {
-    {-30, -45, 0, 0},     // a new game's
-    {-5, 25, 0, 0},       // close, tilted the other way
-    {-18, -60, 30, 0},    // turned
-    {-12, -35, 0, 117},   // spun
-    {-40, -70, -20, 250}, // far, low, all at once
+    {-30, -45, 0, 0},      // a new game's
+    {-5, 25, 0, 0},        // close, tilted the other way
+    {-18, -60, 30, 0},     // turned
+    {-12, -35, 0, 117},    // spun
+    {-40, -70, -20, 250},  // far, low, all at once
 };
 
 TEST_F(ViewProjection, PointsLandWhereGluProjectPutsThem) {
@@ -121,8 +122,8 @@ TEST_F(ViewProjection, PixelsAimAtThePictureOrTheFloorCellDrawnThere) {
         if (onPicture) {
           ++picture;
           EXPECT_EQ(aimed.unit, 7) << "picture at pixel " << x << "," << y << ", spin " << camera.spin;
-        } else if (aimed.unit < 0 && (CellDrawnAt(camera, x + 1, y).dx == aimed.dx &&
-                                      CellDrawnAt(camera, x, y + 1).dy == aimed.dy)) {
+        } else if (aimed.unit < 0 &&
+                   (CellDrawnAt(camera, x + 1, y).dx == aimed.dx && CellDrawnAt(camera, x, y + 1).dy == aimed.dy)) {
           ++floor;
           EXPECT_EQ(aimed.dx, rgb[0] - 100) << "floor at pixel " << x << "," << y << ", spin " << camera.spin;
           EXPECT_EQ(aimed.dy, rgb[1] - 100) << "floor at pixel " << x << "," << y << ", spin " << camera.spin;
@@ -143,7 +144,8 @@ TEST_F(ViewProjection, PointerForACellIsMappedBackToItByTheRules) {
       MouseState.x = pointer.x, MouseState.y = pointer.y;
       const CellOffset cell = MouseCell();
       const int edgeX = std::clamp(dx, -20, 19), edgeY = std::clamp(dy, -19, 20);
-      const auto where = ::testing::Message() << "cell " << dx << "," << dy << ", pixel " << pointer.x << "," << pointer.y;
+      const auto where = ::testing::Message()
+                         << "cell " << dx << "," << dy << ", pixel " << pointer.x << "," << pointer.y;
       EXPECT_EQ(pointer.cut, edgeX != dx || edgeY != dy) << where;
       EXPECT_EQ(cell.dx, edgeX) << where;
       EXPECT_EQ(cell.dy, edgeY) << where;
