@@ -64,19 +64,23 @@ export async function playGame() {
   });
 }
 
+// How the game reads a replay: {error} or {complete, passes}.
+function readReplay(bytes) {
+  const path = '/replays/.read.vrp';
+  bridge.files.write(path, bytes);
+  try { return bridge.checkReplay(path); } finally { bridge.files.remove(path); }
+}
+
 // ---- Going on with the game the last page left unfinished ----
 // Offered when the page loads, if the game it was recording as it went
 // (reloaded, closed, killed) has no end mark.
 async function offerInterrupted() {
-  await Interrupted.moveCopy();
+  await Interrupted.moveCopy((bytes) => readReplay(bytes).passes ?? -1);
   const name = Interrupted.name();
-  if (!name || !/^[\w.\-]+$/.test(name)) return;
+  if (!/^[\w.\-]+$/.test(name || '')) return;  // names this page gives are all so: one that is not, it did not give
   let bytes;
   try { bytes = (await Replays.get(name)).bytes; } catch (e) { return; }
-  const path = '/replays/' + name;
-  bridge.files.write(path, bytes);
-  const read = bridge.checkReplay(path);
-  bridge.files.remove(path);
+  const read = readReplay(bytes);
   if (read.error || read.complete) return;
   Game.onOffer = {name, bytes, passes: read.passes};
   $('go-on').title = `Your last game stopped at pass ${read.passes}: play on from there`;

@@ -100,10 +100,12 @@ export const Interrupted = {
     for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
     localStorage.setItem(CopyKey, JSON.stringify({name, data: btoa(text)}));
   },
-  // The copy into IndexedDB, unless it holds more of the game already; the
-  // copy stays until IndexedDB has taken it. A copy that cannot be read is
-  // not one this page wrote, and goes.
-  async moveCopy() {
+  // The copy into IndexedDB, unless IndexedDB holds as much of the game
+  // already (the game went on after the copy, and the tab was killed):
+  // passesOf(bytes) says how far each goes, as more passes may take no more
+  // bytes. The copy stays until IndexedDB has taken it; one that cannot be
+  // read is not one this page wrote, and goes.
+  async moveCopy(passesOf) {
     let copy;
     try {
       copy = JSON.parse(localStorage.getItem(CopyKey));
@@ -115,7 +117,7 @@ export const Interrupted = {
     }
     try {
       const stored = await Replays.get(copy.name);
-      if (!stored || stored.bytes.length < copy.bytes.length) await Replays.put(copy.name, copy.bytes);
+      if (!stored || passesOf(stored.bytes) < passesOf(copy.bytes)) await Replays.put(copy.name, copy.bytes);
       localStorage.removeItem(CopyKey);
     } catch (e) { /* kept in localStorage for the next load */ }
   },
