@@ -31,18 +31,18 @@ function gameLine(victory, running) {
 // the player's selected unit if it stands. Two short lines, so that they fit
 // beside the frame on a phone and the controls below them never move under a
 // finger.
-function factsOf({gold, selected, victory}) {
+function factsOf({gold, selected, victory, replay_ended: replayEnded}, running) {
   const [inUse, owner, type, hp, hpMax, dead] = selected || [];
   const stands = inUse === 1 && owner === Player && !dead;
   return {
     gold: String(Math.floor(gold)),
     unit: stands ? `${TypeNames[type] || 'A unit'}, ${Math.round(hp)} of ${Math.round(hpMax)} hit points`
       : 'Nothing selected',
-    game: gameLine(victory, true),
+    game: gameLine(victory, running && !replayEnded),
   };
 }
 
-let last = null;  // the last facts read, for the game's line once it has ended
+let shown = false;  // the facts of the game running are shown: it has presented a frame
 
 function show(facts) {
   for (const [name, text] of Object.entries(facts)) {
@@ -52,13 +52,20 @@ function show(facts) {
   $('facts').hidden = false;
 }
 
+function showFacts(running) {
+  const facts = bridge.gameFacts();
+  if (facts) show(factsOf(facts, running));
+  shown = running;
+}
+
+// The game keeps its world when it ends, so its last facts are read then:
+// what its last few frames did shows too. A game that never presented a
+// frame (one that could not start) leaves the facts as they were.
 bridge.followGame({
   presented(frames) {
-    if (frames % EveryFrames !== 0) return;
-    last = bridge.gameFacts();
-    if (last) show(factsOf(last));
+    if (frames % EveryFrames === 0 || !shown) showFacts(true);
   },
   gameEnded() {
-    if (last) show({game: gameLine(last.victory, false)});
+    if (shown) showFacts(false);
   },
 });

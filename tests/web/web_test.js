@@ -359,6 +359,39 @@ async function expectEveryControlInReach(page, where) {
   if (out.length) fail(`${where}: out of reach: ${out.join('; ')}`);
 }
 
+// A game's facts are told as it ends: a recruit try on a mine (10 gold) in
+// its last passes shows in the gold, though they are read only every few
+// frames while it runs.
+async function expectFactsAtEnd(page) {
+  const state = await gameState(page);
+  const reached = (u) => {
+    try { return execFileSync(driver, ['cell-pixel', u[2] - state.map_sx, u[3] - state.map_sy]).toString().split(' '); }
+    catch (e) { return null; }
+  };
+  const [x, y] = state.units.filter((u) => u[10] === 90 && u[1] === Owner.neutral).map(reached).find(Boolean) ||
+    fail('no mine within the pointer\'s reach');
+  // Just after a frame whose facts were read (every tenth): click, and Escape a frame later.
+  await page.evaluate((x, y) => new Promise((done) => {
+    const canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect();
+    const at = {clientX: box.left + (x + 0.5) * box.width / 640, clientY: box.top + (y + 0.5) * box.height / 480,
+                bubbles: true};
+    const send = (type, Kind, more) => canvas.dispatchEvent(new Kind(type, {...at, ...more}));
+    const act = () => {
+      if (Module.framesPresented % 10 !== 1) return requestAnimationFrame(act);
+      for (const type of ['mousemove', 'mousedown', 'mouseup']) send(type, MouseEvent, {button: 0});
+      requestAnimationFrame(() => { for (const type of ['keydown', 'keyup']) send(type, KeyboardEvent, {keyCode: 27}); done(); });
+    };
+    act();
+  }), Number(x), Number(y));
+  await waitFor(page, 'the game does not end', () => document.body.dataset.game === 'ended', 10);
+  const told = await page.evaluate(() => ({gold: Number(document.getElementById('fact-gold').textContent),
+    game: document.getElementById('fact-game').textContent,
+    final: JSON.parse(Module.UTF8ToString(Module._WebStateDump())).units[0][13]}));
+  if (told.final > state.units[0][13] - 5) fail(`the click on a mine was no recruit try: ${JSON.stringify(told)}`);
+  if (Math.abs(told.gold - told.final) >= 1 || told.game !== 'Over') fail(`the game ended in gold ${told.final}; the facts say ${JSON.stringify(told)}`);
+  return `the last facts told (gold ${told.gold})`;
+}
+
 // The facts beside the frame tell the unit the game has selected, by its
 // name (`named`, or any but the leader's) and hit points.
 async function expectSelectedTold(page, named) {
@@ -1298,7 +1331,8 @@ const cases = {
       {...Phone, name: 'a tablet upright', width: 768, height: 1024},
       {...Phone, name: 'a large tablet upright', width: 1024, height: 1366},
     ];
-    const {browser, page} = await openPage(server, '', null, layouts[0]);
+    // A start (the clock's second) with a mine within the pointer's reach.
+    const {browser, page} = await openPage(server, '', 'Date.now = () => 3000;', layouts[0]);
     const namesKeys = /Escape|F1|\bP\b|Click|Drop/;
     const seen = [];
     for (const {name, sideways, ...screen} of layouts) {
@@ -1349,7 +1383,8 @@ const cases = {
         await expectEveryControlInReach(page, `${where} in fullscreen`);
         await page.evaluate(() => document.exitFullscreen());
       }
-      seen.push(`${name}: ${got.buttons} buttons, ${Math.round(got.filled * 100)}% filled`);
+      seen.push(`${name}: ${got.buttons} buttons, ${Math.round(got.filled * 100)}% filled` +
+                (screen.hasTouch ? '' : `, ${await expectFactsAtEnd(page)}`));
       if (seen.length === 1) await sleep(2500);  // the game is stored for the next loads to list
     }
     await browser.close();

@@ -21,6 +21,7 @@
 #include "host/exit_status.h"
 #include "host/host.h"
 #include "host/input.h"
+#include "loop/frame.h"
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
@@ -174,7 +175,8 @@ EMSCRIPTEN_KEEPALIVE const char* WebSelectedSpot() {
 // The few facts the page tells beside the frame, a few times a second, as a
 // small JSON object: the full dump above takes a millisecond or more.
 // {"gold": the player's treasury, "selected": [in_use, owner, type, hp,
-// hp_max, dead] of the selected unit or null, "victory": [player, computer, tie]}.
+// hp_max, dead] of the selected unit or null, "victory": [player, computer, tie],
+// "replay_ended": 1 once a watched replay has played all its passes}.
 EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
   static char facts[192];
   if (!UnitTable) return "null";
@@ -185,8 +187,9 @@ EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
     std::snprintf(selected, sizeof selected, "[%d,%d,%d,%.9g,%.9g,%d]", u.in_use, static_cast<int>(u.owner), u.type,
                   number(u.hp), number(u.hp_max), u.dead);
   }
-  std::snprintf(facts, sizeof facts, "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d]}",
-                number(TreasuryOf(EmpirePlayer)), selected, VictoryPlayer, VictoryComputer, VictoryTie);
+  std::snprintf(facts, sizeof facts, "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d],\"replay_ended\":%d}",
+                number(TreasuryOf(EmpirePlayer)), selected, VictoryPlayer, VictoryComputer, VictoryTie,
+                WatchedReplay.ended ? 1 : 0);
   return facts;
 }
 
