@@ -1317,10 +1317,11 @@ const cases = {
 
   // Every layout of the page, phones to a desktop: every button at least
   // 44 CSS pixels and none over the frame; the facts readable (14 CSS pixels
-  // or more) and telling the game's gold; on touch screens the frame, the
-  // facts and the controls fill most of the screen, every control is whole
-  // on it, and the page's words name no key. A phone held sideways never scrolls the page, fullscreen or not,
-  // and brings every control into view in its own column.
+  // or more) and telling the game's gold, on a desktop its last too as the
+  // game ends; on touch screens the frame, the facts and the controls fill
+  // most of the screen, every control is whole on it, and the page's words
+  // name no key. A phone held sideways never scrolls the page, fullscreen or
+  // not, and brings every control into view in its own column.
   async layout(server) {
     const layouts = [
       {name: 'a desktop', width: 1366, height: 768},
