@@ -216,6 +216,29 @@ TEST_F(ReplayFileTest, AnUnclosedFileReplaysUpToItsLastFlush) {
   EXPECT_NE(replay.cut_note.find("without its end mark"), std::string::npos) << replay.cut_note;
 }
 
+// A page pushes its recording out whenever its tab may go: after any record,
+// with the pass under way counted or not. Each push reads back with every
+// pass so far, and the finished file is the one written without pushes.
+TEST_F(ReplayFileTest, PushesAtAnyRecordLeaveTheSameFile) {
+  const Bytes plain = Record("plain.replay", EveryKind);
+  std::string error;
+  ASSERT_TRUE(OpenReplayFile(Path("pushed.replay"), TestVersion, error)) << error;
+  int64_t written = 0;
+  for (const ReplayRecord& r : EveryKind) {
+    for (int64_t i = 0; i < std::max<int64_t>(1, r.passes); ++i) {
+      WriteReplayRecord(r.kind == RecordKind::PassEnd ? Passes(1) : r);
+      if (r.kind == RecordKind::PassEnd) ++written;
+      const int64_t open_pass = written % 2;
+      FlushReplayFile(open_pass);
+      Replay pushed;
+      ASSERT_TRUE(ReadReplayFile(Path("pushed.replay"), pushed, error)) << error;
+      ASSERT_EQ(pushed.passes, written + open_pass);
+    }
+  }
+  CloseReplayFile();
+  EXPECT_EQ(FileBytes(Path("pushed.replay")), plain);
+}
+
 // A header as the writer makes it, then `tail`.
 Bytes Header(const Bytes& tail) {
   Bytes bytes(std::begin(ReplayMagic), std::end(ReplayMagic));

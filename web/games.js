@@ -129,7 +129,7 @@ const Outcomes = {
   tie: {panel: 'A tie', status: `Tie; ${NewGameBy} a new game.`, ended: 'Tie.'},
 };
 function outcomeOfGame() {
-  const [player, computer, tie] = bridge.gameState().victory;
+  const [player, computer, tie] = bridge.gameFacts().victory;
   return tie ? 'tie' : player ? 'won' : computer ? 'lost' : '';
 }
 // Looked at every half second of frames; F1 in the game takes it back.
