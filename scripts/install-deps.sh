@@ -6,11 +6,13 @@
 set -euo pipefail
 
 # The compiler and the build, the game's window, OpenGL and sound (SDL2,
-# GL/GLU and Mesa's drivers); the asset builder needs nothing more.
+# GL/GLU and Mesa's drivers), the relay's networking; the asset builder needs
+# nothing more.
 player_packages=(
   g++ cmake make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   xfonts-base  # the X core fonts SDL draws the game's message boxes with
+  libboost1.74-dev  # Asio and Beast (header-only) for the relay of two-player games
 )
 test_packages=(
   "${player_packages[@]}"

@@ -4,6 +4,8 @@
 #
 #   0 base        what every layer may use: bit casts, the shortest float,
 #                 UTF-8 file names, the version, the user's folders
+#     versus      the versus game's messages between players and relay:
+#                 bytes only, no networking (above base, below everything else)
 #   1 host        the host table and the input state
 #   2 world
 #   3 pathfinding
@@ -32,7 +34,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(base host world pathfinding rules replay loop pictures overlay render platform platform/gl
+layers=(base versus host world pathfinding rules replay loop pictures overlay render platform platform/gl
         platform/null platform/sdl platform/web platform/win32)
 backends=(platform/null platform/sdl platform/web platform/win32)
 platform_folders='^platform/(gl|sdl|win32|web)/' 

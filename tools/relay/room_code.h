@@ -1,0 +1,9 @@
+// Room codes drawn from the OS's random source (getrandom), so that nobody
+// guesses a room from earlier codes or from when the relay started.
+#pragma once
+
+#include <string>
+
+// A new code of RoomCodeLength letters from RoomCodeLetters, each letter
+// equally likely. Throws std::system_error when the OS gives no random bytes.
+std::string NewRoomCode();
