@@ -4,6 +4,8 @@
 #   lib/valdorik/valdorik   the game, started by the launcher in its data folder
 #   share/valdorik/         pictures and sound, as the build writes them into build/game/
 #   share/applications/, share/icons/hicolor/, share/doc/valdorik/
+#   bin/valdorik-relay      the relay for two-player games, and its systemd
+#   lib/systemd/system/     unit (which starts /usr/bin/valdorik-relay, the package's)
 # The Windows game is packed by scripts/windows-zip.sh instead.
 if(NOT TARGET valdorik OR WIN32 OR EMSCRIPTEN)
   return()
@@ -22,6 +24,10 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/game/ DESTINATION ${VALDORIK_DATA_INSTALL_
         FILES_MATCHING PATTERN "*.bmp" PATTERN "*.wav")
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons/hicolor FILES_MATCHING PATTERN "*.png")
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/valdorik.desktop DESTINATION share/applications)
+if(TARGET valdorik-relay)
+  install(TARGETS valdorik-relay RUNTIME DESTINATION bin)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/valdorik-relay.service DESTINATION lib/systemd/system)
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/valdorik)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION share/doc/valdorik OPTIONAL)
 

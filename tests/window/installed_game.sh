@@ -46,6 +46,8 @@ expect_installed_files() {
       fail "$icon is not a $side x $side picture with see-through parts"
   done
   [ -s "$root/share/doc/valdorik/README.md" ] || fail "the README is not installed"
+  "$root/bin/valdorik-relay" --help 2>&1 | grep -q '^usage: valdorik-relay' || fail "the relay is not installed"
+  [ -s "$root/lib/systemd/system/valdorik-relay.service" ] || fail "the relay's systemd unit is not installed"
 }
 
 # The launcher on its own, with a stand-in for the game that tells where it
