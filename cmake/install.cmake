@@ -25,7 +25,8 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/game/ DESTINATION ${VALDORIK_DATA_INSTALL_
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons/hicolor FILES_MATCHING PATTERN "*.png")
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/valdorik.desktop DESTINATION share/applications)
 if(TARGET valdorik-relay)
-  install(TARGETS valdorik-relay RUNTIME DESTINATION bin)
+  # OPTIONAL: ./play builds the game alone, and its folder installs without the relay.
+  install(TARGETS valdorik-relay RUNTIME DESTINATION bin OPTIONAL)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/valdorik-relay.service DESTINATION lib/systemd/system)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/valdorik)
