@@ -76,7 +76,9 @@ export function gameState() { return JSON.parse(Module.UTF8ToString(Module._WebS
 export function gameFacts() { return JSON.parse(Module.UTF8ToString(Module._WebFacts())); }
 
 // The game's keys by name ("Up", "PageDown", "F1", ...), to their codes.
-export function keyCodes() { return JSON.parse(Module.UTF8ToString(Module._WebKeyCodes())); }
+// Read once: the codes are the game's constants.
+let codes = null;
+export function keyCodes() { return codes ??= JSON.parse(Module.UTF8ToString(Module._WebKeyCodes())); }
 
 // ---- Input from touch and the on-screen controls ----
 // Heard only while a game runs: there is no game to hear it before the

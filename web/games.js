@@ -64,11 +64,15 @@ export async function playGame() {
   });
 }
 
-// How the game reads a replay: {error} or {complete, passes}.
-function readReplay(bytes) {
+// How the game reads a replay: {error} (naming the file `name`) or {complete, passes}.
+function readReplay(bytes, name = '') {
   const path = '/replays/.read.vrp';
   bridge.files.write(path, bytes);
-  try { return bridge.checkReplay(path); } finally { bridge.files.remove(path); }
+  try {
+    const read = bridge.checkReplay(path);
+    if (read.error) read.error = read.error.split(path).join(name);
+    return read;
+  } finally { bridge.files.remove(path); }
 }
 
 // ---- Going on with the game the last page left unfinished ----
@@ -165,10 +169,8 @@ function watchReplay(name, bytes, fileName = name) {
 // is nothing to lose. The game reads the file first: one it refuses is told
 // in its words, naming the player's file, and nothing is asked or ended.
 export function watchAfterAsking(name, bytes) {
-  const path = watchPath(name);
-  bridge.files.write(path, bytes);
-  const read = bridge.checkReplay(path);
-  if (read.error) return showMessage(`valdorik: ${read.error.split(path).join(name)}`);
+  const read = readReplay(bytes, name);
+  if (read.error) return showMessage(`valdorik: ${read.error}`);
   if (!Game.running || Game.watching) return watchReplay(name, bytes);
   askToEndGame(name, () => watchReplay(name, bytes));
 }
