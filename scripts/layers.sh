@@ -12,8 +12,12 @@
 #   4 rules
 #   5 replay
 #   6 loop
+#     lockstep    the versus game: its rules for two players, the turns they
+#                 exchange, its replay (above loop, below pictures)
 #   7 pictures < overlay < render (one level, in this order: the HUD draws
 #     pictures, the frame draws the overlay)
+#     platform/net the game's link to the relay (Beast on the desktop, or none),
+#                 below the platform code that polls it
 #   8 platform    the backend contract, the game's entry, the command line
 #   9 platform/gl the OpenGL renderer the GL backends share
 #  10 platform/sdl, platform/win32, platform/web, platform/null: the
@@ -34,7 +38,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(base versus host world pathfinding rules replay loop pictures overlay render platform platform/gl
+layers=(base versus host world pathfinding rules replay loop lockstep pictures overlay render platform/net platform platform/gl
         platform/null platform/sdl platform/web platform/win32)
 backends=(platform/null platform/sdl platform/web platform/win32)
 platform_folders='^platform/(gl|sdl|win32|web)/' 

@@ -122,6 +122,12 @@ const std::map<std::string, const char*> NotGameState = {
     {"recording: Recording", "the recorder's bookkeeping: StartRecording sets it up"},
     {"recording: FailureTold", "the recorder's bookkeeping: StartRecording sets it up"},
     {"replay_file: writer", "the replay file being written, opened with the recording"},
+    {"computer: Side", "the side the computer plays in the call under way; empire 1 between calls"},
+    {"ConnectionWords[abi:cxx11]", "what the frame says of a versus game's link, set by whoever runs it"},
+    {"lockstep: E", "the turns on their way between the players: BeginLockstep sets it up"},
+    {"versus_replay: Out", "the versus replay being written, opened with the game"},
+    {"versus_playback: Playing", "the versus replay's bookkeeping: StartVersusPlayback sets it up"},
+    {"versus_playback: NextRecord", "the versus replay's bookkeeping: StartVersusPlayback sets it up"},
 };
 
 // "name" for a global, "file: name" for one the file keeps to itself (its

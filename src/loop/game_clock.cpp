@@ -27,7 +27,7 @@ void CountIdlePass(bool drawn) {
 
 }  // namespace
 
-bool StepLoop(double now_ms) {
+bool StepLoop(double now_ms, PassFunction pass) {
   now_ms += InTimeLeadMs;
   if (!ClockStarted) {
     ClockStarted = true;
@@ -36,8 +36,9 @@ bool StepLoop(double now_ms) {
   NextPassDueMs = std::max(NextPassDueMs, now_ms - MaxFramesBehind * FramePeriodMs);
   while (now_ms >= NextPassDueMs) {
     const bool drawn = DrawsPassDueAt(now_ms);
-    switch (LoopPass(drawn)) {
+    switch (pass(drawn)) {
       case PassKind::Done: return false;
+      case PassKind::Waiting: return true;
       case PassKind::Message: break;
       case PassKind::Idle:
         CountIdlePass(drawn);

@@ -37,7 +37,9 @@ VALDORIK_CLOCK_STATE(VALDORIK_DECLARE_STATE)
 // come, up to the one it draws, which ends the step (a step is one picture
 // on the screen; what is still due then waits for the next step). False
 // once the loop is done.
-bool StepLoop(double now_ms);
+// `pass` is the pass the loop runs: LoopPass, or a versus game's.
+using PassFunction = PassKind (*)(bool drawn);
+bool StepLoop(double now_ms, PassFunction pass = LoopPass);
 // A close waits in the queue: the passes that take it run at the next step.
 void HurryNextPass();
 // The first time (on the driver's clock) at which a step runs the next pass.

@@ -15,6 +15,24 @@ bool SameBits(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof(T)) == 0;
 }
 
+bool SameBits(const PlayerView& a, const PlayerView& b);
+
+template <class T, size_t N>
+bool SameBits(const std::array<T, N>& a, const std::array<T, N>& b) {
+  for (size_t i = 0; i < N; ++i)
+    if (!SameBits(a[i], b[i])) return false;
+  return true;
+}
+
+// A player's view holds floats: compared row by row, as the state's rows are.
+bool SameBits(const PlayerView& a, const PlayerView& b) {
+#define VALDORIK_SAME_VIEW_ROW(type, name) \
+  if (!SameBits(a.name, b.name)) return false;
+  VALDORIK_PLAYER_VIEW(VALDORIK_SAME_VIEW_ROW)
+#undef VALDORIK_SAME_VIEW_ROW
+  return true;
+}
+
 }  // namespace
 
 GameState TakeGameState() {

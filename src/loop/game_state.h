@@ -17,6 +17,7 @@
 #include "loop/main_loop.h"
 #include "loop/game_clock.h"
 #include "pathfinding/pathfinder.h"
+#include "rules/versus_state.h"
 #include "world/random.h"
 #include "world/world.h"
 
@@ -27,7 +28,8 @@
   VALDORIK_HOST_STATE(X)       \
   VALDORIK_INPUT_STATE(X)      \
   VALDORIK_LOOP_STATE(X)       \
-  VALDORIK_CLOCK_STATE(X)
+  VALDORIK_CLOCK_STATE(X)      \
+  VALDORIK_VERSUS_STATE(X)
 
 // Every row's value, and the unit table's entries (none before the world is
 // first allocated).

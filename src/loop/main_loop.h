@@ -19,7 +19,9 @@
   X(int64_t, IdlePasses, 0)
 VALDORIK_LOOP_STATE(VALDORIK_DECLARE_STATE)
 
-enum class PassKind { Message, Idle, Done };
+// Waiting: a versus game's turn could not run yet (the other player's input
+// is not in); the time it was due stays due.
+enum class PassKind { Message, Idle, Waiting, Done };
 
 void HandleHostEvent(const HostEvent& event);  // one event into key, button, pointer and window state
 // One pass: an event's, or an idle pass that runs a frame, presents it and

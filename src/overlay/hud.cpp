@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "lockstep/lockstep.h"
+#include "lockstep/versus_game.h"
 #include "loop/frame.h"
 #include "loop/main_loop.h"
 #include "overlay/fonts.h"
@@ -40,7 +42,7 @@ void DrawStatusLines() {
   DrawWhite(HudBlockX, HudLineY(3));
   FormatTextLine("map_ex=%d map_ey=%d", map_ex, map_ey);
   DrawWhite(HudBlockX, HudLineY(4));
-  FormatTextLine("empire_0_gold=%2.2f", static_cast<double>(TreasuryOf(EmpirePlayer)));
+  FormatTextLine("empire_%d_gold=%2.2f", ViewSeat, static_cast<double>(TreasuryOf(ViewSeat)));
   DrawWhite(HudBlockX, HudLineY(5));
 }
 
@@ -52,15 +54,49 @@ void DrawHelpPage() {
   }
 }
 
+// Who plays a seat, as the player watching this frame calls them.
+const char* SeatName(int seat) {
+  if (seat == ViewSeat) return "you";
+  return PlayedBy[seat] ? "your friend" : "the computer";
+}
+
+void FormatVersusOutcome(const Outcome& outcome) {
+  if (outcome.flag == &VictoryTie)
+    FormatTextLine("Victory is a tie. (%s and %s) VICTORY VICTORY VICTORY", SeatName(0), SeatName(1));
+  else
+    FormatTextLine("Victory for empire %d. (%s) VICTORY VICTORY VICTORY", outcome.flag == &VictoryComputer ? 1 : 0,
+                   SeatName(outcome.flag == &VictoryComputer ? 1 : 0));
+}
+
 void DrawGameOver() {
   for (const Outcome& outcome : Outcomes) {
     if (!*outcome.flag) continue;
-    FormatTextLine("%s", outcome.message);
+    if (VersusPlaying)
+      FormatVersusOutcome(outcome);
+    else
+      FormatTextLine("%s", outcome.message);
     DrawWhite(OutcomeX, OutcomeY);
   }
   BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
-  FormatTextLine("Press F1 to start a new game.");
+  FormatTextLine(VersusPlaying ? "Press F1 for a new game: it starts when you both have." : "Press F1 to start a new game.");
   DrawWhite(OutcomeX, PromptY);
+}
+
+// What the versus game asks of the player, then what the line says.
+const char* VersusGameWords() {
+  const int friend_seat = OpponentOf(ViewSeat);
+  if (LeftBy >= 0) return LeftBy == ViewSeat ? "You left the game." : "Your friend left the game. Press ESC to close.";
+  if (NewGameAsked[friend_seat]) return "Your friend asks for a new game: press F1.";
+  if (NewGameAsked[ViewSeat]) return "You asked for a new game: waiting for your friend.";
+  return "";
+}
+
+void DrawVersusLines() {
+  if (!VersusPlaying && ConnectionWords.empty()) return;
+  FormatTextLine("%s", VersusPlaying ? VersusGameWords() : "");
+  DrawWhite(HudBlockX, VersusAsksY);
+  FormatTextLine("%s", ConnectionWords.c_str());
+  DrawWhite(HudBlockX, ConnectionLineY);
 }
 
 // Last, so that nothing the recorded game shows can hide it.
@@ -83,12 +119,16 @@ void DrawHud() {
     DrawStatusLines();
   if (FrameCounter < TitleFrames && !HelpVisible) BlitPicture(IntroPictureX, IntroPictureY, IntroPictureSlot);
   if (IsGameDecided()) DrawGameOver();
+  DrawVersusLines();
   DrawReplayMark();
 }
 
 void DrawPausedWords() {
   ClearOverlay();
-  FormatTextLine("%s", PausedWords);
-  const int width = static_cast<int>(std::strlen(PausedWords)) * LargeAdvance;
+  if (VersusPlaying)
+    FormatTextLine("%s by %s", PausedWords, PausedBy == ViewSeat ? "you" : "your friend");
+  else
+    FormatTextLine("%s", PausedWords);
+  const int width = static_cast<int>(std::strlen(TextLine)) * LargeAdvance;
   DrawLargeText((FrameWidth - width) / 2, (FrameHeight + LargeGlyphRowCount) / 2, 255, 255, 255);
 }

@@ -49,6 +49,9 @@ void DrawHud();
 // passes so far (IdlePasses) of those its file holds, and ReplayEndWords
 // once it has played to its end.
 constexpr int ReplayMarkY = HudLineY(-2);
+// A versus game's two lines at the bottom: what the game asks of the
+// player (a new game, someone left), then the connection's state.
+constexpr int VersusAsksY = 40, ConnectionLineY = VersusAsksY - HudLineStep;
 constexpr const char* ReplayEndWords = "END OF REPLAY. Press ESC to leave.";
 
 // The paused picture is the last frame with this share of black laid over

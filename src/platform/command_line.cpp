@@ -1,5 +1,8 @@
 #include "platform/command_line.h"
 
+#include <exception>
+#include <string>
+
 #include "base/file_names.h"
 
 // Where a game's replays go unless --record says otherwise.
@@ -12,6 +15,7 @@
 const char* const GameUsage =
     "usage: valdorik [--replay FILE | --continue [FILE] | --record FILE] [--dump-final FILE]\n"
     "                [--scale N] [--fullscreen]\n"
+    "       valdorik --host [RELAY] | --join CODE [RELAY]   [--record FILE] [--dump-final FILE]\n"
     "       valdorik --help | --version\n"
     "  --replay FILE      play a recorded game back in the window; Escape ends it\n"
     "  --continue [FILE]  play on from where a recorded game ended (the newest replay\n"
@@ -21,7 +25,11 @@ const char* const GameUsage =
     "  --dump-final FILE  at exit, write the final state as one line in valdorik-sim's dump format\n"
     "  --scale N          a window N times 640 x 480 (1 to 8); by default the largest that fits\n"
     "  --fullscreen       the whole screen, the picture as large as it fits; Alt+Enter switches\n"
-    "                     between window and fullscreen. The last choice is kept for the next game\n";
+    "                     between window and fullscreen. The last choice is kept for the next game\n"
+    "  --host [RELAY]     play against a friend: open a room on the relay and show its code\n"
+    "  --join CODE [RELAY]  join the friend's room; RELAY is host:port, by default " "127.0.0.1:6473" "\n"
+    "  --seat N           watch a versus replay from the host's side (0, the default) or the friend's (1)\n"
+    "  --desync-at TURN   a testing aid: this game's state is bent after TURN, to show a desync\n";
 
 namespace {
 
@@ -72,7 +80,75 @@ bool TakeScale(int argc, char** argv, int& i, int& scale, std::string& error) {
   return true;
 }
 
+// The optional RELAY after --host or --join.
+void TakeRelay(int argc, char** argv, int& i, GameOptions& options) {
+  const bool relay_follows = i + 1 < argc && argv[i + 1][0] != '\0' && std::string(argv[i + 1]).rfind("--", 0) != 0;
+  if (relay_follows) options.relay = argv[++i];
+}
+
+bool TakeNumber(int argc, char** argv, int& i, long long low, long long high, long long& value, std::string& error) {
+  const std::string option = argv[i];
+  const std::string text = i + 1 < argc ? argv[i + 1] : "";
+  size_t used = 0;
+  try {
+    value = std::stoll(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (text.empty() || used != text.size() || value < low || value > high) {
+    error = option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    return false;
+  }
+  ++i;
+  return true;
+}
+
+bool TakeVersus(int argc, char** argv, int& i, GameOptions& options, std::string& error) {
+  const std::string option = argv[i];
+  if (options.host || !options.join.empty()) {
+    error = "--host and --join: give one of them, once";
+    return false;
+  }
+  if (option == "--join") {
+    if (i + 1 >= argc || argv[i + 1][0] == '\0' || std::string(argv[i + 1]).rfind("--", 0) == 0) {
+      error = "--join needs the room's code";
+      return false;
+    }
+    options.join = argv[++i];
+  }
+  options.host = option == "--host";
+  TakeRelay(argc, argv, i, options);
+  return true;
+}
+
+bool CheckVersus(const GameOptions& options, std::string& error) {
+  const bool versus = options.host || !options.join.empty();
+  std::string host;
+  int port = 0;
+  if (versus && (!options.replay.empty() || options.continue_game))
+    error = "--host and --join start a new game: --replay and --continue cannot go with them";
+  else if (!options.relay.empty() && !SplitRelayAddress(options.relay, host, port))
+    error = "'" + options.relay + "' is not a relay's address: give it as host:port, as " + DefaultRelay;
+  else if (options.seat != 0 && options.replay.empty())
+    error = "--seat goes with --replay";
+  else if (options.desync_at >= 0 && !versus)
+    error = "--desync-at goes with --host or --join";
+  return error.empty();
+}
+
 }  // namespace
+
+bool SplitRelayAddress(const std::string& relay, std::string& host, int& port) {
+  const size_t colon = relay.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == relay.size() || relay.size() - colon > 6) return false;
+  port = 0;
+  for (size_t i = colon + 1; i < relay.size(); ++i) {
+    if (relay[i] < '0' || relay[i] > '9') return false;
+    port = port * 10 + (relay[i] - '0');
+  }
+  host = relay.substr(0, colon);
+  return port >= 1 && port <= 65535;
+}
 
 bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameOptions& options,
                       std::string& error) {
@@ -95,6 +171,14 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
       if (!TakeScale(argc, argv, i, options.scale, error)) return false;
     } else if (option == "--fullscreen") {
       options.fullscreen = true;
+    } else if (option == "--host" || option == "--join") {
+      if (!TakeVersus(argc, argv, i, options, error)) return false;
+    } else if (option == "--seat") {
+      long long seat = 0;
+      if (!TakeNumber(argc, argv, i, 0, 1, seat, error)) return false;
+      options.seat = static_cast<int>(seat);
+    } else if (option == "--desync-at") {
+      if (!TakeNumber(argc, argv, i, 0, 1LL << 34, options.desync_at, error)) return false;
     } else {
       error = "unknown option '" + option + "'";
       return false;
@@ -108,5 +192,5 @@ bool ParseGameOptions(int argc, char** argv, const std::string& start_dir, GameO
     error = "--replay watches a game, --continue plays one on: they cannot go together";
     return false;
   }
-  return true;
+  return CheckVersus(options, error);
 }

@@ -13,6 +13,8 @@
 #include "base/user_folders.h"
 #include "base/version.h"
 #include "host/input.h"
+#include "lockstep/versus_game.h"
+#include "lockstep/versus_replay.h"
 #include "loop/continuation.h"
 #include "loop/game_clock.h"
 #include "loop/frame.h"
@@ -23,6 +25,7 @@
 #include "platform/command_line.h"
 #include "platform/event_queue.h"
 #include "platform/screen.h"
+#include "platform/versus_session.h"
 #include "render/drawing.h"
 #include "replay/playback.h"
 #include "replay/recording.h"
@@ -103,7 +106,10 @@ bool PlayThePast(const GameOptions& options, std::vector<ReplayRecord>& past) {
 
 void WriteFinalDump(const std::string& path) {
   std::string line;
-  AppendStateDump(IdlePasses, line);
+  if (VersusPlaying)
+    AppendVersusDump(VersusTurn, line);
+  else
+    AppendStateDump(IdlePasses, line);
   FILE* file = OpenFile(path, "wb");
   const bool written = file && std::fwrite(line.data(), 1, line.size(), file) == line.size();
   if (file && std::fclose(file) != 0) file = nullptr;
@@ -123,6 +129,9 @@ void ChooseWindow(const GameOptions& options) {
 
 // The run under way: its options, the replay it plays, and where it stands.
 enum class RunPhase { Playing, ShowingEnd };
+// One player, a versus game, or a versus game's replay watched.
+enum class RunKind { Alone, Versus, VersusReplay };
+RunKind Kind = RunKind::Alone;
 GameOptions RunOptions;
 Replay RunReplay;  // the playback reads it until the run ends
 RunPhase Phase = RunPhase::Playing;
@@ -136,7 +145,7 @@ bool ShowsEndOfReplay(const GameOptions& options) { return !options.replay.empty
 // One step of the end's still frame, on the game's clock; false once the
 // watcher has left.
 bool StepEndOfReplay(double now_ms) {
-  if (PlaybackWatcherLeft()) return false;
+  if (Kind == RunKind::VersusReplay ? VersusWatcherLeft() : PlaybackWatcherLeft()) return false;
   if (now_ms < NextStepMs()) return true;
   DrawStillFrame();
   Host.present_scaled_frame();
@@ -144,10 +153,39 @@ bool StepEndOfReplay(double now_ms) {
   return true;
 }
 
+// The window, then the drawing; false (and nothing left behind) when the window fails.
+bool OpenGameWindow() {
+  if (CreateGameWindow("VALDORIK", FrameWidth, FrameHeight)) return true;
+  ShutDownBackend();
+  return false;
+}
+
+// A versus game, or a versus replay watched: the window first, then the run.
+bool StartVersus(const GameOptions& options, ExitStatus& status) {
+  ChooseWindow(options);
+  ForgetQueuedEvents();
+  Host = BackendHost();
+  status = ExitStatus::FailedStart;
+  if (!OpenGameWindow()) return false;
+  StartDrawing();
+  if (Kind == RunKind::VersusReplay && !StartVersusReplay(options)) {
+    EndGame();
+    status = ExitStatus::BadInput;
+    return false;
+  }
+  if (Kind == RunKind::Versus) StartVersusRun(options);
+  Phase = RunPhase::Playing;
+  status = ExitStatus::Ok;
+  return true;
+}
+
 // False with the run's status when it ends before its loop starts.
 bool StartPlaying(const GameOptions& options, ExitStatus& status) {
   status = ExitStatus::BadInput;
   RunReplay = Replay{};
+  Kind = IsVersusRun(options) ? RunKind::Versus : RunKind::Alone;
+  if (!options.replay.empty() && IsVersusReplayFile(options.replay)) Kind = RunKind::VersusReplay;
+  if (Kind != RunKind::Alone) return StartVersus(options, status);
   if (!options.replay.empty() && !ReadReplayToPlay(options.replay, RunReplay)) return false;
   std::vector<ReplayRecord> past;
   if (options.continue_game && !PlayThePast(options, past)) return false;
@@ -177,6 +215,7 @@ bool StartPlaying(const GameOptions& options, ExitStatus& status) {
 // The loop is done: the recording closed, a mismatch told, the final state written.
 void StopPlaying(const GameOptions& options) {
   StopRecording();
+  CloseVersusReplay();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
   if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
@@ -209,9 +248,23 @@ bool BeginGame(int argc, char** argv, ExitStatus& status) {
   return StartPlaying(options, status);
 }
 
+namespace {
+
+// The step of the run under way.
+bool StepRun(double now_ms) {
+  switch (Kind) {
+    case RunKind::Versus: return StepVersusRun(now_ms);
+    case RunKind::VersusReplay: return StepVersusReplay(now_ms);
+    case RunKind::Alone: break;
+  }
+  return StepLoop(now_ms);
+}
+
+}  // namespace
+
 bool StepGame(double now_ms) {
   if (Phase == RunPhase::Playing) {
-    if (StepLoop(now_ms)) return true;
+    if (StepRun(now_ms)) return true;
     StopPlaying(RunOptions);
     if (!ShowsEndOfReplay(RunOptions)) return false;
     Phase = RunPhase::ShowingEnd;
@@ -220,14 +273,14 @@ bool StepGame(double now_ms) {
   return StepEndOfReplay(now_ms);
 }
 
-double NextStepDueMs() { return NextStepMs(); }
+double NextStepDueMs() { return Kind == RunKind::Versus ? NextVersusStepMs(NowMs()) : NextStepMs(); }
 
 ExitStatus EndGame() {
   DestroyGameWindow();
   ReleaseDrawing();
   ReleaseGame();
   ShutDownBackend();
-  return ExitStatus::Ok;
+  return Kind == RunKind::Versus && VersusRunFailed() ? ExitStatus::FailedStart : ExitStatus::Ok;
 }
 
 ExitStatus GameMain(int argc, char** argv) {

@@ -428,9 +428,14 @@ bool ParseReplay(const uint8_t* bytes, size_t size, const std::string& name, Rep
 }
 
 bool ReadReplayFile(const std::string& path, Replay& replay, std::string& error) {
+  std::vector<uint8_t> bytes;
+  return ReadReplayBytes(path, bytes, error) && ParseReplay(bytes.data(), bytes.size(), path, replay, error);
+}
+
+bool ReadReplayBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
   std::FILE* file = OpenFile(path, "rb");
   if (!file) return Refuse(error, path, std::string("cannot open: ") + std::strerror(errno));
-  std::vector<uint8_t> bytes;
+  bytes.clear();
   uint8_t chunk[1 << 16];
   size_t got = 0;
   while (bytes.size() <= MaxReplayFileBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
@@ -441,5 +446,5 @@ bool ReadReplayFile(const std::string& path, Replay& replay, std::string& error)
   if (read_failed) return Refuse(error, path, std::string("cannot read: ") + std::strerror(read_errno));
   if (bytes.size() > MaxReplayFileBytes)
     return Refuse(error, path, "larger than " + std::to_string(MaxReplayFileBytes) + " bytes: not a replay this game wrote");
-  return ParseReplay(bytes.data(), bytes.size(), path, replay, error);
+  return true;
 }

@@ -120,3 +120,5 @@ struct Replay {
 // `error` as one line "NAME: [byte N: ]what".
 bool ParseReplay(const uint8_t* bytes, size_t size, const std::string& name, Replay& replay, std::string& error);
 bool ReadReplayFile(const std::string& path, Replay& replay, std::string& error);
+// A replay file's bytes, of either kind of game, refused past MaxReplayFileBytes.
+bool ReadReplayBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);

@@ -26,32 +26,32 @@ void ChangeSpeed(int new_speed) {
 
 }  // namespace
 
-bool IsCommandableUnit(int id) {
+bool IsCommandableUnit(int id, int empire) {
   if (!IsUnitId(id)) return false;
   const UnitRecord& u = UnitTable[id];
-  return u.in_use == 1 && u.owner == EmpirePlayer && u.dead == 0;
+  return u.in_use == 1 && u.owner == empire && u.dead == 0;
 }
 
-void LeftButtonCommand() {
+void LeftButtonCommand(int empire) {
   if (!MouseState.left) return;
   for (int u = 0; u < UnitCount; ++u) {
     UnitRecord& unit = UnitTable[u];
     if (!StandsOnMouseCell(unit)) continue;
-    if (unit.owner == EmpireNeutral && unit.dead == 0 && TreasuryOf(EmpirePlayer) >= RecruitPrice)
-      RecruitAttempt(u, EmpirePlayer);
-    if (unit.owner == EmpirePlayer && unit.dead == 0) selected_unit = u;
+    if (unit.owner == EmpireNeutral && unit.dead == 0 && TreasuryOf(empire) >= RecruitPrice)
+      RecruitAttempt(u, empire);
+    if (unit.owner == empire && unit.dead == 0) selected_unit = u;
   }
 }
 
-void RightButtonCommand() {
-  if (!MouseState.right || !IsCommandableUnit(selected_unit)) return;
+void RightButtonCommand(int empire) {
+  if (!MouseState.right || !IsCommandableUnit(selected_unit, empire)) return;
   UnitRecord& unit = UnitTable[selected_unit];
   unit.goal_x = static_cast<uint16_t>(std::clamp(map_ex, 0, MapSize - 1));
   unit.goal_y = static_cast<uint16_t>(std::clamp(map_ey, 0, MapSize - 1));
   unit.order = OrderMove;
   for (int n = 0; n < UnitCount; ++n) {
     const UnitRecord& enemy = UnitTable[n];
-    if (!StandsOnMouseCell(enemy) || enemy.owner != EmpireComputer || enemy.dead != 0) continue;
+    if (!StandsOnMouseCell(enemy) || enemy.owner != OpponentOf(empire) || enemy.dead != 0) continue;
     unit.target = static_cast<int16_t>(n);
     unit.order = OrderAttack;
   }
@@ -59,9 +59,17 @@ void RightButtonCommand() {
 
 void FunctionKeyCommands() {
   if (IsKeyDown(KeyF1)) NewGame();
+  UnitSizeKeys();
+  SpeedKeys();
+}
+
+void UnitSizeKeys() {
   if (IsKeyDown(KeyF2)) UnitSize = UnitSizeSmall;
   if (IsKeyDown(KeyF3)) UnitSize = UnitSizeNormal;
   if (IsKeyDown(KeyF4)) UnitSize = UnitSizeLarge;
+}
+
+void SpeedKeys() {
   if (IsKeyDown(KeyF5)) ChangeSpeed(GameSpeed > 1 ? GameSpeed - 1 : GameSpeed);
   if (IsKeyDown(KeyF6)) ChangeSpeed(GameSpeed < SlowestGameSpeed ? GameSpeed + 1 : GameSpeed);
   if (IsKeyDown(KeyF7)) ChangeSpeed(3);

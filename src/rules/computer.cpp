@@ -11,13 +11,18 @@ namespace {
 
 constexpr int ViewJumpMargin = 10;
 
+// The empire the computer plays in the call under way: empire 1, or in a
+// versus game whichever side has no player left.
+int Side = EmpireComputer;
+
 using EntryTest = bool (*)(const UnitRecord&);
 
 bool IsFightingUnitOf(const UnitRecord& u, int empire) {
   return u.owner == empire && u.in_use == 1 && u.dead == 0 && u.type != TypeMine;
 }
 
-// The jump key moves the view to the first counted unit while it is held.
+}  // namespace
+
 int CountFightingUnits(int empire, int jump_key) {
   int count = 0;
   bool jumped = false;
@@ -33,12 +38,14 @@ int CountFightingUnits(int empire, int jump_key) {
   return count;
 }
 
+namespace {
+
 bool IsRecruitCandidate(const UnitRecord& u) {
   return u.in_use == 1 && u.owner == EmpireNeutral && u.dead == 0 && u.type != TypeMine;
 }
 
 bool IsLivingComputerUnit(const UnitRecord& u) {
-  return u.in_use == 1 && u.owner == EmpireComputer && u.dead == 0;
+  return u.in_use == 1 && u.owner == Side && u.dead == 0;
 }
 bool IsRaider(const UnitRecord& u) {
   return IsLivingComputerUnit(u) && u.order != OrderAttack && u.mining == 0;
@@ -48,7 +55,7 @@ bool IsIdleComputerUnit(const UnitRecord& u) {
   return IsLivingComputerUnit(u) && u.order == OrderNone && u.mining == 0;
 }
 bool IsRaidTarget(const UnitRecord& u) {
-  return u.in_use == 1 && u.owner == EmpirePlayer && u.dead == 0;
+  return u.in_use == 1 && u.owner == OpponentOf(Side) && u.dead == 0;
 }
 bool IsOpenMine(const UnitRecord& u) {
   return u.type == TypeMine && u.owner == EmpireNeutral && u.in_use == 1 && u.dead == 0 && u.gold >= 1.0f;
@@ -78,7 +85,7 @@ int FindRecruitCandidate() {
   return -1;
 }
 
-// Sends the actor against a random living player entry, if there is one.
+// Sends the actor against a random living entry of the other empire, if there is one.
 void SendAgainstPlayer(int actor) {
   const int targets = CountEntries(IsRaidTarget);
   if (targets < 1) return;
@@ -115,8 +122,12 @@ void SendToMine() {
 }  // namespace
 
 void VictoryCheck() {
-  const int player = CountFightingUnits(EmpirePlayer, KeyBackspace);
+  const int player = CountFightingUnits(EmpirePlayer, KeyBackspace);  // its jump first, then the computer's
   const int computer = CountFightingUnits(EmpireComputer, Key0);
+  RaiseOutcomeFlags(player, computer);
+}
+
+void RaiseOutcomeFlags(int player, int computer) {
   if (player == 0) VictoryComputer = 1;
   if (computer == 0) VictoryPlayer = 1;
   if (player == 0 && computer == 0) VictoryTie = 1;
@@ -124,16 +135,18 @@ void VictoryCheck() {
 
 bool IsGameDecided() { return VictoryPlayer != 0 || VictoryComputer != 0 || VictoryTie != 0; }
 
-void ComputerRecruit() {
-  if (TreasuryOf(EmpireComputer) < ComputerRecruitReserve) return;
+void ComputerRecruit(int empire) {
+  if (TreasuryOf(empire) < ComputerRecruitReserve) return;
   for (int attempt = 0; attempt < ComputerRecruitAttempts; ++attempt) {
     const int u = FindRecruitCandidate();
-    if (u >= 0) RecruitAttempt(u, EmpireComputer);
+    if (u >= 0) RecruitAttempt(u, empire);
   }
 }
 
-void ComputerOrders() {
+void ComputerOrders(int empire) {
+  Side = empire;
   Raid();
   CallToArms();
   SendToMine();
+  Side = EmpireComputer;
 }

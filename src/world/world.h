@@ -63,6 +63,8 @@ struct TileType {
 enum OrderCode : uint16_t { OrderNone = 0, OrderMove = 1, OrderAttack = 2, OrderGoTo = 3 };
 
 enum Empire : int { EmpirePlayer = 0, EmpireComputer = 1, EmpireNeutral = 2 };
+// The other of the two fighting empires.
+constexpr int OpponentOf(int empire) { return empire == EmpirePlayer ? EmpireComputer : EmpirePlayer; }
 
 constexpr int TypeLeader = 10;
 constexpr int TypeFirstCreature = 30;

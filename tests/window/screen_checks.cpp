@@ -9,7 +9,8 @@
 //                                    holds KEYS (comma-separated keysyms or Button1-3)
 //                                    until the checks hold, then lets them go
 //   window_driver read-line N        prints the HUD block's line N (0 the top one) as the font reads it;
-//                                    N "replay" is a watched replay's mark above the block
+//                                    N "replay" is a watched replay's mark above the block;
+//                                    "asks" and "connection" a versus game's lines at the bottom
 //   window_driver screenshot FILE    the window as a PPM picture
 //   window_driver mouse-cell X Y     prints the cell offset "DX DY" MouseCell gives the pointer
 //   window_driver point-at DX DY     moves the pointer to the middle of the window pixels
@@ -495,10 +496,12 @@ Test LeaderCheck(const Scene& scene, int cellX, int cellY, bool wanted) {
 // where the game draws no line.
 int HudLineYOf(const std::string& index) {
   if (index == "replay") return ReplayMarkY;
+  if (index == "asks") return VersusAsksY;
+  if (index == "connection") return ConnectionLineY;
   const bool digits = !index.empty() && index.size() <= 2 &&
                       index.find_first_not_of("0123456789") == std::string::npos;
   if (digits && std::stoi(index) < HudBlockLines) return HudLineY(std::stoi(index));
-  std::fprintf(stderr, "window_driver: no HUD line \"%s\": the lines are 0 to %d and replay\n", index.c_str(),
+  std::fprintf(stderr, "window_driver: no HUD line \"%s\": the lines are 0 to %d, replay, asks and connection\n", index.c_str(),
                HudBlockLines - 1);
   return -1;
 }

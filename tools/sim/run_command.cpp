@@ -7,6 +7,7 @@
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
+#include "lockstep/versus_playback.h"
 #include "replay/playback.h"
 #include "replay/replay_file.h"
 #include "replay/state_dump.h"
@@ -194,6 +195,44 @@ void PlayBack(const Replay& replay, const std::string& name, int32_t dump_every,
   UseHeadlessHost(0);
 }
 
+void WriteVersusDump(int64_t turn, std::string& buffer, std::ostream& out) {
+  buffer.clear();
+  AppendVersusDump(turn, buffer);
+  out << buffer;
+}
+
+// A versus game's recorded turns; a pass of the dumps is a turn.
+void PlayBackVersus(const VersusReplay& replay, int32_t dump_every, std::ostream& out) {
+  ResetForNewRun();
+  ApplySearchModeRequest();
+  Host = VersusHost(HeadlessHost(0));
+  StartWorld();
+  StartVersusPlayback(replay, 0);
+  std::string buffer;
+  WriteVersusDump(0, buffer, out);
+  int64_t dumped = 0;
+  while (PlayVersusTurn()) {
+    if (dump_every > 0 && VersusTurn % dump_every == 0) WriteVersusDump(dumped = VersusTurn, buffer, out);
+  }
+  if (VersusTurn != dumped) WriteVersusDump(VersusTurn, buffer, out);
+  out.flush();
+  ReleaseGame();
+  UseHeadlessHost(0);
+}
+
+ExitStatus RunVersusReplay(const std::vector<uint8_t>& bytes, const std::string& file, int32_t dump_every,
+                           std::ostream& out, std::ostream& err) {
+  VersusReplay replay;
+  std::string error;
+  if (!ParseVersusReplay(bytes, file, replay, error)) {
+    err << "valdorik-sim: " << error << "\n";
+    return ExitStatus::BadInput;
+  }
+  if (!replay.complete) err << "valdorik-sim: " << replay.cut_note << "\n";
+  PlayBackVersus(replay, dump_every, out);
+  return ExitStatus::Ok;
+}
+
 }  // namespace
 
 ExitStatus RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
@@ -203,8 +242,14 @@ ExitStatus RunReplayCommand(int argc, char** argv, std::ostream& out, std::ostre
     err << "valdorik-sim replay: " << error << "\nusage: " << ReplaySynopsis << "\n";
     return ExitStatus::BadInput;
   }
+  std::vector<uint8_t> bytes;
+  if (!ReadReplayBytes(file, bytes, error)) {
+    err << "valdorik-sim: " << error << "\n";
+    return ExitStatus::BadInput;
+  }
+  if (IsVersusReplay(bytes)) return RunVersusReplay(bytes, file, dump_every, out, err);
   Replay replay;
-  if (!ReadReplayFile(file, replay, error)) {
+  if (!ParseReplay(bytes.data(), bytes.size(), file, replay, error)) {
     err << "valdorik-sim: " << error << "\n";
     return ExitStatus::BadInput;
   }

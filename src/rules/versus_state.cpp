@@ -1,0 +1,3 @@
+#include "rules/versus_state.h"
+
+VALDORIK_VERSUS_STATE(VALDORIK_DEFINE_STATE)

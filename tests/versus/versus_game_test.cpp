@@ -1,0 +1,177 @@
+// The versus game without a window or a network: both players' inputs
+// given turn by turn, as the lockstep hands them to the rules.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "host/input.h"
+#include "lockstep/peer_messages.h"
+#include "lockstep/versus_game.h"
+#include "lockstep/versus_replay.h"
+#include "loop/game_state.h"
+#include "loop/startup.h"
+#include "rules/combat_economy.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int HostSeat = 0, FriendSeat = 1;
+constexpr HostEvent PointAtViewCentre{EventKind::PointerMove, FrameWidth / 2, FrameHeight / 2};
+
+TurnInput Events(std::initializer_list<HostEvent> events) { return {.events = events, .instant_keys = 0}; }
+HostEvent Key(EventKind kind, int key) { return {kind, key, 0}; }
+HostEvent Button(EventKind kind, int button) { return {kind, button, 0}; }
+
+class VersusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetForNewRun();
+    Host = VersusHost(HeadlessHost(0));
+    StartWorld();
+    StartVersusGame(20261208, HostSeat);
+  }
+  void TearDown() override {
+    ReleaseGame();
+    ResetForNewRun();
+    UseHeadlessHost(0);
+  }
+  static void Turn(const TurnInput& host, const TurnInput& friend_input) { RunVersusTurn({host, friend_input}); }
+  static void Quiet(int turns) {
+    for (int i = 0; i < turns; ++i) Turn({}, {});
+  }
+  static int UnitsOf(int empire) {
+    int count = 0;
+    for (int id = 0; id < UnitCount; ++id) count += UnitTable[id].in_use == 1 && UnitTable[id].owner == empire;
+    return count;
+  }
+};
+
+// The friend's buttons act for empire 1 from the friend's own view; the
+// host's view and selection stay as they were.
+TEST_F(VersusTest, TheFriendCommandsEmpireOne) {
+  const UnitRecord& friend_leader = UnitTable[FriendSeat];
+  int creature = 2;
+  while (UnitTable[creature].owner != EmpireNeutral || UnitTable[creature].type == TypeMine) ++creature;
+  UnitTable[creature].cell_x = friend_leader.cell_x;  // under the friend's pointer, at the view's centre
+  UnitTable[creature].cell_y = friend_leader.cell_y;
+  const float host_gold = TreasuryOf(EmpirePlayer), friend_gold = TreasuryOf(EmpireComputer);
+
+  Turn({}, Events({PointAtViewCentre, Button(EventKind::ButtonDown, ButtonLeft)}));
+  EXPECT_EQ(TreasuryOf(EmpireComputer) - TreasuryOf(EmpirePlayer), friend_gold - host_gold - RecruitPrice)
+      << "a recruit try paid by empire 1, and by it alone";
+  EXPECT_EQ(SeatViews[FriendSeat].selected_unit, UnitTable[creature].owner == EmpireComputer ? creature : FriendSeat);
+  EXPECT_EQ(selected_unit, HostSeat) << "the host's selection is the host's";
+
+  UnitTable[0].cell_x = friend_leader.cell_x;  // the host's leader walks under the friend's pointer
+  UnitTable[0].cell_y = friend_leader.cell_y;
+  Turn({}, Events({Button(EventKind::ButtonUp, ButtonLeft), Button(EventKind::ButtonDown, ButtonRight)}));
+  const UnitRecord& ordered = UnitTable[SeatViews[FriendSeat].selected_unit];
+  EXPECT_EQ(ordered.order, OrderAttack);
+  EXPECT_EQ(ordered.target, 0);
+  EXPECT_EQ(UnitTable[0].order, OrderNone) << "nobody ordered the host's leader";
+}
+
+// The computer recruits only for a side no person plays, and takes over a side left empty.
+TEST_F(VersusTest, TheComputerPlaysOnlyAnEmptySide) {
+  Quiet(600);
+  EXPECT_EQ(UnitsOf(EmpireComputer), 1) << "the computer recruited for the friend";
+  HandOverToComputer(FriendSeat);
+  Quiet(600);
+  EXPECT_GT(UnitsOf(EmpireComputer), 1) << "the computer did not take the friend's side";
+  EXPECT_EQ(UnitsOf(EmpirePlayer), 1);
+}
+
+// Pause, a new game and leaving are the two players'; the view is each one's own.
+TEST_F(VersusTest, SharedActionsNeedTheRightPlayers) {
+  Turn({}, Events({Key(EventKind::KeyDown, KeyP)}));
+  EXPECT_EQ(Paused, 1);
+  EXPECT_EQ(PausedBy, FriendSeat);
+  const int frame = FrameCounter;
+  Turn(Events({Key(EventKind::KeyDown, KeyPageUp)}), Events({Key(EventKind::KeyUp, KeyP)}));
+  EXPECT_EQ(FrameCounter, frame) << "a paused game ran a frame";
+  Turn(Events({Key(EventKind::KeyDown, KeyP)}), {});
+  EXPECT_EQ(Paused, 0);
+  EXPECT_LT(CameraZoom, SeatViews[FriendSeat].CameraZoom) << "the host's zoom key moved the host's camera only";
+
+  const TurnInput f1{.events = {}, .instant_keys = 1u << 5};  // InstantKeys[5] is F1
+  ASSERT_EQ(InstantKeys[5], KeyF1);
+  Turn(f1, {});
+  EXPECT_EQ(VersusGames, 0u) << "one player's F1 started a new game";
+  EXPECT_EQ(NewGameAsked[HostSeat], 1);
+  Turn({}, f1);
+  EXPECT_EQ(VersusGames, 1u);
+  EXPECT_EQ(FrameCounter, 0);
+
+  Turn({}, Events({Key(EventKind::KeyDown, KeyEscape)}));
+  EXPECT_TRUE(IsVersusOver());
+  EXPECT_EQ(LeftBy, FriendSeat);
+}
+
+// Whatever comes from the other player is read whole or not at all.
+TEST(VersusBytes, OnlyWholeWellFormedMessagesAreRead) {
+  const TurnInput input = Events({PointAtViewCentre, Key(EventKind::KeyDown, 255), Button(EventKind::ButtonUp, 2)});
+  const std::vector<uint8_t> turn = TurnPayload(12345, input);
+  const std::optional<PeerMessage> read = ReadPeerMessage(turn);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->turn, 12345);
+  EXPECT_EQ(read->input, input);
+  for (size_t cut = 0; cut < turn.size(); ++cut)
+    EXPECT_FALSE(ReadPeerMessage(std::span(turn).first(cut))) << "cut at " << cut;
+  struct Bad {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  };
+  const Bad bad[] = {
+      {"an unknown kind", {9, 0}},
+      {"a trailing byte", {uint8_t(PeerKind::Ping), 1, 2, 3, 4, 5}},
+      {"a key code past 255", {uint8_t(PeerKind::Turn), 1, 0, 1, uint8_t(EventKind::KeyDown), 0x80, 0x02}},
+      {"a fourth button", {uint8_t(PeerKind::Turn), 1, 0, 1, uint8_t(EventKind::ButtonDown), 3}},
+      {"a window's own event", {uint8_t(PeerKind::Turn), 1, 0, 1, uint8_t(EventKind::Close), 0}},
+      {"too many events", {uint8_t(PeerKind::Turn), 1, 0, 0xC9, 0x01}},
+      {"a number that never ends", {uint8_t(PeerKind::Hash), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+      {"an input delay past its bound", {uint8_t(PeerKind::Start), 0, 0, 0, 0, MaxInputDelay + 1, 0}},
+  };
+  for (const Bad& row : bad) EXPECT_FALSE(ReadPeerMessage(row.bytes)) << row.what;
+}
+
+// A replay reads back as it was written, and a file cut anywhere reads up to its cut.
+TEST(VersusBytes, ReplayReadsBackAndSurvivesAnyCut) {
+  const std::string path = (std::filesystem::temp_directory_path() / "versus_bytes_test.vrp").string();
+  std::string error;
+  ASSERT_TRUE(OpenVersusReplay(path, "test 1", 77, error)) << error;
+  const TurnInput active = Events({PointAtViewCentre});
+  for (int i = 0; i < 5; ++i) WriteVersusTurn({TurnInput{}, TurnInput{}});
+  WriteVersusTurn({active, TurnInput{}});
+  WriteVersusTakeOver(FriendSeat);
+  WriteVersusTurn({active, TurnInput{}});
+  for (int i = 0; i < 300; ++i) WriteVersusTurn({TurnInput{}, TurnInput{}});
+  CloseVersusReplay();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ASSERT_TRUE(file);
+  std::vector<uint8_t> bytes(4096);
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  std::fclose(file);
+  std::filesystem::remove(path);
+
+  VersusReplay replay;
+  ASSERT_TRUE(ParseVersusReplay(bytes, "whole", replay, error)) << error;
+  EXPECT_TRUE(replay.complete);
+  EXPECT_EQ(replay.seed, 77u);
+  EXPECT_EQ(replay.turns, 307);
+  ASSERT_EQ(replay.records.size(), 308u);
+  EXPECT_EQ(replay.records[5].inputs[HostSeat], active);
+  EXPECT_EQ(replay.records[6].kind, VersusRecord::Kind::TakeOver);
+  int64_t last_turns = 0;
+  for (size_t cut = sizeof VersusReplayMagic + 2 + 6 + 4; cut < bytes.size(); ++cut) {
+    ASSERT_TRUE(ParseVersusReplay(std::span(bytes).first(cut), "cut", replay, error)) << cut << ": " << error;
+    EXPECT_FALSE(replay.complete);
+    EXPECT_GE(replay.turns, last_turns);
+    last_turns = replay.turns;
+  }
+  bytes[bytes.size() - 1] = 0x7F;
+  EXPECT_FALSE(ParseVersusReplay(bytes, "damaged", replay, error));
+  EXPECT_NE(error.find("damaged: byte"), std::string::npos) << error;
+}
+
+}  // namespace
