@@ -59,14 +59,20 @@ void Finish(Link& l, std::string problem) {
   beast::get_lowest_layer(l.ws).socket().close(ignored);
 }
 
+// Why a read ended the link: nothing for our own close, nor for the relay's
+// normal one (after a refusal, which the player reads in its message).
+std::string ReadProblem(const Link& l, beast::error_code error) {
+  if (l.closing) return "";
+  if (error != websocket::error::closed) return "lost the connection to " + l.address + ": " + Words(error);
+  const auto code = l.ws.reason().code;
+  if (code == websocket::close_code::normal) return "";
+  return "the relay at " + l.address + " closed the connection (code " + std::to_string(code) + ")";
+}
+
 void ReadNext(Link& l) {
   l.ws.async_read(l.reading, [&l](beast::error_code error, size_t) {
     if (l.state == LinkState::Closed) return;
-    if (error == websocket::error::closed && l.ws.reason().code != websocket::close_code::normal && !l.closing)
-      return Finish(l, "the relay at " + l.address + " closed the connection (code " +
-                           std::to_string(l.ws.reason().code) + ")");
-    if (error == websocket::error::closed || (error && l.closing)) return Finish(l, "");
-    if (error) return Finish(l, "lost the connection to " + l.address + ": " + Words(error));
+    if (error) return Finish(l, ReadProblem(l, error));
     const auto* first = static_cast<const uint8_t*>(l.reading.cdata().data());
     l.incoming.emplace_back(first, first + l.reading.size());
     l.reading.consume(l.reading.size());
