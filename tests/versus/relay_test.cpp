@@ -104,7 +104,8 @@ TEST_F(Relay, PassesMessagesStampedWithTheSendersOwnSeat) {
   room.guest->Close();
   EXPECT_EQ(Heard(*room.host), "left friend closed");
   room.host.reset();  // its line drops: the room is empty
-  EXPECT_EQ(relay.NextLine(), "valdorik-relay: room 1 closed; 0 rooms open");
+  // Four messages of a kind byte, a seat byte and their payload: 4 + 4 + 12 + 14 bytes.
+  EXPECT_EQ(relay.NextLine(), "valdorik-relay: room 1 closed after 4 game messages of 34 bytes; 0 rooms open");
   // Nothing a player sent reaches the log.
   EXPECT_EQ(relay.Stop(), 0);
   EXPECT_EQ(relay.NextLine(), "valdorik-relay: stopped");

@@ -204,7 +204,11 @@ case $case_name in
     [[ $gold_line == empire_1_gold=* ]] || player_fail "the friend's side of the replay shows '$gold_line'"
     ended watch 60
     cmp -s "$work/watched.dump" "$work/host.dump" || player_fail "the watched replay ended elsewhere"
-    echo "PASS (play): $(grep -o '"pass":[0-9]*' "$work/host.dump" | cut -d: -f2) turns, $(wc -c <"$work/host.vrp") bytes of replay on each side, the same end"
+    turns=$(grep -o '"pass":[0-9]*' "$work/host.dump" | cut -d: -f2)
+    for _ in $(seq 100); do grep -q "closed after" "$work/relay.out" && break; sleep 0.05; done
+    passed=$(sed -n 's/.*closed after \([0-9]*\) game messages of \([0-9]*\) bytes.*/\1 messages, \2 bytes/p' "$work/relay.out")
+    echo "PASS (play): $turns turns, $(wc -c <"$work/host.vrp") bytes of replay on each side, the same end;" \
+         "the relay passed on ${passed:-?} for the two players"
     ;;
   desync)
     start_game --desync-at 30

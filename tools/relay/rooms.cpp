@@ -50,8 +50,11 @@ RelayActions JoinRoom(Rooms& rooms, ConnectionId guest, const std::string& code)
 // the sender really holds, so that no one can speak for the other.
 RelayActions PassOn(Rooms& rooms, ConnectionId from, std::span<const uint8_t> bytes) {
   const auto& [code, seat] = rooms.seat_of.at(from);
-  const auto partner = rooms.by_code.at(code).seats[size_t(OtherSeat(seat))];
+  Room& room = rooms.by_code.at(code);
+  const auto partner = room.seats[size_t(OtherSeat(seat))];
   if (!partner) return {};  // the friend is not there yet, or gone: nobody to tell
+  room.passed_messages += 1;
+  room.passed_bytes += bytes.size();
   MessageBytes stamped(bytes.begin(), bytes.end());
   stamped[1] = uint8_t(seat);
   return {.sends = {{*partner, std::move(stamped)}}};
@@ -85,7 +88,9 @@ RelayActions OnGone(Rooms& rooms, ConnectionId who, Departure how) {
   room.seats[size_t(seat)].reset();
   if (const auto partner = room.seats[size_t(OtherSeat(seat))])
     return {.sends = {{*partner, FriendLeftMessage(seat, how)}}};
-  const uint64_t number = room.number;
+  const std::string closed = "room " + std::to_string(room.number) + " closed after " +
+                             std::to_string(room.passed_messages) + " game messages of " +
+                             std::to_string(room.passed_bytes) + " bytes; ";
   rooms.by_code.erase(code);
-  return {.log = {"room " + std::to_string(number) + " closed; " + RoomsOpenText(rooms)}};
+  return {.log = {closed + RoomsOpenText(rooms)}};
 }

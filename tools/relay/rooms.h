@@ -22,6 +22,7 @@ struct Room {
   uint64_t number = 0;  // in the order opened: the log names rooms by it, never by their code
   std::array<std::optional<ConnectionId>, 2> seats{};  // by Seat
   bool friend_came = false;  // a friend seat once taken stays the friend's
+  uint64_t passed_messages = 0, passed_bytes = 0;  // the game messages passed on, told when it closes
 };
 
 struct Rooms {
