@@ -218,7 +218,8 @@ void StopPlaying(const GameOptions& options) {
   CloseVersusReplay();
   if (!PlaybackProblem().empty())
     std::fprintf(stderr, "valdorik: the replay does not match this game: %s\n", PlaybackProblem().c_str());
-  if (!options.dump_final.empty()) WriteFinalDump(options.dump_final);
+  const bool no_game = Kind == RunKind::Versus && VersusRunFailed();  // no state to tell of
+  if (!options.dump_final.empty() && !no_game) WriteFinalDump(options.dump_final);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ enum class Phase { Lobby, Playing, Over, Leaving, Failed };
 
 constexpr double WaitingShownAfterMs = 300;  // shorter waits are a turn's jitter, not worth a word
 constexpr double LeavingForAtMostMs = 2000;
-constexpr double NetworkPollMs = 2;
+constexpr double WaitingPollMs = 2;
 
 struct Session {
   GameOptions options;
@@ -248,6 +248,7 @@ PassKind VersusPass(bool drawn) {
   if (!TakeWindowEvents()) return PassKind::Done;
   TakeRelayMessages();
   if (S.phase == Phase::Playing) return PlayingPass(drawn);
+  if (S.phase == Phase::Failed && !S.options.dump_final.empty()) return PassKind::Done;  // scripts end by themselves
   if (S.phase == Phase::Leaving)
     return RelayLinkState() == LinkState::Closed || S.now_ms >= S.leaving_until_ms ? PassKind::Done : PassKind::Waiting;
   DrawAtFrameRate();
@@ -297,9 +298,11 @@ bool StepVersusRun(double now_ms) {
   return StepLoop(now_ms, VersusPass);
 }
 
+// A turn waiting for the friend's input runs the moment it comes; the
+// lobby and the end look at the network twice a frame.
 double NextVersusStepMs(double now_ms) {
-  const bool on_the_clock = S.phase == Phase::Playing && !Lockstep().waiting;
-  return on_the_clock ? NextStepMs() : now_ms + NetworkPollMs;
+  if (S.phase != Phase::Playing) return now_ms + FramePeriodMs / 2;
+  return Lockstep().waiting ? now_ms + WaitingPollMs : NextStepMs();
 }
 
 bool VersusRunFailed() { return S.failed; }

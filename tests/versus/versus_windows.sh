@@ -10,8 +10,9 @@
 #            and the window (from the friend's side) play to that state.
 #   desync   the host's state is bent after turn 30: both games say so at
 #            the hash of turn 60 and both keep a report.
-#   dropped  the friend's game is killed: the host is told, and plays on
-#            against the computer, which takes the friend's side.
+#   dropped  the friend's game stops answering, then is killed: the host is
+#            told it waits, then that the friend is gone, and plays on against
+#            the computer, which takes the friend's side.
 set -u
 case_name=$1 relay=$(realpath "$2") game=$(realpath "$3") driver=$(realpath "$4") sim=$(realpath "$5")
 game_folder=$(realpath "$6") fixed_clock=$(realpath "$7")
@@ -225,6 +226,10 @@ case $case_name in
     ;;
   dropped)
     start_game
+    see_on host --within 10 "line:connection=Round trip"
+    kill -STOP "${pid[friend]}"  # a friend who stops answering holds the game, and the host sees why
+    see_on host --within 10 "line:connection=Waiting for your friend..."
+    kill -CONT "${pid[friend]}"
     see_on host --within 10 "line:connection=Round trip"
     kill -KILL "${pid[friend]}"
     see_on host --within 10 "line:connection=Your friend's connection dropped: the computer plays their side."
