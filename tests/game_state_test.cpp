@@ -128,6 +128,7 @@ const std::map<std::string, const char*> NotGameState = {
     {"versus_replay: Out", "the versus replay being written, opened with the game"},
     {"versus_playback: Playing", "the versus replay's bookkeeping: StartVersusPlayback sets it up"},
     {"versus_playback: NextRecord", "the versus replay's bookkeeping: StartVersusPlayback sets it up"},
+    {"versus_playback: QuietTurnsPlayed", "the versus replay's bookkeeping: StartVersusPlayback sets it up"},
 };
 
 // "name" for a global, "file: name" for one the file keeps to itself (its

@@ -51,6 +51,8 @@ void MakeLocalInput(uint16_t instant_keys) {
 void WriteDesyncReport(uint64_t mine, uint64_t theirs) {
   if (E.report_stem.empty()) return;
   const std::string report = E.report_stem + "-desync.txt", input = E.report_stem + "-desync.replay";
+  std::fprintf(stderr, "valdorik: out of step with the other game at turn %lld: the report is %s\n",
+               static_cast<long long>(E.status.desync_turn), report.c_str());
   std::FILE* file = OpenFile(report, "wb");
   if (!file) return;
   std::fprintf(file, "Out of step at turn %lld: this game's state hash %016llx, the other game's %016llx.\n",
@@ -79,6 +81,7 @@ void CompareHashes(int64_t turn) {
   E.peer_hashes.erase(theirs);
 }
 
+// `turn`: the turns run so far, as the dumps count them.
 void AfterTurn(int64_t turn) {
   if (turn == E.planted_turn) TreasuryOf(EmpirePlayer) += 1.0f;
   std::string dump;
@@ -132,7 +135,7 @@ bool TryNextTurn(uint16_t instant_keys) {
   RunVersusTurn(inputs);
   WriteVersusTurn(inputs);
   ++E.next_turn;
-  AfterTurn(turn);
+  AfterTurn(VersusTurn);
   return true;
 }
 

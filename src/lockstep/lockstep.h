@@ -22,7 +22,7 @@
 constexpr int InputDelay = 4;
 constexpr int HashEveryTurns = 60;
 constexpr double PingEveryMs = 1000.0;
-constexpr int KeptDumps = HashEveryTurns + 1;
+constexpr int KeptDumps = 2 * HashEveryTurns + 1;  // back to the last hash both games agreed on
 
 using SendToPeer = void (*)(std::span<const uint8_t> payload);
 
@@ -60,6 +60,7 @@ extern std::string ConnectionWords;
 // or empty for none. The report names the turn, holds the state dumps of
 // the turns before it, and beside it the replay up to there.
 void SetDesyncReportStem(const std::string& stem);
-// For the tests of the desync detection: the local state is bent at this
-// turn (a gold piece more in empire 0's treasury).
+// For the tests of the desync detection: the local state is bent after this
+// many turns (a gold piece more in empire 0's treasury). Turns are counted
+// as the dumps count them, from 1.
 void PlantDivergence(int64_t turn);

@@ -8,6 +8,7 @@ namespace {
 
 const VersusReplay* Playing = nullptr;
 size_t NextRecord = 0;
+int64_t QuietTurnsPlayed = 0;  // of the run at NextRecord
 
 }  // namespace
 
@@ -19,6 +20,7 @@ bool ReadVersusReplayFile(const std::string& path, VersusReplay& replay, std::st
 void StartVersusPlayback(const VersusReplay& replay, int view_seat) {
   Playing = &replay;
   NextRecord = 0;
+  QuietTurnsPlayed = 0;
   StartVersusGame(replay.seed, view_seat);
 }
 
@@ -31,7 +33,10 @@ bool PlayVersusTurn() {
       continue;
     }
     RunVersusTurn(record.inputs);
-    ++NextRecord;
+    if (++QuietTurnsPlayed >= record.quiet_turns) {
+      ++NextRecord;
+      QuietTurnsPlayed = 0;
+    }
     return true;
   }
   return false;

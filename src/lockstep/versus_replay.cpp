@@ -20,17 +20,36 @@ struct Writer {
 
 bool IsQuiet(const TurnInput& input) { return input.events.empty() && input.instant_keys == 0; }
 
+std::vector<uint8_t> QuietRunBytes(int64_t turns) {
+  std::vector<uint8_t> bytes{VersusQuietTurnsCode};
+  PutVarint(bytes, static_cast<uint64_t>(turns));
+  return bytes;
+}
+
 void EndQuietRun() {
   if (Out.quiet_turns == 0) return;
-  Out.buffer.push_back(VersusQuietTurnsCode);
-  PutVarint(Out.buffer, static_cast<uint64_t>(Out.quiet_turns));
+  const std::vector<uint8_t> run = QuietRunBytes(Out.quiet_turns);
+  Out.buffer.insert(Out.buffer.end(), run.begin(), run.end());
   Out.quiet_turns = 0;
 }
 
+bool WriteAll(const std::vector<uint8_t>& bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), Out.file) == bytes.size();
+}
+
+// The quiet turns of a run still growing are written too, past the end the
+// file keeps, so that a game that dies keeps them; the next push writes
+// over them with the longer run, and the finished file is the same, byte
+// for byte, as one written without them.
 void Push() {
   if (!Out.file || Out.failed) return;
   Out.pushed.insert(Out.pushed.end(), Out.buffer.begin(), Out.buffer.end());
-  const bool written = std::fwrite(Out.buffer.data(), 1, Out.buffer.size(), Out.file) == Out.buffer.size();
+  bool written = WriteAll(Out.buffer);
+  if (written && Out.quiet_turns > 0) {
+    const long end = std::ftell(Out.file);
+    written = end >= 0 && WriteAll(QuietRunBytes(Out.quiet_turns)) && std::fflush(Out.file) == 0 &&
+              std::fseek(Out.file, end, SEEK_SET) == 0;
+  }
   if (!written || std::fflush(Out.file) != 0) Out.failed = true;
   Out.buffer.clear();
   Out.turns_since_push = 0;
@@ -69,9 +88,10 @@ bool ReadRecord(Reader& in, VersusReplay& replay, SeatFlags& played) {
   switch (code) {
     case VersusEndCode: replay.complete = true; return false;
     case VersusQuietTurnsCode:
-      if (!GetVarint(in.bytes, in.pos, 1u << 30, value) || value == 0) return in.Fail("a run of turns is damaged");
-      replay.records.insert(replay.records.end(), value, record);
-      replay.turns += static_cast<int64_t>(value);
+      if (!GetVarint(in.bytes, in.pos, MaxQuietTurns, value) || value == 0) return in.Fail("a run of turns is damaged");
+      record.quiet_turns = static_cast<int64_t>(value);
+      replay.records.push_back(record);
+      replay.turns += record.quiet_turns;
       return true;
     case VersusTurnCode:
       for (int seat = 0; seat < SeatCount; ++seat)
@@ -109,7 +129,11 @@ bool ParseVersusReplay(std::span<const uint8_t> bytes, const std::string& name, 
   while (in.pos < bytes.size()) {
     record_start = in.pos;
     if (ReadRecord(in, replay, played)) continue;
-    if (replay.complete) break;
+    if (replay.complete && in.pos == bytes.size()) break;
+    if (replay.complete) {
+      record_start = in.pos;
+      in.Fail("bytes after the end mark", true);
+    }
     // A record the file stops inside is a cut, not damage: the game was killed writing it.
     if (in.pos >= bytes.size() && !in.damaged) break;
     error = name + ": byte " + std::to_string(record_start) + ": " + in.problem;
@@ -179,8 +203,8 @@ std::vector<uint8_t> VersusReplaySoFar() {
   std::vector<uint8_t> bytes = Out.pushed;
   bytes.insert(bytes.end(), Out.buffer.begin(), Out.buffer.end());
   if (Out.quiet_turns > 0) {
-    bytes.push_back(VersusQuietTurnsCode);
-    PutVarint(bytes, static_cast<uint64_t>(Out.quiet_turns));
+    const std::vector<uint8_t> run = QuietRunBytes(Out.quiet_turns);
+    bytes.insert(bytes.end(), run.begin(), run.end());
   }
   bytes.push_back(VersusEndCode);
   return bytes;

@@ -25,13 +25,17 @@ constexpr uint8_t VersusTakeOverCode = 0x03;    // a seat: the computer plays it
 struct VersusRecord {
   enum class Kind { Turn, TakeOver } kind = Kind::Turn;
   std::array<TurnInput, SeatCount> inputs{};  // Turn: empty for a seat the computer plays
+  int64_t quiet_turns = 0;                    // Turn: more than 0 for that many turns with no input
   int seat = 0;                               // TakeOver
 };
+
+// A run of quiet turns holds at most this many: three days of a game.
+constexpr uint64_t MaxQuietTurns = uint64_t{1} << 24;
 
 struct VersusReplay {
   std::string game_version;
   uint32_t seed = 0;
-  std::vector<VersusRecord> records;  // quiet turns come as turns
+  std::vector<VersusRecord> records;
   int64_t turns = 0;
   bool complete = false;  // the end mark was found
   std::string cut_note;   // a file cut short: where it stops

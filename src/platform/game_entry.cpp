@@ -186,6 +186,10 @@ bool StartPlaying(const GameOptions& options, ExitStatus& status) {
   Kind = IsVersusRun(options) ? RunKind::Versus : RunKind::Alone;
   if (!options.replay.empty() && IsVersusReplayFile(options.replay)) Kind = RunKind::VersusReplay;
   if (Kind != RunKind::Alone) return StartVersus(options, status);
+  if (options.seat != 0) {
+    std::fprintf(stderr, "valdorik: --seat is for versus replays: %s is a one-player game\n", options.replay.c_str());
+    return false;
+  }
   if (!options.replay.empty() && !ReadReplayToPlay(options.replay, RunReplay)) return false;
   std::vector<ReplayRecord> past;
   if (options.continue_game && !PlayThePast(options, past)) return false;

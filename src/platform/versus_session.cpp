@@ -45,6 +45,7 @@ struct Session {
   double leaving_until_ms = 0;
   std::string friend_gone;  // why the computer plays the friend's side
   bool failed = false;
+  bool replay_failure_told = false;
 } S;
 
 int LocalSeat() { return static_cast<int>(S.seat); }
@@ -206,9 +207,11 @@ void ShowConnection() {
   if (!status.waiting) S.waiting_since_ms = -1;
   else if (S.waiting_since_ms < 0) S.waiting_since_ms = S.now_ms;
   char words[160];
+  // The frame has room for the report's name; stderr has its whole path.
+  const std::string report = status.report.substr(status.report.find_last_of("/\\") + 1);
   if (status.desync_turn >= 0)
     std::snprintf(words, sizeof words, "OUT OF STEP at turn %lld: %s", static_cast<long long>(status.desync_turn),
-                  status.report.empty() ? "no report kept" : ("report in " + status.report).c_str());
+                  report.empty() ? "no report kept" : ("report " + report).c_str());
   else if (S.waiting_since_ms >= 0 && S.now_ms - S.waiting_since_ms >= WaitingShownAfterMs)
     std::snprintf(words, sizeof words, "Waiting for your friend...");
   else if (!S.friend_gone.empty())
@@ -231,9 +234,17 @@ void EndVersusGame() {
   ConnectionWords.clear();
 }
 
+// A replay that stops taking data is told once; the game plays on.
+void TellReplayFailure() {
+  if (!VersusReplayFailed() || S.replay_failure_told) return;
+  S.replay_failure_told = true;
+  std::fprintf(stderr, "valdorik: the replay is no longer recorded: it cannot be written\n");
+}
+
 PassKind PlayingPass(bool drawn) {
   PingPeer(S.now_ms);
   const bool ran = TryNextTurn(SampleInstantKeys());
+  TellReplayFailure();
   ShowConnection();
   if (!ran) {
     DrawAtFrameRate();

@@ -135,33 +135,57 @@ TEST(VersusBytes, OnlyWholeWellFormedMessagesAreRead) {
   for (const Bad& row : bad) EXPECT_FALSE(ReadPeerMessage(row.bytes)) << row.what;
 }
 
-// A replay reads back as it was written, and a file cut anywhere reads up to its cut.
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::vector<uint8_t> bytes(1 << 16);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  bytes.resize(file ? std::fread(bytes.data(), 1, bytes.size(), file) : 0);
+  if (file) std::fclose(file);
+  return bytes;
+}
+
+// The same game written twice, once pushed to the file after every turn:
+// what the pushes leave is readable up to the last turn, and the finished
+// files are the same.
+std::vector<uint8_t> WriteGame(const std::string& path, bool push_every_turn, int64_t& turns_seen_while_open) {
+  std::string error;
+  EXPECT_TRUE(OpenVersusReplay(path, "test 1", 77, error)) << error;
+  const TurnInput active = Events({PointAtViewCentre});
+  std::vector<std::array<TurnInput, SeatCount>> turns(5);
+  turns.push_back({active, TurnInput{}});
+  turns.push_back({active, TurnInput{}});
+  turns.resize(turns.size() + 300);
+  for (size_t i = 0; i < turns.size(); ++i) {
+    if (i == 6) WriteVersusTakeOver(FriendSeat);
+    WriteVersusTurn(turns[i]);
+    if (push_every_turn) FlushVersusReplay();
+  }
+  VersusReplay open;
+  turns_seen_while_open = ParseVersusReplay(FileBytes(path), "open", open, error) ? open.turns : -1;
+  CloseVersusReplay();
+  const std::vector<uint8_t> bytes = FileBytes(path);
+  std::filesystem::remove(path);
+  return bytes;
+}
+
+// A replay reads back as it was written, whatever the pushes on the way,
+// and a file cut anywhere reads up to its cut.
 TEST(VersusBytes, ReplayReadsBackAndSurvivesAnyCut) {
   const std::string path = (std::filesystem::temp_directory_path() / "versus_bytes_test.vrp").string();
-  std::string error;
-  ASSERT_TRUE(OpenVersusReplay(path, "test 1", 77, error)) << error;
-  const TurnInput active = Events({PointAtViewCentre});
-  for (int i = 0; i < 5; ++i) WriteVersusTurn({TurnInput{}, TurnInput{}});
-  WriteVersusTurn({active, TurnInput{}});
-  WriteVersusTakeOver(FriendSeat);
-  WriteVersusTurn({active, TurnInput{}});
-  for (int i = 0; i < 300; ++i) WriteVersusTurn({TurnInput{}, TurnInput{}});
-  CloseVersusReplay();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  ASSERT_TRUE(file);
-  std::vector<uint8_t> bytes(4096);
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-  std::fclose(file);
-  std::filesystem::remove(path);
+  int64_t pushed_turns = 0, unpushed_turns = 0;
+  std::vector<uint8_t> bytes = WriteGame(path, true, pushed_turns);
+  EXPECT_EQ(pushed_turns, 307) << "a game killed now would lose the quiet turns it has played";
+  EXPECT_EQ(WriteGame(path, false, unpushed_turns), bytes);
 
   VersusReplay replay;
+  std::string error;
   ASSERT_TRUE(ParseVersusReplay(bytes, "whole", replay, error)) << error;
   EXPECT_TRUE(replay.complete);
   EXPECT_EQ(replay.seed, 77u);
   EXPECT_EQ(replay.turns, 307);
-  ASSERT_EQ(replay.records.size(), 308u);
-  EXPECT_EQ(replay.records[5].inputs[HostSeat], active);
-  EXPECT_EQ(replay.records[6].kind, VersusRecord::Kind::TakeOver);
+  ASSERT_EQ(replay.records.size(), 5u) << "quiet turns are kept as runs";
+  EXPECT_EQ(replay.records[0].quiet_turns, 5);
+  EXPECT_EQ(replay.records[1].inputs[HostSeat], Events({PointAtViewCentre}));
+  EXPECT_EQ(replay.records[2].kind, VersusRecord::Kind::TakeOver);
   int64_t last_turns = 0;
   for (size_t cut = sizeof VersusReplayMagic + 2 + 6 + 4; cut < bytes.size(); ++cut) {
     ASSERT_TRUE(ParseVersusReplay(std::span(bytes).first(cut), "cut", replay, error)) << cut << ": " << error;
@@ -169,9 +193,22 @@ TEST(VersusBytes, ReplayReadsBackAndSurvivesAnyCut) {
     EXPECT_GE(replay.turns, last_turns);
     last_turns = replay.turns;
   }
-  bytes[bytes.size() - 1] = 0x7F;
-  EXPECT_FALSE(ParseVersusReplay(bytes, "damaged", replay, error));
-  EXPECT_NE(error.find("damaged: byte"), std::string::npos) << error;
+  struct Damage {
+    const char* what;
+    std::vector<uint8_t> tail;  // in place of the end mark
+  };
+  const Damage damages[] = {
+      {"an unknown record", {0x7F}},
+      {"bytes after the end mark", {VersusEndCode, VersusEndCode}},
+      {"a run of more turns than any game", {VersusQuietTurnsCode, 0x81, 0x80, 0x80, 0x08, VersusEndCode}},
+  };
+  for (const Damage& damage : damages) {
+    std::vector<uint8_t> damaged(bytes.begin(), bytes.end() - 1);
+    damaged.insert(damaged.end(), damage.tail.begin(), damage.tail.end());
+    EXPECT_FALSE(ParseVersusReplay(damaged, "damaged", replay, error)) << damage.what;
+    EXPECT_NE(error.find("damaged: byte"), std::string::npos) << error;
+  }
+  EXPECT_FALSE(OpenVersusReplay("/dev/full", "test 1", 77, error)) << "a file that takes nothing, taken";
 }
 
 }  // namespace
