@@ -24,12 +24,15 @@ export function followGame(follower) { followers.push(follower); }
 
 // Loads the game into the page. `page` hears the module's callbacks:
 // ready(), gameEnded(status), presented(framesSoFar), message(text: a line
-// the desktop writes on stderr), sound(path), switchFullscreen() (the game's
+// the desktop writes on stderr), output(text: a line on stdout), sound(path), switchFullscreen() (the game's
 // Alt+Enter), showPaused(overlay, width, height, dimming), hidePaused().
 export function loadGame(canvas, page) {
   Object.assign(Module, {
     canvas,
-    print: (text) => console.log(text),
+    print: (text) => {
+      console.log(text);
+      if (page.output) page.output(text);
+    },
     // The toolchain's own notes about its GL emulation are for the console only.
     printErr: (text) => {
       console.error(text);

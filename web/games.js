@@ -16,6 +16,8 @@ function start(words, setup) {
     return;
   }
   clearMessages();  // they were about the last game
+  Game.versus = false;
+  $('room').hidden = true;
   setup();
   releaseLatches();
   Game.outcome = '';
@@ -64,6 +66,20 @@ export async function playGame() {
   });
 }
 
+// A game against a friend through a relay (versus.js): the game's words
+// (--host or --join), recorded as every game is; `setup` tells the room.
+export async function playVersus(words, setup) {
+  const name = await newGameName();
+  const path = '/replays/' + name;
+  start(words.concat(['--record', path], DumpWords), () => {
+    recordInto(name, path);
+    Game.goingOn = false;
+    Game.versus = true;
+    Game.fileShown = {path, name};
+    setup();
+  });
+}
+
 // How the game reads a replay: {error} (naming the file `name`) or {complete, passes}.
 function readReplay(bytes, name = '') {
   const path = '/replays/.read.vrp';
@@ -85,7 +101,7 @@ async function offerInterrupted() {
   let bytes;
   try { bytes = (await Replays.get(name)).bytes; } catch (e) { return; }
   const read = readReplay(bytes);
-  if (read.error || read.complete) return;
+  if (read.error || read.complete || read.versus) return;  // a versus game cannot go on alone
   Game.onOffer = {name, bytes, passes: read.passes};
   $('go-on').title = `Your last game stopped at pass ${read.passes}: play on from there`;
   $('go-on').hidden = false;
@@ -138,7 +154,8 @@ function outcomeOfGame() {
 }
 // Looked at every half second of frames; F1 in the game takes it back.
 export function framePresented(frames) {
-  if (frames % 30 !== 0 || !Game.running || Game.watching || Game.next) return;
+  // A versus game ends when a player leaves; its flags are not the computer's win.
+  if (frames % 30 !== 0 || !Game.running || Game.watching || Game.next || Game.versus) return;
   const outcome = outcomeOfGame();
   if (outcome === Game.outcome) return;
   Game.outcome = outcome;
@@ -265,6 +282,7 @@ export function gameEnded(status) {
   }
   document.body.dataset.game = 'ended';
   document.body.dataset.status = String(status);
+  $('room').hidden = true;
   if (Game.next) {
     const {words, setup} = Game.next;
     Game.next = null;
@@ -294,9 +312,11 @@ export function downloadReplay() {
   }
 }
 
-// The page's first game: ?replay=URL watches that replay, else a game starts.
-export async function firstGame() {
+// The page's first game: ?join=CODE joins a friend's room, ?replay=URL
+// watches that replay, else a game starts.
+export async function firstGame(join) {
   await offerInterrupted();
+  if (Query.get('join')) return join(Query.get('join'));
   const url = Query.get('replay');
   if (!url) return playGame();
   let bytes;

@@ -10,6 +10,7 @@ import {downloadReplay, firstGame, framePresented, gameEnded, goOn, heardFromGam
 import {playSound} from './sound.js';
 import {$, canvas, Query} from './state.js';
 import './touch.js';
+import {heardOnOutput, joinGame} from './versus.js';
 
 // ---- Play without a network: the service worker keeps the site's files ----
 // Browsers offer it only over https or from localhost; the game never waits
@@ -75,6 +76,7 @@ function hasWebGL() {
 // ---- The game ----
 bridge.loadGame(canvas, {
   message: heardFromGame,
+  output: heardOnOutput,
   sound: playSound,
   gameEnded,
   switchFullscreen,
@@ -93,6 +95,6 @@ bridge.loadGame(canvas, {
     }
     // ?bench=1: no game; the figures script runs the rules alone (RulesSpeedWeb).
     if (Query.get('bench') === '1') document.body.dataset.game = 'bench';
-    else firstGame();
+    else firstGame(joinGame);
   },
 });

@@ -7,7 +7,7 @@
 
 const Version = 'unbuilt';  // scripts/web-build.sh writes the build's own here
 const SiteFiles = ['index.html', 'page.css', 'main.js', 'bridge.js', 'state.js', 'dialogs.js', 'replays.js', 'games.js',
-                   'sound.js', 'controls.js', 'touch.js', 'gestures.js', 'aim.js', 'facts.js', 'valdorik.js',
+                   'sound.js', 'controls.js', 'touch.js', 'gestures.js', 'aim.js', 'facts.js', 'versus.js', 'valdorik.js',
                    'valdorik.wasm', 'valdorik.data', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];
 const Site = new URL('./', location.href);
 // Other sites on this origin keep their caches: only this folder's builds go.

@@ -22,6 +22,7 @@ export const Game = {
   downloadAtEnd: false,  // Download replay pressed while the decided game still ran
   onOffer: null,     // {name, bytes, passes} of the game the last page left unfinished, to go on with
   goingOn: false,    // the game played goes on from one the last page left
+  versus: false,     // the game played is against a friend, through a relay (versus.js)
 };
 
 // The page's words name the keys on keyboards and the on-screen controls on touch screens.

@@ -4,13 +4,14 @@
 // 127.0.0.1 by a server this script starts and stops. One case a run:
 //   node web_test.js page|burst|damaged|fullscreen|layout|offline|outcome|touch|aim|reload SITE SIM DRIVER
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
+//   node web_test.js versus SITE SIM DRIVER RELAY GAME GAME_FOLDER   (the page against a Linux window)
 // DRIVER is tests/window's window_driver, which knows where the game's squares are.
 'use strict';
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
-const {execFileSync} = require('child_process');
+const {execFileSync, spawn} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
 const [caseName, site, sim, ...rest] = process.argv.slice(2);
@@ -883,6 +884,49 @@ async function waitInNode(what, test, seconds) {
   }
 }
 
+// ---- A versus game: the page against a Linux window, through the real relay ----
+// Processes the case starts, killed when it ends, pass or fail.
+const started = [];
+function startProcess(command, args, options = {}) {
+  const child = spawn(command, args, {stdio: ['ignore', 'pipe', 'pipe'], ...options});
+  child.out = '';
+  child.err = '';
+  child.stdout?.on('data', (d) => { child.out += d; });
+  child.stderr?.on('data', (d) => { child.err += d; });
+  child.ended = new Promise((resolve) => child.on('exit', (code) => resolve(code)));
+  started.push(child);
+  return child;
+}
+
+// An X display of its own for the Linux game (tests/window/xvfb.sh's way).
+async function startDisplay() {
+  const xvfb = startProcess('Xvfb', ['-displayfd', '3', '-screen', '0', '1024x768x24', '-nolisten', 'tcp', '-noreset'],
+                            {stdio: ['ignore', 'ignore', 'pipe', 'pipe']});
+  let number = '';
+  xvfb.stdio[3].on('data', (d) => { number += d; });
+  await waitInNode('no X display', () => number.includes('\n'), 10);
+  return {...process.env, DISPLAY: `:${number.trim()}`, DBUS_SESSION_BUS_ADDRESS: 'disabled:', SDL_AUDIODRIVER: 'dummy',
+          XDG_DATA_HOME: path.join(work, 'data')};
+}
+
+// The page counts what it sends on its WebSockets (the game's link is its only one).
+function countWebSocketSends() {
+  window.sent = {messages: 0, bytes: 0};
+  const send = WebSocket.prototype.send;
+  WebSocket.prototype.send = function(data) {
+    ++window.sent.messages;
+    window.sent.bytes += data.byteLength ?? data.length;
+    return send.call(this, data);
+  };
+}
+
+// A browser holds a hidden tab's timers back to a wake-up a second (or
+// rarer); puppeteer's chromium does not, so the page is given that here.
+function throttleHiddenTimers() {
+  const plain = window.setTimeout;
+  window.setTimeout = (f, ms, ...args) => plain(f, document.hidden ? Math.max(ms || 0, 1000) : ms, ...args);
+}
+
 const cases = {
   // The game shows its floor and title, also when the browser refuses it
   // storage: it plays on, says so in the desktop's words, and still offers
@@ -1411,6 +1455,80 @@ const cases = {
     return `${told.panel}; status "${told.status}"; the whole game downloaded`;
   },
 
+  // Play with a friend: the page opens a room on the real relay and a Linux
+  // window joins it by the code the page shows; each is driven by its own
+  // player. Hidden behind another tab, with its timers held to one a second,
+  // the page keeps the game going at the clock's pace. The window leaves
+  // with Escape: the page shows the window's final state, its replay is the
+  // window's byte for byte, and the simulator plays it to that state.
+  async versus(server) {
+    const [driverPath, relay, game, gameFolder] = rest.map((p) => path.resolve(p));
+    const relayRun = startProcess(relay, ['--port', '0']);
+    await waitInNode('the relay did not start', () => /listening on port \d+/.test(relayRun.out), 10);
+    const port = /listening on port (\d+)/.exec(relayRun.out)[1];
+    const [windowDump, windowReplay] = [path.join(work, 'window.dump'), path.join(work, 'window.vrp')];
+    const display = await startDisplay();
+    execFileSync(driverPath, ['announce-wm-hints'], {env: display});
+    const {browser, page} = await openPage(server, `?relay=127.0.0.1:${port}&dump-final=1`,
+                                           `(${countWebSocketSends})(); (${throttleHiddenTimers})();`);
+    await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
+    await page.click('#play-friend');
+    await waitFor(page, 'no room code shown', () => /^Room [A-Z]{9}:/.test(document.getElementById('room-text').textContent), 10);
+    const room = await page.evaluate(() => [document.getElementById('room-text').textContent, document.getElementById('room-link').href]);
+    const code = room[0].slice(5, 14);
+    if (new URL(room[1]).search !== `?join=${code}&relay=127.0.0.1%3A${port}`) fail(`the link to send is ${room[1]}`);
+    const linux = startProcess(game, ['--join', code, `127.0.0.1:${port}`, '--record', windowReplay, '--dump-final', windowDump],
+                               {cwd: gameFolder, env: display});
+    const onWindow = (...args) => execFileSync(driverPath, args, {cwd: gameFolder, env: display}).toString().trim();
+    onWindow('find', 'VALDORIK');
+    const turn = () => page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass);
+    await waitFor(page, 'the game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 60, 20);
+
+    // Hidden behind another tab, the page keeps the pace it had in view (the
+    // window's player may have changed the game's speed, so it is measured first).
+    const turnsIn = async (ms) => { const from = await turn(), at = Date.now(); await sleep(ms); return [await turn() - from, Date.now() - at]; };
+    const [shownTurns, shownMs] = await turnsIn(2000);
+    const other = await browser.newPage();
+    await other.bringToFront();
+    await waitFor(page, 'the tab not hidden behind another', () => document.hidden, 10);
+    const [hiddenTurns, hiddenMs] = await turnsIn(3000);
+    // Held to its timers the page ran a few turns a second.
+    if (hiddenTurns / hiddenMs < shownTurns / shownMs / 2)
+      fail(`in view the game ran ${shownTurns} turns in ${shownMs} ms; hidden, ${hiddenTurns} in ${hiddenMs} ms`);
+    await page.bringToFront();
+    await other.close();
+
+    // Both players at once: a burst on the window, the page's keys and clicks.
+    const burst = new Promise((resolve) => {
+      const run = spawn(driverPath, ['burst', 'VALDORIK', '20261211', '6', path.join(work, 'window.burst')],
+                        {cwd: gameFolder, env: display, stdio: 'ignore'});
+      run.on('exit', resolve);
+    });
+    await someInput(page);
+    if (await burst !== 0) fail(`the window's burst failed: ${linux.err}`);
+    const roundTrip = await page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebFacts())).round_trip);
+    const windowSays = onWindow('read-line', 'connection');
+
+    onWindow('hold', 'Escape', '200');
+    const state = await finalState(page, 20);
+    if (await Promise.race([linux.ended, sleep(15000).then(() => 'still running')]) !== 0)
+      fail(`the window's game did not end well: ${linux.err}`);
+    if (state !== fs.readFileSync(windowDump, 'utf8')) fail(`the page and the window ended in different states`);
+    if (!state.includes('"left_by":1,')) fail('the final state does not say the friend left');
+    await expectDownloadReplays(page, state);
+    if (!fs.readFileSync(downloaded()).equals(fs.readFileSync(windowReplay))) fail('the page\'s replay differs from the window\'s');
+    const sent = await page.evaluate(() => window.sent);
+    await waitInNode('the relay did not close the room', () => relayRun.out.includes('game messages of'), 10);
+    const passed = /after (\d+) game messages of (\d+) bytes/.exec(relayRun.out);
+    await browser.close();
+    const turns = JSON.parse(state).pass, seconds = turns / 60;
+    return `${turns} turns, the same end and replay on both; ${shownTurns} turns in ${shownMs} ms in view, ` +
+           `${hiddenTurns} in ${hiddenMs} ms hidden; ` +
+           `the page sent ${sent.messages} messages of ${sent.bytes} bytes (${Math.round(sent.bytes / seconds)} B/s of play), ` +
+           `the relay passed ${passed[1]} of ${passed[2]} bytes for both; round trip on the page ${roundTrip} ms, ` +
+           `on the window "${windowSays}"`;
+  },
+
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
   async watch(server) {
     const [replay, dump] = rest;
@@ -1524,6 +1642,7 @@ const cases = {
     if (!process.exitCode) console.error(`FAIL (${testName}): ${e.stack || e}`);
     process.exitCode = 1;
   } finally {
+    for (const child of started) child.kill('SIGKILL');
     server.close();
     fs.rmSync(work, {recursive: true, force: true});
     process.exit(process.exitCode || 0);

@@ -4,6 +4,9 @@
 // The tab was hidden or shown: the game's steps move between animation
 // frames and timers (web/main.cpp).
 void StepsChangeTheirTimer();
+// The relay link heard something: in a hidden tab the game steps at once,
+// so that its inputs keep flowing to the friend (web/main.cpp).
+void RelayMessageHeard();
 
 // A Quit after the events already waiting: the page ends the game running.
 void QuitWebGameSoon();

@@ -25,6 +25,11 @@
 #include "loop/game_state.h"
 #include "loop/main_loop.h"
 #include "loop/startup.h"
+#include "lockstep/lockstep.h"
+#include "lockstep/versus_game.h"
+#include "lockstep/versus_playback.h"
+#include "lockstep/versus_replay.h"
+#include "platform/versus_session.h"
 #include "platform/game_entry.h"
 #include "platform/web/host.h"
 #include "render/render_buffers.h"
@@ -64,6 +69,15 @@ void GameEnded(ExitStatus status) {
 
 void StepsChangeTheirTimer() {
   if (Stepping) ScheduleNextStep();
+}
+
+// A hidden tab's timers may wake once a second, or less, which would hold
+// the friend's game to a few turns a second; the friend's messages come
+// every turn, so each steps the game (docs in README, "In a browser").
+EM_JS(int, TabHidden, (), { return document.hidden ? 1 : 0; });
+extern "C" void WebStep();
+void RelayMessageHeard() {
+  if (Stepping && TabHidden()) WebStep();
 }
 
 extern "C" {
@@ -122,7 +136,10 @@ EMSCRIPTEN_KEEPALIVE const char* WebKeyCodes() {
 EMSCRIPTEN_KEEPALIVE const char* WebStateDump() {
   static std::string dump;
   dump.clear();
-  AppendStateDump(IdlePasses, dump);
+  if (VersusPlaying)
+    AppendVersusDump(VersusTurn, dump);
+  else
+    AppendStateDump(IdlePasses, dump);
   return dump.c_str();
 }
 
@@ -176,9 +193,10 @@ EMSCRIPTEN_KEEPALIVE const char* WebSelectedSpot() {
 // small JSON object: the full dump above takes a millisecond or more.
 // {"gold": the player's treasury, "selected": [in_use, owner, type, hp,
 // hp_max, dead] of the selected unit or null, "victory": [player, computer, tie],
-// "replay_ended": 1 once a watched replay has played all its passes}.
+// "replay_ended": 1 once a watched replay has played all its passes,
+// "round_trip": a versus game's last round trip to the friend in ms, or -1}.
 EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
-  static char facts[192];
+  static char facts[224];
   if (!UnitTable) return "null";
   const auto number = [](float value) { return std::isfinite(value) ? static_cast<double>(value) : 0.0; };
   char selected[96] = "null";
@@ -187,9 +205,11 @@ EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
     std::snprintf(selected, sizeof selected, "[%d,%d,%d,%.9g,%.9g,%d]", u.in_use, static_cast<int>(u.owner), u.type,
                   number(u.hp), number(u.hp_max), u.dead);
   }
-  std::snprintf(facts, sizeof facts, "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d],\"replay_ended\":%d}",
+  const double round_trip = VersusPlaying ? Lockstep().round_trip_ms : -1;
+  std::snprintf(facts, sizeof facts,
+                "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d],\"replay_ended\":%d,\"round_trip\":%.1f}",
                 number(TreasuryOf(EmpirePlayer)), selected, VictoryPlayer, VictoryComputer, VictoryTie,
-                WatchedReplay.ended ? 1 : 0);
+                WatchedReplay.ended ? 1 : 0, round_trip);
   return facts;
 }
 
@@ -217,7 +237,10 @@ EMSCRIPTEN_KEEPALIVE double RulesSpeedWeb(unsigned seed, int frames) {
 // The game being recorded, on the page's file system up to its last pass:
 // the page calls it before it stores the file, as the tab may be gone
 // before the writer's next push.
-EMSCRIPTEN_KEEPALIVE void WebFlushReplay() { FlushRecording(); }
+EMSCRIPTEN_KEEPALIVE void WebFlushReplay() {
+  FlushRecording();
+  FlushVersusReplay();
+}
 
 // The largest replay file the game reads: the page refuses a larger one
 // before it reads it at all.
@@ -225,22 +248,30 @@ EMSCRIPTEN_KEEPALIVE double WebLargestReplay() { return static_cast<double>(MaxR
 
 // The replay file at `path`, read as --replay and --continue read it, as a
 // JSON object: {"error": "PATH: why"} when the game refuses it, else
-// {"complete": whether it has its end mark, "passes": its idle passes}.
+// {"complete": whether it has its end mark, "passes": its idle passes, or
+// a versus game's turns, "versus": whether it is one}.
 EMSCRIPTEN_KEEPALIVE const char* WebCheckReplay(const char* path) {
   static std::string answer;
   Replay replay;
   std::string error;
-  if (!ReadReplayFile(path, replay, error)) {
-    answer = "{\"error\":\"";
-    for (const char c : error) {
-      if (c == '"' || c == '\\') answer += '\\';
-      answer += c;
+  if (IsVersusReplayFile(path)) {
+    VersusReplay versus;
+    if (ReadVersusReplayFile(path, versus, error)) {
+      answer = std::string("{\"complete\":") + (versus.complete ? "true" : "false") +
+               ",\"passes\":" + std::to_string(versus.turns) + ",\"versus\":true}";
+      return answer.c_str();
     }
-    answer += "\"}";
-  } else {
+  } else if (ReadReplayFile(path, replay, error)) {
     answer = std::string("{\"complete\":") + (replay.complete ? "true" : "false") +
-             ",\"passes\":" + std::to_string(replay.passes) + "}";
+             ",\"passes\":" + std::to_string(replay.passes) + ",\"versus\":false}";
+    return answer.c_str();
   }
+  answer = "{\"error\":\"";
+  for (const char c : error) {
+    if (c == '"' || c == '\\') answer += '\\';
+    answer += c;
+  }
+  answer += "\"}";
   return answer.c_str();
 }
 }
