@@ -130,7 +130,7 @@ void TakeRelayMessage(const RelayMessage& message) {
       else if (S.phase == Phase::Playing) TakePeerPayload(message.payload, S.now_ms);
       break;
     case MessageKind::FriendLeft: FriendLeaves(message.departure); break;
-    case MessageKind::Refused: Fail("The relay refused: " + std::string(RefusalText(message.refusal)) + "."); break;
+    case MessageKind::Refused: Fail("The relay refused: " + std::string(RefusalText(message.refusal))); break;
     default: break;
   }
 }

@@ -1505,9 +1505,9 @@ const cases = {
       run.on('exit', resolve);
     });
     await someInput(page);
-    if (await burst !== 0) fail(`the window's burst failed: ${linux.err}`);
     const roundTrip = await page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebFacts())).round_trip);
     const windowSays = onWindow('read-line', 'connection');
+    if (await burst !== 0) fail(`the window's burst failed: ${linux.err}`);
 
     onWindow('hold', 'Escape', '200');
     const state = await finalState(page, 20);
@@ -1520,6 +1520,17 @@ const cases = {
     const sent = await page.evaluate(() => window.sent);
     await waitInNode('the relay did not close the room', () => relayRun.out.includes('game messages of'), 10);
     const passed = /after (\d+) game messages of (\d+) bytes/.exec(relayRun.out);
+    // Links that cannot join: the page tells why in the game's words, and no game starts.
+    for (const [query, told] of [[`join=${code}&relay=127.0.0.1:${port}`, 'The relay refused: '],
+                                 ['join=ABC&relay=127.0.0.1:1', "'ABC' is not a room code"],
+                                 ['join=ABCDEFGHJ&relay=127.0.0.1:1', 'No game: no relay answers at 127.0.0.1:1.'],
+                                 ['join=ABCDEFGHJ&relay=no%23host:80', "No game: cannot reach no#host:80: 'no#host' is not"]]) {
+      await page.goto(`http://127.0.0.1:${server.address().port}/index.html?${query}&dump-final=1`);
+      await waitFor(page, `no end panel for ?${query}`, () => !document.getElementById('end-panel').hidden, 30);
+      const shown = await page.evaluate(() => [document.getElementById('messages').textContent, document.getElementById('end-text').textContent]);
+      if (!shown[0].startsWith(`valdorik: ${told}`) || /\.\.$/.test(shown[0]) || shown[1] !== 'The game could not start.')
+        fail(`for ?${query} the page says ${JSON.stringify(shown)}`);
+    }
     await browser.close();
     const turns = JSON.parse(state).pass, seconds = turns / 60;
     return `${turns} turns, the same end and replay on both; ${shownTurns} turns in ${shownMs} ms in view, ` +
