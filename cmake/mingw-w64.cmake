@@ -4,8 +4,10 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++)
+# The posix-thread compilers: Asio and Beast (the relay link) need std::mutex,
+# which the win32-thread ones lack. Their run-time is linked in like the rest.
+set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -10,7 +10,7 @@ linux_build=$(realpath -m "${1:-$root/build}")
 win_build=$(realpath -m "${2:-$root/build-win32}")
 jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 
-for tool in x86_64-w64-mingw32-g++ x86_64-w64-mingw32-strip zip; do
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-strip zip; do
   command -v "$tool" >/dev/null ||
     { echo "windows-zip: $tool is missing: run scripts/install-deps.sh test" >&2; exit 1; }
 done
@@ -21,8 +21,10 @@ cmake --build "$linux_build" -j"$jobs" --target game_assets >/dev/null
 
 # The exe's icon is the asset builder's too: the Windows build makes one for
 # this machine itself, as a build by hand does (cmake/windows-icon.cmake).
-[ -f "$win_build/CMakeCache.txt" ] ||
-  cmake -S "$root" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+# A folder whose configuration the build refuses (one made with another
+# MinGW compiler, which CMake would keep) is configured afresh.
+[ -f "$win_build/CMakeCache.txt" ] && cmake "$win_build" >/dev/null 2>&1 ||
+  cmake --fresh -S "$root" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$win_build" -j"$jobs" --target valdorik >/dev/null
 

@@ -1,4 +1,4 @@
-// The relay link of a build that has none yet (the browser, Windows, the
+// The relay link of a build that has none yet (the browser, the
 // template backend): every link closes at once and says so.
 #include "platform/net/relay_link.h"
 
