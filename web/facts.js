@@ -14,7 +14,6 @@ const TypeNames = {
 };
 
 const EveryFrames = 10;
-const Player = 0;
 
 function outcomeOf([player, computer, tie]) {
   return tie ? 'a tie' : player ? 'you won' : computer ? 'the computer won' : '';
@@ -22,18 +21,19 @@ function outcomeOf([player, computer, tie]) {
 
 // What the game is doing, and whether it is a replay (the status line names it).
 function gameLine(victory, running) {
-  const outcome = outcomeOf(victory);
+  const outcome = Game.versus ? '' : outcomeOf(victory);  // a versus game's flags are not the computer's win
   const what = Game.watching ? (running ? 'Replay plays' : 'Replay over') : (running ? 'Playing' : 'Over');
   return outcome ? `${what}; ${outcome}` : what;
 }
 
 // The facts from the game's (bridge.gameFacts): gold, the game's line, and
-// the player's selected unit if it stands. Two short lines, so that they fit
+// the player's selected unit if it stands (the player's empire: in a versus
+// game, the seat's that plays here). Two short lines, so that they fit
 // beside the frame on a phone and the controls below them never move under a
 // finger.
-function factsOf({gold, selected, victory, replay_ended: replayEnded}, running) {
+function factsOf({gold, selected, victory, replay_ended: replayEnded, empire}, running) {
   const [inUse, owner, type, hp, hpMax, dead] = selected || [];
-  const stands = inUse === 1 && owner === Player && !dead;
+  const stands = inUse === 1 && owner === empire && !dead;
   return {
     gold: String(Math.floor(gold)),
     unit: stands ? `${TypeNames[type] || 'A unit'}, ${Math.round(hp)} of ${Math.round(hpMax)} hit points`

@@ -1520,6 +1520,22 @@ const cases = {
     const sent = await page.evaluate(() => window.sent);
     await waitInNode('the relay did not close the room', () => relayRun.out.includes('game messages of'), 10);
     const passed = /after (\d+) game messages of (\d+) bytes/.exec(relayRun.out);
+    // The other way round: the window hosts, and the page opens the link to join as the friend,
+    // whose facts it tells beside the frame; the window leaves, and both end in one state.
+    const hostDump = path.join(work, 'host.dump');
+    const host = startProcess(game, ['--host', `127.0.0.1:${port}`, '--dump-final', hostDump], {cwd: gameFolder, env: display});
+    await waitInNode('the window wrote no room code', () => /^[A-Z]{9}\n/.test(host.out), 10);
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?join=${host.out.slice(0, 9)}&relay=127.0.0.1:${port}&dump-final=1`);
+    await waitFor(page, 'the joined game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 30, 20);
+    await waitFor(page, 'the facts do not tell the friend\'s gold and selected unit', () => {
+      const facts = JSON.parse(Module.UTF8ToString(Module._WebFacts()));
+      const leader = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).units.find((u) => u[0] === 1);
+      return facts.empire === 1 && document.getElementById('fact-gold').textContent === String(Math.floor(leader[13])) &&
+             document.getElementById('fact-unit').textContent.startsWith('Mage, ');
+    }, 10);
+    onWindow('hold', 'Escape', '200');
+    if (await finalState(page, 20) !== fs.readFileSync(hostDump, 'utf8')) fail('joined, the page and the window ended in different states');
+
     // Links that cannot join: the page tells why in the game's words, and no game starts.
     for (const [query, told] of [[`join=${code}&relay=127.0.0.1:${port}`, 'The relay refused: '],
                                  ['join=ABC&relay=127.0.0.1:1', "'ABC' is not a room code"],

@@ -193,10 +193,11 @@ EMSCRIPTEN_KEEPALIVE const char* WebSelectedSpot() {
 // small JSON object: the full dump above takes a millisecond or more.
 // {"gold": the player's treasury, "selected": [in_use, owner, type, hp,
 // hp_max, dead] of the selected unit or null, "victory": [player, computer, tie],
+// "empire": the player's (in a versus game, the seat's whose view is shown),
 // "replay_ended": 1 once a watched replay has played all its passes,
 // "round_trip": a versus game's last round trip to the friend in ms, or -1}.
 EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
-  static char facts[224];
+  static char facts[240];
   if (!UnitTable) return "null";
   const auto number = [](float value) { return std::isfinite(value) ? static_cast<double>(value) : 0.0; };
   char selected[96] = "null";
@@ -206,10 +207,12 @@ EMSCRIPTEN_KEEPALIVE const char* WebFacts() {
                   number(u.hp), number(u.hp_max), u.dead);
   }
   const double round_trip = VersusPlaying ? Lockstep().round_trip_ms : -1;
+  const int empire = VersusPlaying ? ViewSeat : EmpirePlayer;
   std::snprintf(facts, sizeof facts,
-                "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d],\"replay_ended\":%d,\"round_trip\":%.1f}",
-                number(TreasuryOf(EmpirePlayer)), selected, VictoryPlayer, VictoryComputer, VictoryTie,
-                WatchedReplay.ended ? 1 : 0, round_trip);
+                "{\"gold\":%.9g,\"selected\":%s,\"victory\":[%d,%d,%d],\"replay_ended\":%d,\"round_trip\":%.1f,"
+                "\"empire\":%d}",
+                number(TreasuryOf(empire)), selected, VictoryPlayer, VictoryComputer, VictoryTie,
+                WatchedReplay.ended ? 1 : 0, round_trip, empire);
   return facts;
 }
 
