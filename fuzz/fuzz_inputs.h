@@ -22,3 +22,7 @@ std::string CheckArgsInput(const uint8_t* data, size_t size);
 
 // Any bytes as a replay file.
 std::string CheckReplayInput(const uint8_t* data, size_t size);
+
+// Any bytes as a script of players meeting the relay's rooms (and as a
+// versus replay file); built into its own target (fuzz/relay_input.cpp).
+std::string CheckRelayInput(const uint8_t* data, size_t size);

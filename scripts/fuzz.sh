@@ -5,7 +5,7 @@
 #   scripts/fuzz.sh --short     30 s a target (what ./test runs)
 #   scripts/fuzz.sh --long      1 hour a target
 #   scripts/fuzz.sh SECONDS     any time a target
-#   ... TARGET...               only these targets (bitmap, script, args, replay)
+#   ... TARGET...               only these targets (bitmap, script, args, replay, relay)
 #
 # New inputs go to build-fuzz/corpus/<target>/ (the seeds in fuzz/corpus/ stay
 # untouched). A crash stops the run; its input is saved in build-fuzz/crashes/.
@@ -21,9 +21,9 @@ case "${1:---short}" in
 esac
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(bitmap script args replay); fi
+if [ ${#targets[@]} -eq 0 ]; then targets=(bitmap script args replay relay); fi
 for target in "${targets[@]}"; do
-  [ -d "fuzz/corpus/$target" ] || { echo "scripts/fuzz.sh: no fuzz target '$target' (bitmap, script, args, replay)" >&2; exit 2; }
+  [ -d "fuzz/corpus/$target" ] || { echo "scripts/fuzz.sh: no fuzz target '$target' (bitmap, script, args, replay, relay)" >&2; exit 2; }
 done
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVALDORIK_FUZZ=ON \
   -DVALDORIK_BACKEND=none -DVALDORIK_TESTS=OFF -DVALDORIK_BENCH=OFF >/dev/null

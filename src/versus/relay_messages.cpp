@@ -80,7 +80,7 @@ std::optional<RelayMessage> ReadRelayMessage(std::span<const uint8_t> bytes) {
       if (size != 3 || !IsSeat(bytes[1]) || bytes[2] > uint8_t(Departure::Lost)) return std::nullopt;
       return RelayMessage{.kind = kind, .seat = Seat(bytes[1]), .departure = Departure(bytes[2])};
     case MessageKind::Refused:
-      if (size != 2 || bytes[1] < uint8_t(Refusal::NoSuchRoom) || bytes[1] > uint8_t(Refusal::OtherVersion))
+      if (size != 2 || bytes[1] < uint8_t(Refusal::NoSuchRoom) || bytes[1] > uint8_t(Refusal::TooManyRooms))
         return std::nullopt;
       return RelayMessage{.kind = kind, .refusal = Refusal(bytes[1])};
   }
@@ -93,6 +93,7 @@ std::string_view RefusalText(Refusal why) {
     case Refusal::RoomFull: return "That room already has its two players.";
     case Refusal::RelayFull: return "The relay has no room free. Try again later.";
     case Refusal::OtherVersion: return "The relay speaks another version of the game's messages.";
+    case Refusal::TooManyRooms: return "Too many rooms are open from your network. Close one and try again.";
   }
   return "The relay refused.";
 }

@@ -32,7 +32,7 @@ enum class MessageKind : uint8_t {
 
 enum class Seat : uint8_t { Host = 0, Friend = 1 };
 enum class Departure : uint8_t { Closed = 0, Lost = 1 };  // a WebSocket close, or anything else
-enum class Refusal : uint8_t { NoSuchRoom = 1, RoomFull = 2, RelayFull = 3, OtherVersion = 4 };
+enum class Refusal : uint8_t { NoSuchRoom = 1, RoomFull = 2, RelayFull = 3, OtherVersion = 4, TooManyRooms = 5 };
 
 constexpr Seat OtherSeat(Seat seat) { return seat == Seat::Host ? Seat::Friend : Seat::Host; }
 

@@ -1,6 +1,13 @@
 // valdorik-relay as players meet it: the real program on 127.0.0.1, spoken to
 // over WebSocket. Small limits (messages of 1 KiB, 3 rooms) keep the hostile
-// cases short.
+// cases short. The rooms' limits over time are driven on the rooms alone,
+// with the time handed in; the real relay shows each is wired.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,9 +18,12 @@
 #include "relay_client.h"
 #include "relay_process.h"
 #include "room_code.h"
+#include "rooms.h"
 #include "versus/relay_messages.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr size_t MaxMessage = 1024;
 
@@ -21,12 +31,9 @@ MessageBytes Text(std::string_view text) { return MessageBytes(text.begin(), tex
 
 const char* SeatName(Seat seat) { return seat == Seat::Host ? "host" : "friend"; }
 
-// What a player hears next, in words a test can compare.
-std::string Heard(RelayClient& player) {
-  const RelayReceipt receipt = player.Receive();
-  if (receipt.what == RelayReceipt::What::TimedOut) return "nothing";
-  if (receipt.what == RelayReceipt::What::Closed) return "closed " + std::to_string(receipt.close_code);
-  const auto message = ReadRelayMessage(receipt.bytes);
+// A message from the relay in words a test can compare.
+std::string Words(std::span<const uint8_t> bytes) {
+  const auto message = ReadRelayMessage(bytes);
   if (!message) return "unreadable";
   const std::string seat = SeatName(message->seat);
   switch (message->kind) {
@@ -39,6 +46,14 @@ std::string Heard(RelayClient& player) {
   }
 }
 
+// What a player hears next.
+std::string Heard(RelayClient& player, std::chrono::milliseconds timeout = 5s) {
+  const RelayReceipt receipt = player.Receive(timeout);
+  if (receipt.what == RelayReceipt::What::TimedOut) return "nothing";
+  if (receipt.what == RelayReceipt::What::Closed) return "closed " + std::to_string(receipt.close_code);
+  return Words(receipt.bytes);
+}
+
 // The code must be read aloud and typed: letters only, none of 0/O and 1/I/L.
 void ExpectReadable(const std::string& code) {
   EXPECT_GE(code.size(), 8u) << code;
@@ -47,7 +62,11 @@ void ExpectReadable(const std::string& code) {
 
 class Relay : public testing::Test {
  protected:
-  RelayProcess relay{{"--max-message", std::to_string(MaxMessage), "--max-rooms", "3"}};
+  // The flood below tests the relay's queue for a friend who never reads, not the message rate.
+  explicit Relay(std::vector<std::string> options = {"--max-message", std::to_string(MaxMessage), "--max-rooms", "3",
+                                                     "--messages-per-second", "1000000"})
+      : relay(std::move(options)) {}
+  RelayProcess relay;
 
   std::unique_ptr<RelayClient> Player() { return std::make_unique<RelayClient>("127.0.0.1", relay.port); }
 
@@ -199,6 +218,160 @@ TEST(RoomCodes, AreReadableLettersWithFortyRandomBits) {
   }
   EXPECT_EQ(codes.size(), 3000u);  // two alike would be a one in 400,000 chance
   EXPECT_GE(double(NewRoomCode().size()) * std::log2(double(letters.size())), 40.0);
+}
+
+// The rooms alone, on a clock the test turns: actions in words.
+struct RoomsAtHand {
+  Rooms rooms{.limits = {.rooms_per_address = 2, .messages_per_second = 5, .waiting_time = 600s, .quiet_time = 300s}};
+  std::string code{};  // of the last room opened
+
+  static std::string Described(const RelayActions& actions) {
+    std::string words;
+    for (const auto& [to, bytes] : actions.sends) words += std::to_string(to) + " hears " + Words(bytes) + "; ";
+    const char* why[] = {"after refusal", "malformed", "too fast", "expired"};
+    for (const auto& [who, closing] : actions.closes) words += std::to_string(who) + " closed " + why[int(closing)] + "; ";
+    for (const std::string& line : actions.log) words += line + "; ";
+    return words;
+  }
+  std::string Say(ConnectionId from, const MessageBytes& bytes, std::chrono::milliseconds at,
+                  std::string_view address = "10.0.0.1") {
+    const RelayActions actions =
+        OnMessage(rooms, {.from = from, .address = address, .bytes = bytes, .now = RelayTime(at)});
+    for (const auto& [to, sent] : actions.sends)
+      if (const auto seated = ReadRelayMessage(sent); seated && seated->kind == MessageKind::Seated) code = seated->code;
+    return Described(actions);
+  }
+  std::string Tick(std::chrono::milliseconds at) { return Described(OnTick(rooms, RelayTime(at))); }
+  std::string Gone(ConnectionId who) { return Described(OnGone(rooms, who, Departure::Closed)); }
+};
+
+TEST(RoomLimits, CutOffFloodsRefuseHoardersAndCloseIdleRooms) {
+  const MessageBytes input = GameMessage(Seat::Host, Text("i"));
+  {
+    SCOPED_TRACE("five messages a second");
+    RoomsAtHand at;
+    at.Say(1, OpenMessage(), 0ms);
+    EXPECT_EQ(at.Say(2, JoinMessage(at.code), 0ms), "2 hears seated friend " + at.code + "; 1 hears friend joined; ");
+    for (auto when : {100ms, 200ms, 300ms, 999ms}) EXPECT_EQ(at.Say(2, input, when), "1 hears game friend i; ");
+    // The host's second began at 0 ms with its Open; a new one begins at 1 s.
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(at.Say(1, input, 1000ms), "2 hears game host i; ");
+    EXPECT_EQ(at.Say(1, input, 1999ms), "2 hears left host lost; 1 closed too fast; ");
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(at.Say(2, input, 2000ms), "");  // nobody to pass them to
+    EXPECT_EQ(at.Say(2, input, 2000ms), "2 closed too fast; room 1 closed after 9 game messages of 27 bytes; 0 rooms open; ");
+  }
+  {
+    SCOPED_TRACE("two rooms an address");
+    RoomsAtHand at;
+    at.Say(1, OpenMessage(), 0ms);
+    at.Say(2, OpenMessage(), 0ms);
+    EXPECT_EQ(at.Say(3, OpenMessage(), 0ms),
+              "3 hears refused Too many rooms are open from your network. Close one and try again.; 3 closed after refusal; ");
+    const std::string other_address = at.Say(4, OpenMessage(), 0ms, "10.0.0.2");
+    EXPECT_EQ(other_address, "4 hears seated host " + at.code + "; room 3 opened; 3 rooms open; ");
+    at.Gone(1);
+    const std::string once_one_closed = at.Say(5, OpenMessage(), 0ms);
+    EXPECT_EQ(once_one_closed, "5 hears seated host " + at.code + "; room 4 opened; 3 rooms open; ");
+  }
+  {
+    SCOPED_TRACE("a host waits 600 s for a friend");
+    RoomsAtHand at;
+    at.Say(1, OpenMessage(), 0ms);
+    EXPECT_EQ(at.Tick(599'999ms), "");
+    EXPECT_EQ(at.Tick(600'000ms), "1 closed expired; room 1 expired, no friend came, after 0 game messages of 0 bytes; 0 rooms open; ");
+    EXPECT_EQ(at.Say(2, JoinMessage(at.code), 600'001ms),
+              "2 hears refused No room has that code. Check it with your friend.; 2 closed after refusal; ");
+    EXPECT_EQ(at.Gone(1), "");
+    const std::string reopened = at.Say(3, OpenMessage(), 600'001ms);
+    EXPECT_EQ(reopened, "3 hears seated host " + at.code + "; room 2 opened; 1 room open; ");
+  }
+  {
+    SCOPED_TRACE("a room with its friend, 300 s without a game message");
+    RoomsAtHand at;
+    at.Say(1, OpenMessage(), 0ms);
+    at.Say(2, JoinMessage(at.code), 500'000ms);  // before the waiting ran out: it does not count once a friend came
+    at.Say(1, input, 700'000ms);
+    EXPECT_EQ(at.Tick(999'999ms), "");
+    EXPECT_EQ(at.Tick(1'000'000ms),
+              "1 closed expired; 2 closed expired; room 1 expired, quiet, after 1 game messages of 3 bytes; 0 rooms open; ");
+    EXPECT_EQ(at.Gone(2) + at.Gone(1), "");
+  }
+}
+
+// The body of an HTTP answer.
+std::string Body(const std::string& answer) { return answer.substr(std::min(answer.size(), answer.find("\r\n\r\n") + 4)); }
+
+// Everything the relay answered on a plain TCP connection after `request`,
+// with "[cut off]" when it ended the connection within five seconds.
+std::string PlainExchange(uint16_t port, std::string_view request) {
+  const int line = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in relay{.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+  if (connect(line, reinterpret_cast<sockaddr*>(&relay), sizeof relay) != 0) return "no connection";
+  EXPECT_EQ(send(line, request.data(), request.size(), 0), ssize_t(request.size()));
+  std::string answer;
+  for (;;) {
+    pollfd waiting{.fd = line, .events = POLLIN, .revents = 0};
+    char chunk[512];
+    const ssize_t got = poll(&waiting, 1, 5000) == 1 ? read(line, chunk, sizeof chunk) : -1;
+    if (got <= 0) {
+      close(line);
+      return got == 0 ? answer + "[cut off]" : answer;
+    }
+    answer.append(chunk, size_t(got));
+  }
+}
+
+class LimitedRelay : public Relay {
+ protected:
+  LimitedRelay()
+      : Relay({"--messages-per-second", "50", "--rooms-per-address", "2", "--handshake-seconds", "1",
+               "--waiting-seconds", "2", "--quiet-seconds", "3"}) {}
+};
+
+TEST_F(LimitedRelay, EachLimitCutsOffOnlyItsOwnConnection) {
+  Pair room = FullRoom();
+  // 60 at once: the Join was the friend's first message of its second.
+  for (int i = 0; i < 60; ++i) room.guest->Send(GameMessage(Seat::Friend, Text("x")));
+  EXPECT_EQ(Heard(*room.guest), "closed 4029");
+  int passed = 0;
+  std::string heard = Heard(*room.host);
+  for (; heard == "game friend x"; heard = Heard(*room.host)) passed += 1;
+  EXPECT_EQ(heard, "left friend lost");
+  EXPECT_GE(passed, 49);  // 50 when the second ended between the Join and the burst
+  EXPECT_LE(passed, 50);
+
+  EXPECT_EQ(PlainExchange(relay.port, "GET /health HTTP/1.1\r\nHost: relay\r\n\r\n").substr(0, 15), "HTTP/1.1 200 OK");
+  EXPECT_EQ(Body(PlainExchange(relay.port, "GET /health HTTP/1.1\r\n\r\n")), "ok 1 rooms\n[cut off]");
+  EXPECT_EQ(PlainExchange(relay.port, "GET /other HTTP/1.1\r\n\r\n").substr(0, 22), "HTTP/1.1 404 Not Found");
+  // Half a request, then silence: cut off after a second, as is a connection that says nothing.
+  EXPECT_EQ(PlainExchange(relay.port, "GET / HTTP/1.1\r\nUpgrade: websocket\r\n"), "[cut off]");
+
+  const auto second = Player(), third = Player();
+  OpenRoom(*second);
+  third->Send(OpenMessage());
+  EXPECT_EQ(Heard(*third), "refused Too many rooms are open from your network. Close one and try again.");
+
+  // The room left to its host has passed game messages; the other has waited alone.
+  EXPECT_EQ(Heard(*second, 4s), "closed 4008");
+  EXPECT_EQ(Heard(*room.host, 4s), "closed 4008");
+  EXPECT_EQ(Body(PlainExchange(relay.port, "GET /health HTTP/1.1\r\n\r\n")), "ok 0 rooms\n[cut off]");
+}
+
+TEST(TwoRelays, HandOutCodesThatNameTheirRelay) {
+  RelayProcess relay_k({"--name", "K"}), relay_m({"--name", "M"});
+  for (int i = 0; i < 2; ++i) {
+    RelayProcess& at = i == 0 ? relay_k : relay_m;
+    RelayProcess& other = i == 0 ? relay_m : relay_k;
+    RelayClient host("127.0.0.1", at.port), wrong_guest("127.0.0.1", other.port), guest("127.0.0.1", at.port);
+    host.Send(OpenMessage());
+    const std::string seated = Heard(host);
+    const std::string code = seated.substr(seated.find_last_of(' ') + 1);
+    EXPECT_EQ(seated, "seated host " + code);
+    EXPECT_EQ(code[0], "KM"[i]);
+    wrong_guest.Send(JoinMessage(code));
+    EXPECT_EQ(Heard(wrong_guest), "refused No room has that code. Check it with your friend.");
+    guest.Send(JoinMessage(code));
+    EXPECT_EQ(Heard(guest), "seated friend " + code);
+  }
 }
 
 }  // namespace

@@ -11,19 +11,38 @@
 
 namespace {
 
-constexpr const char* Usage = "usage: valdorik-relay [--port N] [--max-message BYTES] [--max-rooms N]\n";
+constexpr const char* Usage =
+    "usage: valdorik-relay [--port N] [--name LETTER] [--max-message BYTES] [--max-rooms N]\n"
+    "                      [--rooms-per-address N] [--messages-per-second N] [--waiting-seconds N]\n"
+    "                      [--quiet-seconds N] [--handshake-seconds N]\n";
 
 void PrintHelp() {
+  const RelayOptions defaults;
+  const RelayLimits& limits = defaults.limits;
   std::cout << Usage << "\n"
             << "Rooms for two-player games of VALDORIK, over WebSocket. One line on standard output\n"
-            << "when it listens, and one per room opened and closed.\n\n"
-            << "  --port N             the TCP port, on every IPv4 address (default " << DefaultRelayPort
+            << "when it listens, and one per room opened and closed. An HTTP GET of /health on the\n"
+            << "same port answers \"ok N rooms\".\n\n"
+            << "  --port N                 the TCP port, on every IPv4 address (default " << DefaultRelayPort
             << "; 0 takes a free one)\n"
-            << "  --max-message BYTES  the largest message a player may send, 16 to 1048576 (default "
-            << RelayOptions{}.max_message << ")\n"
-            << "  --max-rooms N        the most rooms open at once, 1 to 1000000 (default "
-            << RelayOptions{}.max_rooms << ")\n"
-            << "  --help               this text\n";
+            << "  --name LETTER            every room code begins with this letter, one of " << RoomCodeLetters
+            << ",\n"
+            << "                           so that codes name their relay when several share the players\n"
+            << "  --max-message BYTES      the largest message a player may send, 16 to 1048576 (default "
+            << defaults.max_message << ")\n"
+            << "  --max-rooms N            the most rooms open at once, 1 to 1000000 (default "
+            << limits.most_rooms << ")\n"
+            << "  --rooms-per-address N    the most rooms open at once from one IP address (default "
+            << limits.rooms_per_address << ")\n"
+            << "  --messages-per-second N  more from one connection in a second cut it off (default "
+            << limits.messages_per_second << ")\n"
+            << "  --waiting-seconds N      a room whose friend never came closes after this (default "
+            << limits.waiting_time.count() << ")\n"
+            << "  --quiet-seconds N        a room without game messages this long closes (default "
+            << limits.quiet_time.count() << ")\n"
+            << "  --handshake-seconds N    a connection that has not opened its WebSocket by then is cut\n"
+            << "                           off (default " << defaults.handshake_time.count() << ")\n"
+            << "  --help                   this text\n";
 }
 
 std::optional<uint64_t> WholeNumber(std::string_view text, uint64_t lo, uint64_t hi) {
@@ -33,32 +52,52 @@ std::optional<uint64_t> WholeNumber(std::string_view text, uint64_t lo, uint64_t
   return value;
 }
 
-struct OptionRange {
+struct NumberOption {
   const char* name;
   uint64_t lo, hi;
+  void (*set)(RelayOptions&, uint64_t);
+};
+
+constexpr uint64_t Day = 86400;
+constexpr NumberOption NumberOptions[] = {
+    {"--port", 0, 65535, [](RelayOptions& o, uint64_t v) { o.port = uint16_t(v); }},
+    {"--max-message", 16, 1 << 20, [](RelayOptions& o, uint64_t v) { o.max_message = v; }},
+    {"--max-rooms", 1, 1000000, [](RelayOptions& o, uint64_t v) { o.limits.most_rooms = v; }},
+    {"--rooms-per-address", 1, 1000000, [](RelayOptions& o, uint64_t v) { o.limits.rooms_per_address = v; }},
+    {"--messages-per-second", 1, 1000000,
+     [](RelayOptions& o, uint64_t v) { o.limits.messages_per_second = uint32_t(v); }},
+    {"--waiting-seconds", 1, Day, [](RelayOptions& o, uint64_t v) { o.limits.waiting_time = std::chrono::seconds(v); }},
+    {"--quiet-seconds", 1, Day, [](RelayOptions& o, uint64_t v) { o.limits.quiet_time = std::chrono::seconds(v); }},
+    {"--handshake-seconds", 1, 600, [](RelayOptions& o, uint64_t v) { o.handshake_time = std::chrono::seconds(v); }},
 };
 
 // The options into `options`; false with the reason said on stderr.
 bool ReadOptions(int argc, char** argv, RelayOptions& options) {
   for (int i = 1; i < argc; i += 2) {
     const std::string_view name = argv[i];
-    const OptionRange range = name == "--port"          ? OptionRange{"--port", 0, 65535}
-                              : name == "--max-message" ? OptionRange{"--max-message", 16, 1 << 20}
-                              : name == "--max-rooms"   ? OptionRange{"--max-rooms", 1, 1000000}
-                                                        : OptionRange{nullptr, 0, 0};
-    if (!range.name) {
+    const std::string_view value = i + 1 < argc ? argv[i + 1] : "";
+    if (name == "--name") {
+      if (value.size() != 1 || RoomCodeLetters.find(value[0]) == std::string_view::npos) {
+        std::cerr << "valdorik-relay: --name takes one letter of " << RoomCodeLetters << "\n" << Usage;
+        return false;
+      }
+      options.limits.name = value[0];
+      continue;
+    }
+    const NumberOption* option = nullptr;
+    for (const NumberOption& known : NumberOptions)
+      if (name == known.name) option = &known;
+    if (!option) {
       std::cerr << "valdorik-relay: unknown option '" << name << "'\n" << Usage;
       return false;
     }
-    const auto value = i + 1 < argc ? WholeNumber(argv[i + 1], range.lo, range.hi) : std::nullopt;
-    if (!value) {
-      std::cerr << "valdorik-relay: " << name << " takes a whole number from " << range.lo << " to " << range.hi
+    const auto number = WholeNumber(value, option->lo, option->hi);
+    if (!number) {
+      std::cerr << "valdorik-relay: " << name << " takes a whole number from " << option->lo << " to " << option->hi
                 << "\n" << Usage;
       return false;
     }
-    if (name == "--port") options.port = uint16_t(*value);
-    if (name == "--max-message") options.max_message = *value;
-    if (name == "--max-rooms") options.max_rooms = *value;
+    option->set(options, *number);
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 
 #include <chrono>
@@ -14,21 +15,23 @@
 #include <optional>
 #include <ostream>
 #include <span>
+#include <string>
 #include <utility>
-
-#include "rooms.h"
 
 namespace {
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
+namespace http = beast::http;
 namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
 
 struct Connection {
   explicit Connection(tcp::socket socket) : ws(std::move(socket)) {}
   websocket::stream<beast::tcp_stream> ws;
+  std::string address{};  // the player's IP address
   beast::flat_buffer buffer{};
+  http::request<http::empty_body> request{};  // the opening request: a WebSocket upgrade, or a health check
   std::deque<MessageBytes> outbox{};
   bool writing = false;
   std::optional<websocket::close_code> close_when_sent;  // set once: nothing is read or sent after it
@@ -48,8 +51,20 @@ struct Relay {
 // A handshake, or a close, that takes longer gives up. A player's line that
 // is silent half the idle time is pinged (browsers answer on their own), and
 // dropped when the whole idle time passes with nothing from it.
-const websocket::stream_base::timeout Timeouts{
-    .handshake_timeout = std::chrono::seconds(10), .idle_timeout = std::chrono::seconds(15), .keep_alive_pings = true};
+websocket::stream_base::timeout Timeouts(const RelayOptions& options) {
+  return {.handshake_timeout = options.handshake_time, .idle_timeout = std::chrono::seconds(15),
+          .keep_alive_pings = true};
+}
+
+websocket::close_code CloseCode(Closing why) {
+  switch (why) {
+    case Closing::AfterRefusal: return websocket::close_code::normal;
+    case Closing::Malformed: return websocket::close_code::policy_error;
+    case Closing::TooFast: return websocket::close_code(TooFastCloseCode);
+    case Closing::Expired: return websocket::close_code(ExpiredCloseCode);
+  }
+  return websocket::close_code::policy_error;
+}
 
 // One write at a time (Beast's rule): each finished write starts the next,
 // and the close goes after the last.
@@ -86,26 +101,25 @@ void CloseWhenSent(const ConnectionPtr& connection, websocket::close_code code) 
   if (!connection->writing) WriteNext(connection);
 }
 
-void CarryOut(Relay& relay, ConnectionId sender, RelayActions actions) {
+void CarryOut(Relay& relay, RelayActions actions) {
   for (auto& [to, bytes] : actions.sends) {
     if (const auto found = relay.connections.find(to); found != relay.connections.end())
       Send(found->second, std::move(bytes));
   }
-  if (actions.close_sender) {
-    CloseWhenSent(relay.connections.at(sender), *actions.close_sender == Closing::Malformed
-                                                    ? websocket::close_code::policy_error
-                                                    : websocket::close_code::normal);
+  for (const auto& [who, why] : actions.closes) {
+    if (const auto found = relay.connections.find(who); found != relay.connections.end())
+      CloseWhenSent(found->second, CloseCode(why));
   }
   for (const std::string& line : actions.log) relay.out << "valdorik-relay: " << line << std::endl;
 }
 
-RelayActions OnMessageOrCutOff(Relay& relay, ConnectionId from, std::span<const uint8_t> bytes, bool binary) {
+RelayActions OnMessageOrCutOff(Relay& relay, const Received& message) {
   try {
-    return OnMessage(relay.rooms, from, bytes, binary);
+    return OnMessage(relay.rooms, message);
   } catch (const std::exception& fault) {  // out of memory, or the OS's random source failing
     relay.err << "valdorik-relay: " << fault.what() << "; a connection was closed\n";
-    RelayActions actions = OnGone(relay.rooms, from, Departure::Lost);
-    actions.close_sender = Closing::Malformed;
+    RelayActions actions = OnGone(relay.rooms, message.from, Departure::Lost);
+    actions.closes.push_back({message.from, Closing::Malformed});
     return actions;
   }
 }
@@ -114,30 +128,74 @@ void ReadNext(Relay& relay, ConnectionId id, const ConnectionPtr& connection) {
   connection->ws.async_read(connection->buffer, [&relay, id, connection](beast::error_code error, size_t) {
     if (error) {
       const Departure how = error == websocket::error::closed ? Departure::Closed : Departure::Lost;
-      CarryOut(relay, id, OnGone(relay.rooms, id, how));
+      CarryOut(relay, OnGone(relay.rooms, id, how));
       relay.connections.erase(id);
       return;
     }
     if (!connection->close_when_sent) {
       const auto data = connection->buffer.cdata();
       const std::span bytes(static_cast<const uint8_t*>(data.data()), data.size());
-      CarryOut(relay, id, OnMessageOrCutOff(relay, id, bytes, connection->ws.got_binary()));
+      CarryOut(relay, OnMessageOrCutOff(relay, {.from = id, .address = connection->address, .bytes = bytes,
+                                                .binary = connection->ws.got_binary(),
+                                                .now = std::chrono::steady_clock::now()}));
     }
     connection->buffer.consume(connection->buffer.size());
     ReadNext(relay, id, connection);
   });
 }
 
+// A load balancer's question, answered with one line and the end of the connection.
+void AnswerHealthCheck(Relay& relay, const ConnectionPtr& connection) {
+  const http::request<http::empty_body>& request = connection->request;
+  const bool health = request.method() == http::verb::get && request.target() == "/health";
+  const auto response = std::make_shared<http::response<http::string_body>>(
+      health ? http::status::ok : http::status::not_found, request.version());
+  response->set(http::field::content_type, "text/plain");
+  response->body() = health ? "ok " + std::to_string(relay.rooms.by_code.size()) + " rooms\n" : "not found\n";
+  response->keep_alive(false);
+  response->prepare_payload();
+  auto& stream = beast::get_lowest_layer(connection->ws);
+  http::async_write(stream, *response, [connection, response](beast::error_code, size_t) {
+    beast::error_code ignored;
+    beast::get_lowest_layer(connection->ws).socket().shutdown(tcp::socket::shutdown_both, ignored);
+  });
+}
+
+// The opening request is read by Beast's HTTP parser: a WebSocket upgrade
+// becomes a player's connection, anything else is a health check. The whole
+// of it must come within the handshake time.
 void Serve(Relay& relay, tcp::socket socket) {
   const auto connection = std::make_shared<Connection>(std::move(socket));
-  connection->ws.set_option(Timeouts);
-  connection->ws.read_message_max(relay.options.max_message);
-  connection->ws.binary(true);
-  connection->ws.async_accept([&relay, connection](beast::error_code error) {
+  beast::error_code no_address, no_delay;
+  connection->address = beast::get_lowest_layer(connection->ws).socket().remote_endpoint(no_address).address().to_string();
+  // A message passed on goes at once, not held back to join the next (Nagle).
+  beast::get_lowest_layer(connection->ws).socket().set_option(tcp::no_delay(true), no_delay);
+  beast::get_lowest_layer(connection->ws).expires_after(relay.options.handshake_time);
+  http::async_read(beast::get_lowest_layer(connection->ws), connection->buffer, connection->request,
+                   [&relay, connection](beast::error_code error, size_t) {
     if (error) return;
-    const ConnectionId id = relay.next_id++;
-    relay.connections[id] = connection;
-    ReadNext(relay, id, connection);
+    if (!websocket::is_upgrade(connection->request)) return AnswerHealthCheck(relay, connection);
+    beast::get_lowest_layer(connection->ws).expires_never();  // the WebSocket's own timeouts take over
+    connection->buffer.consume(connection->buffer.size());  // a client sends nothing more before its answer
+    connection->ws.set_option(Timeouts(relay.options));
+    connection->ws.read_message_max(relay.options.max_message);
+    connection->ws.binary(true);
+    connection->ws.async_accept(connection->request, [&relay, connection](beast::error_code error) {
+      if (error) return;
+      const ConnectionId id = relay.next_id++;
+      relay.connections[id] = connection;
+      ReadNext(relay, id, connection);
+    });
+  });
+}
+
+// Rooms idle past their limits are closed, looked at once a second.
+void ExpireIdleRooms(Relay& relay, asio::steady_timer& timer) {
+  timer.expires_after(std::chrono::seconds(1));
+  timer.async_wait([&relay, &timer](beast::error_code error) {
+    if (error) return;
+    CarryOut(relay, OnTick(relay.rooms, std::chrono::steady_clock::now()));
+    ExpireIdleRooms(relay, timer);
   });
 }
 
@@ -172,15 +230,17 @@ int RunRelay(const RelayOptions& options, std::ostream& out, std::ostream& err) 
     return 1;
   }
   out << "valdorik-relay: listening on port " << acceptor.local_endpoint().port() << "; at most "
-      << options.max_rooms << " rooms, messages of at most " << options.max_message << " bytes" << std::endl;
+      << options.limits.most_rooms << " rooms, messages of at most " << options.max_message << " bytes" << std::endl;
 
-  Relay relay{.options = options, .rooms = {.most_rooms = options.max_rooms}, .out = out, .err = err};
+  Relay relay{.options = options, .rooms = {.limits = options.limits}, .out = out, .err = err};
   asio::signal_set stop_signals(io, SIGINT, SIGTERM);
   stop_signals.async_wait([&](beast::error_code, int) {
     out << "valdorik-relay: stopped" << std::endl;
     io.stop();
   });
   Listen(relay, acceptor);
+  asio::steady_timer expiry(io);
+  ExpireIdleRooms(relay, expiry);
   io.run();
   return 0;
 }

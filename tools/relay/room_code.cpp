@@ -26,12 +26,12 @@ uint8_t RandomByte() {
 
 }  // namespace
 
-std::string NewRoomCode() {
+std::string NewRoomCode(char first) {
   // Bytes from the top of the range would make the first letters likelier:
   // only the largest whole number of rounds through the letters is taken.
   const unsigned letters = RoomCodeLetters.size();
   const unsigned fair_bytes = 256 / letters * letters;
-  std::string code;
+  std::string code = first ? std::string(1, first) : "";
   while (code.size() < RoomCodeLength) {
     const unsigned byte = RandomByte();
     if (byte < fair_bytes) code += RoomCodeLetters[byte % letters];

@@ -2,8 +2,12 @@
 // guesses a room from earlier codes or from when the relay started.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // A new code of RoomCodeLength letters from RoomCodeLetters, each letter
-// equally likely. Throws std::system_error when the OS gives no random bytes.
-std::string NewRoomCode();
+// equally likely; when `first` is a letter, the code begins with it (a relay's
+// name, see docs/relay.md) and only the rest is random. Throws
+// std::system_error when the OS gives no random bytes.
+std::string NewRoomCode(char first = 0);
+

@@ -10,35 +10,58 @@ std::string RoomsOpenText(const Rooms& rooms) {
 }
 
 RelayActions Refuse(ConnectionId who, Refusal why) {
-  return {.sends = {{who, RefusedMessage(why)}}, .close_sender = Closing::AfterRefusal};
+  return {.sends = {{who, RefusedMessage(why)}}, .closes = {{who, Closing::AfterRefusal}}};
 }
 
-// A player whose messages break the protocol is cut off as if its line had
-// dropped: its friend hears so, and the room lives on for the friend.
-RelayActions CutOff(Rooms& rooms, ConnectionId who) {
+// A player who breaks the protocol or the message rate is cut off as if its
+// line had dropped: its friend hears so, and the room lives on for the friend.
+RelayActions CutOff(Rooms& rooms, ConnectionId who, Closing why = Closing::Malformed) {
   RelayActions actions = OnGone(rooms, who, Departure::Lost);
-  actions.close_sender = Closing::Malformed;
+  actions.closes.push_back({who, why});
   return actions;
 }
 
-RelayActions OpenRoom(Rooms& rooms, ConnectionId host) {
-  if (rooms.by_code.size() >= rooms.most_rooms) return Refuse(host, Refusal::RelayFull);
-  std::string code = NewRoomCode();
-  while (rooms.by_code.contains(code)) code = NewRoomCode();
+// The room's line for the log, once it is gone from `rooms`.
+std::string CloseRoom(Rooms& rooms, const std::string& code, std::string_view why) {
+  const Room& room = rooms.by_code.at(code);
+  std::string line = "room " + std::to_string(room.number) + " " + std::string(why) + " after " +
+                     std::to_string(room.passed_messages) + " game messages of " +
+                     std::to_string(room.passed_bytes) + " bytes; ";
+  if (--rooms.rooms_of_address.at(room.host_address) == 0) rooms.rooms_of_address.erase(room.host_address);
+  for (const auto& seat : room.seats)
+    if (seat) rooms.seat_of.erase(*seat);
+  rooms.by_code.erase(code);
+  return line + RoomsOpenText(rooms);
+}
+
+RelayActions OpenRoom(Rooms& rooms, const Received& message) {
+  if (rooms.by_code.size() >= rooms.limits.most_rooms) return Refuse(message.from, Refusal::RelayFull);
+  const std::string address(message.address);
+  if (rooms.rooms_of_address[address] >= rooms.limits.rooms_per_address) {
+    if (rooms.rooms_of_address[address] == 0) rooms.rooms_of_address.erase(address);
+    return Refuse(message.from, Refusal::TooManyRooms);
+  }
+  std::string code = NewRoomCode(rooms.limits.name);
+  while (rooms.by_code.contains(code)) code = NewRoomCode(rooms.limits.name);
   Room& room = rooms.by_code[code];
   room.number = ++rooms.rooms_opened;
-  room.seats[size_t(Seat::Host)] = host;
-  rooms.seat_of[host] = {code, Seat::Host};
-  return {.sends = {{host, SeatedMessage(Seat::Host, code)}},
+  room.seats[size_t(Seat::Host)] = message.from;
+  room.host_address = address;
+  room.opened = room.last_game = message.now;
+  rooms.rooms_of_address[address] += 1;
+  rooms.seat_of[message.from] = {code, Seat::Host};
+  return {.sends = {{message.from, SeatedMessage(Seat::Host, code)}},
           .log = {"room " + std::to_string(room.number) + " opened; " + RoomsOpenText(rooms)}};
 }
 
-RelayActions JoinRoom(Rooms& rooms, ConnectionId guest, const std::string& code) {
+RelayActions JoinRoom(Rooms& rooms, const Received& message, const std::string& code) {
+  const ConnectionId guest = message.from;
   const auto found = rooms.by_code.find(code);
   if (found == rooms.by_code.end()) return Refuse(guest, Refusal::NoSuchRoom);
   Room& room = found->second;
   if (room.friend_came) return Refuse(guest, Refusal::RoomFull);
   room.friend_came = true;
+  room.last_game = message.now;
   room.seats[size_t(Seat::Friend)] = guest;
   rooms.seat_of[guest] = {code, Seat::Friend};
   RelayActions actions{.sends = {{guest, SeatedMessage(Seat::Friend, code)}}};
@@ -48,38 +71,48 @@ RelayActions JoinRoom(Rooms& rooms, ConnectionId guest, const std::string& code)
 
 // The seat in the message is the sender's word; the relay writes the seat
 // the sender really holds, so that no one can speak for the other.
-RelayActions PassOn(Rooms& rooms, ConnectionId from, std::span<const uint8_t> bytes) {
-  const auto& [code, seat] = rooms.seat_of.at(from);
+RelayActions PassOn(Rooms& rooms, const Received& message) {
+  const auto& [code, seat] = rooms.seat_of.at(message.from);
   Room& room = rooms.by_code.at(code);
+  room.last_game = message.now;
   const auto partner = room.seats[size_t(OtherSeat(seat))];
   if (!partner) return {};  // the friend is not there yet, or gone: nobody to tell
   room.passed_messages += 1;
-  room.passed_bytes += bytes.size();
-  MessageBytes stamped(bytes.begin(), bytes.end());
+  room.passed_bytes += message.bytes.size();
+  MessageBytes stamped(message.bytes.begin(), message.bytes.end());
   stamped[1] = uint8_t(seat);
   return {.sends = {{*partner, std::move(stamped)}}};
 }
 
+// True when this message is one too many for its connection's second.
+bool OverRate(Rooms& rooms, const Received& message) {
+  Meter& meter = rooms.meters[message.from];
+  if (meter.messages == 0 || message.now - meter.began >= std::chrono::seconds(1)) meter = {.began = message.now};
+  return ++meter.messages > rooms.limits.messages_per_second;
+}
+
 }  // namespace
 
-RelayActions OnMessage(Rooms& rooms, ConnectionId from, std::span<const uint8_t> bytes, bool binary) {
-  const auto message = binary ? ReadRelayMessage(bytes) : std::nullopt;
-  if (!message) return CutOff(rooms, from);
-  const bool seated = rooms.seat_of.contains(from);
-  switch (message->kind) {
+RelayActions OnMessage(Rooms& rooms, const Received& message) {
+  if (OverRate(rooms, message)) return CutOff(rooms, message.from, Closing::TooFast);
+  const auto read = message.binary ? ReadRelayMessage(message.bytes) : std::nullopt;
+  if (!read) return CutOff(rooms, message.from);
+  const bool seated = rooms.seat_of.contains(message.from);
+  switch (read->kind) {
     case MessageKind::Open:
     case MessageKind::Join:
-      if (seated) return CutOff(rooms, from);
-      if (message->version != RelayProtocolVersion) return Refuse(from, Refusal::OtherVersion);
-      return message->kind == MessageKind::Open ? OpenRoom(rooms, from) : JoinRoom(rooms, from, message->code);
+      if (seated) return CutOff(rooms, message.from);
+      if (read->version != RelayProtocolVersion) return Refuse(message.from, Refusal::OtherVersion);
+      return read->kind == MessageKind::Open ? OpenRoom(rooms, message) : JoinRoom(rooms, message, read->code);
     case MessageKind::Game:
-      return seated ? PassOn(rooms, from, bytes) : CutOff(rooms, from);
+      return seated ? PassOn(rooms, message) : CutOff(rooms, message.from);
     default:  // the relay's own kinds
-      return CutOff(rooms, from);
+      return CutOff(rooms, message.from);
   }
 }
 
 RelayActions OnGone(Rooms& rooms, ConnectionId who, Departure how) {
+  rooms.meters.erase(who);
   const auto seated = rooms.seat_of.find(who);
   if (seated == rooms.seat_of.end()) return {};
   const auto [code, seat] = seated->second;
@@ -88,9 +121,20 @@ RelayActions OnGone(Rooms& rooms, ConnectionId who, Departure how) {
   room.seats[size_t(seat)].reset();
   if (const auto partner = room.seats[size_t(OtherSeat(seat))])
     return {.sends = {{*partner, FriendLeftMessage(seat, how)}}};
-  const std::string closed = "room " + std::to_string(room.number) + " closed after " +
-                             std::to_string(room.passed_messages) + " game messages of " +
-                             std::to_string(room.passed_bytes) + " bytes; ";
-  rooms.by_code.erase(code);
-  return {.log = {closed + RoomsOpenText(rooms)}};
+  return {.log = {CloseRoom(rooms, code, "closed")}};
+}
+
+RelayActions OnTick(Rooms& rooms, RelayTime now) {
+  RelayActions actions;
+  for (auto it = rooms.by_code.begin(); it != rooms.by_code.end();) {
+    const std::string code = it->first;  // a copy: CloseRoom erases the room that holds it
+    const Room& room = (it++)->second;
+    const bool waited_out = !room.friend_came && now - room.opened >= rooms.limits.waiting_time;
+    const bool quiet = room.friend_came && now - room.last_game >= rooms.limits.quiet_time;
+    if (!waited_out && !quiet) continue;
+    for (const auto& seat : room.seats)
+      if (seat) actions.closes.push_back({*seat, Closing::Expired});
+    actions.log.push_back(CloseRoom(rooms, code, waited_out ? "expired, no friend came," : "expired, quiet,"));
+  }
+  return actions;
 }
