@@ -1523,10 +1523,14 @@ const cases = {
     // The other way round: the window hosts, and the page opens the link to join as the friend,
     // whose facts it tells beside the frame; the window leaves, and both end in one state.
     const hostDump = path.join(work, 'host.dump');
-    const host = startProcess(game, ['--host', `127.0.0.1:${port}`, '--dump-final', hostDump], {cwd: gameFolder, env: display});
-    await waitInNode('the window wrote no room code', () => /^[A-Z]{9}\n/.test(host.out), 10);
-    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?join=${host.out.slice(0, 9)}&relay=127.0.0.1:${port}&dump-final=1`);
-    await waitFor(page, 'the joined game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 30, 20);
+    const joinWindow = async () => {
+      const host = startProcess(game, ['--host', `127.0.0.1:${port}`, '--dump-final', hostDump], {cwd: gameFolder, env: display});
+      await waitInNode('the window wrote no room code', () => /^[A-Z]{9}\n/.test(host.out), 10);
+      await page.goto(`http://127.0.0.1:${server.address().port}/index.html?join=${host.out.slice(0, 9)}&relay=127.0.0.1:${port}&dump-final=1`);
+      await waitFor(page, 'the joined game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 30, 20);
+      return host;
+    };
+    await joinWindow();
     await waitFor(page, 'the facts do not tell the friend\'s gold and selected unit', () => {
       const facts = JSON.parse(Module.UTF8ToString(Module._WebFacts()));
       const leader = JSON.parse(Module.UTF8ToString(Module._WebStateDump())).units.find((u) => u[0] === 1);
@@ -1535,6 +1539,14 @@ const cases = {
     }, 10);
     onWindow('hold', 'Escape', '200');
     if (await finalState(page, 20) !== fs.readFileSync(hostDump, 'utf8')) fail('joined, the page and the window ended in different states');
+    // A game left for a replay (the first game's, from the page's list) lets its line go: the window hears its friend left.
+    const host = await joinWindow();
+    await page.$$eval('#replay-list button', (all) => all.find((b) => b.textContent === 'Watch').click());
+    await page.click('#end-and-watch');
+    await waitFor(page, 'the versus replay is not watched', () => document.getElementById('status').textContent.startsWith('Watching'), 10);
+    onWindow('expect', '--within', '10', 'line:connection=Your friend left: the computer plays their side.');
+    onWindow('hold', 'Escape', '200');
+    if (await Promise.race([host.ended, sleep(15000).then(() => 'still running')]) !== 0) fail(`the window's game did not end well: ${host.err}`);
 
     // Links that cannot join: the page tells why in the game's words, and no game starts.
     for (const [query, told] of [[`join=${code}&relay=127.0.0.1:${port}`, 'The relay refused: '],

@@ -31,6 +31,7 @@
 #include "lockstep/versus_replay.h"
 #include "platform/versus_session.h"
 #include "platform/game_entry.h"
+#include "platform/net/relay_link.h"
 #include "platform/web/host.h"
 #include "render/render_buffers.h"
 #include "render/view_projection.h"
@@ -60,8 +61,11 @@ EM_JS(void, ScheduleStep, (double delay_ms), {
 
 void ScheduleNextStep() { ScheduleStep(NextStepDueMs() - emscripten_get_now()); }
 
+// A desktop game's line to the relay goes with its process; the page's
+// stays open until closed, and the friend would wait on it for ever.
 void GameEnded(ExitStatus status) {
   Stepping = false;
+  CloseRelayLink();
   TellPageGameEnded(ExitCode(status));
 }
 
