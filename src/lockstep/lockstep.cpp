@@ -21,6 +21,7 @@ struct Engine {
   int64_t next_turn = 0;  // the turn TryNextTurn runs next (numbered from 0)
   std::vector<HostEvent> pending;  // local events for the next input made
   std::array<std::map<int64_t, TurnInput>, SeatCount> inputs;
+  std::deque<std::vector<uint8_t>> sent;  // our last inputs as sent: what a friend back from a drop may lack
   std::map<int64_t, uint64_t> local_hashes, peer_hashes;
   std::deque<std::string> dumps;  // the last turns' states, for a desync report
   double next_ping_ms = 0;
@@ -44,7 +45,9 @@ void MakeLocalInput(uint16_t instant_keys) {
   const size_t taken = std::min(E.pending.size(), MaxTurnEvents);
   input.events.assign(E.pending.begin(), E.pending.begin() + static_cast<std::ptrdiff_t>(taken));
   E.pending.erase(E.pending.begin(), E.pending.begin() + static_cast<std::ptrdiff_t>(taken));
-  Send(TurnPayload(turn, input));
+  E.sent.push_back(TurnPayload(turn, input));
+  if (E.sent.size() > KeptInputs) E.sent.pop_front();
+  Send(E.sent.back());
   mine.emplace(turn, std::move(input));
 }
 
@@ -161,6 +164,10 @@ void PingPeer(double now_ms) {
   if (now_ms < E.next_ping_ms) return;
   E.next_ping_ms = now_ms + PingEveryMs;
   Send(PingPayload(PeerKind::Ping, static_cast<uint32_t>(now_ms)));
+}
+
+void ResendRecentInputs() {
+  for (const std::vector<uint8_t>& payload : E.sent) Send(payload);
 }
 
 void PeerGone() {

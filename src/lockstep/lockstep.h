@@ -23,6 +23,9 @@ constexpr int InputDelay = 4;
 constexpr int HashEveryTurns = 60;
 constexpr double PingEveryMs = 1000.0;
 constexpr int KeptDumps = 2 * HashEveryTurns + 1;  // back to the last hash both games agreed on
+// The other game is at most InputDelay + 1 turns behind ours (we ran no turn
+// it had not sent its input to): it may lack any of our last inputs up to that.
+constexpr size_t KeptInputs = 2 * InputDelay + 2;
 
 using SendToPeer = void (*)(std::span<const uint8_t> payload);
 
@@ -38,6 +41,9 @@ bool TryNextTurn(uint16_t instant_keys);
 void TakePeerPayload(std::span<const uint8_t> payload, double now_ms);
 // Pings the other player when one is due.
 void PingPeer(double now_ms);
+// The other player is back after a dropped line (theirs or ours): our
+// inputs they may have missed go again; the ones they have are ignored.
+void ResendRecentInputs();
 // The other player is gone: their turns already in still run, and the
 // computer plays their side from the first turn without one.
 void PeerGone();

@@ -1,8 +1,10 @@
 #include "lockstep/versus_game.h"
 
+#include <cmath>
 #include <utility>
 
 #include "base/shortest_float.h"
+#include "loop/game_clock.h"
 #include "loop/main_loop.h"
 #include "replay/state_dump.h"
 #include "rules/combat_economy.h"
@@ -101,6 +103,25 @@ void VersusRules() {
     if (!IsPlayed(seat) && IsPeriodDue(DecisionPeriod)) ComputerOrders(seat);
 }
 
+// The help page, the camera and scrolling keys, as the one-player game
+// reads them. Their pauses (a scroll step, H, E) would hold the shared game
+// for both players: a player's own keys rest that long instead.
+void ViewKeys(int seat) {
+  ShowView(seat);
+  if (ViewKeysResting[seat] > 0) {
+    --ViewKeysResting[seat];
+    ClearHelpAfterGameOver();
+    return;
+  }
+  const int paused_before = PauseAskedMs;
+  HelpKey();
+  ClearHelpAfterGameOver();
+  ApplyLoopKeys();
+  const int rest_ms = PauseAskedMs - paused_before;
+  PauseAskedMs = paused_before;
+  ViewKeysResting[seat] = static_cast<int32_t>(std::ceil(rest_ms / FramePeriodMs));
+}
+
 void AppendViewFields(const PlayerView& view, std::string& out) {
   out += "{\"selected_unit\":" + std::to_string(view.selected_unit);
   out += ",\"map_sx\":" + std::to_string(view.map_sx) + ",\"map_sy\":" + std::to_string(view.map_sy);
@@ -151,12 +172,7 @@ void RunVersusTurn(const std::array<TurnInput, SeatCount>& inputs) {
     ThrottleFrame();
     RulesFirstHalf();
     VersusRules();
-    for (int seat = 0; seat < SeatCount; ++seat) {
-      ShowView(seat);
-      HelpKey();
-      ClearHelpAfterGameOver();
-      ApplyLoopKeys();
-    }
+    for (int seat = 0; seat < SeatCount; ++seat) ViewKeys(seat);
   }
   ShowView(view_seat);
 }
@@ -182,7 +198,9 @@ void AppendVersusDump(int64_t turn, std::string& out) {
   AppendViewFields(SeatViews[1], out);
   out += ",\"played_by\":" + Pair(PlayedBy) + ",\"new_game_asked\":" + Pair(NewGameAsked);
   out += ",\"paused_by\":" + std::to_string(PausedBy) + ",\"left_by\":" + std::to_string(LeftBy);
-  out += ",\"games\":" + std::to_string(VersusGames) + "}\n";
+  out += ",\"games\":" + std::to_string(VersusGames);
+  out += ",\"view_keys_resting\":[" + std::to_string(ViewKeysResting[0]) + ',' + std::to_string(ViewKeysResting[1]) +
+         "]}\n";
   ShowView(view_seat);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -29,7 +30,10 @@ namespace {
 // Failed: no game could start; the frame says why until the player closes.
 enum class Phase { Lobby, Playing, Over, Leaving, Failed };
 
-constexpr double WaitingShownAfterMs = 300;  // shorter waits are a turn's jitter, not worth a word
+constexpr double WaitingShownAfterMs = 300;
+// A line that drops may come back this soon, into the same game at the turn it left.
+constexpr double ComeBackWithinMs = 10000;
+constexpr double RetryEveryMs = 1000;  // shorter waits are a turn's jitter, not worth a word
 constexpr double LeavingForAtMostMs = 2000;
 constexpr double WaitingPollMs = 2;
 
@@ -44,6 +48,11 @@ struct Session {
   double next_draw_ms = 0;
   double leaving_until_ms = 0;
   std::string friend_gone;  // why the computer plays the friend's side
+  std::string code;         // the room's
+  uint64_t ticket = 0;      // what takes our seat back after our line drops
+  double friend_away_until = -1;  // the friend's line dropped: they may come back until then
+  double back_until = -1;         // our line dropped: we try to come back until then
+  double next_try_ms = 0;
   bool failed = false;
   bool replay_failure_told = false;
 } S;
@@ -98,18 +107,32 @@ void FriendStarts(const RelayMessage& message) {
   BeginVersusGame(start->seed);
 }
 
+void HandOverFriendsSide(const std::string& why) {
+  S.friend_gone = why;
+  S.friend_away_until = S.back_until = -1;
+  PeerGone();
+}
+
+// A friend whose line dropped has a while to come back; one who closed it has left.
 void FriendLeaves(Departure how) {
   if (S.phase == Phase::Lobby) return Fail("Your friend left before the game began.");
-  if (S.phase != Phase::Playing) return;
-  S.friend_gone = how == Departure::Closed ? "Your friend left: the computer plays their side."
-                                           : "Your friend's connection dropped: the computer plays their side.";
-  PeerGone();
+  if (S.phase != Phase::Playing || Lockstep().peer_gone) return;
+  if (how == Departure::Closed) return HandOverFriendsSide("Your friend left: the computer plays their side.");
+  S.friend_away_until = S.now_ms + ComeBackWithinMs;
+}
+
+// Back in the room after a drop, theirs or ours: what they may have missed goes again.
+void BackTogether() {
+  S.friend_away_until = S.back_until = -1;
+  ResendRecentInputs();
 }
 
 void TakeRelayMessage(const RelayMessage& message) {
   switch (message.kind) {
     case MessageKind::Seated:
+      if (S.back_until >= 0) return BackTogether();
       S.seat = message.seat;
+      S.code = message.code;
       if (S.seat == Seat::Host) {
         std::printf("%s\n", message.code.c_str());
         std::fflush(stdout);
@@ -130,18 +153,39 @@ void TakeRelayMessage(const RelayMessage& message) {
       else if (S.phase == Phase::Playing) TakePeerPayload(message.payload, S.now_ms);
       break;
     case MessageKind::FriendLeft: FriendLeaves(message.departure); break;
-    case MessageKind::Refused: Fail("The relay refused: " + std::string(RefusalText(message.refusal))); break;
+    case MessageKind::FriendBack:
+      if (S.phase == Phase::Playing && !Lockstep().peer_gone) BackTogether();
+      break;
+    case MessageKind::Ticket: S.ticket = message.ticket; break;
+    case MessageKind::Refused:
+      if (S.phase == Phase::Playing) break;  // a seat not taken back: the next try, or the computer, follows
+      Fail("The relay refused: " + std::string(RefusalText(message.refusal))); break;
     default: break;
   }
 }
 
+// Our line dropped mid-game: it is made again, and the seat taken back with
+// its ticket, once a second until ComeBackWithinMs is over.
 void LinkClosed() {
   const std::string problem = RelayLinkProblem().empty() ? "the relay closed the line" : RelayLinkProblem();
   if (S.phase == Phase::Lobby) return Fail("No game: " + problem + ".");
-  if (S.phase == Phase::Playing && !Lockstep().peer_gone) {
-    S.friend_gone = "The line to the relay is gone (" + problem + "): the computer plays your friend's side.";
-    PeerGone();
-  }
+  if (S.phase != Phase::Playing || Lockstep().peer_gone) return;
+  if (S.back_until < 0) S.back_until = S.now_ms + ComeBackWithinMs;
+  if (S.ticket == 0 || S.now_ms >= S.back_until)
+    return HandOverFriendsSide("The line to the relay is gone (" + problem + "): the computer plays your friend's side.");
+  if (S.now_ms < S.next_try_ms) return;
+  S.next_try_ms = S.now_ms + RetryEveryMs;
+  std::string host;
+  int port = 0;
+  SplitRelayAddress(S.relay, host, port);
+  StartRelayLink(host, static_cast<uint16_t>(port));
+  SendOnRelayLink(RejoinMessage(S.code, S.seat, S.ticket));
+}
+
+// A friend who does not come back in time is gone.
+void WaitForFriendsReturn() {
+  if (S.friend_away_until >= 0 && S.now_ms >= S.friend_away_until)
+    HandOverFriendsSide("Your friend's connection dropped: the computer plays their side.");
 }
 
 void TakeRelayMessages() {
@@ -150,6 +194,7 @@ void TakeRelayMessages() {
   while (TakeRelayLinkMessage(bytes))
     if (const std::optional<RelayMessage> message = ReadRelayMessage(bytes)) TakeRelayMessage(*message);
   if (RelayLinkState() == LinkState::Closed) LinkClosed();
+  WaitForFriendsReturn();
 }
 
 // The window's events: keys, pointer and buttons go into the player's next
@@ -212,6 +257,12 @@ void ShowConnection() {
   if (status.desync_turn >= 0)
     std::snprintf(words, sizeof words, "OUT OF STEP at turn %lld: %s", static_cast<long long>(status.desync_turn),
                   report.empty() ? "no report kept" : ("report " + report).c_str());
+  else if (S.back_until >= 0)
+    std::snprintf(words, sizeof words, "The line to the relay dropped: coming back (%.0f s left)...",
+                  std::ceil((S.back_until - S.now_ms) / 1000));
+  else if (S.friend_away_until >= 0)
+    std::snprintf(words, sizeof words, "Your friend's line dropped: waiting %.0f s for them to come back...",
+                  std::ceil((S.friend_away_until - S.now_ms) / 1000));
   else if (S.waiting_since_ms >= 0 && S.now_ms - S.waiting_since_ms >= WaitingShownAfterMs)
     std::snprintf(words, sizeof words, "Waiting for your friend...");
   else if (!S.friend_gone.empty())

@@ -33,6 +33,7 @@ struct PlayerView {
 
 using SeatFlags = std::array<uint8_t, SeatCount>;
 using SeatViewArray = std::array<PlayerView, SeatCount>;
+using SeatCounts = std::array<int32_t, SeatCount>;
 
 // The versus game's own state, listed as the game's state is.
 // VersusPlaying: a versus game runs (the one-player game never sets it).
@@ -41,6 +42,8 @@ using SeatViewArray = std::array<PlayerView, SeatCount>;
 // NewGameAsked: the seat's player has pressed F1; a new game needs both.
 // PausedBy, LeftBy: the seat that last paused, and the one that left (-1: none).
 // VersusSeed: the host's seed; each new game takes the next number.
+// ViewKeysResting: turns in which the seat's view keys rest after a scroll
+// step, H or E (the one-player game pauses whole for them instead).
 #define VALDORIK_VERSUS_STATE(X)                         \
   X(bool, VersusPlaying, false)                          \
   X(int, ViewSeat, 0)                                    \
@@ -51,5 +54,6 @@ using SeatViewArray = std::array<PlayerView, SeatCount>;
   X(int, LeftBy, -1)                                     \
   X(uint32_t, VersusSeed, 0)                             \
   X(uint32_t, VersusGames, 0)                            \
-  X(SeatViewArray, SeatViews, {})
+  X(SeatViewArray, SeatViews, {})                        \
+  X(SeatCounts, ViewKeysResting, {})
 VALDORIK_VERSUS_STATE(VALDORIK_DECLARE_STATE)

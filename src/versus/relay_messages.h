@@ -23,11 +23,14 @@ constexpr uint16_t DefaultRelayPort = 6473;
 enum class MessageKind : uint8_t {
   Open = 0x01,          // player: version. A new room, with the player in its host seat.
   Join = 0x02,          // player: version, room code. The friend seat of that room.
+  Rejoin = 0x03,        // player: version, seat, ticket, room code. Back into the seat a dropped line left.
   Game = 0x10,          // both ways: seat, payload. The relay writes the sender's seat in.
   Seated = 0x81,        // relay: seat, room code. The answer to Open or Join.
   FriendJoined = 0x82,  // relay, to the host: the friend is in the room.
   FriendLeft = 0x83,    // relay: seat, departure. The other seat is empty now.
   Refused = 0x84,       // relay: refusal. The relay closes the connection after it.
+  Ticket = 0x85,        // relay: ticket. Right after Seated: what takes the seat back after a drop.
+  FriendBack = 0x86,    // relay: the friend whose line dropped is back in their seat.
 };
 
 enum class Seat : uint8_t { Host = 0, Friend = 1 };
@@ -50,13 +53,17 @@ MessageBytes SeatedMessage(Seat seat, std::string_view code);
 MessageBytes FriendJoinedMessage();
 MessageBytes FriendLeftMessage(Seat seat, Departure how);
 MessageBytes RefusedMessage(Refusal why);
+MessageBytes RejoinMessage(std::string_view code, Seat seat, uint64_t ticket, uint8_t version = RelayProtocolVersion);
+MessageBytes TicketMessage(uint64_t ticket);
+MessageBytes FriendBackMessage();
 
 // One message read back. Only the fields of its kind are set.
 struct RelayMessage {
   MessageKind kind = MessageKind::Open;
   uint8_t version = 0;  // Open, Join (when it is not ours, the rest is not read)
-  Seat seat = Seat::Host;  // Game, Seated, FriendLeft
-  std::string code{};  // Join, Seated
+  Seat seat = Seat::Host;  // Game, Seated, FriendLeft, Rejoin
+  std::string code{};  // Join, Seated, Rejoin
+  uint64_t ticket = 0;  // Rejoin, Ticket
   Departure departure = Departure::Closed;  // FriendLeft
   Refusal refusal = Refusal::NoSuchRoom;  // Refused
   MessageBytes payload{};  // Game

@@ -26,16 +26,25 @@ bool PollUntil(Done done) {
 
 bool LinkClosed() { return RelayLinkState() == LinkState::Closed; }
 
+bool IsTicket(const MessageBytes& bytes) {
+  const auto message = ReadRelayMessage(bytes);
+  return message && message->kind == MessageKind::Ticket;
+}
+
+// The next message, but for the seat's ticket after Seated.
 MessageBytes LinkHears() {
   MessageBytes message;
-  PollUntil([&] { return TakeRelayLinkMessage(message); });
+  PollUntil([&] { return TakeRelayLinkMessage(message) && !IsTicket(message); });
   return message;
 }
 
 // The link is polled between the friend's short waits, so its writes go on.
 MessageBytes FriendHears(RelayClient& guest) {
   RelayReceipt receipt;
-  PollUntil([&] { return (receipt = guest.Receive(1ms)).what != RelayReceipt::What::TimedOut; });
+  PollUntil([&] {
+    receipt = guest.Receive(1ms);
+    return receipt.what != RelayReceipt::What::TimedOut && !IsTicket(receipt.bytes);
+  });
   return receipt.bytes;
 }
 

@@ -93,6 +93,15 @@ TEST_F(VersusTest, SharedActionsNeedTheRightPlayers) {
   Turn(Events({Key(EventKind::KeyDown, KeyP)}), {});
   EXPECT_EQ(Paused, 0);
   EXPECT_LT(CameraZoom, SeatViews[FriendSeat].CameraZoom) << "the host's zoom key moved the host's camera only";
+  // Scrolling paces itself by 100 ms a step; a player holding an arrow must
+  // not slow the friend's game: the step's rest is the scrolling player's own.
+  const int friend_x = SeatViews[FriendSeat].map_sx;
+  PauseAskedMs = 0;
+  Turn(Events({Key(EventKind::KeyUp, KeyPageUp)}), Events({Key(EventKind::KeyDown, KeyRight)}));
+  Quiet(11);
+  EXPECT_EQ(SeatViews[FriendSeat].map_sx, friend_x + 2) << "12 turns of 17 ms hold two 100 ms scroll steps";
+  EXPECT_EQ(PauseAskedMs, 0) << "one player's scrolling paused both";
+  Turn({}, Events({Key(EventKind::KeyUp, KeyRight)}));
 
   const TurnInput f1{.events = {}, .instant_keys = 1u << 5};  // InstantKeys[5] is F1
   ASSERT_EQ(InstantKeys[5], KeyF1);

@@ -10,6 +10,9 @@
 #            and the window (from the friend's side) play to that state.
 #   desync   the host's state is bent after turn 30: both games say so at
 #            the hash of turn 60 and both keep a report.
+#   reconnect the friend's line to the relay is cut and stays down for 3 s:
+#            both are told, the friend comes back into the same game, and
+#            the game ends as one, with one replay.
 #   dropped  the friend's game stops answering, then is killed: the host is
 #            told it waits, then that the friend is gone, and plays on against
 #            the computer, which takes the friend's side.
@@ -69,11 +72,14 @@ start_player() {  # SIDE OPTIONS...
   others+=("${pid[$side]}")
 }
 
-# Both players in one room: the host's code from its standard output.
+# Both players in one room: the host's code from its standard output. The
+# friend reaches the relay at friend_port (the relay's own unless changed).
 start_game() {  # [HOST OPTIONS...]
   start_relay
   open_display host
   open_display friend
+  friend_port=${friend_port:-$port}
+  [ -n "${before_friend:-}" ] && $before_friend
   start_player host --host "127.0.0.1:$port" "$@"
   local code=""
   for _ in $(seq 200); do
@@ -82,7 +88,7 @@ start_game() {  # [HOST OPTIONS...]
     sleep 0.05
   done
   [ -n "$code" ] || player_fail "the host wrote no room code"
-  start_player friend --join "$code" "127.0.0.1:$port"
+  start_player friend --join "$code" "127.0.0.1:$friend_port"
   on host "$driver" find VALDORIK >/dev/null && on friend "$driver" find VALDORIK >/dev/null || player_fail "no windows"
 }
 
@@ -178,6 +184,20 @@ same_end() {  # the two games' final states and replays, and the replay played h
     player_fail "valdorik-sim does not play the replay to the games' final state"
 }
 
+# Each player's own burst at once, then the friend's Escape: both games end
+# as one (same_end).
+bursts_then_friend_leaves() {  # SEED SECONDS
+  on host "$driver" burst VALDORIK "$1" "$2" "$work/host.burst" >/dev/null &
+  local host_burst=$!
+  on friend "$driver" burst VALDORIK $(($1 + 1)) "$2" "$work/friend.burst" >/dev/null ||
+    player_fail "the friend's burst failed"
+  wait $host_burst || player_fail "the host's burst failed"
+  on friend "$driver" hold Escape 200
+  ended friend 15
+  ended host 15
+  same_end
+}
+
 case $case_name in
   play)
     start_game
@@ -186,14 +206,7 @@ case $case_name in
     host_script=$!
     recruit_order_attack friend || exit 1
     wait $host_script || exit 1
-    on host "$driver" burst VALDORIK 20261208 6 "$work/host.burst" >/dev/null &
-    host_burst=$!
-    on friend "$driver" burst VALDORIK 20261209 6 "$work/friend.burst" >/dev/null || player_fail "the friend's burst failed"
-    wait $host_burst || player_fail "the host's burst failed"
-    on friend "$driver" hold Escape 200
-    ended friend 15
-    ended host 15
-    same_end
+    bursts_then_friend_leaves 20261208 6
     grep -q '"left_by":1,' "$work/host.dump" || player_fail "the dump does not say the friend left"
     check_orders "$work/host.vrp"
     # Watched from the friend's side: the friend's empire in the status lines, and the same end.
@@ -224,6 +237,29 @@ case $case_name in
     ended host 15
     echo "PASS (desync): both told at turn 60, both reports kept"
     ;;
+  reconnect)
+    start_proxy() {
+      python3 "$here/cut_proxy.py" "$port" >"$work/proxy.out" 2>&1 &
+      proxy=$!
+      others+=("$proxy")
+      for _ in $(seq 100); do
+        friend_port=$(head -n1 "$work/proxy.out")
+        [ -n "$friend_port" ] && return
+        sleep 0.05
+      done
+      fail "the proxy did not start"
+    }
+    before_friend=start_proxy
+    start_game
+    for side in host friend; do see_on "$side" --within 10 "line:connection=Round trip"; done
+    kill -USR1 "$proxy"
+    see_on host --within 5 "line:connection=Your friend's line dropped: waiting"
+    see_on friend --within 5 "line:connection=The line to the relay dropped: coming back"
+    for side in host friend; do see_on "$side" --within 15 "line:connection=Round trip"; done
+    bursts_then_friend_leaves 20261210 3
+    grep -q '"played_by":\[1,1\]' "$work/host.dump" || player_fail "the computer took a side: the friend did not come back"
+    echo "PASS (reconnect): the friend came back into the same game, which ended as one"
+    ;;
   dropped)
     start_game
     see_on host --within 10 "line:connection=Round trip"
@@ -232,7 +268,8 @@ case $case_name in
     kill -CONT "${pid[friend]}"
     see_on host --within 10 "line:connection=Round trip"
     kill -KILL "${pid[friend]}"
-    see_on host --within 10 "line:connection=Your friend's connection dropped: the computer plays their side."
+    see_on host --within 5 "line:connection=Your friend's line dropped: waiting"
+    see_on host --within 15 "line:connection=Your friend's connection dropped: the computer plays their side."
     sleep 3
     on host "$driver" hold Escape 200
     ended host 15

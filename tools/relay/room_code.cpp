@@ -38,3 +38,9 @@ std::string NewRoomCode(char first) {
   }
   return code;
 }
+
+uint64_t NewTicket() {
+  uint64_t ticket = 0;
+  for (int i = 0; i < 8; ++i) ticket = ticket << 8 | RandomByte();
+  return ticket;
+}

@@ -11,3 +11,5 @@
 // std::system_error when the OS gives no random bytes.
 std::string NewRoomCode(char first = 0);
 
+// A seat's ticket: 64 random bits that take the seat back after a drop.
+uint64_t NewTicket();

@@ -50,7 +50,9 @@ RelayActions OpenRoom(Rooms& rooms, const Received& message) {
   room.opened = room.last_game = message.now;
   rooms.rooms_of_address[address] += 1;
   rooms.seat_of[message.from] = {code, Seat::Host};
-  return {.sends = {{message.from, SeatedMessage(Seat::Host, code)}},
+  room.tickets[size_t(Seat::Host)] = NewTicket();
+  return {.sends = {{message.from, SeatedMessage(Seat::Host, code)},
+                    {message.from, TicketMessage(room.tickets[size_t(Seat::Host)])}},
           .log = {"room " + std::to_string(room.number) + " opened; " + RoomsOpenText(rooms)}};
 }
 
@@ -64,8 +66,30 @@ RelayActions JoinRoom(Rooms& rooms, const Received& message, const std::string& 
   room.last_game = message.now;
   room.seats[size_t(Seat::Friend)] = guest;
   rooms.seat_of[guest] = {code, Seat::Friend};
-  RelayActions actions{.sends = {{guest, SeatedMessage(Seat::Friend, code)}}};
+  room.tickets[size_t(Seat::Friend)] = NewTicket();
+  RelayActions actions{.sends = {{guest, SeatedMessage(Seat::Friend, code)},
+                                 {guest, TicketMessage(room.tickets[size_t(Seat::Friend)])}}};
   if (const auto host = room.seats[size_t(Seat::Host)]) actions.sends.push_back({*host, FriendJoinedMessage()});
+  return actions;
+}
+
+// A player whose line dropped takes their empty seat back with its ticket;
+// the friend still there hears so. Anything else is no such room: a wrong
+// ticket tells nothing of the room.
+RelayActions RejoinRoom(Rooms& rooms, const Received& message, const RelayMessage& rejoin) {
+  const auto found = rooms.by_code.find(rejoin.code);
+  const size_t seat = size_t(rejoin.seat);
+  if (found == rooms.by_code.end()) return Refuse(message.from, Refusal::NoSuchRoom);
+  Room& room = found->second;
+  const bool taken_before = rejoin.seat == Seat::Host || room.friend_came;
+  if (room.seats[seat] || !taken_before || room.tickets[seat] != rejoin.ticket)
+    return Refuse(message.from, Refusal::NoSuchRoom);
+  room.seats[seat] = message.from;
+  rooms.seat_of[message.from] = {rejoin.code, rejoin.seat};
+  RelayActions actions{.sends = {{message.from, SeatedMessage(rejoin.seat, rejoin.code)},
+                                 {message.from, TicketMessage(room.tickets[seat])}}};
+  if (const auto partner = room.seats[size_t(OtherSeat(rejoin.seat))])
+    actions.sends.push_back({*partner, FriendBackMessage()});
   return actions;
 }
 
@@ -101,8 +125,10 @@ RelayActions OnMessage(Rooms& rooms, const Received& message) {
   switch (read->kind) {
     case MessageKind::Open:
     case MessageKind::Join:
+    case MessageKind::Rejoin:
       if (seated) return CutOff(rooms, message.from);
       if (read->version != RelayProtocolVersion) return Refuse(message.from, Refusal::OtherVersion);
+      if (read->kind == MessageKind::Rejoin) return RejoinRoom(rooms, message, *read);
       return read->kind == MessageKind::Open ? OpenRoom(rooms, message) : JoinRoom(rooms, message, read->code);
     case MessageKind::Game:
       return seated ? PassOn(rooms, message) : CutOff(rooms, message.from);

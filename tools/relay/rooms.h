@@ -37,6 +37,7 @@ struct Room {
   uint64_t number = 0;  // in the order opened: the log names rooms by it, never by their code
   std::array<std::optional<ConnectionId>, 2> seats{};  // by Seat
   bool friend_came = false;  // a friend seat once taken stays the friend's
+  std::array<uint64_t, 2> tickets{};  // by Seat: what takes the seat back after its line dropped
   uint64_t passed_messages = 0, passed_bytes = 0;  // the game messages passed on, told when it closes
   std::string host_address{};
   RelayTime opened{}, last_game{};  // last_game: the last game message, or the friend's coming
