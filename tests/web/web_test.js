@@ -1542,6 +1542,7 @@ const cases = {
     // A game left for a replay (the first game's, from the page's list) lets its line go: the window hears its friend left.
     const host = await joinWindow();
     await page.$$eval('#replay-list button', (all) => all.find((b) => b.textContent === 'Watch').click());
+    await waitFor(page, 'not asked before the versus replay ends the game', () => document.getElementById('end-game').open, 10);
     await page.click('#end-and-watch');
     await waitFor(page, 'the versus replay is not watched', () => document.getElementById('status').textContent.startsWith('Watching'), 10);
     onWindow('expect', '--within', '10', 'line:connection=Your friend left: the computer plays their side.');
