@@ -44,7 +44,7 @@ export function joinGame(code) {
 }
 
 // The one line the host's game writes on its standard output is the room's code.
-const RoomCode = /^[A-Z]{9}$/;
+const RoomCode = /^[A-Z]{9,10}$/;  // ten from a relay with a name
 export function heardOnOutput(text) {
   if (!Game.versus || !RoomCode.test(text)) return;
   showRoom(`Room ${text}: send your friend this link, or the code.`, joinLink(text));

@@ -349,7 +349,8 @@ void StartVersusRun(const GameOptions& options) {
   SplitRelayAddress(S.relay, host, port);  // the command line has checked it
   const std::string code = UpperCase(options.join);
   if (!options.host && !IsRoomCode(code))
-    return Fail("'" + options.join + "' is not a room code: it has " + std::to_string(RoomCodeLength) + " letters.");
+    return Fail("'" + options.join + "' is not a room code: it has " + std::to_string(RoomCodeLength) + " letters, or " +
+                std::to_string(NamedRoomCodeLength) + " from a named relay.");
   StartRelayLink(host, static_cast<uint16_t>(port));
   SendOnRelayLink(options.host ? OpenMessage() : JoinMessage(code));
   ConnectionWords = "Reaching the relay at " + S.relay + "...";

@@ -34,7 +34,7 @@ uint64_t TicketAt(std::span<const uint8_t> bytes, size_t start) {
 
 // After the version: the seat, the ticket, the code.
 std::optional<RelayMessage> ReadRejoin(RelayMessage message, std::span<const uint8_t> bytes) {
-  if (bytes.size() != 3 + TicketBytes + RoomCodeLength || !IsSeat(bytes[2])) return std::nullopt;
+  if (bytes.size() < 3 + TicketBytes || !IsSeat(bytes[2])) return std::nullopt;
   message.seat = Seat(bytes[2]);
   message.ticket = TicketAt(bytes, 3);
   message.code = CodeAt(bytes, 3 + TicketBytes);
@@ -56,7 +56,7 @@ std::optional<RelayMessage> ReadVersioned(MessageKind kind, std::span<const uint
 }  // namespace
 
 bool IsRoomCode(std::string_view text) {
-  return text.size() == RoomCodeLength &&
+  return (text.size() == RoomCodeLength || text.size() == NamedRoomCodeLength) &&
          text.find_first_not_of(RoomCodeLetters) == std::string_view::npos;
 }
 

@@ -43,6 +43,8 @@ constexpr Seat OtherSeat(Seat seat) { return seat == Seat::Host ? Seat::Friend :
 // each other. 22 letters, 9 of them: log2(22^9) = 40.1 random bits.
 constexpr std::string_view RoomCodeLetters = "ABCDEFGHJKMNPRSTUVWXYZ";
 constexpr size_t RoomCodeLength = 9;
+// A relay with a name (a letter) puts it before the nine random letters.
+constexpr size_t NamedRoomCodeLength = RoomCodeLength + 1;
 
 bool IsRoomCode(std::string_view text);
 

@@ -221,6 +221,7 @@ TEST(RoomCodes, AreReadableLettersWithFortyRandomBits) {
   }
   EXPECT_EQ(codes.size(), 3000u);  // two alike would be a one in 400,000 chance
   EXPECT_GE(double(NewRoomCode().size()) * std::log2(double(letters.size())), 40.0);
+  EXPECT_GE(double(NewRoomCode('K').size() - 1) * std::log2(double(letters.size())), 40.0) << "a named relay's";
 }
 
 // The rooms alone, on a clock the test turns: actions in words.

@@ -32,7 +32,7 @@ std::string NewRoomCode(char first) {
   const unsigned letters = RoomCodeLetters.size();
   const unsigned fair_bytes = 256 / letters * letters;
   std::string code = first ? std::string(1, first) : "";
-  while (code.size() < RoomCodeLength) {
+  while (code.size() < (first ? NamedRoomCodeLength : RoomCodeLength)) {
     const unsigned byte = RandomByte();
     if (byte < fair_bytes) code += RoomCodeLetters[byte % letters];
   }

@@ -7,7 +7,7 @@
 
 // A new code of RoomCodeLength letters from RoomCodeLetters, each letter
 // equally likely; when `first` is a letter, the code begins with it (a relay's
-// name, see docs/relay.md) and only the rest is random. Throws
+// name, see docs/relay.md) and RoomCodeLength random letters follow. Throws
 // std::system_error when the OS gives no random bytes.
 std::string NewRoomCode(char first = 0);
 
