@@ -6,11 +6,11 @@
 import {playVersus} from './games.js';
 import {$, Game, Query} from './state.js';
 
-export const RelayPort = 6473;
+const RelayPort = 6473;
 
 // ?relay=host:port, else the relay beside the page's own server; a page
 // opened from this machine (or from a file) plays through a relay here.
-export function relayAddress() {
+function relayAddress() {
   const given = Query.get('relay');
   if (given) return given;
   const host = location.hostname;
@@ -49,8 +49,6 @@ export function heardOnOutput(text) {
   if (!Game.versus || !RoomCode.test(text)) return;
   showRoom(`Room ${text}: send your friend this link, or the code.`, joinLink(text));
 }
-
-export function hideRoom() { $('room').hidden = true; }
 
 $('play-friend').onclick = hostGame;
 $('copy-link').onclick = () => navigator.clipboard.writeText($('room-link').href).catch(() => {});
