@@ -1,6 +1,7 @@
 // The relay's rooms under hostile players: the fuzz input is a script of
 // steps from six connections on three addresses (messages of any bytes,
-// joins with the codes really open, lines that end, time that passes),
+// joins with the codes really open, rejoins with the tickets really handed
+// out, lines that end, time that passes),
 // carried out as the server carries them out. The rooms must never send a
 // message into another room, and every game message passed on must carry
 // the seat its sender really holds. The payloads passed on, and the input
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <set>
+#include <tuple>
 
 #include "fuzz_inputs.h"
 #include "lockstep/peer_messages.h"
@@ -42,6 +44,7 @@ struct Players {
   std::array<ConnectionId, Connections> ids{1, 2, 3, 4, 5, 6};
   ConnectionId next_id = 7;
   RelayTime now{};
+  std::vector<std::tuple<std::string, Seat, uint64_t>> tickets{};  // as the relay handed them out
 };
 
 const char* const Addresses[] = {"10.0.0.1", "10.0.0.2", "10.0.0.3"};
@@ -121,6 +124,16 @@ std::string BooksProblem(const Rooms& rooms) {
   return "";
 }
 
+// The tickets the relay handed out, with the seats they were for.
+void KeepTickets(Players& players, const RelayActions& actions) {
+  for (const auto& [to, bytes] : actions.sends) {
+    const auto read = ReadRelayMessage(bytes);
+    const auto seated = players.rooms.seat_of.find(to);
+    if (read && read->kind == MessageKind::Ticket && seated != players.rooms.seat_of.end())
+      players.tickets.emplace_back(seated->second.first, seated->second.second, read->ticket);
+  }
+}
+
 // The server's part: a closed connection sends nothing more and ends.
 void CarryOutCloses(Players& players, const RelayActions& actions) {
   for (const auto& [who, why] : actions.closes) {
@@ -141,7 +154,7 @@ std::string Step(Players& players, Script& script) {
   MessageBytes bytes;
   bool binary = true;
   RelayActions actions;
-  switch (step / Connections % 6) {
+  switch (step / Connections % 7) {
     case 0: {  // a whole message of any bytes
       const auto taken = script.Bytes(script.Byte());
       bytes.assign(taken.begin(), taken.end());
@@ -168,6 +181,12 @@ std::string Step(Players& players, Script& script) {
       players.ids[at] = players.next_id++;
       if (std::string problem = ActionsProblem(players, before, from, {}, actions); !problem.empty()) return problem;
       return BooksProblem(players.rooms);
+    case 6: {  // a rejoin with a ticket the relay handed out, for any room and seat
+      if (players.tickets.empty()) return "";
+      const auto& [code, seat, ticket] = players.tickets[script.Byte() % players.tickets.size()];
+      bytes = RejoinMessage(code, seat, ticket);
+      break;
+    }
     case 5:  // time passes: up to 255 s
       players.now += std::chrono::seconds(script.Byte());
       actions = OnTick(players.rooms, players.now);
@@ -178,6 +197,7 @@ std::string Step(Players& players, Script& script) {
   actions = OnMessage(players.rooms, {.from = from, .address = Addresses[at % 3], .bytes = bytes, .binary = binary,
                                       .now = players.now});
   if (std::string problem = ActionsProblem(players, before, from, bytes, actions); !problem.empty()) return problem;
+  KeepTickets(players, actions);
   CarryOutCloses(players, actions);
   return BooksProblem(players.rooms);
 }
