@@ -37,10 +37,9 @@ std::string CloseRoom(Rooms& rooms, const std::string& code, std::string_view wh
 RelayActions OpenRoom(Rooms& rooms, const Received& message) {
   if (rooms.by_code.size() >= rooms.limits.most_rooms) return Refuse(message.from, Refusal::RelayFull);
   const std::string address(message.address);
-  if (rooms.rooms_of_address[address] >= rooms.limits.rooms_per_address) {
-    if (rooms.rooms_of_address[address] == 0) rooms.rooms_of_address.erase(address);
+  if (const auto held = rooms.rooms_of_address.find(address);
+      held != rooms.rooms_of_address.end() && held->second >= rooms.limits.rooms_per_address)
     return Refuse(message.from, Refusal::TooManyRooms);
-  }
   std::string code = NewRoomCode(rooms.limits.name);
   while (rooms.by_code.contains(code)) code = NewRoomCode(rooms.limits.name);
   Room& room = rooms.by_code[code];
