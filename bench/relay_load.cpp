@@ -1,5 +1,6 @@
-// A load on valdorik-relay: N rooms of two seats, each seat sending a turn's
-// message 60 times a second and a hash once a second, as a versus game does,
+// A load on valdorik-relay: N rooms of two seats, each seat sending its turn
+// inputs (two turns to a message: 30 a second) and a hash once a second, as a
+// versus game does,
 // spread evenly over the frame. It measures the messages passed a second,
 // the added delay (a message's send to its receipt, on one clock), and the
 // relay's CPU and memory from /proc. Run by hand (docs/relay.md, "Under load"):
@@ -10,6 +11,9 @@
 #include <boost/beast/websocket.hpp>
 
 #include <unistd.h>
+
+#include "lockstep/peer_messages.h"
+#include "loop/game_clock.h"
 
 #include <algorithm>
 #include <array>
@@ -35,8 +39,9 @@ namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto Frame = std::chrono::nanoseconds(1'000'000'000 / 60);
-constexpr size_t TurnPayloadBytes = 16;  // a turn with a key or a pointer move in it
+constexpr int MessagesPerSecond = FramesPerSecond / TurnsPerMessage;
+constexpr auto Frame = std::chrono::nanoseconds(1'000'000'000 / MessagesPerSecond);
+constexpr size_t TurnPayloadBytes = 24;  // two turns, one with a key or a pointer move in it
 
 struct Options {
   std::string host = "127.0.0.1";
@@ -192,7 +197,7 @@ void Tick(Worker& w) {
       if (p.due > now) break;
       if (w.measuring) w.lateness.Add(now - p.due);
       Send(p, 2, now);
-      if (++p.frames % 60 == 0) Send(p, 3, now);
+      if (++p.frames % MessagesPerSecond == 0) Send(p, 3, now);
       p.due += Frame;
       w.cursor = (w.cursor + 1) % w.players.size();
     }

@@ -57,7 +57,7 @@ std::string PeerProblem(std::span<const uint8_t> payload) {
   std::vector<uint8_t> again;
   switch (message->kind) {
     case PeerKind::Start: again = StartPayload(message->seed, message->input_delay, message->game_version); break;
-    case PeerKind::Turn: again = TurnPayload(message->turn, message->input); break;
+    case PeerKind::Turn: again = TurnPayload(message->turn, message->inputs); break;
     case PeerKind::Hash: again = HashPayload(message->turn, message->hash); break;
     case PeerKind::Ping:
     case PeerKind::Pong: again = PingPayload(message->kind, message->stamp); break;
@@ -65,7 +65,7 @@ std::string PeerProblem(std::span<const uint8_t> payload) {
   const auto reread = ReadPeerMessage(again);
   const bool same = reread && reread->kind == message->kind && reread->seed == message->seed &&
                     reread->input_delay == message->input_delay && reread->game_version == message->game_version &&
-                    reread->turn == message->turn && reread->input == message->input && reread->hash == message->hash &&
+                    reread->turn == message->turn && reread->inputs == message->inputs && reread->hash == message->hash &&
                     reread->stamp == message->stamp;
   return same ? "" : "a peer message the game accepts does not read back the same once written again";
 }

@@ -1,5 +1,6 @@
 #include "lockstep/lockstep.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <deque>
@@ -21,7 +22,9 @@ struct Engine {
   int64_t next_turn = 0;  // the turn TryNextTurn runs next (numbered from 0)
   std::vector<HostEvent> pending;  // local events for the next input made
   std::array<std::map<int64_t, TurnInput>, SeatCount> inputs;
-  std::deque<std::vector<uint8_t>> sent;  // our last inputs as sent: what a friend back from a drop may lack
+  std::deque<TurnInput> made;  // our last inputs, to the turns up to the newest: what a friend back from a drop may lack
+  int64_t newest_made = -1;    // the turn of made.back()
+  size_t unsent = 0;           // of the newest made, those not sent yet
   std::map<int64_t, uint64_t> local_hashes, peer_hashes;
   std::deque<std::string> dumps;  // the last turns' states, for a desync report
   double next_ping_ms = 0;
@@ -36,6 +39,16 @@ void Send(const std::vector<uint8_t>& payload) {
   if (E.send && !E.status.peer_gone) E.send(payload);
 }
 
+// Our newest `count` inputs, in messages of TurnsPerMessage turns at most.
+void SendMade(size_t count) {
+  const std::vector<TurnInput> inputs(E.made.end() - static_cast<std::ptrdiff_t>(count), E.made.end());
+  const int64_t first = E.newest_made + 1 - static_cast<int64_t>(count);
+  for (size_t at = 0; at < count; at += TurnsPerMessage)
+    Send(TurnPayload(first + static_cast<int64_t>(at),
+                     std::span(inputs).subspan(at, std::min(TurnsPerMessage, count - at))));
+  E.unsent = 0;
+}
+
 // The local input to the turn InputDelay ahead of the next, made once.
 void MakeLocalInput(uint16_t instant_keys) {
   const int64_t turn = E.next_turn + InputDelay;
@@ -45,9 +58,10 @@ void MakeLocalInput(uint16_t instant_keys) {
   const size_t taken = std::min(E.pending.size(), MaxTurnEvents);
   input.events.assign(E.pending.begin(), E.pending.begin() + static_cast<std::ptrdiff_t>(taken));
   E.pending.erase(E.pending.begin(), E.pending.begin() + static_cast<std::ptrdiff_t>(taken));
-  E.sent.push_back(TurnPayload(turn, input));
-  if (E.sent.size() > KeptInputs) E.sent.pop_front();
-  Send(E.sent.back());
+  E.made.push_back(input);
+  E.newest_made = turn;
+  if (E.made.size() > KeptInputs) E.made.pop_front();
+  if (++E.unsent == TurnsPerMessage) SendMade(TurnsPerMessage);
   mine.emplace(turn, std::move(input));
 }
 
@@ -147,7 +161,10 @@ void TakePeerPayload(std::span<const uint8_t> payload, double now_ms) {
   if (!message) return;
   switch (message->kind) {
     case PeerKind::Turn:
-      if (IsTurnInReach(message->turn)) E.inputs[PeerSeat()].emplace(message->turn, message->input);
+      for (size_t i = 0; i < message->inputs.size(); ++i) {
+        const int64_t turn = message->turn + static_cast<int64_t>(i);
+        if (IsTurnInReach(turn)) E.inputs[PeerSeat()].emplace(turn, message->inputs[i]);
+      }
       break;
     case PeerKind::Hash:
       if (message->turn % HashEveryTurns != 0 || message->turn > E.next_turn + 600) break;
@@ -166,9 +183,7 @@ void PingPeer(double now_ms) {
   Send(PingPayload(PeerKind::Ping, static_cast<uint32_t>(now_ms)));
 }
 
-void ResendRecentInputs() {
-  for (const std::vector<uint8_t>& payload : E.sent) Send(payload);
-}
+void ResendRecentInputs() { SendMade(E.made.size()); }
 
 void PeerGone() {
   E.status.peer_gone = true;

@@ -16,16 +16,18 @@
 #include "host/host.h"
 #include "lockstep/versus_game.h"
 
-// Four turns (67 ms) hide a one-way trip of up to about 60 ms, a round
-// trip of 120 ms through the relay: a player's own orders take that long to
-// act, which is short of what a player notices in a strategy game.
+// Four turns (67 ms) hide a one-way trip of up to about 50 ms (a round trip
+// of 100 ms through the relay) once inputs going two to a message have
+// waited their turn: a player's own orders take that long to act, which is
+// short of what a player notices in a strategy game.
 constexpr int InputDelay = 4;
 constexpr int HashEveryTurns = 60;
 constexpr double PingEveryMs = 1000.0;
 constexpr int KeptDumps = 2 * HashEveryTurns + 1;  // back to the last hash both games agreed on
 // The other game is at most InputDelay + 1 turns behind ours (we ran no turn
-// it had not sent its input to): it may lack any of our last inputs up to that.
-constexpr size_t KeptInputs = 2 * InputDelay + 2;
+// it had not sent its input to): it may lack any of our last inputs up to
+// that, and the ones we have made but not sent yet.
+constexpr size_t KeptInputs = 2 * InputDelay + 4;
 
 using SendToPeer = void (*)(std::span<const uint8_t> payload);
 

@@ -26,10 +26,16 @@ bool ReadBody(std::span<const uint8_t> bytes, size_t& pos, PeerMessage& message)
       pos += value;
       return true;
     }
-    case PeerKind::Turn:
+    case PeerKind::Turn: {
       if (!GetVarint(bytes, pos, MaxTurn, value)) return false;
       message.turn = static_cast<int64_t>(value);
-      return ReadTurnInput(bytes, pos, message.input);
+      uint64_t count = 0;
+      if (!GetVarint(bytes, pos, TurnsPerMessage, count) || count == 0) return false;
+      message.inputs.resize(count);
+      for (TurnInput& input : message.inputs)
+        if (!ReadTurnInput(bytes, pos, input)) return false;
+      return true;
+    }
     case PeerKind::Hash:
       if (!GetVarint(bytes, pos, MaxTurn, value)) return false;
       message.turn = static_cast<int64_t>(value);
@@ -55,10 +61,11 @@ std::vector<uint8_t> StartPayload(uint32_t seed, int input_delay, const std::str
   return out;
 }
 
-std::vector<uint8_t> TurnPayload(int64_t turn, const TurnInput& input) {
+std::vector<uint8_t> TurnPayload(int64_t first_turn, std::span<const TurnInput> inputs) {
   std::vector<uint8_t> out{static_cast<uint8_t>(PeerKind::Turn)};
-  PutVarint(out, static_cast<uint64_t>(turn));
-  AppendTurnInput(input, out);
+  PutVarint(out, static_cast<uint64_t>(first_turn));
+  PutVarint(out, inputs.size());
+  for (const TurnInput& input : inputs) AppendTurnInput(input, out);
   return out;
 }
 

@@ -13,7 +13,7 @@
 
 enum class PeerKind : uint8_t {
   Start = 1,  // host: the seed, the input delay, the game's version
-  Turn = 2,   // the sender's input to a turn
+  Turn = 2,   // the sender's inputs to consecutive turns, from `turn` on
   Hash = 3,   // the sender's state hash after a turn
   Ping = 4,   // a stamp of the sender's clock, sent back as it is in a Pong
   Pong = 5,
@@ -22,6 +22,10 @@ enum class PeerKind : uint8_t {
 constexpr int MaxInputDelay = 60;      // turns
 constexpr int64_t MaxTurn = 1LL << 34;  // over nine years at 60 turns a second
 constexpr size_t MaxPeerVersionLength = 32;
+// Inputs go two turns to a message: half the messages a relay carries for
+// one more turn of the input delay spent waiting. Two turns of the most
+// events stay well inside the relay's largest message.
+constexpr size_t TurnsPerMessage = 2;
 
 struct PeerMessage {
   PeerKind kind = PeerKind::Start;
@@ -29,13 +33,13 @@ struct PeerMessage {
   int input_delay = 0;           // Start
   std::string game_version{};    // Start
   int64_t turn = 0;              // Turn, Hash
-  TurnInput input{};             // Turn
+  std::vector<TurnInput> inputs{};  // Turn: 1 to TurnsPerMessage of them
   uint64_t hash = 0;             // Hash
   uint32_t stamp = 0;            // Ping, Pong
 };
 
 std::vector<uint8_t> StartPayload(uint32_t seed, int input_delay, const std::string& game_version);
-std::vector<uint8_t> TurnPayload(int64_t turn, const TurnInput& input);
+std::vector<uint8_t> TurnPayload(int64_t first_turn, std::span<const TurnInput> inputs);
 std::vector<uint8_t> HashPayload(int64_t turn, uint64_t hash);
 std::vector<uint8_t> PingPayload(PeerKind kind, uint32_t stamp);
 

@@ -119,12 +119,13 @@ TEST_F(VersusTest, SharedActionsNeedTheRightPlayers) {
 
 // Whatever comes from the other player is read whole or not at all.
 TEST(VersusBytes, OnlyWholeWellFormedMessagesAreRead) {
-  const TurnInput input = Events({PointAtViewCentre, Key(EventKind::KeyDown, 255), Button(EventKind::ButtonUp, 2)});
-  const std::vector<uint8_t> turn = TurnPayload(12345, input);
+  const std::vector<TurnInput> inputs = {Events({PointAtViewCentre, Key(EventKind::KeyDown, 255)}),
+                                         Events({Button(EventKind::ButtonUp, 2)})};
+  const std::vector<uint8_t> turn = TurnPayload(12345, inputs);
   const std::optional<PeerMessage> read = ReadPeerMessage(turn);
   ASSERT_TRUE(read);
   EXPECT_EQ(read->turn, 12345);
-  EXPECT_EQ(read->input, input);
+  EXPECT_EQ(read->inputs, inputs);
   for (size_t cut = 0; cut < turn.size(); ++cut)
     EXPECT_FALSE(ReadPeerMessage(std::span(turn).first(cut))) << "cut at " << cut;
   struct Bad {
@@ -134,10 +135,12 @@ TEST(VersusBytes, OnlyWholeWellFormedMessagesAreRead) {
   const Bad bad[] = {
       {"an unknown kind", {9, 0}},
       {"a trailing byte", {uint8_t(PeerKind::Ping), 1, 2, 3, 4, 5}},
-      {"a key code past 255", {uint8_t(PeerKind::Turn), 1, 0, 1, uint8_t(EventKind::KeyDown), 0x80, 0x02}},
-      {"a fourth button", {uint8_t(PeerKind::Turn), 1, 0, 1, uint8_t(EventKind::ButtonDown), 3}},
-      {"a window's own event", {uint8_t(PeerKind::Turn), 1, 0, 1, uint8_t(EventKind::Close), 0}},
-      {"too many events", {uint8_t(PeerKind::Turn), 1, 0, 0xC9, 0x01}},
+      {"a key code past 255", {uint8_t(PeerKind::Turn), 1, 1, 0, 1, uint8_t(EventKind::KeyDown), 0x80, 0x02}},
+      {"a fourth button", {uint8_t(PeerKind::Turn), 1, 1, 0, 1, uint8_t(EventKind::ButtonDown), 3}},
+      {"a window's own event", {uint8_t(PeerKind::Turn), 1, 1, 0, 1, uint8_t(EventKind::Close), 0}},
+      {"too many events", {uint8_t(PeerKind::Turn), 1, 1, 0, 0xC9, 0x01}},
+      {"no turn", {uint8_t(PeerKind::Turn), 1, 0}},
+      {"more turns than a message holds", {uint8_t(PeerKind::Turn), 1, 3, 0, 0, 0, 0, 0, 0}},
       {"a number that never ends", {uint8_t(PeerKind::Hash), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
       {"an input delay past its bound", {uint8_t(PeerKind::Start), 0, 0, 0, 0, MaxInputDelay + 1, 0}},
   };
