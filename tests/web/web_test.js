@@ -5,13 +5,14 @@
 //   node web_test.js page|burst|damaged|fullscreen|layout|offline|outcome|touch|aim|reload SITE SIM DRIVER
 //   node web_test.js watch SITE SIM REPLAY DUMP   (REPLAY recorded by the Linux game, DUMP its final state)
 //   node web_test.js versus SITE SIM DRIVER RELAY GAME GAME_FOLDER   (the page against a Linux window)
+//   node web_test.js versus_windows SITE SIM DRIVER RELAY EXE GAME_FOLDER WINEPREFIX   (against the Windows game under Wine)
 // DRIVER is tests/window's window_driver, which knows where the game's squares are.
 'use strict';
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
-const {execFileSync, spawn} = require('child_process');
+const {execFileSync, spawn, spawnSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
 const [caseName, site, sim, ...rest] = process.argv.slice(2);
@@ -884,7 +885,7 @@ async function waitInNode(what, test, seconds) {
   }
 }
 
-// ---- A versus game: the page against a Linux window, through the real relay ----
+// ---- A versus game: the page against a Linux or Windows window, through the real relay ----
 // Processes the case starts, killed when it ends, pass or fail.
 const started = [];
 function startProcess(command, args, options = {}) {
@@ -925,6 +926,63 @@ function countWebSocketSends() {
 function throttleHiddenTimers() {
   const plain = window.setTimeout;
   window.setTimeout = (f, ms, ...args) => plain(f, document.hidden ? Math.max(ms || 0, 1000) : ms, ...args);
+}
+
+// The real relay, on a port free here (its `port`).
+async function startRelay(relay) {
+  const run = startProcess(relay, ['--port', '0']);
+  await waitInNode('the relay did not start', () => /listening on port \d+/.test(run.out), 10);
+  run.port = /listening on port (\d+)/.exec(run.out)[1];
+  return run;
+}
+
+// The page opens a room by Play with a friend: the code it shows, and the link to send checked.
+async function hostOnPage(server, port) {
+  const {browser, page} = await openPage(server, `?relay=127.0.0.1:${port}&dump-final=1`,
+                                         `(${countWebSocketSends})(); (${throttleHiddenTimers})();`);
+  await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
+  await page.click('#play-friend');
+  await waitFor(page, 'no room code shown', () => /^Room [A-Z]{9}:/.test(document.getElementById('room-text').textContent), 10);
+  const room = await page.evaluate(() => [document.getElementById('room-text').textContent, document.getElementById('room-link').href]);
+  const code = room[0].slice(5, 14);
+  if (new URL(room[1]).search !== `?join=${code}&relay=127.0.0.1%3A${port}`) fail(`the link to send is ${room[1]}`);
+  return {browser, page, code};
+}
+
+// The window_driver on the window's display: run to its end, or (later) a promise of its status.
+function windowDriver(driverPath, gameFolder, display) {
+  const onWindow = (...args) => execFileSync(driverPath, args, {cwd: gameFolder, env: display}).toString().trim();
+  onWindow.later = (...args) => new Promise((resolve) =>
+    spawn(driverPath, args, {cwd: gameFolder, env: display, stdio: 'ignore'}).on('exit', resolve));
+  return onWindow;
+}
+
+const turn = (page) => page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass);
+
+// Both players at once: a burst on the window, the page's keys and clicks;
+// the round trip each tells meanwhile.
+async function playBoth(page, onWindow, windowGame) {
+  const burst = onWindow.later('burst', 'VALDORIK', '20261211', '6', path.join(work, 'window.burst'));
+  await someInput(page);
+  const roundTrip = await page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebFacts())).round_trip);
+  const windowSays = onWindow('read-line', 'connection');
+  if (await burst !== 0) fail(`the window's burst failed: ${windowGame.err}`);
+  return {roundTrip, windowSays};
+}
+
+// The player in SEAT leaves with Escape (by `leave`): the page shows the
+// window's final state, its replay is the window's byte for byte, and the
+// simulator plays it to that state.
+async function expectSameEnd(page, windowGame, windowDump, windowReplay, seat, leave) {
+  await leave();
+  const state = await finalState(page, 20);
+  if (await Promise.race([windowGame.ended, sleep(15000).then(() => 'still running')]) !== 0)
+    fail(`the window's game did not end well: ${windowGame.err}`);
+  if (state !== fs.readFileSync(windowDump, 'utf8')) fail(`the page and the window ended in different states`);
+  if (!state.includes(`"left_by":${seat},`)) fail(`the final state does not say seat ${seat} left`);
+  await expectDownloadReplays(page, state);
+  if (!fs.readFileSync(downloaded()).equals(fs.readFileSync(windowReplay))) fail('the page\'s replay differs from the window\'s');
+  return state;
 }
 
 const cases = {
@@ -1463,30 +1521,20 @@ const cases = {
   // window's byte for byte, and the simulator plays it to that state.
   async versus(server) {
     const [driverPath, relay, game, gameFolder] = rest.map((p) => path.resolve(p));
-    const relayRun = startProcess(relay, ['--port', '0']);
-    await waitInNode('the relay did not start', () => /listening on port \d+/.test(relayRun.out), 10);
-    const port = /listening on port (\d+)/.exec(relayRun.out)[1];
+    const relayRun = await startRelay(relay), port = relayRun.port;
     const [windowDump, windowReplay] = [path.join(work, 'window.dump'), path.join(work, 'window.vrp')];
     const display = await startDisplay();
     execFileSync(driverPath, ['announce-wm-hints'], {env: display});
-    const {browser, page} = await openPage(server, `?relay=127.0.0.1:${port}&dump-final=1`,
-                                           `(${countWebSocketSends})(); (${throttleHiddenTimers})();`);
-    await waitFor(page, 'no frames presented', () => Module.framesPresented > 10, 30);
-    await page.click('#play-friend');
-    await waitFor(page, 'no room code shown', () => /^Room [A-Z]{9}:/.test(document.getElementById('room-text').textContent), 10);
-    const room = await page.evaluate(() => [document.getElementById('room-text').textContent, document.getElementById('room-link').href]);
-    const code = room[0].slice(5, 14);
-    if (new URL(room[1]).search !== `?join=${code}&relay=127.0.0.1%3A${port}`) fail(`the link to send is ${room[1]}`);
+    const {browser, page, code} = await hostOnPage(server, port);
     const linux = startProcess(game, ['--join', code, `127.0.0.1:${port}`, '--record', windowReplay, '--dump-final', windowDump],
                                {cwd: gameFolder, env: display});
-    const onWindow = (...args) => execFileSync(driverPath, args, {cwd: gameFolder, env: display}).toString().trim();
+    const onWindow = windowDriver(driverPath, gameFolder, display);
     onWindow('find', 'VALDORIK');
-    const turn = () => page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass);
     await waitFor(page, 'the game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 60, 20);
 
     // Hidden behind another tab, the page keeps the pace it had in view (the
     // window's player may have changed the game's speed, so it is measured first).
-    const turnsIn = async (ms) => { const from = await turn(), at = Date.now(); await sleep(ms); return [await turn() - from, Date.now() - at]; };
+    const turnsIn = async (ms) => { const from = await turn(page), at = Date.now(); await sleep(ms); return [await turn(page) - from, Date.now() - at]; };
     const [shownTurns, shownMs] = await turnsIn(2000);
     const other = await browser.newPage();
     await other.bringToFront();
@@ -1498,25 +1546,8 @@ const cases = {
     await page.bringToFront();
     await other.close();
 
-    // Both players at once: a burst on the window, the page's keys and clicks.
-    const burst = new Promise((resolve) => {
-      const run = spawn(driverPath, ['burst', 'VALDORIK', '20261211', '6', path.join(work, 'window.burst')],
-                        {cwd: gameFolder, env: display, stdio: 'ignore'});
-      run.on('exit', resolve);
-    });
-    await someInput(page);
-    const roundTrip = await page.evaluate(() => JSON.parse(Module.UTF8ToString(Module._WebFacts())).round_trip);
-    const windowSays = onWindow('read-line', 'connection');
-    if (await burst !== 0) fail(`the window's burst failed: ${linux.err}`);
-
-    onWindow('hold', 'Escape', '200');
-    const state = await finalState(page, 20);
-    if (await Promise.race([linux.ended, sleep(15000).then(() => 'still running')]) !== 0)
-      fail(`the window's game did not end well: ${linux.err}`);
-    if (state !== fs.readFileSync(windowDump, 'utf8')) fail(`the page and the window ended in different states`);
-    if (!state.includes('"left_by":1,')) fail('the final state does not say the friend left');
-    await expectDownloadReplays(page, state);
-    if (!fs.readFileSync(downloaded()).equals(fs.readFileSync(windowReplay))) fail('the page\'s replay differs from the window\'s');
+    const {roundTrip, windowSays} = await playBoth(page, onWindow, linux);
+    const state = await expectSameEnd(page, linux, windowDump, windowReplay, 1, () => onWindow('hold', 'Escape', '200'));
     const sent = await page.evaluate(() => window.sent);
     await waitInNode('the relay did not close the room', () => relayRun.out.includes('game messages of'), 10);
     const passed = /after (\d+) game messages of (\d+) bytes/.exec(relayRun.out);
@@ -1567,6 +1598,33 @@ const cases = {
            `the page sent ${sent.messages} messages of ${sent.bytes} bytes (${Math.round(sent.bytes / seconds)} B/s of play), ` +
            `the relay passed ${passed[1]} of ${passed[2]} bytes for both; round trip on the page ${roundTrip} ms, ` +
            `on the window "${windowSays}"`;
+  },
+
+  // The Windows game under Wine, on a display of its own, joins the room the
+  // page opens; each player gives a burst, and the page's player leaves with
+  // Escape: the same end and the same replay as in versus.
+  async versus_windows(server) {
+    const [driverPath, relay, exe, gameFolder, winePrefix] = rest.map((p) => path.resolve(p));
+    if (!fs.existsSync('/usr/lib/wine/wine64')) fail('/usr/lib/wine/wine64 is missing: run scripts/install-deps.sh test');
+    const relayRun = await startRelay(relay), port = relayRun.port;
+    const [windowDump, windowReplay] = [path.join(work, 'window.dump'), path.join(work, 'window.vrp')];
+    const display = await startDisplay();
+    execFileSync(driverPath, ['announce-wm-hints'], {env: display});
+    const wine = {...display, WINEPREFIX: winePrefix, WINEDEBUG: '-all', WINEDLLOVERRIDES: 'mscoree,mshtml=;winealsa.drv='};
+    // Wine's server outlives its games: it goes with the case's processes, pass or fail.
+    started.push({kill: () => spawnSync('/usr/lib/wine/wineserver', ['-k'], {env: wine})});
+    const {browser, page, code} = await hostOnPage(server, port);
+    const windows = startProcess('/usr/lib/wine/wine64', [exe, '--join', code, `127.0.0.1:${port}`, '--record', windowReplay,
+                                                          '--dump-final', windowDump], {cwd: gameFolder, env: wine});
+    await waitFor(page, 'the Windows game did not join', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 60, 60);
+    const onWindow = windowDriver(driverPath, gameFolder, display);
+    onWindow('find', 'VALDORIK');
+    const {roundTrip, windowSays} = await playBoth(page, onWindow, windows);
+    // The page's player leaves: Wine may keep the keyboard from its window after the burst's focus changes.
+    const state = await expectSameEnd(page, windows, windowDump, windowReplay, 0, () => page.keyboard.press('Escape', {delay: 200}));
+    await browser.close();
+    return `${JSON.parse(state).pass} turns, the same end and replay in the page and the Windows game; ` +
+           `round trip on the page ${roundTrip} ms, on the Windows frame "${windowSays}"`;
   },
 
   // A game the Linux game recorded, watched in the page, ends in the same state to the byte.
