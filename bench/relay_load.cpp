@@ -1,5 +1,5 @@
 // A load on valdorik-relay: N rooms of two seats, each seat sending its turn
-// inputs (two turns to a message: 30 a second) and a hash once a second, as a
+// inputs (three turns to a message: 20 a second) and a hash once a second, as a
 // versus game does,
 // spread evenly over the frame. It measures the messages passed a second,
 // the added delay (a message's send to its receipt, on one clock), and the
@@ -41,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int MessagesPerSecond = FramesPerSecond / TurnsPerMessage;
 constexpr auto Frame = std::chrono::nanoseconds(1'000'000'000 / MessagesPerSecond);
-constexpr size_t TurnPayloadBytes = 24;  // two turns, one with a key or a pointer move in it
+constexpr size_t TurnPayloadBytes = 32;  // three turns, one with a key or a pointer move in it
 
 struct Options {
   std::string host = "127.0.0.1";

@@ -16,11 +16,11 @@
 #include "host/host.h"
 #include "lockstep/versus_game.h"
 
-// Four turns (67 ms) hide a one-way trip of up to about 50 ms (a round trip
-// of 100 ms through the relay) once inputs going two to a message have
-// waited their turn: a player's own orders take that long to act, which is
+// Five turns (83 ms) hide a one-way trip of up to about 50 ms (a round trip
+// of 100 ms through the relay) once inputs going three to a message have
+// waited their turns: a player's own orders take that long to act, which is
 // short of what a player notices in a strategy game.
-constexpr int InputDelay = 4;
+constexpr int InputDelay = 5;
 constexpr int HashEveryTurns = 60;
 constexpr double PingEveryMs = 1000.0;
 constexpr int KeptDumps = 2 * HashEveryTurns + 1;  // back to the last hash both games agreed on

@@ -22,10 +22,11 @@ enum class PeerKind : uint8_t {
 constexpr int MaxInputDelay = 60;      // turns
 constexpr int64_t MaxTurn = 1LL << 34;  // over nine years at 60 turns a second
 constexpr size_t MaxPeerVersionLength = 32;
-// Inputs go two turns to a message: half the messages a relay carries for
-// one more turn of the input delay spent waiting. Two turns of the most
-// events stay well inside the relay's largest message.
-constexpr size_t TurnsPerMessage = 2;
+// Inputs go three turns to a message: a third of the messages a relay
+// carries (its cost is per message), for two more turns of the input delay
+// spent waiting. Three turns of the most events stay inside the relay's
+// largest message.
+constexpr size_t TurnsPerMessage = 3;
 
 struct PeerMessage {
   PeerKind kind = PeerKind::Start;

@@ -18,7 +18,7 @@ struct TurnInput {
 };
 
 // A turn holds at most this many events; more wait for the next turn.
-constexpr size_t MaxTurnEvents = 200;
+constexpr size_t MaxTurnEvents = 128;
 
 // The events a player's turn carries: keys, pointer and buttons. The
 // window's own (size, activation, close) stay with the window.

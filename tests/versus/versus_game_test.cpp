@@ -140,7 +140,7 @@ TEST(VersusBytes, OnlyWholeWellFormedMessagesAreRead) {
       {"a window's own event", {uint8_t(PeerKind::Turn), 1, 1, 0, 1, uint8_t(EventKind::Close), 0}},
       {"too many events", {uint8_t(PeerKind::Turn), 1, 1, 0, 0xC9, 0x01}},
       {"no turn", {uint8_t(PeerKind::Turn), 1, 0}},
-      {"more turns than a message holds", {uint8_t(PeerKind::Turn), 1, 3, 0, 0, 0, 0, 0, 0}},
+      {"more turns than a message holds", {uint8_t(PeerKind::Turn), 1, uint8_t(TurnsPerMessage + 1), 0, 0, 0, 0, 0, 0, 0, 0}},
       {"a number that never ends", {uint8_t(PeerKind::Hash), 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
       {"an input delay past its bound", {uint8_t(PeerKind::Start), 0, 0, 0, 0, MaxInputDelay + 1, 0}},
   };

@@ -26,7 +26,7 @@ using RelayTime = std::chrono::steady_clock::time_point;
 struct RelayLimits {
   size_t most_rooms = 1000;
   size_t rooms_per_address = 8;  // open at once by hosts from one address
-  // A game sends about 33 a second; a catching-up game may burst above it.
+  // A game sends about 23 a second; a catching-up game may burst above it.
   uint32_t messages_per_second = 300;
   std::chrono::seconds waiting_time{600};  // a host alone, before any friend came
   std::chrono::seconds quiet_time{300};  // a room with its friend, and no game message
