@@ -231,6 +231,12 @@ ProcessUse UseOf(int pid) {
 
 }  // namespace
 
+int Usage() {
+  std::fprintf(stderr,
+               "usage: valdorik-relay-load [--rooms N] [--threads 1|2] [--seconds N] [--relay-pid PID] [HOST [PORT]]\n");
+  return 2;
+}
+
 int main(int argc, char** argv) {
   Options options;
   int place = 0;
@@ -241,6 +247,7 @@ int main(int argc, char** argv) {
     else if (word == "--threads" && has_value) options.threads = std::clamp(std::atoi(argv[++i]), 1, 2);
     else if (word == "--seconds" && has_value) options.seconds = std::max(1, std::atoi(argv[++i]));
     else if (word == "--relay-pid" && has_value) options.relay_pid = std::atoi(argv[++i]);
+    else if (word.starts_with("-") || place > 1) return Usage();
     else if (place++ == 0) options.host = argv[i];
     else options.port = uint16_t(std::atoi(argv[i]));
   }
