@@ -25,6 +25,8 @@ function start(words, setup) {
   hidePaused();
   hideEndPanel();
   document.body.dataset.game = 'running';
+  // Started from a button below the frame, the game comes back into view whole.
+  canvas.scrollIntoView({block: 'nearest', inline: 'nearest'});
   canvas.focus();
   showKeysHint();
   bridge.startGame(words);
