@@ -1,7 +1,7 @@
 // The delay a message takes through valdorik-relay: one player's send to the
 // other's receive, both players in this process on one clock. Run by hand
 // against a relay already listening (docs/relay.md, "Measured"):
-//   build/valdorik-relay --port 6473 &
+//   build/valdorik-relay --port 6473 --messages-per-second 1000000 &   (it sends faster than a game)
 //   build/valdorik-relay-delay [HOST [PORT]] [--messages N]
 #include <algorithm>
 #include <chrono>
@@ -27,14 +27,22 @@ struct Options {
 
 // Each message waits for the one before it, so no queue forms: this is the
 // delay of one message on a quiet line, the way a frame's input travels.
+// The next message but for the seat's ticket, which follows Seated.
+RelayReceipt NextBeyondTicket(RelayClient& player) {
+  RelayReceipt receipt = player.Receive();
+  const auto message = ReadRelayMessage(receipt.bytes);
+  return message && message->kind == MessageKind::Ticket ? player.Receive() : receipt;
+}
+
 std::vector<double> DelaysInMicroseconds(const Options& options) {
   RelayClient host(options.host, options.port), guest(options.host, options.port);
   host.Send(OpenMessage());
   const auto seated = ReadRelayMessage(host.Receive().bytes);
   if (!seated || seated->kind != MessageKind::Seated) throw std::runtime_error("the relay opened no room");
   guest.Send(JoinMessage(seated->code));
-  if (guest.Receive().what != RelayReceipt::What::Message || host.Receive().what != RelayReceipt::What::Message)
+  if (NextBeyondTicket(guest).what != RelayReceipt::What::Message || NextBeyondTicket(host).what != RelayReceipt::What::Message)
     throw std::runtime_error("the relay did not seat the friend");
+  if (guest.Receive().what != RelayReceipt::What::Message) throw std::runtime_error("the friend got no ticket");
 
   const MessageBytes input(40, 0x5a);  // about a frame's input
   const int warm_up = 500;
