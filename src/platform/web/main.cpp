@@ -77,7 +77,7 @@ void StepsChangeTheirTimer() {
 
 // A hidden tab's timers may wake once a second, or less, which would hold
 // the friend's game to a few turns a second; the friend's messages come
-// every turn, so each steps the game (docs in README, "In a browser").
+// every three turns, so each steps the game (docs in README, "In a browser").
 EM_JS(int, TabHidden, (), { return document.hidden ? 1 : 0; });
 extern "C" void WebStep();
 void RelayMessageHeard() {
