@@ -24,6 +24,7 @@ test_packages=(
   g++-mingw-w64-x86-64 wine64 zip unzip  # the Windows build, its tests under Wine, its zip
   emscripten chromium  # the browser build and its tests (node comes with emscripten)
   firefox-esr  # the browser tests' second engine
+  python3  # the versus tests' line-cutting proxy and their JSON checks (emscripten brings it too)
 )
 
 usage() {
