@@ -1121,7 +1121,9 @@ const cases = {
     let tries = 0, won;
     for (let round = 0; round < 90; ++round) {
       const view = await gameState(page);
-      won = view.units.find((u) => u[1] === Owner.player && u[0] !== leader[0]);
+      // Two creatures on the aimed square may both be won in one frame; the later one is selected.
+      const mine = view.units.filter((u) => u[1] === Owner.player && u[0] !== leader[0]);
+      won = mine.find((u) => u[0] === view.selected_unit) ?? mine[0];
       if (won) break;
       const far = (u) => Math.abs(u[2] - view.map_sx) + Math.abs(u[3] - view.map_sy);
       const wanted = view.units.filter((u) => u[1] === Owner.neutral && u[11] === 1 && easy(u)).sort((a, b) => far(a) - far(b));
@@ -1551,8 +1553,9 @@ const cases = {
     const sent = await page.evaluate(() => window.sent);
     await waitInNode('the relay did not close the room', () => relayRun.out.includes('game messages of'), 10);
     const passed = /after (\d+) game messages of (\d+) bytes/.exec(relayRun.out);
-    // The other way round: the window hosts, and the page opens the link to join as the friend,
-    // whose facts it tells beside the frame; the window leaves, and both end in one state.
+    // The other way round: the window hosts, and the page on a phone opens the link to join as the
+    // friend, whose facts it tells beside the frame and whose view its controls move; the window
+    // leaves, and both end in one state.
     const hostDump = path.join(work, 'host.dump');
     const joinWindow = async () => {
       const host = startProcess(game, ['--host', `127.0.0.1:${port}`, '--dump-final', hostDump], {cwd: gameFolder, env: display});
@@ -1561,6 +1564,7 @@ const cases = {
       await waitFor(page, 'the joined game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 30, 20);
       return host;
     };
+    await page.setViewport(Phone);  // the friend on a phone
     await joinWindow();
     await waitFor(page, 'the facts do not tell the friend\'s gold and selected unit', () => {
       const facts = JSON.parse(Module.UTF8ToString(Module._WebFacts()));
@@ -1568,8 +1572,16 @@ const cases = {
       return facts.empire === 1 && document.getElementById('fact-gold').textContent === String(Math.floor(leader[13])) &&
              document.getElementById('fact-unit').textContent.startsWith('Mage, ');
     }, 10);
+    // An on-screen control moves the friend's own view, and not the host's.
+    const unscrolled = await gameState(page);
+    await tapControl(page, touchPad(await page.createCDPSession()), 'Scroll up', 300);
+    await waitFor(page, 'Scroll up did not move the friend\'s view', (y) =>
+      JSON.parse(Module.UTF8ToString(Module._WebStateDump())).seat1.map_sy !== y, 10, unscrolled.seat1.map_sy);
+    const scrolled = await gameState(page);
+    if (scrolled.map_sx !== unscrolled.map_sx || scrolled.map_sy !== unscrolled.map_sy) fail('the friend\'s control moved the host\'s view');
     onWindow('hold', 'Escape', '200');
     if (await finalState(page, 20) !== fs.readFileSync(hostDump, 'utf8')) fail('joined, the page and the window ended in different states');
+    await page.setViewport({width: Frame.width, height: Frame.height + 48});
     // A game left for a replay (the first game's, from the page's list) lets its line go: the window hears its friend left.
     const host = await joinWindow();
     await page.$$eval('#replay-list button', (all) => all.find((b) => b.textContent === 'Watch').click());
