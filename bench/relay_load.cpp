@@ -79,7 +79,8 @@ struct Worker;
 struct Player {
   Player(Worker& worker, asio::io_context& io, int room, bool host) : worker(worker), ws(io), room(room), host(host) {}
   Worker& worker;
-  websocket::stream<beast::tcp_stream> ws;
+  // On the io_context's own executor, as the relay's lines are: a type-erased one costs every operation.
+  websocket::stream<beast::basic_stream<tcp, asio::io_context::executor_type>> ws;
   int room;
   bool host;
   beast::flat_buffer buffer{};

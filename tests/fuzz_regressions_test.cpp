@@ -52,4 +52,6 @@ TEST(FuzzRegressions, ArgumentInputs) { ReplayAll("args", CheckArgsInput); }
 
 TEST(FuzzRegressions, ReplayInputs) { ReplayAll("replay", CheckReplayInput); }
 
+TEST(FuzzRegressions, RelayInputs) { ReplayAll("relay", CheckRelayInput); }
+
 }  // namespace

@@ -379,4 +379,19 @@ TEST(TwoRelays, HandOutCodesThatNameTheirRelay) {
   }
 }
 
+// A line silent half the idle time is pinged: a player whose game reads
+// answers and stays; one that never answers is cut off, and its friend told.
+TEST(QuietLines, ArePingedAndCutOffWhenNeverAnswered) {
+  RelayProcess relay({"--idle-seconds", "2"});
+  RelayClient host("127.0.0.1", relay.port), guest("127.0.0.1", relay.port);
+  host.Send(OpenMessage());
+  const std::string seated = Heard(host);
+  const std::string code = seated.substr(seated.find_last_of(' ') + 1);
+  guest.Send(JoinMessage(code));
+  EXPECT_EQ(Heard(guest), "seated friend " + code);
+  // From here the host neither reads nor sends; the guest only reads.
+  EXPECT_EQ(Heard(guest, 5s), "left host lost");
+  EXPECT_EQ(Heard(guest, 3s), "nothing");
+}
+
 }  // namespace

@@ -22,6 +22,7 @@ game_folder=$(realpath "$6") fixed_clock=$(realpath "$7")
 here=$(dirname "$0")
 source "$here/../window/scratch.sh"
 source "$here/../window/xvfb.sh"
+source "$here/relay_run.sh"
 seed=2  # the fixed clock's: the same table every run
 
 others=()
@@ -36,17 +37,6 @@ player_fail() {  # WHAT: fail, with both games' stderr
     [ -s "$work/$side.err" ] && sed "s/^/  $side stderr: /" "$work/$side.err" >&2
   done
   fail "$@"
-}
-
-start_relay() {
-  "$relay" --port 0 >"$work/relay.out" 2>"$work/relay.err" &
-  others+=($!)
-  for _ in $(seq 100); do
-    port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$work/relay.out")
-    [ -n "$port" ] && return
-    sleep 0.05
-  done
-  fail "the relay did not start: $(cat "$work/relay.err")"
 }
 
 declare -A display pid

@@ -13,6 +13,7 @@ sim=$(realpath "$5") game_folder=$(realpath "$6") wine_prefix=$(realpath -m "$7"
 here=$(dirname "$0")
 source "$here/../window/scratch.sh"
 source "$here/../window/xvfb.sh"
+source "$here/../versus/relay_run.sh"
 
 wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
@@ -33,14 +34,7 @@ player_fail() {  # WHAT: fail, with both games' stderr
   fail "$@"
 }
 
-"$relay" --port 0 >"$work/relay.out" 2>"$work/relay.err" &
-others+=($!)
-for _ in $(seq 100); do
-  port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$work/relay.out")
-  [ -n "$port" ] && break
-  sleep 0.05
-done
-[ -n "$port" ] || fail "the relay did not start: $(cat "$work/relay.err")"
+start_relay
 
 declare -A display pid
 for side in host friend; do

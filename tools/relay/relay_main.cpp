@@ -14,7 +14,7 @@ namespace {
 constexpr const char* Usage =
     "usage: valdorik-relay [--port N] [--name LETTER] [--max-message BYTES] [--max-rooms N]\n"
     "                      [--rooms-per-address N] [--messages-per-second N] [--waiting-seconds N]\n"
-    "                      [--quiet-seconds N] [--handshake-seconds N]\n";
+    "                      [--quiet-seconds N] [--handshake-seconds N] [--idle-seconds N]\n";
 
 void PrintHelp() {
   const RelayOptions defaults;
@@ -42,6 +42,8 @@ void PrintHelp() {
             << limits.quiet_time.count() << ")\n"
             << "  --handshake-seconds N    a connection that has not opened its WebSocket by then is cut\n"
             << "                           off (default " << defaults.handshake_time.count() << ")\n"
+            << "  --idle-seconds N         a player's line silent half this long is pinged, and cut off\n"
+            << "                           when silent this long (default " << defaults.idle_time.count() << ")\n"
             << "  --help                   this text\n";
 }
 
@@ -69,6 +71,7 @@ constexpr NumberOption NumberOptions[] = {
     {"--waiting-seconds", 1, Day, [](RelayOptions& o, uint64_t v) { o.limits.waiting_time = std::chrono::seconds(v); }},
     {"--quiet-seconds", 1, Day, [](RelayOptions& o, uint64_t v) { o.limits.quiet_time = std::chrono::seconds(v); }},
     {"--handshake-seconds", 1, 600, [](RelayOptions& o, uint64_t v) { o.handshake_time = std::chrono::seconds(v); }},
+    {"--idle-seconds", 2, 3600, [](RelayOptions& o, uint64_t v) { o.idle_time = std::chrono::seconds(v); }},
 };
 
 // The options into `options`; false with the reason said on stderr.

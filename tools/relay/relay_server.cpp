@@ -25,10 +25,16 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+// The players' lines on the io_context's own executor rather than Asio's
+// type-erased one, which every operation copied and destroyed.
+using Executor = asio::io_context::executor_type;
+using Socket = asio::basic_stream_socket<tcp, Executor>;
+using Acceptor = asio::basic_socket_acceptor<tcp, Executor>;
 
 struct Connection {
-  explicit Connection(tcp::socket socket) : ws(std::move(socket)) {}
-  websocket::stream<beast::tcp_stream> ws;
+  explicit Connection(Socket socket) : ws(std::move(socket)) {}
+  websocket::stream<beast::basic_stream<tcp, Executor>> ws;
   std::string address{};  // the player's IP address
   beast::flat_buffer buffer{};
   http::request<http::empty_body> request{};  // the opening request: a WebSocket upgrade, or a health check
@@ -36,6 +42,8 @@ struct Connection {
   bool writing = false;
   std::optional<websocket::close_code> close_when_sent;  // set once: nothing is read or sent after it
   bool close_started = false;
+  Clock::time_point heard{};  // the last frame read from the player, the answer to a ping included
+  bool pinged = false;  // since then
 };
 using ConnectionPtr = std::shared_ptr<Connection>;
 
@@ -48,12 +56,34 @@ struct Relay {
   std::ostream& err;
 };
 
-// A handshake, or a close, that takes longer gives up. A player's line that
-// is silent half the idle time is pinged (browsers answer on their own), and
-// dropped when the whole idle time passes with nothing from it.
+// A handshake, or a close, that takes longer gives up. Silent lines are
+// looked for once a second (WatchSilentLines), not by Beast's idle timeout,
+// which re-arms a timer for every message read: at a thousand rooms that was
+// a good part of the relay's work.
 websocket::stream_base::timeout Timeouts(const RelayOptions& options) {
-  return {.handshake_timeout = options.handshake_time, .idle_timeout = std::chrono::seconds(15),
-          .keep_alive_pings = true};
+  return {.handshake_timeout = options.handshake_time, .idle_timeout = websocket::stream_base::none(),
+          .keep_alive_pings = false};
+}
+
+void Heard(Connection& c) {
+  c.heard = Clock::now();
+  c.pinged = false;
+}
+
+// A player's line that is silent half the idle time is pinged (browsers
+// answer on their own), and dropped when the whole idle time passes with
+// nothing from it: its reader then sees it end and tells its room.
+void WatchSilentLines(Relay& relay, Clock::time_point now) {
+  for (auto& [id, connection] : relay.connections) {
+    Connection& c = *connection;
+    const auto silent = now - c.heard;
+    if (silent >= relay.options.idle_time) {
+      beast::get_lowest_layer(c.ws).close();
+    } else if (silent >= relay.options.idle_time / 2 && !c.pinged && !c.close_when_sent) {
+      c.pinged = true;
+      c.ws.async_ping({}, [connection](beast::error_code) {});  // Beast holds it until a write under way ends
+    }
+  }
 }
 
 websocket::close_code CloseCode(Closing why) {
@@ -132,12 +162,13 @@ void ReadNext(Relay& relay, ConnectionId id, const ConnectionPtr& connection) {
       relay.connections.erase(id);
       return;
     }
+    Heard(*connection);
     if (!connection->close_when_sent) {
       const auto data = connection->buffer.cdata();
       const std::span bytes(static_cast<const uint8_t*>(data.data()), data.size());
       CarryOut(relay, OnMessageOrCutOff(relay, {.from = id, .address = connection->address, .bytes = bytes,
                                                 .binary = connection->ws.got_binary(),
-                                                .now = std::chrono::steady_clock::now()}));
+                                                .now = connection->heard}));
     }
     connection->buffer.consume(connection->buffer.size());
     ReadNext(relay, id, connection);
@@ -164,7 +195,7 @@ void AnswerHealthCheck(Relay& relay, const ConnectionPtr& connection) {
 // The opening request is read by Beast's HTTP parser: a WebSocket upgrade
 // becomes a player's connection, anything else is a health check. The whole
 // of it must come within the handshake time.
-void Serve(Relay& relay, tcp::socket socket) {
+void Serve(Relay& relay, Socket socket) {
   const auto connection = std::make_shared<Connection>(std::move(socket));
   beast::error_code no_address, no_delay;
   connection->address = beast::get_lowest_layer(connection->ws).socket().remote_endpoint(no_address).address().to_string();
@@ -184,23 +215,28 @@ void Serve(Relay& relay, tcp::socket socket) {
       if (error) return;
       const ConnectionId id = relay.next_id++;
       relay.connections[id] = connection;
+      Heard(*connection);
+      connection->ws.control_callback([&c = *connection](websocket::frame_type, beast::string_view) { Heard(c); });
       ReadNext(relay, id, connection);
     });
   });
 }
 
-// Rooms idle past their limits are closed, looked at once a second.
-void ExpireIdleRooms(Relay& relay, asio::steady_timer& timer) {
+// Rooms idle past their limits are closed, and silent lines pinged or
+// dropped, looked at once a second.
+void ExpireIdle(Relay& relay, asio::steady_timer& timer) {
   timer.expires_after(std::chrono::seconds(1));
   timer.async_wait([&relay, &timer](beast::error_code error) {
     if (error) return;
-    CarryOut(relay, OnTick(relay.rooms, std::chrono::steady_clock::now()));
-    ExpireIdleRooms(relay, timer);
+    const auto now = Clock::now();
+    CarryOut(relay, OnTick(relay.rooms, now));
+    WatchSilentLines(relay, now);
+    ExpireIdle(relay, timer);
   });
 }
 
-void Listen(Relay& relay, tcp::acceptor& acceptor) {
-  acceptor.async_accept([&relay, &acceptor](beast::error_code error, tcp::socket socket) {
+void Listen(Relay& relay, Acceptor& acceptor) {
+  acceptor.async_accept([&relay, &acceptor](beast::error_code error, Socket socket) {
     if (!error) {
       Serve(relay, std::move(socket));
       Listen(relay, acceptor);
@@ -217,12 +253,13 @@ void Listen(Relay& relay, tcp::acceptor& acceptor) {
 }  // namespace
 
 int RunRelay(const RelayOptions& options, std::ostream& out, std::ostream& err) {
-  asio::io_context io;
-  tcp::acceptor acceptor(io);
+  // One thread does everything, the signals' handling included: Asio leaves out its locks.
+  asio::io_context io{BOOST_ASIO_CONCURRENCY_HINT_UNSAFE};
+  Acceptor acceptor(io.get_executor());
   beast::error_code error;
   const tcp::endpoint everywhere(tcp::v4(), options.port);
   acceptor.open(everywhere.protocol(), error);
-  if (!error) acceptor.set_option(tcp::acceptor::reuse_address(true), error);
+  if (!error) acceptor.set_option(Acceptor::reuse_address(true), error);
   if (!error) acceptor.bind(everywhere, error);
   if (!error) acceptor.listen(asio::socket_base::max_listen_connections, error);
   if (error) {
@@ -240,7 +277,7 @@ int RunRelay(const RelayOptions& options, std::ostream& out, std::ostream& err) 
   });
   Listen(relay, acceptor);
   asio::steady_timer expiry(io);
-  ExpireIdleRooms(relay, expiry);
+  ExpireIdle(relay, expiry);
   io.run();
   return 0;
 }

@@ -16,6 +16,9 @@ struct RelayOptions {
   // From the connection's opening to its WebSocket handshake (or its one
   // HTTP request) being read whole; slower ones are cut off.
   std::chrono::seconds handshake_time{10};
+  // A player's line silent half this long is pinged, and dropped once it
+  // has been silent this long.
+  std::chrono::seconds idle_time{15};
   RelayLimits limits{};
 };
 
