@@ -72,12 +72,13 @@ void Heard(Connection& c) {
 
 // A player's line that is silent half the idle time is pinged (browsers
 // answer on their own), and dropped when the whole idle time passes with
-// nothing from it: its reader then sees it end and tells its room.
+// nothing from it, the ping unanswered: its reader then sees it end and tells
+// its room. A line is never dropped unpinged, however late the look.
 void WatchSilentLines(Relay& relay, Clock::time_point now) {
   for (auto& [id, connection] : relay.connections) {
     Connection& c = *connection;
     const auto silent = now - c.heard;
-    if (silent >= relay.options.idle_time) {
+    if (silent >= relay.options.idle_time && (c.pinged || c.close_when_sent)) {
       beast::get_lowest_layer(c.ws).close();
     } else if (silent >= relay.options.idle_time / 2 && !c.pinged && !c.close_when_sent) {
       c.pinged = true;
