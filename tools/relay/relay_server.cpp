@@ -75,7 +75,8 @@ void Heard(Connection& c) {
 // nothing from it, the ping unanswered: its reader then sees it end and tells
 // its room. A line is never dropped unpinged, however late the look.
 void WatchSilentLines(Relay& relay, Clock::time_point now) {
-  for (auto& [id, connection] : relay.connections) {
+  for (const auto& entry : relay.connections) {
+    const ConnectionPtr& connection = entry.second;
     Connection& c = *connection;
     const auto silent = now - c.heard;
     if (silent >= relay.options.idle_time && (c.pinged || c.close_when_sent)) {
