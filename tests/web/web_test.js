@@ -878,6 +878,16 @@ function serveNextBuild(versionLine, next) {
   served['/page.css'] = path.join(folder, 'page.css');
 }
 
+// waitFor after a navigation: firefox may leave a waited-for function on
+// the document the page left, where it never comes true; looked at from node,
+// each look reads the page as it is now.
+async function waitAfterGoing(page, what, test, seconds) {
+  for (const end = Date.now() + seconds * 1000; !(await page.evaluate(test).catch(() => false));) {
+    if (Date.now() > end) fail(`${what} within ${seconds} s; page says: ${await page.$eval('#messages', (m) => m.textContent)}`);
+    await sleep(100);
+  }
+}
+
 async function waitInNode(what, test, seconds) {
   for (const end = Date.now() + seconds * 1000; !test();) {
     if (Date.now() > end) fail(`${what} within ${seconds} s`);
@@ -1561,7 +1571,7 @@ const cases = {
       const host = startProcess(game, ['--host', `127.0.0.1:${port}`, '--dump-final', hostDump], {cwd: gameFolder, env: display});
       await waitInNode('the window wrote no room code', () => /^[A-Z]{9}\n/.test(host.out), 10);
       await page.goto(`http://127.0.0.1:${server.address().port}/index.html?join=${host.out.slice(0, 9)}&relay=127.0.0.1:${port}&dump-final=1`);
-      await waitFor(page, 'the joined game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 30, 20);
+      await waitAfterGoing(page, 'the joined game did not begin', () => JSON.parse(Module.UTF8ToString(Module._WebStateDump())).pass > 30, 20);
       return host;
     };
     const phone = engine !== 'firefox';  // no touch emulation in firefox
@@ -1601,7 +1611,7 @@ const cases = {
                                  ['join=ABCDEFGHJ&relay=127.0.0.1:1', 'No game: no relay answers at 127.0.0.1:1.'],
                                  ['join=ABCDEFGHJ&relay=no%23host:80', "No game: cannot reach no#host:80: 'no#host' is not"]]) {
       await page.goto(`http://127.0.0.1:${server.address().port}/index.html?${query}&dump-final=1`);
-      await waitFor(page, `no end panel for ?${query}`, () => !document.getElementById('end-panel').hidden, 30);
+      await waitAfterGoing(page, `no end panel for ?${query}`, () => !document.getElementById('end-panel').hidden, 30);
       const shown = await page.evaluate(() => [document.getElementById('messages').textContent, document.getElementById('end-text').textContent]);
       if (!shown[0].startsWith(`valdorik: ${told}`) || /\.\.$/.test(shown[0]) || shown[1] !== 'The game could not start.')
         fail(`for ?${query} the page says ${JSON.stringify(shown)}`);
