@@ -1157,19 +1157,29 @@ const cases = {
     await expectSelectedTold(page, '');
     const creature = won;
 
-    // Order: a quick tap on empty ground beside it moves it there.
-    let ordered = null;
-    for (const [dx, dy] of [[2, 1], [-2, 1], [1, 3], [-1, 3], [0, -2]]) {
-      const cell = [won[2] + dx, won[3] + dy];
-      if ((await gameState(page)).units.some((u) => u[2] === cell[0] && u[3] === cell[1])) continue;
+    // Order: a quick tap on empty ground beside it moves it there. A creature
+    // wandering onto the square just before the tap takes the tap instead:
+    // then ours is tapped to be selected again, and the next square tried.
+    const tapAtCell = async (cell) => {
       const at = await aimAt(page, fingers, cell);
-      if (!at) continue;
+      if (!at) return false;
       await fingers.lift(1);
       await Promise.all([fingers.put(9, ...at), fingers.lift(9)]);
       await passesGo(page, 5);
       await fingers.put(1, ...at);
-      ordered = cell;
-      break;
+      return true;
+    };
+    let ordered = null;
+    for (const [dx, dy] of [[2, 1], [-2, 1], [1, 3], [-1, 3], [0, -2]]) {
+      const cell = [won[2] + dx, won[3] + dy];
+      if ((await gameState(page)).units.some((u) => u[2] === cell[0] && u[3] === cell[1])) continue;
+      if (!(await tapAtCell(cell))) continue;
+      const after = await gameState(page);
+      const goal = after.units.find((v) => v[0] === creature[0]).slice(4, 6);
+      if (goal[0] === cell[0] && goal[1] === cell[1]) { ordered = cell; break; }
+      if (!after.units.some((u) => u[2] === cell[0] && u[3] === cell[1]))
+        fail(`ordered by touch to (${cell}), the creature's goal is (${goal})`);
+      await tapAtCell(after.units.find((v) => v[0] === creature[0]).slice(2, 4));
     }
     if (!ordered) fail('no cell beside the recruited creature in view');
     const goal = (await gameState(page)).units.find((v) => v[0] === creature[0]).slice(4, 6);
