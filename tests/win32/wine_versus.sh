@@ -65,13 +65,14 @@ ended() {  # SIDE SECONDS: its game ended, with status 0
   wait "${pid[$side]}" || player_fail "the $side's game ended with status $?"
 }
 
-# The Windows host's room code, from its standard output (CR LF there); a
-# new Wine prefix is built first, which takes a while.
+# The Windows host's room code, from its standard output (CR LF there), once
+# its line is whole: Wine may write it in pieces. A new Wine prefix is built
+# first, which takes a while.
 mkdir -p "$wine_prefix"
 start_player host env WINEPREFIX="$wine_prefix" "$wine" "$exe" --host "127.0.0.1:$port"
 code=""
 for _ in $(seq 1200); do
-  code=$(head -n1 "$work/host.out" 2>/dev/null | tr -d '\r')
+  [ "$(wc -l <"$work/host.out" 2>/dev/null || echo 0)" -ge 1 ] && code=$(head -n1 "$work/host.out" | tr -d '\r')
   [ -n "$code" ] && break
   kill -0 "${pid[host]}" 2>/dev/null || player_fail "the Windows game ended before it had a room"
   sleep 0.1
